@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "textio/fault.h"
+
+namespace sc {
+
+// The file an error concerns.
+enum class Source { kRoute, kLineFile, kTrainFile };
+
+// One recorded error, kept so that the end of a run can report each of them.
+struct Diagnostic {
+  int32_t number = 0;
+  Source source = Source::kRoute;
+  SourceLocation location;  // of the field concerned, when the error has a row
+  bool has_position = false;
+  int32_t position = 0;  // metres along the route, when the error sets one
+  std::string message;
+};
+
+// error_number and error_position of a run, plus every error in the order it
+// was recorded. The last recording wins, as the simulator's tools expect.
+class ErrorLog {
+ public:
+  // Records an error that leaves error_position as it was.
+  void record(int32_t number, Source source, SourceLocation location, std::string message);
+  // Records an error together with its route position.
+  void record_at(int32_t number, int32_t position, Source source, SourceLocation location,
+                 std::string message);
+  // Moves error_position without recording a new error (a row loop that stops
+  // on an error number left by an earlier step).
+  void set_position(int32_t position) { error_position_ = position; }
+  // A new run: error_number back to 0; error_position is kept.
+  void clear_number() { error_number_ = 0; }
+
+  int32_t error_number() const { return error_number_; }
+  int32_t error_position() const { return error_position_; }
+  bool has_error() const { return error_number_ > 0; }
+  const std::vector<Diagnostic>& diagnostics() const { return diagnostics_; }
+
+ private:
+  int32_t error_number_ = 0;
+  int32_t error_position_ = 0;
+  std::vector<Diagnostic> diagnostics_;
+};
+
+}  // namespace sc

@@ -1,0 +1,40 @@
+#include "model/model.h"
+
+#include "textio/fault.h"
+
+namespace sc {
+
+Profile::Profile(int32_t last_point)
+    : last_point_(last_point),
+      values_(2 * (static_cast<size_t>(last_point) + 1), 0.0),
+      tags_(2 * (static_cast<size_t>(last_point) + 1), Tag::kEmpty) {}
+
+void Profile::set_integer(int32_t m, int k, int16_t v) {
+  values_[index(m, k)] = v;
+  tags_[index(m, k)] = Tag::kInteger;
+}
+
+void Profile::set_double(int32_t m, int k, double v) {
+  values_[index(m, k)] = v;
+  tags_[index(m, k)] = Tag::kDouble;
+}
+
+Cell& cell_at(Scenario& scenario, int64_t index) {
+  if (!scenario.has_cells()) {
+    throw Fault("a row needs the cells of the route, but the header gave no route length");
+  }
+  if (index < 0 || index > scenario.last_cell()) {
+    throw Fault("cell " + std::to_string(index) + " lies outside the route's cells 0 to " +
+                std::to_string(scenario.last_cell()));
+  }
+  return scenario.cells[static_cast<size_t>(index)];
+}
+
+TableEntry& entry_at(Scenario& scenario, int64_t index) {
+  if (index < 0 || index >= kTableEntries) {
+    throw Fault("table entry " + std::to_string(index) + " lies outside entries 0 to 86");
+  }
+  return scenario.table[static_cast<size_t>(index)];
+}
+
+}  // namespace sc

@@ -1,0 +1,131 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace sc {
+
+// One 50 m stretch of route; cell i begins at metre 50 * i.
+struct Cell {
+  uint8_t type_code = 0;
+  int16_t info1 = 0;
+  int16_t info2 = 0;
+  int16_t info3 = 0;
+  int16_t info4 = 0;
+  uint8_t signal_time = 0;
+  uint8_t mark = 0;
+  uint8_t tunnel_type = 0;
+  uint8_t speed_limit = 0;
+  uint8_t gradient = 0;
+  uint8_t adhesion = 0;
+  bool operator==(const Cell&) const = default;
+};
+
+// What occupies a cell (Cell::type_code).
+namespace cell_type {
+constexpr uint8_t kEmpty = 0;
+constexpr uint8_t kSignal = 1;
+constexpr uint8_t kSlowdownEnd = 2;
+constexpr uint8_t kSlowdownStart = 3;
+constexpr uint8_t kSlowdownWarning = 4;
+constexpr uint8_t kCountdown = 5;
+constexpr uint8_t kSpeedBoard = 6;
+constexpr uint8_t kStationStop = 10;
+constexpr uint8_t kTunnelMarker = 11;
+constexpr uint8_t kCodeChange = 12;
+constexpr uint8_t kAbbattimento = 13;
+constexpr uint8_t kTextBoard = 14;
+}  // namespace cell_type
+
+// Nothing stands in a free cell but perhaps a tunnel marker, which any object
+// may replace.
+inline bool is_free(const Cell& cell) {
+  return cell.type_code == cell_type::kEmpty || cell.type_code == cell_type::kTunnelMarker;
+}
+
+struct TableEntry {
+  uint8_t type_code = 0;
+  int32_t value1 = 0;
+  int32_t value2 = 0;
+  int32_t value3 = 0;
+  uint8_t flag = 0;
+  std::string text;  // Windows-1252 bytes
+  int16_t int1 = 0;
+  int16_t int2 = 0;
+  int16_t int3 = 0;
+  int16_t int4 = 0;
+  int16_t int5 = 0;
+  uint8_t byte1 = 0;
+  uint8_t byte2 = 0;
+  uint8_t byte3 = 0;
+  uint8_t byte4 = 0;
+  int32_t value4 = 0;
+  bool operator==(const TableEntry&) const = default;
+};
+
+constexpr int kTableEntries = 87;
+using ScenarioTable = std::array<TableEntry, kTableEntries>;
+
+// Fixed entries of the scenario table. Stations fill 1 upwards, text boards
+// 80 downwards.
+namespace entry {
+constexpr int kFirstStation = 1;
+constexpr int kFirstBoard = 80;
+constexpr int kReferenceTre = 81;
+constexpr int kReferenceDue = 82;
+constexpr int kReferenceUno = 83;
+constexpr int kFigures = 84;
+constexpr int kLineHeader = 85;
+constexpr int kTrainHeader = 86;
+}  // namespace entry
+
+// The plan view of the track: one x and one y per metre, points 0 to P, each
+// value tagged with its kind.
+class Profile {
+ public:
+  enum class Tag : uint16_t { kEmpty = 0, kInteger = 2, kDouble = 5 };
+  static constexpr int kX = 0;
+  static constexpr int kY = 1;
+
+  explicit Profile(int32_t last_point);
+
+  int32_t last_point() const { return last_point_; }
+  Tag tag(int32_t m, int k) const { return tags_[index(m, k)]; }
+  // The value of a point; an empty element reads as 0.
+  double value(int32_t m, int k) const { return values_[index(m, k)]; }
+  void set_integer(int32_t m, int k, int16_t v);
+  void set_double(int32_t m, int k, double v);
+
+ private:
+  size_t index(int32_t m, int k) const {
+    return static_cast<size_t>(k) * (static_cast<size_t>(last_point_) + 1) + static_cast<size_t>(m);
+  }
+
+  int32_t last_point_;
+  std::vector<double> values_;
+  std::vector<Tag> tags_;
+};
+
+// The compiled scenario: what the compilers fill, the post-pass adjusts and the
+// binary files carry.
+struct Scenario {
+  ScenarioTable table{};
+  // Empty until the line file gives the route length.
+  std::vector<Cell> cells;
+  std::optional<Profile> profile;
+
+  bool has_cells() const { return !cells.empty(); }
+  // U, the highest cell index.
+  int32_t last_cell() const { return static_cast<int32_t>(cells.size()) - 1; }
+};
+
+// The cell at an index computed from the input; throws Fault (error 25) when
+// the index lies outside the array or no array exists yet.
+Cell& cell_at(Scenario& scenario, int64_t index);
+// The table entry at a computed index; throws Fault outside 0 to 86.
+TableEntry& entry_at(Scenario& scenario, int64_t index);
+
+}  // namespace sc

@@ -1,0 +1,85 @@
+#include "model/serialize.h"
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+namespace sc {
+namespace {
+
+template <typename T>
+void append_le(std::string& out, T value) {
+  static_assert(std::endian::native == std::endian::little, "little-endian host expected");
+  char bytes[sizeof(T)];
+  std::memcpy(bytes, &value, sizeof(T));
+  out.append(bytes, sizeof(T));
+}
+
+}  // namespace
+
+void append_cell(std::string& out, const Cell& c) {
+  append_le(out, c.type_code);
+  append_le(out, c.info1);
+  append_le(out, c.info2);
+  append_le(out, c.info3);
+  append_le(out, c.info4);
+  append_le(out, c.signal_time);
+  append_le(out, c.mark);
+  append_le(out, c.tunnel_type);
+  append_le(out, c.speed_limit);
+  append_le(out, c.gradient);
+  append_le(out, c.adhesion);
+}
+
+void append_table_entry(std::string& out, const TableEntry& e) {
+  append_le(out, e.type_code);
+  append_le(out, e.value1);
+  append_le(out, e.value2);
+  append_le(out, e.value3);
+  append_le(out, e.flag);
+  // The reader caps texts at 65535 bytes, so the length always fits.
+  append_le(out, static_cast<uint16_t>(e.text.size()));
+  out += e.text;
+  append_le(out, e.int1);
+  append_le(out, e.int2);
+  append_le(out, e.int3);
+  append_le(out, e.int4);
+  append_le(out, e.int5);
+  append_le(out, e.byte1);
+  append_le(out, e.byte2);
+  append_le(out, e.byte3);
+  append_le(out, e.byte4);
+  append_le(out, e.value4);
+}
+
+std::string serialize_cells(const std::vector<Cell>& cells) {
+  std::string out;
+  out.reserve(cells.size() * 15);
+  for (const Cell& c : cells) append_cell(out, c);
+  return out;
+}
+
+std::string serialize_table(const ScenarioTable& table) {
+  std::string out;
+  for (const TableEntry& e : table) append_table_entry(out, e);
+  return out;
+}
+
+std::string serialize_profile(const Profile& profile) {
+  std::string out;
+  out.reserve(2 * (static_cast<size_t>(profile.last_point()) + 1) * 10);
+  for (int k : {Profile::kX, Profile::kY}) {
+    for (int32_t m = 0; m <= profile.last_point(); ++m) {
+      const Profile::Tag tag = profile.tag(m, k);
+      append_le(out, static_cast<uint16_t>(tag));
+      if (tag == Profile::Tag::kInteger) {
+        append_le(out, static_cast<int16_t>(profile.value(m, k)));
+      } else if (tag == Profile::Tag::kDouble) {
+        append_le(out, profile.value(m, k));
+      }
+    }
+  }
+  return out;
+}
+
+}  // namespace sc

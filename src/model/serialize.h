@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "model/model.h"
+
+namespace sc {
+
+// Little-endian, no padding, no header: the byte forms the simulator reads.
+void append_cell(std::string& out, const Cell& cell);            // 15 bytes
+void append_table_entry(std::string& out, const TableEntry& e);  // 34 + text bytes
+
+std::string serialize_cells(const std::vector<Cell>& cells);
+std::string serialize_table(const ScenarioTable& table);
+// All x values for m = 0 to P, then all y values, each a 16-bit tag and its value.
+std::string serialize_profile(const Profile& profile);
+
+}  // namespace sc

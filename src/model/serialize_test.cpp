@@ -1,0 +1,89 @@
+#include "model/serialize.h"
+
+#include <gtest/gtest.h>
+
+namespace sc {
+namespace {
+
+TEST(Serialize, CellIsFifteenLittleEndianBytes) {
+  Cell cell;
+  cell.type_code = 6;
+  cell.info1 = 1500;
+  cell.info2 = -2;
+  cell.info3 = 0x1234;
+  cell.info4 = 10;
+  cell.signal_time = 101;
+  cell.mark = 81;
+  cell.tunnel_type = 2;
+  cell.speed_limit = 16;
+  cell.gradient = 102;
+  cell.adhesion = 100;
+  std::string out;
+  append_cell(out, cell);
+  EXPECT_EQ(out, std::string("\x06\xDC\x05\xFE\xFF\x34\x12\x0A\x00\x65\x51\x02\x10\x66\x64", 15));
+  EXPECT_EQ(serialize_cells(std::vector<Cell>(681)).size(), 10215u);
+}
+
+TEST(Serialize, TableEntryCarriesItsTextAfterALength) {
+  TableEntry e;
+  e.type_code = 12;
+  e.value1 = -300;
+  e.value2 = 300;
+  e.value3 = 0;
+  e.flag = 1;
+  e.text = "AB";
+  e.int1 = 1;
+  e.int5 = -1;
+  e.byte4 = 7;
+  e.value4 = 31320;
+  std::string out;
+  append_table_entry(out, e);
+  const std::string expected(
+      "\x0C"
+      "\xD4\xFE\xFF\xFF"
+      "\x2C\x01\x00\x00"
+      "\x00\x00\x00\x00"
+      "\x01"
+      "\x02\x00"
+      "AB"
+      "\x01\x00"
+      "\x00\x00"
+      "\x00\x00"
+      "\x00\x00"
+      "\xFF\xFF"
+      "\x00\x00\x00\x07"
+      "\x58\x7A\x00\x00",
+      36);
+  EXPECT_EQ(out, expected);
+}
+
+TEST(Serialize, TableSizes) {
+  ScenarioTable table{};
+  std::string empty_entry;
+  append_table_entry(empty_entry, table[0]);
+  EXPECT_EQ(empty_entry.size(), 34u);
+  EXPECT_EQ(serialize_table(table).size(), 2958u);
+  table[entry::kLineHeader].text = "Vardeo_Lustrella";
+  table[entry::kTrainHeader].text = "K7306";
+  EXPECT_EQ(serialize_table(table).size(), 2979u);
+}
+
+TEST(Serialize, ProfileElementsAreTaggedXsThenYs) {
+  Profile profile(2);
+  profile.set_integer(0, Profile::kX, 0);
+  profile.set_integer(1, Profile::kY, 1);
+  profile.set_double(2, Profile::kY, 0.5);
+  const std::string out = serialize_profile(profile);
+  const std::string expected(
+      "\x02\x00\x00\x00"                           // x0 = 0
+      "\x00\x00"                                   // x1 empty
+      "\x00\x00"                                   // x2 empty
+      "\x00\x00"                                   // y0 empty
+      "\x02\x00\x01\x00"                           // y1 = 1
+      "\x05\x00\x00\x00\x00\x00\x00\x00\xE0\x3F",  // y2 = 0.5
+      24);
+  EXPECT_EQ(out, expected);
+}
+
+}  // namespace
+}  // namespace sc

@@ -1,0 +1,106 @@
+#include "textio/codepage.h"
+
+#include <array>
+#include <cstdint>
+
+namespace sc {
+namespace {
+
+// Unicode code points of the bytes 0x80 to 0x9F; 0 where the byte is unused.
+constexpr std::array<char32_t, 32> kHighControls = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+char32_t code_point_of(unsigned char byte) {
+  if (byte < 0x80 || byte > 0x9F) return byte;
+  const char32_t cp = kHighControls[byte - 0x80];
+  return cp == 0 ? U'\uFFFD' : cp;
+}
+
+std::optional<unsigned char> byte_of(char32_t cp) {
+  if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<unsigned char>(cp);
+  for (size_t i = 0; i < kHighControls.size(); ++i) {
+    if (kHighControls[i] != 0 && kHighControls[i] == cp)
+      return static_cast<unsigned char>(0x80 + i);
+  }
+  return std::nullopt;
+}
+
+void append_utf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+}  // namespace
+
+char to_lower_1252(char c) {
+  const auto b = static_cast<unsigned char>(c);
+  if ((b >= 'A' && b <= 'Z') || (b >= 0xC0 && b <= 0xDE && b != 0xD7)) {
+    return static_cast<char>(b + 0x20);
+  }
+  switch (b) {
+    case 0x8A:
+      return static_cast<char>(0x9A);  // S caron
+    case 0x8C:
+      return static_cast<char>(0x9C);  // OE
+    case 0x8E:
+      return static_cast<char>(0x9E);  // Z caron
+    case 0x9F:
+      return static_cast<char>(0xFF);  // Y diaeresis
+    default:
+      return c;
+  }
+}
+
+std::optional<std::string> utf8_to_1252(std::string_view utf8) {
+  std::string out;
+  for (size_t i = 0; i < utf8.size();) {
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    int extra = 0;
+    char32_t cp = 0;
+    if (lead < 0x80) {
+      cp = lead;
+    } else if ((lead & 0xE0) == 0xC0) {
+      extra = 1;
+      cp = lead & 0x1F;
+    } else if ((lead & 0xF0) == 0xE0) {
+      extra = 2;
+      cp = lead & 0x0F;
+    } else if ((lead & 0xF8) == 0xF0) {
+      extra = 3;
+      cp = lead & 0x07;
+    } else {
+      return std::nullopt;
+    }
+    if (i + extra >= utf8.size()) return std::nullopt;
+    for (int k = 1; k <= extra; ++k) {
+      const auto next = static_cast<unsigned char>(utf8[i + k]);
+      if ((next & 0xC0) != 0x80) return std::nullopt;
+      cp = (cp << 6) | (next & 0x3F);
+    }
+    const auto byte = byte_of(cp);
+    if (!byte) return std::nullopt;
+    out += static_cast<char>(*byte);
+    i += 1 + extra;
+  }
+  return out;
+}
+
+std::string cp1252_to_utf8(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    append_utf8(out, code_point_of(static_cast<unsigned char>(c)));
+  }
+  return out;
+}
+
+}  // namespace sc

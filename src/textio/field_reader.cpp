@@ -1,0 +1,137 @@
+#include "textio/field_reader.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace sc {
+namespace {
+
+constexpr size_t kMaxTextLength = 65535;
+
+bool is_blank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+}  // namespace
+
+FieldReader::FieldReader(std::string_view text) : text_(text) {}
+
+SourceLocation FieldReader::here() const {
+  return {line_, static_cast<int>(pos_ - line_start_) + 1};
+}
+
+bool FieldReader::at_line_end() const {
+  return !done() && (peek() == '\r' || peek() == '\n');
+}
+
+void FieldReader::skip_line_end() {
+  if (peek() == '\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n') ++pos_;
+  ++pos_;
+  ++line_;
+  line_start_ = pos_;
+}
+
+void FieldReader::skip_blanks() {
+  while (!done() && is_blank(peek())) ++pos_;
+}
+
+bool FieldReader::at_end() const {
+  for (size_t i = pos_; i < text_.size(); ++i) {
+    const char c = text_[i];
+    if (!is_blank(c) && c != '\r' && c != '\n') return false;
+  }
+  return true;
+}
+
+void FieldReader::start_field() {
+  for (;;) {
+    skip_blanks();
+    if (!at_line_end()) break;
+    skip_line_end();
+  }
+  field_location_ = here();
+  if (done()) throw Fault("the file ends where another field was expected", field_location_);
+}
+
+std::string FieldReader::read_text() {
+  start_field();
+  std::string value;
+  if (peek() == '"') {
+    const size_t close = text_.find('"', pos_ + 1);
+    if (close == std::string_view::npos) {
+      throw Fault("a quoted text is never closed by a double quote", field_location_);
+    }
+    value.assign(text_.substr(pos_ + 1, close - pos_ - 1));
+    for (size_t i = pos_; i < close; ++i) {
+      if (text_[i] == '\n' || (text_[i] == '\r' && text_[i + 1] != '\n')) {
+        ++line_;
+        line_start_ = i + 1;
+      }
+    }
+    pos_ = close + 1;
+    while (!done() && peek() != ',' && !at_line_end()) ++pos_;
+  } else {
+    const size_t start = pos_;
+    while (!done() && peek() != ',' && !at_line_end()) ++pos_;
+    value.assign(text_.substr(start, pos_ - start));
+  }
+  if (!done()) {
+    if (peek() == ',') {
+      ++pos_;
+    } else {
+      skip_line_end();
+    }
+  }
+  if (value.size() > kMaxTextLength) {
+    throw Fault("a text field is longer than 65535 characters", field_location_);
+  }
+  return value;
+}
+
+int64_t FieldReader::read_number(int64_t min, int64_t max, const char* kind) {
+  start_field();
+  const size_t start = pos_;
+  while (!done() && !is_blank(peek()) && peek() != ',' && !at_line_end()) ++pos_;
+  const std::string_view digits = text_.substr(start, pos_ - start);
+  skip_blanks();
+  if (!done() && peek() == ',') ++pos_;
+
+  if (digits.empty()) return 0;
+  std::string_view body = digits;
+  bool negative = false;
+  if (body[0] == '+' || body[0] == '-') {
+    negative = body[0] == '-';
+    body.remove_prefix(1);
+  }
+  const auto not_digit = [](char c) { return c < '0' || c > '9'; };
+  if (body.empty() || std::find_if(body.begin(), body.end(), not_digit) != body.end()) {
+    throw Fault("\"" + std::string(digits) + "\" is not a whole number; a " + kind + " from " +
+                    std::to_string(min) + " to " + std::to_string(max) + " is expected",
+                field_location_);
+  }
+  uint64_t magnitude = 0;
+  const auto [end, error] = std::from_chars(body.data(), body.data() + body.size(), magnitude);
+  const int64_t value =
+      negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
+  if (error != std::errc() || end != body.data() + body.size() ||
+      magnitude > static_cast<uint64_t>(INT64_MAX) || value < min || value > max) {
+    throw Fault(std::string(digits) + " does not fit a " + kind + " (" + std::to_string(min) +
+                    " to " + std::to_string(max) + ")",
+                field_location_);
+  }
+  return value;
+}
+
+uint8_t FieldReader::read_byte() {
+  return static_cast<uint8_t>(read_number(0, 255, "Byte"));
+}
+
+int16_t FieldReader::read_integer() {
+  return static_cast<int16_t>(read_number(INT16_MIN, INT16_MAX, "16-bit Integer"));
+}
+
+int32_t FieldReader::read_long() {
+  return static_cast<int32_t>(read_number(INT32_MIN, INT32_MAX, "32-bit Long"));
+}
+
+}  // namespace sc
