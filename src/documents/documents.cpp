@@ -12,19 +12,8 @@ std::string render_document(const DocumentLines& lines) {
   return out;
 }
 
-DocumentLines dati_linea() {
-  return {std::string(kEndMarker)};
-}
-DocumentLines dati_treno() {
-  return {std::string(kEndMarker)};
-}
+// The notes file is left for the user: it is written empty.
 DocumentLines dati_note() {
-  return {std::string(kEndMarker)};
-}
-DocumentLines dati_rallentamenti() {
-  return {std::string(kEndMarker)};
-}
-DocumentLines dati_scheda() {
   return {std::string(kEndMarker)};
 }
 
