@@ -1,0 +1,127 @@
+#include "app/compile_command.h"
+
+#include <nlohmann/json.hpp>
+#include <ostream>
+#include <system_error>
+#include <vector>
+
+#include "app/pipeline.h"
+#include "app/run.h"
+#include "textio/codepage.h"
+#include "textio/file_names.h"
+
+namespace sc {
+namespace {
+
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+bool ends_with(const std::string& text, const std::string& suffix) {
+  return text.size() >= suffix.size() &&
+         text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+std::string to_1252(const std::string& utf8, const char* what) {
+  const auto converted = utf8_to_1252(utf8);
+  if (!converted) {
+    throw UsageError(std::string(what) + " \"" + utf8 +
+                     "\" holds a character that Windows-1252 cannot represent");
+  }
+  return *converted;
+}
+
+std::string read_source(Disk& disk, const std::filesystem::path& path, const char* what) {
+  auto text = disk.read_file(path);
+  if (!text)
+    throw UsageError(std::string("cannot read the ") + what + " " + path.string() +
+                     ": No such file or directory");
+  return std::move(*text);
+}
+
+void create_output_dir(const std::filesystem::path& dir) {
+  std::error_code error;
+  std::filesystem::create_directories(dir, error);
+  if (error)
+    throw IoError("cannot create the output directory " + dir.string() + ": " + error.message());
+}
+
+nlohmann::json json_report(const RunOutcome& run, const SourceNames& sources,
+                           const std::vector<std::filesystem::path>& written) {
+  nlohmann::json diagnostics = nlohmann::json::array();
+  for (const Diagnostic& d : run.errors.diagnostics()) {
+    nlohmann::json item = {
+        {"number", d.number}, {"position", d.has_position ? nlohmann::json(d.position) : nullptr},
+        {"file", nullptr},    {"line", nullptr},
+        {"column", nullptr},  {"message", cp1252_to_utf8(d.message)}};
+    if (d.source != Source::kRoute) {
+      item["file"] = d.source == Source::kLineFile ? sources.line_file : sources.train_file;
+    }
+    if (d.location.known()) {
+      item["line"] = d.location.line;
+      item["column"] = d.location.column;
+    }
+    diagnostics.push_back(std::move(item));
+  }
+  nlohmann::json files = nlohmann::json::array();
+  for (const auto& path : written) files.push_back(path.string());
+  return {{"error_number", run.errors.error_number()},
+          {"error_position", run.errors.error_position()},
+          {"fatal_error", run.fatal_error},
+          {"files", files},
+          {"diagnostics", diagnostics}};
+}
+
+}  // namespace
+
+std::string default_line_name(const std::filesystem::path& line_file) {
+  const std::string name = line_file.filename().string();
+  if (ends_with(name, "_linea.txt")) return name.substr(0, name.size() - 10);
+  return line_file.stem().string();
+}
+
+std::string default_train_number(const std::filesystem::path& train_file,
+                                 const std::string& line_name) {
+  const std::string name = train_file.filename().string();
+  const std::string prefix = line_name + "_";
+  if (name.size() > prefix.size() + 5 && name.starts_with(prefix) && ends_with(name, "-.txt")) {
+    return name.substr(prefix.size(), name.size() - prefix.size() - 5);
+  }
+  return train_file.stem().string();
+}
+
+int run_compile(const CompileOptions& options, Disk& disk, std::ostream& out, std::ostream& err) {
+  const SourceNames sources{options.line_file.string(), options.train_file.string()};
+  try {
+    const std::string line_utf8 = options.line_name.value_or(default_line_name(options.line_file));
+    const std::string line_name = to_1252(line_utf8, "the line name");
+    const std::string train_number =
+        to_1252(options.train_number.value_or(default_train_number(options.train_file, line_utf8)),
+                "the train number");
+    const SourceTexts texts{read_source(disk, options.line_file, "line file"),
+                            read_source(disk, options.train_file, "train file")};
+    create_output_dir(options.output_dir);
+
+    const int32_t j = options.no_profile ? 0 : 1;
+    const RunOutcome run = memorizza_percorso(texts, line_name, train_number, j);
+    const auto terminal = make_terminal_ui();
+    std::vector<std::filesystem::path> written;
+    const int status =
+        finish_run(run, scenario_file_names(options.output_dir, line_name, train_number), j,
+                   sources, disk, *terminal, err, written);
+    if (options.json) {
+      out << json_report(run, sources, written)
+                 .dump(2, ' ', false, nlohmann::json::error_handler_t::replace)
+          << '\n';
+    }
+    return status;
+  } catch (const UsageError& e) {
+    err << "scenario-compiler compile: " << e.what() << '\n';
+  } catch (const IoError& e) {
+    err << "scenario-compiler compile: " << e.what() << '\n';
+  }
+  return exit_status::kInputOutput;
+}
+
+}  // namespace sc

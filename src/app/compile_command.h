@@ -1,0 +1,33 @@
+#pragma once
+
+#include <filesystem>
+#include <iosfwd>
+#include <optional>
+#include <string>
+
+#include "app/disk.h"
+
+namespace sc {
+
+struct CompileOptions {
+  std::filesystem::path line_file;
+  std::filesystem::path train_file;
+  std::optional<std::string> line_name;     // UTF-8, as typed
+  std::optional<std::string> train_number;  // UTF-8, as typed
+  std::filesystem::path output_dir = ".";
+  bool no_profile = false;
+  bool json = false;
+};
+
+// The default line name: the line file's name without a trailing
+// "_linea.txt", or else without its extension.
+std::string default_line_name(const std::filesystem::path& line_file);
+// The default train number: the train file's name between "L_" and "-.txt",
+// or else its name without extension.
+std::string default_train_number(const std::filesystem::path& train_file,
+                                 const std::string& line_name);
+
+// `scenario-compiler compile`: compiles the user's files, which are only read.
+int run_compile(const CompileOptions& options, Disk& disk, std::ostream& out, std::ostream& err);
+
+}  // namespace sc

@@ -1,0 +1,63 @@
+#include <CLI/CLI.hpp>
+#include <iostream>
+
+#include "app/compile_command.h"
+#include "app/disk.h"
+#include "app/program_dir.h"
+#include "app/run.h"
+#include "app/ui.h"
+
+namespace {
+
+constexpr const char* kVersion = "scenario-compiler 1.0.0";
+
+void add_compile_options(CLI::App& compile, sc::CompileOptions& options) {
+  compile.add_option("LINE_FILE", options.line_file, "The line text file")->required();
+  compile.add_option("TRAIN_FILE", options.train_file, "The train text file")->required();
+  compile.add_option("--line-name", options.line_name,
+                     "Line name for the output files (default: from LINE_FILE)");
+  compile.add_option("--train-number", options.train_number,
+                     "Train number for the output files (default: from TRAIN_FILE)");
+  compile.add_option("-o,--output-dir", options.output_dir,
+                     "Directory for the binary files (default: the current directory)");
+  compile.add_flag("--no-profile", options.no_profile,
+                   "Build no line profile and write no line profile file");
+  compile.add_flag("--json", options.json, "Print a JSON report on standard output");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app(
+      "Compiles a railway line and a train service into the simulator's scenario "
+      "files.\nWithout a command, compiles the built-in scenario in the program's "
+      "directory.",
+      "scenario-compiler");
+  app.set_version_flag("--version", kVersion);
+  sc::CompileOptions options;
+  CLI::App* compile = app.add_subcommand("compile", "Compile your own line and train files");
+  compile->set_version_flag("--version", kVersion);
+  add_compile_options(*compile, options);
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    app.exit(e);
+    return sc::exit_status::kInputOutput;
+  }
+
+  sc::RealDisk disk;
+  if (compile->parsed()) return sc::run_compile(options, disk, std::cout, std::cerr);
+
+  const auto program_dir = sc::program_directory();
+  if (!program_dir) {
+    std::cerr << "scenario-compiler: cannot find the directory that holds the program\n";
+    return sc::exit_status::kInputOutput;
+  }
+  const auto ui = sc::make_ui();
+  return sc::run_one_shot(*program_dir, disk, *ui, std::cerr);
+}

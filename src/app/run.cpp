@@ -1,0 +1,80 @@
+#include "app/run.h"
+
+#include <ostream>
+
+#include "documents/documents.h"
+#include "output/binary_files.h"
+#include "textio/codepage.h"
+
+namespace sc {
+namespace {
+
+constexpr const char* kLineName = "Vardeo_Lustrella";
+constexpr const char* kTrainNumber = "K7306";
+constexpr int32_t kBuildProfile = 1;
+
+// The built-in documents in the order their writers run.
+void write_documents(const ScenarioFileNames& names, Disk& disk) {
+  const std::pair<const std::filesystem::path&, DocumentLines (*)()> writers[] = {
+      {names.line_text, dati_linea},    {names.train_text, dati_treno},
+      {names.notes, dati_note},         {names.slowdown_form, dati_rallentamenti},
+      {names.train_sheet, dati_scheda},
+  };
+  for (const auto& [path, lines] : writers) disk.write_file(path, render_document(lines()));
+}
+
+void delete_read_texts(const TextFilesRead& read, const ScenarioFileNames& names, Disk& disk) {
+  if (read.line) disk.remove_file(names.line_text);
+  if (read.train) disk.remove_file(names.train_text);
+}
+
+}  // namespace
+
+std::string format_diagnostic(const Diagnostic& d, const SourceNames& sources) {
+  const std::string head = "error " + std::to_string(d.number) + ": ";
+  const std::string message = cp1252_to_utf8(d.message);
+  if (d.source == Source::kRoute) return head + message;
+  const std::string& file = d.source == Source::kLineFile ? sources.line_file : sources.train_file;
+  if (!d.location.known()) return file + ": " + head + message;
+  return file + ":" + std::to_string(d.location.line) + ":" + std::to_string(d.location.column) +
+         ": " + head + message;
+}
+
+int finish_run(const RunOutcome& run, const ScenarioFileNames& names, int32_t j,
+               const SourceNames& sources, Disk& disk, Ui& ui, std::ostream& err,
+               std::vector<std::filesystem::path>& written) {
+  for (const Diagnostic& d : run.errors.diagnostics()) err << format_diagnostic(d, sources) << '\n';
+  if (run.fatal_error != 0) {
+    err.flush();
+    ui.show_fatal_error(" Errore n. " + std::to_string(run.fatal_error));
+    return exit_status::kFatal;
+  }
+  for (const OutputFile& file : binary_files(run.model, names, j)) {
+    disk.write_file(file.path, file.bytes);
+    written.push_back(file.path);
+  }
+  return run.errors.has_error() ? exit_status::kErrorRecorded : exit_status::kClean;
+}
+
+int run_one_shot(const std::filesystem::path& program_dir, Disk& disk, Ui& ui, std::ostream& err) {
+  const ScenarioFileNames names = scenario_file_names(program_dir, kLineName, kTrainNumber);
+  ui.show_waiting();
+  int status = exit_status::kClean;
+  try {
+    write_documents(names, disk);
+    const SourceTexts texts{disk.read_file(names.line_text), disk.read_file(names.train_text)};
+    const RunOutcome run = memorizza_percorso(texts, kLineName, kTrainNumber, kBuildProfile);
+    delete_read_texts(run.read, names, disk);
+    std::vector<std::filesystem::path> written;
+    status =
+        finish_run(run, names, kBuildProfile, {names.line_text.string(), names.train_text.string()},
+                   disk, ui, err, written);
+  } catch (const IoError& e) {
+    err << "scenario-compiler: " << e.what() << '\n';
+    status = exit_status::kInputOutput;
+  }
+  ui.close();
+  return status;
+}
+
+}  // namespace sc

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <filesystem>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "app/disk.h"
+#include "app/pipeline.h"
+#include "app/ui.h"
+#include "textio/file_names.h"
+
+namespace sc {
+
+namespace exit_status {
+constexpr int kClean = 0;
+constexpr int kErrorRecorded = 1;
+constexpr int kInputOutput = 2;
+constexpr int kFatal = 3;
+}  // namespace exit_status
+
+// The names a diagnostic gives the two text files.
+struct SourceNames {
+  std::string line_file;
+  std::string train_file;
+};
+
+// One diagnostic line: "FILE:LINE:COLUMN: error N: message" where the row is
+// known, "FILE: error N: message" where only the file is, and a plain
+// sentence for the errors of the route as a whole.
+std::string format_diagnostic(const Diagnostic& diagnostic, const SourceNames& sources);
+
+// Reports every recorded error, then ends a compiled run: shows the fatal
+// error through `ui`, or writes the binary files. Returns the exit status and
+// appends the files written to `written`.
+int finish_run(const RunOutcome& run, const ScenarioFileNames& names, int32_t j,
+               const SourceNames& sources, Disk& disk, Ui& ui, std::ostream& err,
+               std::vector<std::filesystem::path>& written);
+
+// The one-shot run in `program_dir`: documents, compile of the built-in
+// scenario, binary files.
+int run_one_shot(const std::filesystem::path& program_dir, Disk& disk, Ui& ui, std::ostream& err);
+
+}  // namespace sc

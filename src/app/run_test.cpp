@@ -1,0 +1,112 @@
+#include "app/run.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <sstream>
+
+#include "app/compile_command.h"
+
+namespace sc {
+namespace {
+
+// Files in memory; a path listed in `unwritable` fails like a full disk.
+class MemoryDisk : public Disk {
+ public:
+  std::optional<std::string> read_file(const std::filesystem::path& path) override {
+    const auto it = files.find(path);
+    if (it == files.end()) return std::nullopt;
+    return it->second;
+  }
+  void write_file(const std::filesystem::path& path, std::string_view bytes) override {
+    if (path == unwritable) throw IoError("cannot write " + path.string() + ": No space left");
+    files[path] = std::string(bytes);
+  }
+  void remove_file(const std::filesystem::path& path) override { files.erase(path); }
+
+  std::map<std::filesystem::path, std::string> files;
+  std::filesystem::path unwritable;
+};
+
+class RecordingUi : public Ui {
+ public:
+  void show_waiting() override { events += "wait;"; }
+  void show_fatal_error(const std::string& text) override { events += "fatal(" + text + ");"; }
+  void close() override { events += "close;"; }
+  std::string events;
+};
+
+const ScenarioFileNames kNames = scenario_file_names("/d", "L", "T");
+
+TEST(FinishRun, AFatalErrorShowsItsNumberAndWritesNoBinaryFile) {
+  RunOutcome run;
+  run.model.cells.resize(141);
+  run.fatal_error = 1250;
+  MemoryDisk disk;
+  RecordingUi ui;
+  std::ostringstream err;
+  std::vector<std::filesystem::path> written;
+  EXPECT_EQ(finish_run(run, kNames, 1, {"l", "t"}, disk, ui, err, written), exit_status::kFatal);
+  EXPECT_EQ(ui.events, "fatal( Errore n. 1250);");
+  EXPECT_TRUE(disk.files.empty());
+  EXPECT_TRUE(written.empty());
+}
+
+TEST(FinishRun, WritesTheBinaryFilesInOrderAndReportsRecordedErrors) {
+  RunOutcome run;
+  run.model.cells.resize(141);
+  run.model.profile.emplace(7000);
+  run.errors.record_at(15, 33901, Source::kLineFile, {12, 11}, "position beyond the route");
+  run.errors.record(2, Source::kTrainFile, {}, "reference not a multiple of 50");
+  run.errors.record_at(13, 650, Source::kRoute, {}, "no free cell at 650 m");
+  MemoryDisk disk;
+  RecordingUi ui;
+  std::ostringstream err;
+  std::vector<std::filesystem::path> written;
+  EXPECT_EQ(finish_run(run, kNames, 1, {"a_linea.txt", "a_T-.txt"}, disk, ui, err, written),
+            exit_status::kErrorRecorded);
+  EXPECT_EQ(written,
+            (std::vector<std::filesystem::path>{kNames.line_profile, kNames.table, kNames.cells}));
+  EXPECT_EQ(disk.files[kNames.cells].size(), 141u * 15);
+  EXPECT_EQ(err.str(),
+            "a_linea.txt:12:11: error 15: position beyond the route\n"
+            "a_T-.txt: error 2: reference not a multiple of 50\n"
+            "error 13: no free cell at 650 m\n");
+}
+
+TEST(FinishRun, WithoutProfileWritesTableAndCellsOnly) {
+  RunOutcome run;
+  run.model.cells.resize(141);
+  MemoryDisk disk;
+  RecordingUi ui;
+  std::ostringstream err;
+  std::vector<std::filesystem::path> written;
+  EXPECT_EQ(finish_run(run, kNames, 0, {}, disk, ui, err, written), exit_status::kClean);
+  EXPECT_EQ(written, (std::vector<std::filesystem::path>{kNames.table, kNames.cells}));
+  EXPECT_EQ(err.str(), "");
+}
+
+TEST(OneShot, AWriteFailureEndsTheRunWithStatus2AndTheReason) {
+  MemoryDisk disk;
+  disk.unwritable = scenario_file_names("/p", "Vardeo_Lustrella", "K7306").slowdown_form;
+  RecordingUi ui;
+  std::ostringstream err;
+  EXPECT_EQ(run_one_shot("/p", disk, ui, err), exit_status::kInputOutput);
+  EXPECT_EQ(ui.events, "wait;close;");
+  EXPECT_NE(err.str().find("Vardeo_Lustrella_K7306_rallentamenti.txt: No space left"),
+            std::string::npos);
+  // The documents written before the failure stay; nothing after it is written.
+  EXPECT_EQ(disk.files.size(), 3u);
+}
+
+TEST(CompileNames, DefaultsComeFromTheFileNames) {
+  EXPECT_EQ(default_line_name("dir/Vardeo_Lustrella_linea.txt"), "Vardeo_Lustrella");
+  EXPECT_EQ(default_line_name("my-line.txt"), "my-line");
+  EXPECT_EQ(default_line_name("noext"), "noext");
+  EXPECT_EQ(default_train_number("d/Vardeo_Lustrella_K7306-.txt", "Vardeo_Lustrella"), "K7306");
+  EXPECT_EQ(default_train_number("d/train.txt", "Vardeo_Lustrella"), "train");
+  EXPECT_EQ(default_train_number("d/Other_K1-.txt", "Vardeo_Lustrella"), "Other_K1-");
+}
+
+}  // namespace
+}  // namespace sc

@@ -1,0 +1,177 @@
+// `scenario-compiler compile` run as a process on small files of its own.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "process.h"
+#include "scenario_files.h"
+
+namespace sc::testing {
+namespace {
+
+constexpr const char* kShortLine =
+    "[generale]\r\n"
+    "lunghezza percorso, 1000\r\n"
+    "[fine]\r\n";
+constexpr const char* kShortTrain =
+    "[generale]\r\n"
+    "velocita, 0, 80\r\n"
+    "[fine]\r\n";
+
+class Compile : public ::testing::Test {
+ protected:
+  // Writes the two sources under the names the defaults are taken from.
+  void write_sources(const std::string& line, const std::string& train) {
+    write_bytes(line_file(), line);
+    write_bytes(train_file(), train);
+  }
+  std::filesystem::path line_file() const { return dir_ / "Prova_linea.txt"; }
+  std::filesystem::path train_file() const { return dir_ / "Prova_T1-.txt"; }
+  std::filesystem::path out_dir() const { return dir_ / "out"; }
+  ProcessResult compile(const std::string& extra = "") const {
+    return run_command(std::string("env -u DISPLAY ") + SC_EXECUTABLE + " compile " +
+                       quoted(line_file()) + " " + quoted(train_file()) + " -o " +
+                       quoted(out_dir()) + " " + extra);
+  }
+  nlohmann::json compile_json() const { return nlohmann::json::parse(compile("--json").out); }
+
+  TempDir dir_;
+};
+
+TEST_F(Compile, BuiltInTextsGiveTheOneShotRunsBytes) {
+  std::filesystem::copy_file(SC_DOCUMENTS_TESTDATA "/line_text.txt",
+                             dir_ / "Vardeo_Lustrella_linea.txt");
+  std::filesystem::copy_file(SC_DOCUMENTS_TESTDATA "/train_text.txt",
+                             dir_ / "Vardeo_Lustrella_K7306-.txt");
+  const ProcessResult compiled = run_command(
+      std::string(SC_EXECUTABLE) + " compile " + quoted(dir_ / "Vardeo_Lustrella_linea.txt") + " " +
+      quoted(dir_ / "Vardeo_Lustrella_K7306-.txt") + " -o " + quoted(dir_ / "compiled"));
+  ASSERT_EQ(compiled.status, 0) << compiled.err;
+
+  std::filesystem::create_directory(dir_ / "oneshot");
+  std::filesystem::copy_file(SC_EXECUTABLE, dir_ / "oneshot/scenario-compiler");
+  ASSERT_EQ(run_command("env -u DISPLAY " + quoted(dir_ / "oneshot/scenario-compiler")).status, 0);
+  for (const char* name :
+       {"Vardeo_Lustrella_linea.dat", "Vardeo_Lustrella_K7306.sim", "Vardeo_Lustrella_K7306.dat"}) {
+    EXPECT_EQ(read_bytes(dir_ / "compiled" / name), read_bytes(dir_ / "oneshot" / name)) << name;
+  }
+  // The sources are left as they were.
+  EXPECT_EQ(read_bytes(dir_ / "Vardeo_Lustrella_linea.txt"),
+            read_bytes(SC_DOCUMENTS_TESTDATA "/line_text.txt"));
+}
+
+TEST_F(Compile, LeavesTheSourcesUntouchedWhateverTheOutcome) {
+  struct Case {
+    const char* what;
+    std::string line;
+    std::string train;
+    int status;
+  };
+  const Case cases[] = {
+      {"clean", kShortLine, kShortTrain, 0},
+      {"recorded error", "[generale]\nlunghezza percorso, 1000\npendenza, 99999, 1\n[fine]\n",
+       kShortTrain, 1},
+      // A signal at 0 stands in cell 1, whose first value the format marker needs.
+      {"fatal", kShortLine, "[generale]\nsegnale, 0, 1,4,1,1,0,2,2,1,1,0\n[fine]\n", 3},
+      {"run-time fault", kShortLine, "[generale]\nnumero vetture, many\n[fine]\n", 1},
+  };
+  for (const Case& c : cases) {
+    write_sources(c.line, c.train);
+    const ProcessResult result = compile();
+    EXPECT_EQ(result.status, c.status) << c.what << ": " << result.err;
+    EXPECT_EQ(read_bytes(line_file()), c.line) << c.what;
+    EXPECT_EQ(read_bytes(train_file()), c.train) << c.what;
+    std::filesystem::remove_all(out_dir());
+  }
+}
+
+TEST_F(Compile, AFatalErrorWritesNoBinaryFile) {
+  write_sources(kShortLine, "[generale]\nsegnale, 0, 1,4,1,1,0,2,2,1,1,0\n[fine]\n");
+  const ProcessResult result = compile();
+  EXPECT_EQ(result.status, 3);
+  EXPECT_EQ(result.err, " Errore n. 1250\n");
+  EXPECT_TRUE(std::filesystem::is_empty(out_dir()));
+}
+
+TEST_F(Compile, NamesTheOutputFilesAfterTheSources) {
+  write_sources(kShortLine, kShortTrain);
+  ASSERT_EQ(compile().status, 0);
+  EXPECT_TRUE(std::filesystem::exists(out_dir() / "Prova_linea.dat"));
+  EXPECT_TRUE(std::filesystem::exists(out_dir() / "Prova_T1.sim"));
+  EXPECT_EQ(read_bytes(out_dir() / "Prova_T1.dat").size(), 161u * 15);
+
+  ASSERT_EQ(compile("--no-profile --line-name Citt\xC3\xA0 --train-number R2").status, 0);
+  EXPECT_FALSE(std::filesystem::exists(out_dir() / "Citt\xE0_linea.dat"));
+  const std::string table = read_bytes(out_dir() / "Citt\xE0_R2.sim");
+  ASSERT_FALSE(table.empty());
+  EXPECT_EQ(parse_table_file(table)[85].text, "Citt\xE0");
+}
+
+TEST_F(Compile, ReportsEachRecordedErrorAtItsField) {
+  write_sources(
+      "[generale]\n"
+      "lunghezza percorso, 1000\n"
+      "[pendenze]\n"
+      "pendenza,  99999, 1\n",
+      kShortTrain);
+  nlohmann::json report = compile_json();
+  EXPECT_EQ(report["error_number"], 15);
+  EXPECT_EQ(report["error_position"], 99999);
+  EXPECT_EQ(report["fatal_error"], 0);
+  EXPECT_EQ(report["files"].size(), 3u);
+  ASSERT_EQ(report["diagnostics"].size(), 1u);
+  const auto& d = report["diagnostics"][0];
+  EXPECT_EQ(d["number"], 15);
+  EXPECT_EQ(d["position"], 99999);
+  EXPECT_EQ(d["file"], line_file().string());
+  EXPECT_EQ(d["line"], 4);
+  EXPECT_EQ(d["column"], 12);
+  EXPECT_NE(d["message"].get<std::string>().find("7900"), std::string::npos) << d["message"];
+
+  const ProcessResult plain = compile();
+  EXPECT_EQ(plain.status, 1);
+  EXPECT_EQ(plain.err.rfind(line_file().string() + ":4:12: error 15: ", 0), 0u) << plain.err;
+
+  write_sources(kShortLine, "[generale]\nstazione, 125, 12, 600\n");
+  report = compile_json();
+  EXPECT_EQ(report["error_number"], 8);
+  EXPECT_EQ(report["diagnostics"][0]["file"], train_file().string());
+  EXPECT_EQ(report["diagnostics"][0]["line"], 2);
+  EXPECT_EQ(report["diagnostics"][0]["column"], 11);
+}
+
+TEST_F(Compile, ACleanRunSaysNothingOnStandardError) {
+  write_sources(kShortLine, kShortTrain);
+  const ProcessResult result = compile("--json");
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, "");
+  const auto report = nlohmann::json::parse(result.out);
+  EXPECT_EQ(report["error_number"], 0);
+  EXPECT_TRUE(report["diagnostics"].empty());
+}
+
+TEST_F(Compile, UsageErrorsEndWithStatus2) {
+  write_sources(kShortLine, kShortTrain);
+  const std::string exe = SC_EXECUTABLE;
+  const std::pair<std::string, std::string> cases[] = {
+      {exe + " compile " + quoted(dir_ / "missing.txt") + " " + quoted(train_file()),
+       "missing.txt"},
+      {exe + " compile " + quoted(line_file()) + " " + quoted(train_file()) + " --bogus",
+       "--bogus"},
+      {exe + " compile " + quoted(line_file()), "TRAIN_FILE"},
+      {exe + " compile " + quoted(line_file()) + " " + quoted(train_file()) +
+           " --train-number \xE4\xB8\xAD -o " + quoted(out_dir()),
+       "Windows-1252"},
+      {exe + " unknown", "unknown"},
+  };
+  for (const auto& [command, mention] : cases) {
+    const ProcessResult result = run_command(command);
+    EXPECT_EQ(result.status, 2) << command;
+    EXPECT_NE(result.err.find(mention), std::string::npos) << command << "\n" << result.err;
+  }
+  EXPECT_EQ(run_command(exe + " --version").out, "scenario-compiler 1.0.0\n");
+  EXPECT_EQ(run_command(exe + " compile --help").status, 0);
+}
+
+}  // namespace
+}  // namespace sc::testing
