@@ -4,9 +4,11 @@
 JOBS ?= 2
 RELEASE := build/release
 ASAN := build/asan
+FUZZ := build/fuzz
+FUZZ_SECONDS ?= 300
 CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: deps build run test test-release test-asan fuzz bench format clean
+.PHONY: deps build run test test-release test-asan test-fuzz fuzz-build fuzz format clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -27,7 +29,22 @@ test-asan: deps
 	cmake --build $(ASAN) -j$(JOBS)
 	cd $(ASAN) && ctest -j$(JOBS) --output-on-failure
 
-test: test-release test-asan
+# The fuzz targets for a short bounded run each (clang, libFuzzer).
+fuzz-build: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DSC_FUZZ=ON -DSC_BUILD_TESTS=OFF -DSC_BUILD_APP=OFF > /dev/null
+	cmake --build $(FUZZ) -j$(JOBS)
+
+test-fuzz: fuzz-build
+	cd $(FUZZ) && ctest --output-on-failure
+
+test: test-release test-asan test-fuzz
+
+# Each fuzz target for FUZZ_SECONDS (default 300).
+fuzz: fuzz-build
+	for t in field_reader pipeline; do \
+	  fuzz/run_fuzzer.sh $(FUZZ)/bin/$${t}_fuzz fuzz/corpus/$$t $(FUZZ_SECONDS) || exit 1; \
+	done
 
 format:
 	clang-format -i $$(git ls-files '*.h' '*.cpp')

@@ -1,0 +1,29 @@
+// Compiles an arbitrary pair of line and train texts through the whole driver
+// and serializes the result. Input: one byte whose low bit is j, then the line
+// text, a NUL byte, the train text.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "app/pipeline.h"
+#include "output/binary_files.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size == 0) return 0;
+  const int32_t j = data[0] & 1;
+  const std::string rest(reinterpret_cast<const char*>(data + 1), size - 1);
+  const size_t split = rest.find('\0');
+  sc::SourceTexts texts;
+  texts.line_text = rest.substr(0, split);
+  texts.train_text = split == std::string::npos ? std::string() : rest.substr(split + 1);
+
+  const sc::RunOutcome run = sc::memorizza_percorso(texts, "Linea", "T1", j);
+  if (run.fatal_error != 0) return 0;
+  const auto names = sc::scenario_file_names("out", "Linea", "T1");
+  for (const sc::OutputFile& file : sc::binary_files(run.model, names, j)) {
+    if (file.path == names.cells && file.bytes.size() != run.model.cells.size() * 15) {
+      __builtin_trap();
+    }
+  }
+  return 0;
+}
