@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "model/model.h"
+
+namespace sc {
+
+// The end of the previous tunnel row of the same compile call.
+struct TunnelList {
+  std::optional<int32_t> previous_end;
+};
+
+// A tunnel over the metres `inizio` to `fine` - 1. A `tipo` above 10 is type
+// `tipo` - 10 with a marker in every fourth cell that holds nothing; a tunnel
+// starting 150 m or less after the previous one's end is type 3. The span is
+// cut at the last cell. Never records an error.
+void memo_montagna(Scenario& model, TunnelList& tunnels, int32_t inizio, int32_t fine,
+                   int32_t tipo);
+
+struct SpeedBoard {
+  int32_t posizione = 0;
+  int32_t vas = 0;
+  int32_t vbs = 0;
+  int32_t vcs = 0;
+  int32_t strisces = 0;
+  int32_t vad = 0;
+  int32_t vbd = 0;
+  int32_t vcd = 0;
+  int32_t strisced = 0;
+};
+
+// Places a speed-limit board in the board cell of its position. Returns false,
+// writing nothing, when that cell is not free (error 21). Throws Fault when a
+// packed value does not fit 16 bits.
+bool memo_indicatori_v_max(Scenario& model, const SpeedBoard& board);
+
+enum class TextBoardPlacement {
+  kPlaced,
+  kNoEntryLeft,  // error 26: all 80 board entries are taken
+  kCellTaken,    // error 6
+};
+
+// Places a text board in the board cell of `position` and its text in the
+// entry `board_cursor`, which then moves down by one.
+TextBoardPlacement place_text_board(Scenario& model, int& board_cursor, int32_t position,
+                                    std::string text);
+
+// The cell a board at `position` stands in.
+int64_t board_cell(int32_t position);
+
+}  // namespace sc

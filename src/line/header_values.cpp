@@ -1,0 +1,96 @@
+#include "line/header_values.h"
+
+#include <array>
+#include <limits>
+#include <string>
+
+#include "line/keywords.h"
+#include "textio/fault.h"
+
+namespace sc {
+namespace {
+
+struct KmReference {
+  int32_t a = 0;  // the ordering key
+  int32_t b = 0;
+  int32_t c = 0;  // 1 adds 100 to b once ordered
+};
+
+// References by slot: entry 81 ("tre"), 82 ("due"), 83 ("uno").
+using Slots = std::array<KmReference, 3>;
+
+KmReference reference_in(const TableEntry& e) {
+  return {e.value1, e.value2, e.value3};
+}
+
+// All first values add up to 0: the second values decide which reference
+// comes first.
+Slots order_by_second_values(const KmReference& r1, const KmReference& r2, const KmReference& r3) {
+  if (r1.b > 0) return {r1, r2, r3};
+  if (r2.b > 0) return {r2, r3, r1};
+  if (r3.b > 0) return {r3, r2, r1};
+  return {};
+}
+
+// The reference with the strictly greatest first value leads; of the other
+// two, on equal first values the one read first takes the middle slot. A
+// shared greatest value clears all three.
+Slots order_by_first_values(const std::array<KmReference, 3>& read) {
+  for (size_t lead = 0; lead < read.size(); ++lead) {
+    const KmReference& first_other = read[lead == 0 ? 1 : 0];
+    const KmReference& second_other = read[lead == 2 ? 1 : 2];
+    if (read[lead].a <= first_other.a || read[lead].a <= second_other.a) continue;
+    if (second_other.a > first_other.a) return {read[lead], second_other, first_other};
+    return {read[lead], first_other, second_other};
+  }
+  return {};
+}
+
+void add_hundred_when_flagged(KmReference& ref) {
+  if (ref.c != 1) return;
+  if (ref.b > std::numeric_limits<int32_t>::max() - 100) {
+    throw Fault("a kilometre reference's second value " + std::to_string(ref.b) +
+                " plus 100 does not fit a 32-bit Long");
+  }
+  ref.b += 100;
+}
+
+}  // namespace
+
+RepetitionCheck store_signal_repetition(TableEntry& train_header, std::string_view keyword,
+                                        int32_t first, int32_t second) {
+  train_header.value1 = first;
+  train_header.value2 = second;
+  if (first % 50 != 0) return RepetitionCheck::kFirstNotMultipleOf50;
+  if (second % 50 != 0) return RepetitionCheck::kSecondNotMultipleOf50;
+  int32_t code = 0;
+  if (contains(keyword, "4")) {
+    code = 4;
+  } else if (contains(keyword, "9")) {
+    code = 9;
+  } else {
+    return RepetitionCheck::kNoCode;
+  }
+  train_header.value3 = second == 0 ? 0 : code;
+  return RepetitionCheck::kAccepted;
+}
+
+void progressive_ordina(ScenarioTable& table) {
+  const std::array<KmReference, 3> read = {reference_in(table[entry::kReferenceUno]),
+                                           reference_in(table[entry::kReferenceDue]),
+                                           reference_in(table[entry::kReferenceTre])};
+  const int64_t sum = int64_t{read[0].a} + read[1].a + read[2].a;
+  Slots slots =
+      sum == 0 ? order_by_second_values(read[0], read[1], read[2]) : order_by_first_values(read);
+  const std::array<int, 3> entries = {entry::kReferenceTre, entry::kReferenceDue,
+                                      entry::kReferenceUno};
+  for (KmReference& ref : slots) add_hundred_when_flagged(ref);
+  for (size_t i = 0; i < slots.size(); ++i) {
+    TableEntry& e = table[entries[i]];
+    e.value1 = slots[i].a;
+    e.value2 = slots[i].b;
+    e.value3 = slots[i].c;
+  }
+}
+
+}  // namespace sc

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "model/model.h"
+
+namespace sc {
+
+// How a signal-repetition row ends.
+enum class RepetitionCheck {
+  kAccepted,
+  kFirstNotMultipleOf50,   // error 3
+  kSecondNotMultipleOf50,  // error 4
+  kNoCode,                 // error 5: the keyword holds neither "4" nor "9"
+};
+
+// Stores both repetition values in `train_header` as read, then, when they are
+// acceptable, the repetition code taken from the keyword field (0 when the
+// second value is 0).
+RepetitionCheck store_signal_repetition(TableEntry& train_header, std::string_view keyword,
+                                        int32_t first, int32_t second);
+
+// Puts the three kilometre references into their fixed order: entry 81 the
+// greatest first value, 83 the smallest; a third value of 1 then adds 100 m
+// to the second. Throws Fault when that sum does not fit 32 bits.
+void progressive_ordina(ScenarioTable& table);
+
+}  // namespace sc

@@ -1,0 +1,107 @@
+#include "line/route_profile.h"
+
+#include <algorithm>
+#include <array>
+#include <string>
+
+#include "line/keywords.h"
+#include "textio/fault.h"
+#include "textio/rounding.h"
+
+namespace sc {
+namespace {
+
+constexpr int kX = Profile::kX;
+constexpr int kY = Profile::kY;
+
+void write_previous_gradient(Scenario& model, GradientCursor& cursor) {
+  // The byte keeps the low eight bits of gradient + 100.
+  cell_at(model, cursor.next_cell).gradient =
+      static_cast<uint8_t>((int64_t{cursor.previous} + 100) & 0xFF);
+  ++cursor.next_cell;
+}
+
+void check_point(const Profile& profile, int32_t point) {
+  if (point > profile.last_point()) {
+    throw Fault("profile point " + std::to_string(point) + " lies beyond the last point " +
+                std::to_string(profile.last_point()));
+  }
+}
+
+void straight_step(Profile& profile, int32_t point) {
+  check_point(profile, point);
+  for (int k : {kX, kY}) {
+    const double d = profile.value(point - 1, k) - profile.value(point - 2, k);
+    profile.set_double(point, k, profile.value(point - 1, k) + d);
+  }
+}
+
+// Turns the last step by `curvature`; the operation order is part of the
+// file format, since the simulator's profile must match bit for bit.
+void arc_step(Profile& profile, int32_t point, double curvature) {
+  check_point(profile, point);
+  const double dx = profile.value(point - 1, kX) - profile.value(point - 2, kX);
+  const double dy = profile.value(point - 1, kY) - profile.value(point - 2, kY);
+  profile.set_double(point, kX, profile.value(point - 1, kX) + (dy * curvature + dx));
+  profile.set_double(point, kY, profile.value(point - 1, kY) + (dy - dx * curvature));
+}
+
+}  // namespace
+
+void fill_gradient(Scenario& model, GradientCursor& cursor, int32_t position, int32_t gradient) {
+  const int64_t cell = cell_index(position);
+  if (cell > 0) {
+    // Runs at least once: a row at or behind the cursor still writes the cell
+    // at the cursor.
+    do {
+      write_previous_gradient(model, cursor);
+    } while (cursor.next_cell < cell);
+  }
+  cursor.previous = gradient;
+}
+
+void gradient_tail(Scenario& model, GradientCursor& cursor) {
+  do {
+    write_previous_gradient(model, cursor);
+  } while (cursor.next_cell < int64_t{model.last_cell()} - 2);
+}
+
+void seed_profile(Profile& profile) {
+  profile.set_integer(0, kX, 0);
+  profile.set_integer(0, kY, 0);
+  profile.set_integer(1, kX, 0);
+  profile.set_integer(1, kY, 1);
+}
+
+std::optional<double> curvature_of(std::string_view keyword) {
+  static constexpr std::array<double, 6> kByClass = {0.0001, 0.0002, 0.0004, 0.001, 0.002, 0.003};
+  for (size_t i = 0; i < kByClass.size(); ++i) {
+    const char digit[] = {static_cast<char>('1' + i), '\0'};
+    if (!contains(keyword, digit)) continue;
+    return contains_any_case(keyword, "s") ? -kByClass[i] : kByClass[i];
+  }
+  return std::nullopt;
+}
+
+bool bend_profile(Profile& profile, int32_t& cursor, int32_t start, int32_t length,
+                  double curvature) {
+  while (cursor <= start) {
+    straight_step(profile, cursor);
+    if (++cursor > kCurvePointLimit) return false;
+  }
+  const int64_t arc_end = std::min<int64_t>(int64_t{start} + length, profile.last_point());
+  while (cursor <= arc_end) {
+    arc_step(profile, cursor, curvature);
+    if (++cursor > kCurvePointLimit) return false;
+  }
+  return true;
+}
+
+void profile_tail(Profile& profile, int32_t& cursor) {
+  while (cursor <= profile.last_point() - 2) {
+    straight_step(profile, cursor);
+    ++cursor;
+  }
+}
+
+}  // namespace sc

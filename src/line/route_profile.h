@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "model/model.h"
+
+namespace sc {
+
+// Gradients: each row's gradient applies from the cell of its position up to
+// the cell before the next row's position.
+struct GradientCursor {
+  int64_t next_cell = 0;  // first cell whose gradient is not yet written
+  int32_t previous = 0;   // gradient of the last row read
+};
+
+// A gradient row at `position` with gradient `gradient`.
+void fill_gradient(Scenario& model, GradientCursor& cursor, int32_t position, int32_t gradient);
+// After the last row: the last gradient runs on to three cells before the end.
+void gradient_tail(Scenario& model, GradientCursor& cursor);
+
+// The plan view: points 0 and 1 are seeded, every further point continues
+// the last step, bent by the curvature where a curve lies.
+constexpr int32_t kFirstComputedPoint = 2;
+// A curve may not take the profile cursor beyond this point.
+constexpr int32_t kCurvePointLimit = 1000000;
+
+void seed_profile(Profile& profile);
+
+// Curvature per metre named by a curve keyword (class digit 1 to 6, the lowest
+// digit present deciding; an "s" turns left); nullopt when no class is named.
+std::optional<double> curvature_of(std::string_view keyword);
+
+// A curve from `start` over `length` metres. Straight track runs up to the
+// start, then the arc bends each step by `curvature`; the arc is cut at the
+// last profile point. Returns false when the cursor passes kCurvePointLimit.
+bool bend_profile(Profile& profile, int32_t& cursor, int32_t start, int32_t length,
+                  double curvature);
+
+// After the last row: straight track up to two points before the end.
+void profile_tail(Profile& profile, int32_t& cursor);
+
+}  // namespace sc
