@@ -1,0 +1,234 @@
+#include <string>
+
+#include "textio/rounding.h"
+#include "train/train_pass.h"
+
+namespace sc {
+namespace {
+
+constexpr int kErrorAbbattimentoCell = 7;
+constexpr int kErrorSignalCell = 16;
+constexpr int kErrorWarningCell = 17;
+constexpr int kErrorStartCell = 18;
+constexpr int kErrorEndCell = 19;
+constexpr int kErrorCountdownCell = 20;
+
+// A signal whose `tempo` lies in this range carries the raised time instead.
+constexpr int32_t kLowestTempo = 1;
+constexpr int32_t kHighestTempo = 100;
+constexpr int32_t kRaisedTempo = 101;
+// Only a signal with this `sx` stores its time in the cell.
+constexpr int32_t kTimedSx = 2;
+constexpr int kApproachMarks = 4;
+
+constexpr int32_t kWarningDistance = 1200;
+// Slowdowns starting after this position get a warning cell and countdown.
+constexpr int32_t kLastUnwarnedStart = 1500;
+constexpr int kCountdownCells = 4;
+
+struct SignalRow {
+  int32_t posizione = 0;
+  int32_t sx = 0, s1 = 0, s2 = 0, s3 = 0, rapp = 0, dx = 0, d1 = 0, d2 = 0, d3 = 0, tempo = 0;
+  SourceLocation where;  // of the position
+};
+
+struct SlowdownRow {
+  int32_t x = 0;
+  int32_t v = 0, l = 0, f_tt = 0, f_ta = 0, d_v = 0;
+  SourceLocation where;  // of the start position
+  SourceLocation length_location;
+};
+
+// Warning, start, end and countdown base cell of a slowdown.
+struct SlowdownCells {
+  int64_t w = 0, s = 0, e = 0, b = 0;
+};
+
+// After a signal or a slowdown the pass stops on any error number, including
+// one left by the line file.
+RowEnd stop_on_recorded_error(TrainPass& pass, int32_t position) {
+  if (pass.errors.error_number() <= 0) return RowEnd::kNextRow;
+  pass.errors.set_position(position);
+  return RowEnd::kStopped;
+}
+
+// --- signals ---
+
+SignalRow read_signal_values(FieldReader& reader) {
+  SignalRow row;
+  row.posizione = reader.read_long();
+  row.where = reader.field_location();
+  for (int32_t* value : {&row.sx, &row.s1, &row.s2, &row.s3, &row.rapp, &row.dx, &row.d1, &row.d2,
+                         &row.d3, &row.tempo}) {
+    *value = reader.read_long();
+  }
+  return row;
+}
+
+// Approach marks every second cell before the signal, step 1 nearest; those
+// that would fall before the first cell are left out.
+void place_signal_marks(TrainPass& pass, int64_t signal_cell, const SignalRow& row) {
+  const int64_t code = int64_t{row.sx} * 3 + row.dx;
+  for (int k = 1; k <= kApproachMarks; ++k) {
+    const int64_t c = signal_cell - 2 * k;
+    if (c >= 0) cell_at(pass.model, c).mark = static_cast<uint8_t>(code * 10 + k);
+  }
+}
+
+void memo_segnale(TrainPass& pass, SignalRow row) {
+  const int64_t i = cell_index(row.posizione, 1);
+  Cell& cell = cell_at(pass.model, i);
+  if (!is_free(cell)) {
+    pass.errors.record_at(kErrorSignalCell, row.posizione, Source::kTrainFile, row.where,
+                          "the signal at " + std::to_string(row.posizione) +
+                              " needs a free cell, but " + cell_taken(i, cell));
+    return;
+  }
+  cell.type_code = cell_type::kSignal;
+  cell.info4 = low16(int64_t{row.rapp} * 10 + int64_t{row.sx} * 3 + row.dx);
+  cell.info1 = low16(int64_t{row.s1} * 10 + row.d1);
+  cell.info2 = low16(int64_t{row.s2} * 10 + row.d2);
+  cell.info3 = low16(int64_t{row.s3} * 10 + row.d3);
+  if (row.tempo >= kLowestTempo && row.tempo <= kHighestTempo) row.tempo = kRaisedTempo;
+  cell.signal_time = row.sx == kTimedSx ? static_cast<uint8_t>(row.tempo) : 0;
+  place_signal_marks(pass, i, row);
+}
+
+// --- slowdowns ---
+
+SlowdownRow read_slowdown_values(FieldReader& reader) {
+  SlowdownRow row;
+  row.x = reader.read_long();
+  row.where = reader.field_location();
+  row.v = reader.read_long();
+  row.l = reader.read_long();
+  row.length_location = reader.field_location();
+  row.f_tt = reader.read_long();
+  row.f_ta = reader.read_long();
+  row.d_v = reader.read_long();
+  return row;
+}
+
+SlowdownCells slowdown_cells(const SlowdownRow& row) {
+  const int32_t warning_at =
+      fit_long(int64_t{row.x} - kWarningDistance, "the slowdown's warning position", row.where);
+  const int32_t end_at =
+      fit_long(int64_t{row.x} + row.l, "the slowdown's end position", row.length_location);
+  return {.w = cell_index(warning_at, 1),
+          .s = cell_index(row.x, 1),
+          .e = cell_index(end_at, 1),
+          .b = cell_index(warning_at)};
+}
+
+bool slowdown_cell_free(TrainPass& pass, const SlowdownRow& row, int64_t index, int error,
+                        std::string_view which) {
+  const Cell& cell = cell_at(pass.model, index);
+  if (is_free(cell)) return true;
+  pass.errors.record_at(error, row.x, Source::kTrainFile, row.where,
+                        "the " + std::string(which) + " of the slowdown at " +
+                            std::to_string(row.x) + " needs a free cell, but " +
+                            cell_taken(index, cell));
+  return false;
+}
+
+bool end_cell_on_route(TrainPass& pass, const SlowdownRow& row, int64_t end_cell) {
+  const int32_t last = pass.model.last_cell();
+  if (end_cell <= last) return true;
+  pass.errors.record_at(kErrorEndCell, row.x, Source::kTrainFile, row.length_location,
+                        "the slowdown at " + std::to_string(row.x) + " with length " +
+                            std::to_string(row.l) + " ends in cell " + std::to_string(end_cell) +
+                            ", beyond the last cell " + std::to_string(last) + "; an end at " +
+                            std::to_string(50 * (int64_t{last} - 1)) +
+                            " m still lies in the last cell");
+  return false;
+}
+
+Cell& mark_slowdown_cell(TrainPass& pass, int64_t index, uint8_t type, int32_t d_v) {
+  Cell& cell = cell_at(pass.model, index);
+  cell.type_code = type;
+  if (d_v != 0) cell.info2 = low16(d_v);
+  return cell;
+}
+
+void mark_slowdown(TrainPass& pass, const SlowdownRow& row, const SlowdownCells& at, bool warned) {
+  mark_slowdown_cell(pass, at.e, cell_type::kSlowdownEnd, row.d_v);
+  mark_slowdown_cell(pass, at.s, cell_type::kSlowdownStart, row.d_v);
+  if (warned)
+    mark_slowdown_cell(pass, at.w, cell_type::kSlowdownWarning, row.d_v).info1 = low16(row.v);
+  for (int64_t index : {at.s, at.e}) {
+    Cell& cell = cell_at(pass.model, index);
+    cell.info1 = low16(row.v);
+    cell.info3 = low16(row.f_tt);
+  }
+}
+
+// Four cells counting down to the warning cell, 1 nearest it.
+void place_countdown(TrainPass& pass, const SlowdownRow& row, int64_t base) {
+  for (int j = 0; j < kCountdownCells; ++j) {
+    if (!slowdown_cell_free(pass, row, base - j, kErrorCountdownCell, "countdown")) return;
+  }
+  for (int j = 0; j < kCountdownCells; ++j) {
+    Cell& cell = mark_slowdown_cell(pass, base - j, cell_type::kCountdown, 0);
+    cell.info1 = low16(j + 1);
+    if (row.d_v != 0) cell.info2 = low16(j + 1);
+  }
+}
+
+void memo_rallentamento(TrainPass& pass, const SlowdownRow& row) {
+  const SlowdownCells at = slowdown_cells(row);
+  const bool warned = row.x > kLastUnwarnedStart;
+  if (warned && !slowdown_cell_free(pass, row, at.w, kErrorWarningCell, "warning")) return;
+  if (!slowdown_cell_free(pass, row, at.s, kErrorStartCell, "start")) return;
+  if (!end_cell_on_route(pass, row, at.e)) return;
+  if (!slowdown_cell_free(pass, row, at.e, kErrorEndCell, "end")) return;
+  mark_slowdown(pass, row, at, warned);
+  if (warned && row.f_ta != 0) place_countdown(pass, row, at.b);
+}
+
+}  // namespace
+
+RowEnd read_signal_row(TrainPass& pass) {
+  const SignalRow row = read_signal_values(pass.reader);
+  if (!position_accepted(pass, row.posizione, kRowMargin, row.where, "signal")) {
+    return RowEnd::kEndStep;
+  }
+  memo_segnale(pass, row);
+  return stop_on_recorded_error(pass, row.posizione);
+}
+
+RowEnd read_slowdown_row(TrainPass& pass) {
+  const SlowdownRow row = read_slowdown_values(pass.reader);
+  if (!position_accepted(pass, row.x, kRowMargin, row.where, "slowdown")) {
+    return RowEnd::kEndStep;
+  }
+  memo_rallentamento(pass, row);
+  return stop_on_recorded_error(pass, row.x);
+}
+
+// A positive value makes a code-change point carrying that code; any other a
+// plain abbattimento point.
+RowEnd read_abbattimento_row(TrainPass& pass) {
+  const int32_t position = pass.reader.read_long();
+  const SourceLocation where = pass.reader.field_location();
+  const int32_t value = pass.reader.read_long();
+  if (!position_accepted(pass, position, kRowMargin, where, "abbattimento")) {
+    return RowEnd::kEndStep;
+  }
+  const int64_t c = cell_index(position);
+  Cell& cell = cell_at(pass.model, c);
+  if (!is_free(cell)) {
+    pass.errors.record_at(kErrorAbbattimentoCell, position, Source::kTrainFile, where,
+                          "the abbattimento point at " + std::to_string(position) +
+                              " needs a free cell, but " + cell_taken(c, cell));
+    return RowEnd::kStopped;
+  }
+  if (value > 0) {
+    cell.type_code = cell_type::kCodeChange;
+    cell.info1 = low16(value);
+  } else {
+    cell.type_code = cell_type::kAbbattimento;
+  }
+  return RowEnd::kNextRow;
+}
+
+}  // namespace sc

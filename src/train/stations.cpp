@@ -1,0 +1,218 @@
+#include <algorithm>
+#include <string>
+
+#include "train/train_pass.h"
+
+namespace sc {
+namespace {
+
+constexpr int kErrorStationPosition = 8;
+constexpr int kErrorStationLength = 9;
+constexpr int kErrorTooManyStations = 10;
+constexpr int kErrorStationsTooClose = 22;
+constexpr int kErrorStopCellTooLow = 24;
+
+constexpr int32_t kMinimumSpacing = 350;
+constexpr int32_t kShortExtentEnd = 150;  // station types 5 and 6 end here past the position
+constexpr int32_t kEndExtension = 50;
+constexpr int32_t kShortStationLength = 600;
+constexpr int kFirstUnmarkedType =
+    25;  // stations of this type and above place nothing in the cells
+constexpr uint8_t kStationMarkCode = 80;
+constexpr int kApproachMarks = 4;
+constexpr int64_t kLowestStopCell = 2;
+
+// What the row gives beyond the entry's own fields.
+struct StationRow {
+  int32_t position = 0;
+  SourceLocation position_location;
+  int32_t length = 0;
+  SourceLocation length_location;
+};
+
+bool is_short_type(uint8_t type) {
+  return type == 5 || type == 6;
+}
+
+bool is_long_type(uint8_t type) {
+  return type == 7 || type == 8;
+}
+
+bool places_stop_cell(uint8_t type) {
+  return type < kFirstUnmarkedType;
+}
+
+// With 80 text boards the line file has used every entry, this one included:
+// storing the station would overwrite a board's text.
+bool entry_taken_by_board(TrainPass& pass) {
+  if (pass.station_index <= pass.board_cursor) return false;
+  pass.errors.record(kErrorTooManyStations, Source::kTrainFile, pass.keyword_location,
+                     "station " + std::to_string(pass.station_index) +
+                         " has no table entry left: the line file's text boards fill entries " +
+                         std::to_string(pass.board_cursor + 1) + " to 80");
+  return true;
+}
+
+// Records `error` at the station's position unless `value` is a multiple of
+// `step`.
+bool multiple_of(TrainPass& pass, const StationRow& row, int32_t value, int32_t step, int error,
+                 std::string_view what, SourceLocation where) {
+  if (value % step == 0) return true;
+  pass.errors.record_at(error, row.position, Source::kTrainFile, where,
+                        "station " + std::string(what) + " " + std::to_string(value) +
+                            " is not a multiple of " + std::to_string(step));
+  return false;
+}
+
+void read_station_values(FieldReader& reader, TableEntry& station) {
+  station.flag = reader.read_byte();
+  station.byte4 = reader.read_byte();
+  station.byte3 = reader.read_byte();
+  station.int1 = reader.read_integer();
+  station.int2 = reader.read_integer();
+  station.byte1 = reader.read_byte();
+  station.int3 = reader.read_integer();
+  station.int4 = reader.read_integer();
+  station.int5 = reader.read_integer();
+  station.byte2 = reader.read_byte();
+  const int64_t hours = reader.read_long();
+  const int64_t minutes = reader.read_long();
+  const int64_t seconds = reader.read_long();
+  station.value4 = fit_long((hours * 60 + minutes) * 60 + seconds, "the station's time in seconds",
+                            reader.field_location());
+  station.text = reader.read_text();
+}
+
+void set_extent(TableEntry& station, const StationRow& row) {
+  const int64_t p = row.position;
+  int64_t first = 0;
+  int64_t last = 0;
+  if (is_short_type(station.type_code)) {
+    first = p - row.length;
+    last = p + kShortExtentEnd;
+    station.byte3 = 0;
+  } else if (is_long_type(station.type_code)) {
+    first = p - row.length;
+    last = p + row.length;
+    station.byte3 = 0;
+  } else {
+    first = p - row.length / 2;
+    last = p + row.length / 2 + (station.byte3 != 0 ? kEndExtension : 0);
+  }
+  station.value1 = fit_long(first, "the station's first metre", row.length_location);
+  station.value2 = fit_long(last, "the station's last metre", row.length_location);
+}
+
+void clear_unused_flags(TableEntry& station, const StationRow& row, int station_index) {
+  if (row.length < kShortStationLength) station.byte4 = 0;
+  if (station_index == entry::kFirstStation) {
+    station.byte3 = 0;
+    station.byte4 = 0;
+  }
+}
+
+// The last cell inside the station, the one that ends at its last metre.
+int64_t stop_cell(const TableEntry& station) {
+  return station.value2 / 50 - 1;
+}
+
+// Marks 81 to 84 in the four cells before the stop cell, 81 nearest; cells 0
+// and 1 get none.
+void place_approach_marks(TrainPass& pass, const TableEntry& station) {
+  if (!places_stop_cell(station.type_code) || is_short_type(station.type_code)) return;
+  for (int j = 1; j <= kApproachMarks; ++j) {
+    const int64_t c = stop_cell(station) - j;
+    if (c > 1) cell_at(pass.model, c).mark = static_cast<uint8_t>(kStationMarkCode + j);
+  }
+}
+
+// The stop cell replaces whatever the cell held.
+bool place_stop_cell(TrainPass& pass, const TableEntry& station, const StationRow& row) {
+  if (!places_stop_cell(station.type_code)) return true;
+  const int64_t s = stop_cell(station);
+  if (s < kLowestStopCell) {
+    pass.errors.record(kErrorStopCellTooLow, Source::kTrainFile, row.position_location,
+                       "the station at " + std::to_string(row.position) + " ends at " +
+                           std::to_string(station.value2) + " m, so its stop cell would be cell " +
+                           std::to_string(s) +
+                           "; a station of type below 25 must end at 150 m or later");
+    return false;
+  }
+  Cell& cell = cell_at(pass.model, s);
+  cell.type_code = cell_type::kStationStop;
+  cell.info1 = low16(pass.station_index);
+  return true;
+}
+
+// Stations are listed in route order, each at least 350 m after the one before.
+bool spaced_from_previous(TrainPass& pass, const TableEntry& station, const StationRow& row) {
+  if (pass.station_index == entry::kFirstStation) return true;
+  const int32_t previous_end = entry_at(pass.model, pass.station_index - 1).value2;
+  if (int64_t{station.value1} - kMinimumSpacing >= previous_end) return true;
+  pass.errors.record_at(
+      kErrorStationsTooClose, row.position, Source::kTrainFile, row.position_location,
+      "the station at " + std::to_string(row.position) + " starts at " +
+          std::to_string(station.value1) + ", less than 350 m after the end of " +
+          "the station before it at " + std::to_string(previous_end) + "; it may start at " +
+          std::to_string(int64_t{previous_end} + kMinimumSpacing) + " or later");
+  return false;
+}
+
+// The next station would reach the entries of the text boards.
+bool room_for_next_station(TrainPass& pass) {
+  ++pass.station_index;
+  if (pass.station_index < pass.board_cursor) return true;
+  pass.errors.record(kErrorTooManyStations, Source::kTrainFile, pass.keyword_location,
+                     "too many stations: with the next free text-board entry at " +
+                         std::to_string(pass.board_cursor) + ", at most " +
+                         std::to_string(std::max(pass.board_cursor - 2, 0)) +
+                         " stations fit, and this is station " +
+                         std::to_string(pass.station_index - 1));
+  return false;
+}
+
+void store_station(TrainPass& pass, TableEntry& station, const StationRow& row) {
+  read_station_values(pass.reader, station);
+  set_extent(station, row);
+  clear_unused_flags(station, row, pass.station_index);
+  place_approach_marks(pass, station);
+}
+
+// The position with its checks, then the type and the length with its check.
+RowEnd read_position_and_length(TrainPass& pass, TableEntry& station, StationRow& row) {
+  station.value3 = row.position = pass.reader.read_long();
+  row.position_location = pass.reader.field_location();
+  if (!position_accepted(pass, row.position, kStationMargin, row.position_location, "station")) {
+    return RowEnd::kEndStep;
+  }
+  if (!multiple_of(pass, row, row.position, 50, kErrorStationPosition, "position",
+                   row.position_location)) {
+    return RowEnd::kStopped;
+  }
+  station.type_code = pass.reader.read_byte();
+  row.length = pass.reader.read_long();
+  row.length_location = pass.reader.field_location();
+  if (!multiple_of(pass, row, row.length, 100, kErrorStationLength, "length",
+                   row.length_location)) {
+    return RowEnd::kStopped;
+  }
+  return RowEnd::kNextRow;
+}
+
+}  // namespace
+
+// Reads and checks the row's values step by step: an entry that fails keeps
+// what was stored before the failure.
+RowEnd read_station_row(TrainPass& pass) {
+  if (entry_taken_by_board(pass)) return RowEnd::kStopped;
+  TableEntry& station = entry_at(pass.model, pass.station_index);
+  StationRow row;
+  const RowEnd head = read_position_and_length(pass, station, row);
+  if (head != RowEnd::kNextRow) return head;
+  store_station(pass, station, row);
+  if (!place_stop_cell(pass, station, row)) return RowEnd::kStopped;
+  if (!spaced_from_previous(pass, station, row)) return RowEnd::kStopped;
+  return room_for_next_station(pass) ? RowEnd::kNextRow : RowEnd::kStopped;
+}
+
+}  // namespace sc
