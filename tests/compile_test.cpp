@@ -69,7 +69,8 @@ TEST_F(Compile, LeavesTheSourcesUntouchedWhateverTheOutcome) {
   };
   const Case cases[] = {
       {"clean", kShortLine, kShortTrain, 0},
-      {"recorded error", "[generale]\nlunghezza percorso, 1000\npendenza, 99999, 1\n[fine]\n",
+      {"recorded error",
+       "[generale]\nlunghezza percorso, 1000\n[pendenze]\npendenza, 99999, 1\n[fine]\n",
        kShortTrain, 1},
       // A signal at 0 stands in cell 1, whose first value the format marker needs.
       {"fatal", kShortLine, "[generale]\nsegnale, 0, 1,4,1,1,0,2,2,1,1,0\n[fine]\n", 3},
