@@ -19,7 +19,7 @@ std::vector<int> types(const Scenario& model, std::initializer_list<int> cells) 
   return values;
 }
 
-TEST(Signals, StoresTheTimeOnlyForSxTwoRaisingLowTempos) {
+TEST(TrainSignals, StoresTheTimeOnlyForSxTwoRaisingLowTempos) {
   struct Case {
     int sx, tempo, signal_time;
   };
@@ -32,7 +32,7 @@ TEST(Signals, StoresTheTimeOnlyForSxTwoRaisingLowTempos) {
   }
 }
 
-TEST(Signals, WrapsSumsToSixteenBitsAndMarksToEightBits) {
+TEST(TrainSignals, WrapsSumsToSixteenBitsAndMarksToEightBits) {
   const TrainRun run =
       compile_train(train_text({"segnale, 5000, 10, 4000, -4000, 0, 3300, 0, 7, 0, 0, 0"}));
   const Cell& signal = run.model.cells[101];
@@ -43,7 +43,7 @@ TEST(Signals, WrapsSumsToSixteenBitsAndMarksToEightBits) {
             std::vector<int>({45, 46, 47, 48}));
 }
 
-TEST(Signals, LeavesOutMarksBeforeTheFirstCell) {
+TEST(TrainSignals, LeavesOutMarksBeforeTheFirstCell) {
   const TrainRun run = compile_train(train_text({"segnale, 100, 1,4,1,1,0,2,2,1,1,0"}));
   EXPECT_EQ(run.model.cells[3].type_code, cell_type::kSignal);
   EXPECT_EQ(run.model.cells[1].mark, 51);
@@ -51,7 +51,7 @@ TEST(Signals, LeavesOutMarksBeforeTheFirstCell) {
   EXPECT_TRUE(run.errors.diagnostics().empty());
 }
 
-TEST(Signals, ReplaceATunnelMarker) {
+TEST(TrainSignals, ReplaceATunnelMarker) {
   Scenario model = empty_route();
   model.cells[229].type_code = cell_type::kTunnelMarker;
   model.cells[10].type_code = cell_type::kTunnelMarker;
@@ -61,7 +61,7 @@ TEST(Signals, ReplaceATunnelMarker) {
   EXPECT_TRUE(run.errors.diagnostics().empty());
 }
 
-TEST(Slowdowns, WarnAndCountDownOnlyAfterFifteenHundredMetres) {
+TEST(TrainSlowdowns, WarnAndCountDownOnlyAfterFifteenHundredMetres) {
   const TrainRun at1500 = compile_train(train_text({"rallentamento, 1500, 30, 500, 2, 1, 5"}));
   EXPECT_EQ(types(at1500.model, {31, 41, 7, 6, 5, 4, 3}), std::vector<int>({3, 2, 0, 0, 0, 0, 0}));
 
@@ -80,7 +80,7 @@ TEST(Slowdowns, WarnAndCountDownOnlyAfterFifteenHundredMetres) {
   EXPECT_TRUE(at1550.errors.diagnostics().empty());
 }
 
-TEST(Slowdowns, StoreNoSpeedDifferenceOfZeroAndKeepLowBits) {
+TEST(TrainSlowdowns, StoreNoSpeedDifferenceOfZeroAndKeepLowBits) {
   const TrainRun run = compile_train(train_text({"rallentamento, 1550, 70000, 0, 0, 1, 0"}));
   const Scenario& m = run.model;
   EXPECT_EQ(types(m, {32, 8, 7}), std::vector<int>({3, 4, 5})) << "start and end share a cell";
@@ -89,14 +89,14 @@ TEST(Slowdowns, StoreNoSpeedDifferenceOfZeroAndKeepLowBits) {
       std::vector<int>({4464, 0, 4464, 0}));
 }
 
-TEST(Slowdowns, CountdownFailureKeepsTheCellsAlreadyMarked) {
+TEST(TrainSlowdowns, CountdownFailureKeepsTheCellsAlreadyMarked) {
   const TrainRun run =
       compile_train(train_text({"abbattimento, 300, 0", "rallentamento, 1550, 30, 500, 0, 1, 0"}));
   EXPECT_EQ(run.errors.error_number(), 20);
   EXPECT_EQ(types(run.model, {42, 32, 8, 7, 6, 5, 4}), std::vector<int>({2, 3, 4, 0, 13, 0, 0}));
 }
 
-TEST(Slowdowns, EndBeyondTheLastCellWritesNothing) {
+TEST(TrainSlowdowns, EndBeyondTheLastCellWritesNothing) {
   const TrainRun run = compile_train(train_text({"rallentamento, 33000, 30, 1000, 0, 1, 0"}));
   EXPECT_EQ(run.errors.error_number(), 19);
   for (const Cell& cell : run.model.cells) ASSERT_EQ(cell.type_code, 0);
@@ -106,7 +106,7 @@ TEST(Slowdowns, EndBeyondTheLastCellWritesNothing) {
   EXPECT_EQ(last.model.cells[680].type_code, cell_type::kSlowdownEnd);
 }
 
-TEST(Abbattimento, PlacesACodeChangeForAPositiveValue) {
+TEST(TrainAbbattimento, PlacesACodeChangeForAPositiveValue) {
   struct Case {
     int value, type, info1;
   };

@@ -163,11 +163,11 @@ bool room_for_next_station(TrainPass& pass) {
   ++pass.station_index;
   if (pass.station_index < pass.board_cursor) return true;
   pass.errors.record(kErrorTooManyStations, Source::kTrainFile, pass.keyword_location,
-                     "too many stations: with the next free text-board entry at " +
-                         std::to_string(pass.board_cursor) + ", at most " +
-                         std::to_string(std::max(pass.board_cursor - 2, 0)) +
-                         " stations fit, and this is station " +
-                         std::to_string(pass.station_index - 1));
+                     "too many stations: this is station " +
+                         std::to_string(pass.station_index - 1) +
+                         ", and the text boards of the line file (next free board entry " +
+                         std::to_string(pass.board_cursor) + ") leave room for " +
+                         std::to_string(std::max(pass.board_cursor - 2, 0)));
   return false;
 }
 

@@ -26,7 +26,7 @@ int count_cells(const Scenario& model, bool (*counts)(const Cell&)) {
   return n;
 }
 
-TEST(Stations, StoresEveryValueInItsField) {
+TEST(TrainStations, StoresEveryValueInItsField) {
   const TrainRun run = compile_train(train_text({station(0, 28, 200),
                                                  "stazione, 1000, 28, 700, 11, 12, 0, 13, -14, 15, "
                                                  "16, 17, 18, 19, 10, 20, 30, SAN VITALDO  "}));
@@ -42,7 +42,7 @@ TEST(Stations, StoresEveryValueInItsField) {
 
 // Extents, flags and cell marks by station type; `second` puts a station at 0
 // before the one under test.
-TEST(Stations, PlacesEachTypeOfStation) {
+TEST(TrainStations, PlacesEachTypeOfStation) {
   struct Case {
     std::string row;
     bool second;
@@ -86,7 +86,7 @@ TEST(Stations, PlacesEachTypeOfStation) {
   }
 }
 
-TEST(Stations, StopCellReplacesWhateverTheCellHeld) {
+TEST(TrainStations, StopCellReplacesWhateverTheCellHeld) {
   const TrainRun run =
       compile_train(train_text({"segnale, 10050, 1,4,1,1,0,2,2,1,1,0", station(10000, 12, 300)}));
   EXPECT_EQ(run.model.cells[202].type_code, cell_type::kStationStop);
@@ -94,7 +94,7 @@ TEST(Stations, StopCellReplacesWhateverTheCellHeld) {
   EXPECT_TRUE(run.errors.diagnostics().empty());
 }
 
-TEST(Stations, KeepsThreeHundredAndFiftyMetresBetweenStations) {
+TEST(TrainStations, KeepsThreeHundredAndFiftyMetresBetweenStations) {
   EXPECT_TRUE(compile_train(train_text({station(1000, 28, 200), station(1550, 28, 200)}))
                   .errors.diagnostics()
                   .empty());
@@ -105,14 +105,14 @@ TEST(Stations, KeepsThreeHundredAndFiftyMetresBetweenStations) {
   EXPECT_EQ(close.model.table[2].value1, 1400) << "stored up to the failing check";
 }
 
-TEST(Stations, KeepsWhatAFailingEntryStoredBeforeItsCheck) {
+TEST(TrainStations, KeepsWhatAFailingEntryStoredBeforeItsCheck) {
   const TrainRun run = compile_train(train_text({station(125, 28, 200)}));
   EXPECT_EQ(run.errors.error_number(), 8);
   EXPECT_EQ(run.model.table[1].value3, 125);
   EXPECT_EQ(run.model.table[1].type_code, 0);
 }
 
-TEST(Stations, SeventyEightStationsFitBelowTheBoards) {
+TEST(TrainStations, SeventyEightStationsFitBelowTheBoards) {
   std::vector<std::string> rows;
   for (int k = 0; k < 79; ++k) rows.push_back(station(1000 * k, 28, 200));
   const auto compile_first = [&](size_t n) {
@@ -130,7 +130,7 @@ TEST(Stations, SeventyEightStationsFitBelowTheBoards) {
 
 // With 80 text boards every entry is taken: the station row stops the pass
 // before it reads or stores anything. With 79 the first station still fits.
-TEST(Stations, NeverOverwritesATextBoard) {
+TEST(TrainStations, NeverOverwritesATextBoard) {
   Scenario boards = empty_route();
   for (int i = 1; i <= 80; ++i) boards.table[i].text = "board";
   const TrainRun full = compile_train(train_text({"stazione, not a number"}), boards, 0);
