@@ -23,19 +23,38 @@ constexpr int kLabelWidth = 177;
 constexpr int kLabelHeight = 53;
 constexpr int kLabelFontPixels = 32;
 
+// The waiting form remembers that it has been painted at least once.
+class WaitingForm : public Fl_Window {
+ public:
+  WaitingForm() : Fl_Window(kFormWidth, kFormHeight, "Form1") {}
+  bool painted() const { return painted_; }
+
+ private:
+  void draw() override {
+    Fl_Window::draw();
+    painted_ = true;
+  }
+  bool painted_ = false;
+};
+
+// How long the run waits for the display to paint the form before it starts.
+constexpr double kPaintWaitStep = 0.01;
+constexpr int kPaintWaitSteps = 200;
+
 class WindowUi : public Ui {
  public:
   void show_waiting() override {
-    form_ = std::make_unique<Fl_Window>(kFormWidth, kFormHeight, "Form1");
+    form_ = std::make_unique<WaitingForm>();
     auto* label = new Fl_Box(kLabelLeft, kLabelTop, kLabelWidth, kLabelHeight, "Attendere");
     label->labelfont(FL_HELVETICA_BOLD);
     label->labelsize(kLabelFontPixels);
     label->align(FL_ALIGN_LEFT | FL_ALIGN_TOP | FL_ALIGN_INSIDE);
     form_->end();
     form_->show();
-    // Let the window be mapped and painted before the work starts.
-    Fl::check();
-    form_->redraw();
+    // The form is painted once it is mapped; no event is handled after that.
+    for (int step = 0; step < kPaintWaitSteps && !form_->painted(); ++step) {
+      Fl::wait(kPaintWaitStep);
+    }
     Fl::flush();
   }
 
@@ -58,7 +77,7 @@ class WindowUi : public Ui {
   }
 
  private:
-  std::unique_ptr<Fl_Window> form_;
+  std::unique_ptr<WaitingForm> form_;
 };
 
 }  // namespace
