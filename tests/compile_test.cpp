@@ -141,6 +141,32 @@ TEST_F(Compile, ReportsEachRecordedErrorAtItsField) {
   EXPECT_EQ(report["diagnostics"][0]["column"], 11);
 }
 
+TEST_F(Compile, DiagnosticsPointAtTheFieldConcerned) {
+  struct Case {
+    std::string line;
+    std::string train;
+    std::string expected;  // the diagnostic up to its message
+    int lines = 1;         // on standard error
+  };
+  const Case cases[] = {
+      {"[generale]\nlunghezza percorso, 1000\n[c]\nindicatori_vmax, 300, 75,80,80,0,,,,0\n"
+       "indicatori_vmax, 310, 75,80,80,0,,,,0\n[fine]\n",
+       kShortTrain, "Prova_linea.txt:5:18: error 21: "},
+      {"[generale]\nlunghezza percorso, 2000000\n[fine]\n", kShortTrain,
+       "Prova_linea.txt:2:21: error 1: ", 2},  // then " Errore n. 1": no cells to write
+      {kShortLine, "[generale]\nnumero vetture, many\n[fine]\n", "Prova_T1-.txt:2:17: error 25: "},
+      {kShortLine, "[generale]\nabbattimento, 200, 1\nabbattimento, 210, 1\n[fine]\n",
+       "Prova_T1-.txt:3:"},
+  };
+  for (const Case& c : cases) {
+    write_sources(c.line, c.train);
+    const ProcessResult result = compile();
+    const std::string expected = (dir_ / c.expected).string();
+    EXPECT_EQ(result.err.rfind(expected, 0), 0u) << "expected " << expected << "\n" << result.err;
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), c.lines) << result.err;
+  }
+}
+
 TEST_F(Compile, ACleanRunSaysNothingOnStandardError) {
   write_sources(kShortLine, kShortTrain);
   const ProcessResult result = compile("--json");
