@@ -1,0 +1,250 @@
+#include "route_generator.h"
+
+#include <algorithm>
+#include <array>
+#include <stdexcept>
+#include <string_view>
+#include <vector>
+
+namespace sc {
+namespace {
+
+constexpr int32_t kCellMetres = 50;
+constexpr int32_t kBlockCells = 80;  // 4 km
+
+// The cells of one block, counted from its first cell. The slowdown fixes
+// most of them: its warning stands 24 cells before its start and the four
+// countdown cells just before the warning; the post-pass then marks the
+// nearest cell of each window 5-7, 11-13 and 18-20 cells before the start,
+// every 8th cell along a slowdown slower than 110, the cell before the first
+// signal after its end and the cell before each signal within 20 cells before
+// its warning. Every other object gets a cell none of these touch.
+namespace slot {
+constexpr int32_t kSignalBeforeWarning = 4;  // post-pass mark in 3
+constexpr int32_t kSlowdownStart = 36;       // warning 12, countdown 8-11, marks 31, 25, 18
+constexpr int32_t kSlowdownCells = 20;       // end 56; marks along it in 44 and 52
+constexpr int32_t kSignalAfterEnd = 62;      // post-pass mark in 61
+constexpr std::array<int32_t, 3> kSpeedBoards = {20, 40, 66};
+constexpr int32_t kAbbattimentoWithoutCode = 27;
+constexpr int32_t kAbbattimentoWithCode = 48;
+constexpr int32_t kStationStop = 71;  // approach marks in 67-70
+constexpr int32_t kTextBoard = 74;
+}  // namespace slot
+
+// Stations and text boards share table entries 1 to 80, and the entry after
+// the last station must stay below the boards' entries.
+constexpr int32_t kTextBoards = 18;
+constexpr int32_t kStations = 78 - kTextBoards;
+constexpr int32_t kStationLength = 200;
+constexpr std::array<int32_t, 4> kStationTypes = {12, 22, 28, 27};
+
+// Keyword, then values separated by commas; CR LF after every line.
+class TextFile {
+ public:
+  void line(std::string_view text) {
+    bytes_ += text;
+    bytes_ += "\r\n";
+  }
+  template <typename... Values>
+  void row(std::string_view keyword, const Values&... values) {
+    bytes_ += keyword;
+    ((bytes_ += ", ", append(values)), ...);
+    bytes_ += "\r\n";
+  }
+  std::string take() { return std::move(bytes_); }
+
+ private:
+  void append(int32_t value) { bytes_ += std::to_string(value); }
+  void append(std::string_view text) { bytes_ += text; }
+
+  std::string bytes_;
+};
+
+// Signals, slowdowns and boards stand in the cell position / 50 + 1.
+int32_t metres_before(int32_t cell) {
+  return (cell - 1) * kCellMetres;
+}
+// "abbattimento" points stand in the cell position / 50.
+int32_t metres_at(int32_t cell) {
+  return cell * kCellMetres;
+}
+
+int32_t block_count(int32_t length) {
+  return length / (kBlockCells * kCellMetres);
+}
+int32_t first_cell(int32_t block) {
+  return block * kBlockCells;
+}
+
+// `count` blocks out of `blocks`, spread evenly, in route order.
+std::vector<int32_t> spread(int32_t count, int32_t blocks) {
+  std::vector<int32_t> chosen;
+  for (int64_t k = 0; k < count; ++k) chosen.push_back(static_cast<int32_t>(k * blocks / count));
+  return chosen;
+}
+
+// Calls `write(k, position)` for the positions 0, 50, 100, ... before `length`.
+template <typename Write>
+void every_cell(int32_t length, Write write) {
+  for (int32_t k = 0; k * kCellMetres < length; ++k) write(k, k * kCellMetres);
+}
+
+void write_line_header(TextFile& f, int32_t length) {
+  f.line("[generale]");
+  f.row("lunghezza percorso", length);
+  // Distinct ordering keys put the references in order as they stand.
+  const int32_t half = length / 100 * kCellMetres;
+  f.row("progressiva chilometrica uno", 0, 0, 0);
+  f.row("progressiva chilometrica due", half, 1000, 0);
+  f.row("progressiva chilometrica tre", 2 * half, 2000, 1);
+  f.row("sfondo uno", 0);
+  f.row("sfondo due", 1);
+  f.row("sfondo tre", 2);
+  f.row("ripetizione segnali 4 codici", 1000, 50);
+}
+
+void write_gradients(TextFile& f, int32_t length) {
+  f.line("[pendenze]");
+  every_cell(length, [&](int32_t k, int32_t p) { f.row("pendenza", p, k * 7 % 21 - 10); });
+}
+
+// Short arcs that alternate right and left with the same class, so the track
+// wiggles but keeps its heading; each ends 30 m before the next starts.
+void write_curves(TextFile& f, int32_t length) {
+  f.line("[curve]");
+  every_cell(length, [&](int32_t k, int32_t p) {
+    const std::string keyword =
+        std::string("curva") + (k % 2 == 0 ? 'd' : 's') + static_cast<char>('1' + k / 2 % 6);
+    f.row(keyword, p, 20);
+  });
+}
+
+// Overlapping 200 m tunnels with markers, so most cells hold a marker that
+// the objects placed later replace.
+void write_tunnels(TextFile& f, int32_t length) {
+  f.line("[montagne]");
+  every_cell(length, [&](int32_t k, int32_t p) { f.row("montagna", p, p + 200, 11 + k % 3); });
+}
+
+void write_speed_boards(TextFile& f, int32_t blocks) {
+  f.line("[cartelli]");
+  for (int32_t b = 0; b < blocks; ++b) {
+    for (const int32_t cell : slot::kSpeedBoards) {
+      const int32_t vas = 60 + 5 * ((b + cell) % 10);
+      f.row("indicatori_vmax", metres_before(first_cell(b) + cell), vas, vas + 5, vas + 5, b % 2, 7,
+            0, 15, cell % 2);
+    }
+  }
+}
+
+void write_text_boards(TextFile& f, int32_t blocks) {
+  f.line("[indicazioni]");
+  const std::vector<int32_t> chosen = spread(std::min(kTextBoards, blocks), blocks);
+  for (size_t k = 0; k < chosen.size(); ++k) {
+    f.row("indicatore cartello", metres_before(first_cell(chosen[k]) + slot::kTextBoard),
+          "Posto di blocco " + std::to_string(k + 1));
+  }
+}
+
+std::string line_text(int32_t length) {
+  TextFile f;
+  write_line_header(f, length);
+  write_gradients(f, length);
+  write_curves(f, length);
+  write_tunnels(f, length);
+  write_speed_boards(f, block_count(length));
+  write_text_boards(f, block_count(length));
+  f.line("[fine]");
+  return f.take();
+}
+
+void write_train_values(TextFile& f) {
+  f.line("[generale]");
+  f.row("numero vetture", 8);
+  f.row("percentuale massa frenata", 125);
+  f.row("sabbia", 50);
+  f.row("orologio", 6, 0, 0);
+}
+
+void write_adhesion(TextFile& f, int32_t length) {
+  f.line("[aderenze]");
+  every_cell(length, [&](int32_t k, int32_t p) { f.row("aderenza", p, 60 + k * 7 % 41); });
+}
+
+void write_speed_limits(TextFile& f, int32_t length) {
+  f.line("[vel_limite]");
+  every_cell(length, [&](int32_t k, int32_t p) { f.row("velocita", p, 60 + 5 * (k * 3 % 19)); });
+}
+
+// A centred station of 200 m whose last cell is the block's stop slot.
+void write_station(TextFile& f, int32_t index, int32_t count, int32_t block) {
+  const bool first = index == 0;
+  const bool last = index == count - 1;
+  const int32_t time = 6 * 3600 + index * 300;
+  f.row("stazione", metres_before(first_cell(block) + slot::kStationStop),
+        kStationTypes[static_cast<size_t>(index) % kStationTypes.size()], kStationLength,
+        last ? 1 : 0, 0, 0, 1, 1, 0, 4, 1, 1, first ? 1 : (last ? 0 : 30), time / 3600,
+        time / 60 % 60, time % 60, "LOCALITA " + std::to_string(index + 1));
+}
+
+void write_stations(TextFile& f, int32_t blocks) {
+  f.line("[stazioni]");
+  const std::vector<int32_t> chosen = spread(std::min(kStations, blocks), blocks);
+  const auto count = static_cast<int32_t>(chosen.size());
+  for (int32_t k = 0; k < count; ++k) write_station(f, k, count, chosen[static_cast<size_t>(k)]);
+}
+
+// Even blocks slow down to 60 (marks along the slowdown and after its end),
+// odd blocks to 120 (none).
+void write_slowdowns(TextFile& f, int32_t blocks) {
+  f.line("[rallentamenti]");
+  for (int32_t b = 0; b < blocks; ++b) {
+    f.row("rallentamento", metres_before(first_cell(b) + slot::kSlowdownStart),
+          b % 2 == 0 ? 60 : 120, slot::kSlowdownCells * kCellMetres, 1, 1, b % 3);
+  }
+}
+
+void write_signal(TextFile& f, int32_t cell, int32_t sx) {
+  f.row("segnale", metres_before(cell), sx, 4, 1, 1, 0, 2, 2, 1, 1, sx == 2 ? 30 : 0);
+}
+
+void write_signals(TextFile& f, int32_t blocks) {
+  f.line("[segnali]");
+  for (int32_t b = 0; b < blocks; ++b) {
+    write_signal(f, first_cell(b) + slot::kSignalBeforeWarning, 1);
+    write_signal(f, first_cell(b) + slot::kSignalAfterEnd, 2);
+  }
+}
+
+void write_abbattimento_points(TextFile& f, int32_t blocks) {
+  f.line("[codici]");
+  for (int32_t b = 0; b < blocks; ++b) {
+    f.row("abbattimento", metres_at(first_cell(b) + slot::kAbbattimentoWithoutCode), 0);
+    f.row("abbattimento", metres_at(first_cell(b) + slot::kAbbattimentoWithCode), 180);
+  }
+}
+
+std::string train_text(int32_t length) {
+  TextFile f;
+  write_train_values(f);
+  write_adhesion(f, length);
+  write_speed_limits(f, length);
+  write_stations(f, block_count(length));
+  write_slowdowns(f, block_count(length));
+  write_signals(f, block_count(length));
+  write_abbattimento_points(f, block_count(length));
+  f.line("[fine]");
+  return f.take();
+}
+
+}  // namespace
+
+RouteTexts generate_route(int32_t length) {
+  if (length < 0 || length > kLongestRoute) {
+    throw std::invalid_argument("route length " + std::to_string(length) + " lies outside 0 to " +
+                                std::to_string(kLongestRoute) + " m");
+  }
+  return {line_text(length), train_text(length)};
+}
+
+}  // namespace sc

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace sc {
+
+// The longest route a line file may describe.
+inline constexpr int32_t kLongestRoute = 1000000;
+
+// A line text file and a train text file, as bytes with CR LF line ends.
+struct RouteTexts {
+  std::string line;
+  std::string train;
+};
+
+// A synthetic route of `length` metres (0 to kLongestRoute) that uses every
+// row kind of both files and compiles without a single recorded error.
+// Gradients, curves, tunnels, speed limits and adhesion come every 50 m;
+// the objects that take a cell of their own repeat in blocks of 4 km laid out
+// so that each of them, and each code-change mark the block post-pass adds,
+// finds its cell free. The same length always gives the same bytes.
+RouteTexts generate_route(int32_t length);
+
+}  // namespace sc
