@@ -15,6 +15,13 @@ void append_le(std::string& out, T value) {
   out.append(bytes, sizeof(T));
 }
 
+// Stores a value at `at` and returns the position after it.
+template <typename T>
+char* put_le(char* at, T value) {
+  std::memcpy(at, &value, sizeof(T));
+  return at + sizeof(T);
+}
+
 }  // namespace
 
 void append_cell(std::string& out, const Cell& c) {
@@ -68,17 +75,27 @@ std::string serialize_table(const ScenarioTable& table) {
 std::string serialize_profile(const Profile& profile) {
   std::string out;
   out.reserve(2 * (static_cast<size_t>(profile.last_point()) + 1) * 10);
+  // A long route has millions of small values: they go through a local buffer
+  // that is appended whole, with the write position kept in a register.
+  char buffer[1 << 16];
+  constexpr size_t kLargestElement = sizeof(uint16_t) + sizeof(double);
+  char* at = buffer;
   for (int k : {Profile::kX, Profile::kY}) {
     for (int32_t m = 0; m <= profile.last_point(); ++m) {
+      if (static_cast<size_t>(buffer + sizeof buffer - at) < kLargestElement) {
+        out.append(buffer, static_cast<size_t>(at - buffer));
+        at = buffer;
+      }
       const Profile::Tag tag = profile.tag(m, k);
-      append_le(out, static_cast<uint16_t>(tag));
+      at = put_le(at, static_cast<uint16_t>(tag));
       if (tag == Profile::Tag::kInteger) {
-        append_le(out, static_cast<int16_t>(profile.value(m, k)));
+        at = put_le(at, static_cast<int16_t>(profile.value(m, k)));
       } else if (tag == Profile::Tag::kDouble) {
-        append_le(out, profile.value(m, k));
+        at = put_le(at, profile.value(m, k));
       }
     }
   }
+  out.append(buffer, static_cast<size_t>(at - buffer));
   return out;
 }
 

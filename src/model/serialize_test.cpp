@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 namespace sc {
 namespace {
 
@@ -83,6 +85,38 @@ TEST(Serialize, ProfileElementsAreTaggedXsThenYs) {
       "\x05\x00\x00\x00\x00\x00\x00\x00\xE0\x3F",  // y2 = 0.5
       24);
   EXPECT_EQ(out, expected);
+}
+
+TEST(Serialize, LongProfileKeepsEveryElementInOrder) {
+  // Mixed element sizes, so that elements straddle every internal buffer
+  // boundary somewhere along the two million bytes.
+  constexpr int32_t kLast = 100000;
+  Profile profile(kLast);
+  for (int32_t m = 0; m <= kLast; ++m) {
+    if (m % 3 == 0) profile.set_double(m, Profile::kX, m + 0.5);
+    if (m % 3 == 1) profile.set_integer(m, Profile::kX, static_cast<int16_t>(m));
+    profile.set_double(m, Profile::kY, -m);
+  }
+  const std::string out = serialize_profile(profile);
+  size_t at = 0;
+  const auto next = [&](auto value) {
+    std::memcpy(&value, out.data() + at, sizeof value);
+    at += sizeof value;
+    return value;
+  };
+  for (int k : {Profile::kX, Profile::kY}) {
+    for (int32_t m = 0; m <= kLast; ++m) {
+      ASSERT_LE(at + 2, out.size());
+      const auto tag = static_cast<Profile::Tag>(next(uint16_t{}));
+      ASSERT_EQ(tag, profile.tag(m, k)) << "point " << m;
+      if (tag == Profile::Tag::kInteger) {
+        ASSERT_EQ(next(int16_t{}), profile.value(m, k));
+      } else if (tag == Profile::Tag::kDouble) {
+        ASSERT_EQ(next(double{}), profile.value(m, k));
+      }
+    }
+  }
+  EXPECT_EQ(at, out.size());
 }
 
 }  // namespace
