@@ -46,6 +46,17 @@ fuzz: fuzz-build
 	  fuzz/run_fuzzer.sh $(FUZZ)/bin/$${t}_fuzz fuzz/corpus/$$t $(FUZZ_SECONDS) || exit 1; \
 	done
 
+# Benchmarks: in-process figures from Google Benchmark, then whole-process
+# figures against a floor that only writes the same files (bench/run_bench.py).
+BENCH := build/bench
+BENCH_RUNS ?= 21
+
+bench: deps
+	cmake -S . -B $(BENCH) $(CMAKE_FLAGS) -DSC_BUILD_BENCH=ON > /dev/null
+	cmake --build $(BENCH) -j$(JOBS) --target scenario-compiler generate_route sc_bench
+	$(BENCH)/bin/sc_bench
+	python3 bench/run_bench.py --build $(BENCH) --runs $(BENCH_RUNS)
+
 format:
 	clang-format -i $$(git ls-files '*.h' '*.cpp')
 
