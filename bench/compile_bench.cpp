@@ -36,8 +36,8 @@ size_t output_bytes(const sc::RunOutcome& run) {
 void BM_OneShotInMemory(benchmark::State& state) {
   for (auto _ : state) {
     size_t bytes = 0;
-    for (auto* document : {sc::dati_linea, sc::dati_treno, sc::dati_note, sc::dati_rallentamenti,
-                           sc::dati_scheda}) {
+    for (auto* document :
+         {sc::dati_linea, sc::dati_treno, sc::dati_note, sc::dati_rallentamenti, sc::dati_scheda}) {
       bytes += sc::render_document(document()).size();
     }
     const sc::RunOutcome run = sc::memorizza_percorso(builtin_texts(), "L", "T", kBuildProfile);
@@ -59,9 +59,8 @@ void BM_CompileRoute(benchmark::State& state) {
 BENCHMARK(BM_CompileRoute)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 void BM_SerializeRoute(benchmark::State& state) {
-  const sc::RunOutcome run =
-      sc::memorizza_percorso(route_texts(static_cast<int32_t>(state.range(0))), "Gen", "T1",
-                             kBuildProfile);
+  const sc::RunOutcome run = sc::memorizza_percorso(
+      route_texts(static_cast<int32_t>(state.range(0))), "Gen", "T1", kBuildProfile);
   size_t bytes = 0;
   for (auto _ : state) {
     bytes = output_bytes(run);

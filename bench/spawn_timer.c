@@ -13,7 +13,9 @@
 
 extern char** environ;
 
-static long long nanoseconds(struct timespec t) { return t.tv_sec * 1000000000LL + t.tv_nsec; }
+static long long nanoseconds(struct timespec t) {
+  return t.tv_sec * 1000000000LL + t.tv_nsec;
+}
 
 static long long cpu_nanoseconds(const struct rusage* usage) {
   return (usage->ru_utime.tv_sec + usage->ru_stime.tv_sec) * 1000000000LL +
