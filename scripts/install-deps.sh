@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   build-essential cmake make
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  libfltk1.3-dev libx11-dev
+  libfltk1.3-dev libx11-dev libxcursor-dev libxinerama-dev libxft-dev libxfixes-dev libxext-dev libxrender-dev libfontconfig-dev
   libcli11-dev nlohmann-json3-dev
   xvfb xauth
   clang libclang-rt-14-dev
