@@ -14,10 +14,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   try {
     for (int n = 0; !reader.at_end(); ++n) {
       switch ((kinds >> (2 * (n % 4))) & 3) {
-        case 0: (void)reader.read_text(); break;
-        case 1: (void)reader.read_byte(); break;
-        case 2: (void)reader.read_integer(); break;
-        default: (void)reader.read_long(); break;
+        case 0:
+          (void)reader.read_text();
+          break;
+        case 1:
+          (void)reader.read_byte();
+          break;
+        case 2:
+          (void)reader.read_integer();
+          break;
+        default:
+          (void)reader.read_long();
+          break;
       }
       const sc::SourceLocation here = reader.field_location();
       // Fields come in file order.

@@ -1,10 +1,9 @@
 // Runs that meet a file-system fault: each must say which path failed and why,
 // end with status 2, leave no partly written file under a final name, and
 // keep every older output file it could not replace.
+#include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include "process.h"
 
@@ -14,7 +13,9 @@ namespace {
 constexpr const char* kLine = "[generale]\nlunghezza percorso, 1000\n[fine]\n";
 constexpr const char* kTrain = "[generale]\nvelocita, 0, 80\n[fine]\n";
 
-bool is_root() { return ::geteuid() == 0; }
+bool is_root() {
+  return ::geteuid() == 0;
+}
 
 // Runs a command as an unprivileged user when we are root (root ignores
 // permissions), as ourselves otherwise.
