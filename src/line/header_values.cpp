@@ -4,7 +4,7 @@
 #include <limits>
 #include <string>
 
-#include "line/keywords.h"
+#include "textio/keywords.h"
 #include "textio/fault.h"
 
 namespace sc {

@@ -6,7 +6,7 @@
 
 #include "line/boards.h"
 #include "line/header_values.h"
-#include "line/keywords.h"
+#include "textio/keywords.h"
 #include "line/route_profile.h"
 #include "textio/field_reader.h"
 #include "textio/rounding.h"

@@ -4,7 +4,7 @@
 #include <array>
 #include <string>
 
-#include "line/keywords.h"
+#include "textio/keywords.h"
 #include "textio/fault.h"
 #include "textio/rounding.h"
 

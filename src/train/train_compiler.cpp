@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "textio/codepage.h"
+#include "textio/keywords.h"
 #include "textio/rounding.h"
 #include "train/train_pass.h"
 
@@ -16,15 +16,6 @@ constexpr int kSpeedScale = 5;
 constexpr int kMaxSpeedValue = 255;
 // Fields holding a hyphen stand for the next field, at most twice in a row.
 constexpr int kHyphenSkips = 2;
-
-std::string lower_case(std::string text) {
-  for (char& c : text) c = to_lower_1252(c);
-  return text;
-}
-
-bool contains(std::string_view field, std::string_view word) {
-  return field.find(word) != std::string_view::npos;
-}
 
 // --- general values ---
 

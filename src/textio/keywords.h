@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "textio/codepage.h"
@@ -21,6 +22,12 @@ inline bool contains_any_case(std::string_view field, std::string_view word) {
     if (i == word.size()) return true;
   }
   return false;
+}
+
+// The field in lower case, for testing it against several lower-case words.
+inline std::string lower_case(std::string field) {
+  for (char& c : field) c = to_lower_1252(c);
+  return field;
 }
 
 }  // namespace sc
