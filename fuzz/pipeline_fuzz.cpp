@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (run.fatal_error != 0) return 0;
   const auto names = sc::scenario_file_names("out", "Linea", "T1");
   for (const sc::OutputFile& file : sc::binary_files(run.model, names, j)) {
-    if (file.path == names.cells && file.bytes.size() != run.model.cells.size() * 15) {
+    if (file.path == names.cells && sc::contents(file).size() != run.model.cells.size() * 15) {
       __builtin_trap();
     }
   }

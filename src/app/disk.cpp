@@ -77,12 +77,13 @@ std::optional<std::string> RealDisk::read_file(const std::filesystem::path& path
   return bytes;
 }
 
-void RealDisk::write_file(const std::filesystem::path& path, std::string_view bytes) {
+void RealDisk::write_file(const std::filesystem::path& path,
+                          const std::function<void(const ByteSink&)>& write) {
   const std::filesystem::path tmp = temporary_name(path);
   FileDescriptor fd(::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
   if (fd.get() < 0) throw io_error("create", path, errno);
   try {
-    write_all(fd.get(), bytes, path);
+    write([&](std::string_view piece) { write_all(fd.get(), piece, path); });
     if (fd.close() != 0) throw io_error("write", path, errno);
     if (::rename(tmp.c_str(), path.c_str()) != 0) throw io_error("replace", path, errno);
   } catch (const IoError&) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "model/serialize.h"
+
 namespace sc {
 
 // A file operation that failed; the message names the path and the system's
@@ -22,9 +24,14 @@ class Disk {
   // The file's bytes; nullopt when it does not exist. Throws IoError when it
   // exists but cannot be read.
   virtual std::optional<std::string> read_file(const std::filesystem::path& path) = 0;
-  // Replaces the file with exactly `bytes`. A failure never leaves a partly
-  // written file under `path`, and an older file stays as it was.
-  virtual void write_file(const std::filesystem::path& path, std::string_view bytes) = 0;
+  // Replaces the file with exactly the bytes `write` hands to its sink. A
+  // failure never leaves a partly written file under `path`, and an older
+  // file stays as it was.
+  virtual void write_file(const std::filesystem::path& path,
+                          const std::function<void(const ByteSink&)>& write) = 0;
+  void write_file(const std::filesystem::path& path, std::string_view bytes) {
+    write_file(path, [bytes](const ByteSink& sink) { sink(bytes); });
+  }
   // Deletes the file if it exists.
   virtual void remove_file(const std::filesystem::path& path) = 0;
 };
@@ -34,7 +41,9 @@ class Disk {
 class RealDisk : public Disk {
  public:
   std::optional<std::string> read_file(const std::filesystem::path& path) override;
-  void write_file(const std::filesystem::path& path, std::string_view bytes) override;
+  using Disk::write_file;
+  void write_file(const std::filesystem::path& path,
+                  const std::function<void(const ByteSink&)>& write) override;
   void remove_file(const std::filesystem::path& path) override;
 };
 

@@ -50,7 +50,7 @@ int finish_run(const RunOutcome& run, const ScenarioFileNames& names, int32_t j,
     return exit_status::kFatal;
   }
   for (const OutputFile& file : binary_files(run.model, names, j)) {
-    disk.write_file(file.path, file.bytes);
+    disk.write_file(file.path, file.write);
     written.push_back(file.path);
   }
   return run.errors.has_error() ? exit_status::kErrorRecorded : exit_status::kClean;

@@ -18,9 +18,13 @@ class MemoryDisk : public Disk {
     if (it == files.end()) return std::nullopt;
     return it->second;
   }
-  void write_file(const std::filesystem::path& path, std::string_view bytes) override {
+  using Disk::write_file;
+  void write_file(const std::filesystem::path& path,
+                  const std::function<void(const ByteSink&)>& write) override {
     if (path == unwritable) throw IoError("cannot write " + path.string() + ": No space left");
-    files[path] = std::string(bytes);
+    std::string& bytes = files[path];
+    bytes.clear();
+    write([&bytes](std::string_view piece) { bytes += piece; });
   }
   void remove_file(const std::filesystem::path& path) override { files.erase(path); }
 

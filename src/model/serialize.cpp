@@ -72,18 +72,16 @@ std::string serialize_table(const ScenarioTable& table) {
   return out;
 }
 
-std::string serialize_profile(const Profile& profile) {
-  std::string out;
-  out.reserve(2 * (static_cast<size_t>(profile.last_point()) + 1) * 10);
+void write_profile(const Profile& profile, const ByteSink& sink) {
   // A long route has millions of small values: they go through a local buffer
-  // that is appended whole, with the write position kept in a register.
+  // that is handed on whole, with the write position kept in a register.
   char buffer[1 << 16];
   constexpr size_t kLargestElement = sizeof(uint16_t) + sizeof(double);
   char* at = buffer;
   for (int k : {Profile::kX, Profile::kY}) {
     for (int32_t m = 0; m <= profile.last_point(); ++m) {
       if (static_cast<size_t>(buffer + sizeof buffer - at) < kLargestElement) {
-        out.append(buffer, static_cast<size_t>(at - buffer));
+        sink(std::string_view(buffer, static_cast<size_t>(at - buffer)));
         at = buffer;
       }
       const Profile::Tag tag = profile.tag(m, k);
@@ -95,7 +93,12 @@ std::string serialize_profile(const Profile& profile) {
       }
     }
   }
-  out.append(buffer, static_cast<size_t>(at - buffer));
+  sink(std::string_view(buffer, static_cast<size_t>(at - buffer)));
+}
+
+std::string serialize_profile(const Profile& profile) {
+  std::string out;
+  write_profile(profile, [&out](std::string_view piece) { out += piece; });
   return out;
 }
 

@@ -1,17 +1,24 @@
 #include "output/binary_files.h"
 
-#include "model/serialize.h"
-
 namespace sc {
+
+std::string contents(const OutputFile& file) {
+  std::string bytes;
+  file.write([&bytes](std::string_view piece) { bytes += piece; });
+  return bytes;
+}
 
 std::vector<OutputFile> binary_files(const Scenario& model, const ScenarioFileNames& names,
                                      int32_t j) {
   std::vector<OutputFile> files;
   if (j != 0 && model.profile) {
-    files.push_back({names.line_profile, serialize_profile(*model.profile)});
+    files.push_back({names.line_profile,
+                     [&model](const ByteSink& sink) { write_profile(*model.profile, sink); }});
   }
-  files.push_back({names.table, serialize_table(model.table)});
-  files.push_back({names.cells, serialize_cells(model.cells)});
+  files.push_back(
+      {names.table, [&model](const ByteSink& sink) { sink(serialize_table(model.table)); }});
+  files.push_back(
+      {names.cells, [&model](const ByteSink& sink) { sink(serialize_cells(model.cells)); }});
   return files;
 }
 

@@ -2,18 +2,24 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "model/model.h"
+#include "model/serialize.h"
 #include "textio/file_names.h"
 
 namespace sc {
 
 struct OutputFile {
   std::filesystem::path path;
-  std::string bytes;
+  // Hands the file's bytes to a sink; the model must outlive the call.
+  std::function<void(const ByteSink&)> write;
 };
+
+// The whole of a file's bytes, for checks on small files.
+std::string contents(const OutputFile& file);
 
 // The binary files of a finished model, in writing order: the line profile
 // file (only when j is non-zero), the scenario table file, the cell file.
