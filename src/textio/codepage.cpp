@@ -42,25 +42,6 @@ void append_utf8(std::string& out, char32_t cp) {
 
 }  // namespace
 
-char to_lower_1252(char c) {
-  const auto b = static_cast<unsigned char>(c);
-  if ((b >= 'A' && b <= 'Z') || (b >= 0xC0 && b <= 0xDE && b != 0xD7)) {
-    return static_cast<char>(b + 0x20);
-  }
-  switch (b) {
-    case 0x8A:
-      return static_cast<char>(0x9A);  // S caron
-    case 0x8C:
-      return static_cast<char>(0x9C);  // OE
-    case 0x8E:
-      return static_cast<char>(0x9E);  // Z caron
-    case 0x9F:
-      return static_cast<char>(0xFF);  // Y diaeresis
-    default:
-      return c;
-  }
-}
-
 std::optional<std::string> utf8_to_1252(std::string_view utf8) {
   std::string out;
   for (size_t i = 0; i < utf8.size();) {

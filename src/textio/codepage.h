@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -9,8 +10,26 @@ namespace sc {
 // Text in files and in the scenario table is bytes of the Windows-1252 code
 // page.
 
-// Lower case of one Windows-1252 byte (A-Z and the accented capitals).
-char to_lower_1252(char c);
+namespace detail {
+constexpr std::array<char, 256> lower_case_table() {
+  std::array<char, 256> table{};
+  for (int b = 0; b < 256; ++b) {
+    int lower = b;
+    if ((b >= 'A' && b <= 'Z') || (b >= 0xC0 && b <= 0xDE && b != 0xD7)) lower = b + 0x20;
+    if (b == 0x8A || b == 0x8C || b == 0x8E) lower = b + 0x10;  // S caron, OE, Z caron
+    if (b == 0x9F) lower = 0xFF;                                // Y diaeresis
+    table[static_cast<size_t>(b)] = static_cast<char>(lower);
+  }
+  return table;
+}
+inline constexpr std::array<char, 256> kLowerCase = lower_case_table();
+}  // namespace detail
+
+// Lower case of one Windows-1252 byte (A-Z and the accented capitals). Every
+// keyword test calls it for each character, so it is a table look-up.
+inline char to_lower_1252(char c) {
+  return detail::kLowerCase[static_cast<unsigned char>(c)];
+}
 
 // Converts UTF-8 to Windows-1252; nullopt when the input is not valid UTF-8 or
 // holds a character that Windows-1252 cannot represent.
