@@ -6,17 +6,12 @@
 #include "train/train_compiler.h"
 
 namespace sc {
-namespace {
-
-constexpr int32_t kRunTimeFault = 25;
-constexpr int32_t kNoLineFile = 101;
-
-}  // namespace
 
 TextFilesRead memorizza_dati(const SourceTexts& texts, int32_t j, Scenario& model,
                              ErrorLog& errors) {
   if (!texts.line_text) {
-    errors.record(kNoLineFile, Source::kLineFile, {}, "the line text file does not exist");
+    errors.record(ErrorCode::kNoLineFile, Source::kLineFile, {},
+                  "the line text file does not exist");
     return {};
   }
   Source running = Source::kLineFile;
@@ -30,7 +25,7 @@ TextFilesRead memorizza_dati(const SourceTexts& texts, int32_t j, Scenario& mode
     compile_train_file(*texts.train_text, line.board_cursor, model, errors);
   } catch (const Fault& fault) {
     // The trap deletes both text files, whichever half failed.
-    errors.record(kRunTimeFault, running, fault.where(), fault.what());
+    errors.record(ErrorCode::kRunTimeFault, running, fault.where(), fault.what());
   }
   return {.line = true, .train = true};
 }
@@ -45,7 +40,8 @@ RunOutcome memorizza_percorso(const SourceTexts& texts, const std::string& line_
   if (!run.model.has_cells()) {
     // Nothing to post-process or write: the line file stopped before its
     // route length.
-    run.fatal_error = run.errors.has_error() ? run.errors.error_number() : kRunTimeFault;
+    run.fatal_error =
+        run.errors.has_error() ? run.errors.error_number() : error_number(ErrorCode::kRunTimeFault);
     return run;
   }
   block_post_pass(run.model, run.errors);

@@ -60,9 +60,12 @@ TEST(FinishRun, WritesTheBinaryFilesInOrderAndReportsRecordedErrors) {
   RunOutcome run;
   run.model.cells.resize(141);
   run.model.profile.emplace(7000);
-  run.errors.record_at(15, 33901, Source::kLineFile, {12, 11}, "position beyond the route");
-  run.errors.record(2, Source::kTrainFile, {}, "reference not a multiple of 50");
-  run.errors.record_at(13, 650, Source::kRoute, {}, "no free cell at 650 m");
+  run.errors.record_at(ErrorCode::kBeyondRoute, 33901, Source::kLineFile, {12, 11},
+                       "position beyond the route");
+  run.errors.record(ErrorCode::kKmReferenceGrid, Source::kTrainFile, {},
+                    "reference not a multiple of 50");
+  run.errors.record_at(ErrorCode::kSlowdownMarkBlocked, 650, Source::kRoute, {},
+                       "no free cell at 650 m");
   MemoryDisk disk;
   RecordingUi ui;
   std::ostringstream err;

@@ -6,26 +6,13 @@
 
 #include "line/boards.h"
 #include "line/header_values.h"
-#include "textio/keywords.h"
 #include "line/route_profile.h"
 #include "textio/field_reader.h"
+#include "textio/keywords.h"
 #include "textio/rounding.h"
 
 namespace sc {
 namespace {
-
-namespace error {
-constexpr int32_t kRouteLength = 1;
-constexpr int32_t kRepetitionFirst = 3;
-constexpr int32_t kRepetitionSecond = 4;
-constexpr int32_t kRepetitionCode = 5;
-constexpr int32_t kTextBoardCell = 6;
-constexpr int32_t kBeyondRoute = 15;
-constexpr int32_t kSpeedBoardCell = 21;
-constexpr int32_t kNoBoardEntry = 26;
-constexpr int32_t kNoGeneralSection = 102;
-constexpr int32_t kCurve = 103;
-}  // namespace error
 
 constexpr int32_t kMaxRouteLength = 1000000;
 constexpr int32_t kRunOut = 7000;  // metres of cells and profile beyond the route's end
@@ -115,7 +102,7 @@ bool LineCompiler::find_general_section() {
   for (;;) {
     const std::string field = reader_.read_text();
     if (reader_.at_end()) {
-      errors_.record(error::kNoGeneralSection, Source::kLineFile, {},
+      errors_.record(ErrorCode::kNoGeneralSection, Source::kLineFile, {},
                      "no line holds \"[generale]\" before the end of the line file: the header "
                      "must open with that line and be followed by at least one more field");
       return false;
@@ -169,7 +156,7 @@ Flow LineCompiler::route_length_row() {
   SourceLocation at;
   const int32_t length = read_value(at);
   if (length < 0 || length > kMaxRouteLength) {
-    errors_.record(error::kRouteLength, Source::kLineFile, at,
+    errors_.record(ErrorCode::kRouteLength, Source::kLineFile, at,
                    "route length " + std::to_string(length) +
                        " m is out of range: a route of 0 to 1000000 m is accepted");
     return Flow::kStop;
@@ -201,17 +188,17 @@ Flow LineCompiler::repetition_row(std::string_view keyword) {
     case RepetitionCheck::kAccepted:
       return Flow::kGoOn;
     case RepetitionCheck::kFirstNotMultipleOf50:
-      errors_.record(error::kRepetitionFirst, Source::kLineFile, first_at,
+      errors_.record(ErrorCode::kRepetitionFirstValue, Source::kLineFile, first_at,
                      "the first signal-repetition value " + std::to_string(first) +
                          " is not a multiple of 50");
       break;
     case RepetitionCheck::kSecondNotMultipleOf50:
-      errors_.record(error::kRepetitionSecond, Source::kLineFile, second_at,
+      errors_.record(ErrorCode::kRepetitionSecondValue, Source::kLineFile, second_at,
                      "the second signal-repetition value " + std::to_string(second) +
                          " is not a multiple of 50");
       break;
     case RepetitionCheck::kNoCode:
-      errors_.record(error::kRepetitionCode, Source::kLineFile, keyword_at_,
+      errors_.record(ErrorCode::kRepetitionCode, Source::kLineFile, keyword_at_,
                      "the signal-repetition keyword " + quoted(keyword) +
                          " names no repetition code: it must hold \"4\" or \"9\"");
       break;
@@ -281,7 +268,7 @@ bool LineCompiler::position_passes(int32_t position, SourceLocation at, std::str
   }
   if (position_fits(position, kRowMargin, model_.last_cell())) return true;
   errors_.record_at(
-      error::kBeyondRoute, position, Source::kLineFile, at,
+      ErrorCode::kBeyondRoute, position, Source::kLineFile, at,
       "position " + std::to_string(position) + " lies beyond the route: with a route of " +
           std::to_string(route_length()) + " m the last position a " + std::string(row_kind) +
           " row may have is " + std::to_string(50 * int64_t{model_.last_cell()} - kRowMargin));
@@ -304,13 +291,13 @@ Flow LineCompiler::curve_row(std::string_view keyword) {
   if (!position_passes(start, at, "curve")) return Flow::kFinish;
   const std::optional<double> curvature = curvature_of(keyword);
   if (!curvature) {
-    errors_.record(error::kCurve, Source::kLineFile, keyword_at_,
+    errors_.record(ErrorCode::kCurve, Source::kLineFile, keyword_at_,
                    "the curve keyword " + quoted(keyword) +
                        " names no radius class: it must hold one of the digits 1 to 6");
     return Flow::kStop;
   }
   if (!bend_profile(profile(), profile_cursor_, start, length, *curvature)) {
-    errors_.record(error::kCurve, Source::kLineFile, keyword_at_,
+    errors_.record(ErrorCode::kCurve, Source::kLineFile, keyword_at_,
                    "the curve at " + std::to_string(start) + " m, " + std::to_string(length) +
                        " m long, takes the profile past point " + std::to_string(kCurvePointLimit) +
                        ", the last point a curve may reach");
@@ -339,7 +326,7 @@ Flow LineCompiler::speed_board_row(std::string_view /*keyword*/) {
   }
   if (!position_passes(board.posizione, at, "speed board")) return Flow::kFinish;
   if (memo_indicatori_v_max(model_, board)) return Flow::kGoOn;
-  errors_.record_at(error::kSpeedBoardCell, board.posizione, Source::kLineFile, at,
+  errors_.record_at(ErrorCode::kSpeedBoardCellTaken, board.posizione, Source::kLineFile, at,
                     "the speed board at " + std::to_string(board.posizione) +
                         " m would stand in cell " + std::to_string(board_cell(board.posizione)) +
                         ", which is taken: a board needs a cell that is empty or holds a tunnel "
@@ -356,12 +343,12 @@ Flow LineCompiler::text_board_row(std::string_view /*keyword*/) {
     case TextBoardPlacement::kPlaced:
       return Flow::kGoOn;
     case TextBoardPlacement::kNoEntryLeft:
-      errors_.record_at(error::kNoBoardEntry, position, Source::kLineFile, keyword_at_,
+      errors_.record_at(ErrorCode::kNoBoardEntry, position, Source::kLineFile, keyword_at_,
                         "the text board at " + std::to_string(position) +
                             " m is one too many: the line file may hold at most 80 text boards");
       break;
     case TextBoardPlacement::kCellTaken:
-      errors_.record_at(error::kTextBoardCell, position, Source::kLineFile, at,
+      errors_.record_at(ErrorCode::kTextBoardCellTaken, position, Source::kLineFile, at,
                         "the text board at " + std::to_string(position) +
                             " m would stand in cell " + std::to_string(board_cell(position)) +
                             ", which is taken: a board needs a cell that is empty or holds a "

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "model/error_catalogue.h"
 #include "textio/fault.h"
 
 namespace sc {
@@ -13,6 +14,7 @@ enum class Source { kRoute, kLineFile, kTrainFile };
 
 // One recorded error, kept so that the end of a run can report each of them.
 struct Diagnostic {
+  ErrorCode code = ErrorCode::kRunTimeFault;
   int32_t number = 0;
   Source source = Source::kRoute;
   SourceLocation location;  // of the field concerned, when the error has a row
@@ -26,9 +28,9 @@ struct Diagnostic {
 class ErrorLog {
  public:
   // Records an error that leaves error_position as it was.
-  void record(int32_t number, Source source, SourceLocation location, std::string message);
+  void record(ErrorCode code, Source source, SourceLocation location, std::string message);
   // Records an error together with its route position.
-  void record_at(int32_t number, int32_t position, Source source, SourceLocation location,
+  void record_at(ErrorCode code, int32_t position, Source source, SourceLocation location,
                  std::string message);
   // Moves error_position without recording a new error (a row loop that stops
   // on an error number left by an earlier step).

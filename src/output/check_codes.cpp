@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "model/error_catalogue.h"
 #include "textio/codepage.h"
 
 namespace sc {
@@ -44,10 +45,12 @@ int32_t codice_gara_og(const ScenarioTable& table) {
 int store_markers_and_codes(Scenario& model) {
   TableEntry& line_header = model.table[entry::kLineHeader];
   Cell& cell1 = model.cells.at(1);
-  if (line_header.int1 != 0 || cell1.info1 != 0) return 1250;
+  if (line_header.int1 != 0 || cell1.info1 != 0)
+    return error_number(ErrorCode::kFormatMarkerSlotTaken);
   line_header.int1 = kTableMarker;
   cell1.info1 = kCellMarker;
-  if (line_header.value4 != 0 || cell1.info2 != 0) return 1251;
+  if (line_header.value4 != 0 || cell1.info2 != 0)
+    return error_number(ErrorCode::kCheckCodeSlotTaken);
   line_header.value4 = codice_gara_st(model.table);
   // At most 25 * 255 = 6375: always fits 16 bits.
   cell1.info2 = static_cast<int16_t>(codice_gara_og(model.table));

@@ -24,10 +24,6 @@ constexpr int32_t kMarkSpacing = 8;
 constexpr int32_t kEndSearch = 12;
 constexpr int32_t kMetresPerCell = 50;
 
-constexpr int32_t kSignalBeforeWarningBlocked = 11;
-constexpr int32_t kWindowBeforeStartBlocked = 12;
-constexpr int32_t kMarkAlongSlowdownBlocked = 13;
-
 // The three windows before a slowdown start, each three cells reaching back
 // from this distance before the start; the first free cell, nearest the start
 // first, takes the code change.
@@ -66,8 +62,8 @@ class BlockPostPass {
     return std::nullopt;
   }
 
-  void record(int32_t number, int32_t index, std::string message) {
-    errors_.record_at(number, index * kMetresPerCell, Source::kRoute, {}, std::move(message));
+  void record(ErrorCode code, int32_t index, std::string message) {
+    errors_.record_at(code, index * kMetresPerCell, Source::kRoute, {}, std::move(message));
   }
 
   void serve_signals_before_warning(int32_t warning) {
@@ -89,7 +85,7 @@ class BlockPostPass {
         return;
       }
     }
-    record(kSignalBeforeWarningBlocked, s,
+    record(ErrorCode::kSignalBeforeWarningBlocked, s,
            "the signal at " + cell_and_metres(s) + " before the slowdown warning at cell " +
                std::to_string(warning) + " has no free cell before it for its code change: cells " +
                std::to_string(s - 1) + " and " + std::to_string(s - 2) +
@@ -111,7 +107,7 @@ class BlockPostPass {
       const int32_t first = start - nearest;
       if (first - 2 < 1) continue;
       if (mark_first_free({first, first - 1, first - 2})) continue;
-      record(kWindowBeforeStartBlocked, start,
+      record(ErrorCode::kWindowBeforeStartBlocked, start,
              "the slowdown start at " + cell_and_metres(start) +
                  " has no free cell for a code change among cells " + std::to_string(first - 2) +
                  " to " + std::to_string(first));
@@ -127,7 +123,7 @@ class BlockPostPass {
       if (since_mark == kMarkSpacing) since_mark = mark_due_cell(k, start);
       if (type_at(k) == cell_type::kSlowdownEnd) return k;
     }
-    record(kMarkAlongSlowdownBlocked, last_,
+    record(ErrorCode::kSlowdownMarkBlocked, last_,
            "the slowdown starting at cell " + std::to_string(start) +
                " has no end cell up to the last cell, " + cell_and_metres(last_));
     return std::nullopt;
@@ -146,7 +142,7 @@ class BlockPostPass {
             ? "cells " + std::to_string(k - 1) + " to " + std::to_string(k + 1) + " are occupied"
             : "cells " + std::to_string(k - 1) + " and " + std::to_string(k) +
                   " are occupied and no cell follows the last";
-    record(kMarkAlongSlowdownBlocked, k,
+    record(ErrorCode::kSlowdownMarkBlocked, k,
            "the code change due at " + cell_and_metres(k) +
                " along the slowdown starting at cell " + std::to_string(start) +
                " finds no free cell: " + blocked);
@@ -161,7 +157,7 @@ class BlockPostPass {
     for (int32_t t = end; t <= search_last; ++t) {
       if (type_at(t) != cell_type::kSignal) continue;
       if (!mark_first_free({t - 1, t - 2})) {
-        record(kMarkAlongSlowdownBlocked, end,
+        record(ErrorCode::kSlowdownMarkBlocked, end,
                "the signal at cell " + std::to_string(t) + " after the slowdown end at " +
                    cell_and_metres(end) +
                    " has no free cell before it for its code change: cells " +

@@ -6,13 +6,6 @@
 namespace sc {
 namespace {
 
-constexpr int kErrorAbbattimentoCell = 7;
-constexpr int kErrorSignalCell = 16;
-constexpr int kErrorWarningCell = 17;
-constexpr int kErrorStartCell = 18;
-constexpr int kErrorEndCell = 19;
-constexpr int kErrorCountdownCell = 20;
-
 // A signal whose `tempo` lies in this range carries the raised time instead.
 constexpr int32_t kLowestTempo = 1;
 constexpr int32_t kHighestTempo = 100;
@@ -79,7 +72,7 @@ void memo_segnale(TrainPass& pass, SignalRow row) {
   const int64_t i = cell_index(row.posizione, 1);
   Cell& cell = cell_at(pass.model, i);
   if (!is_free(cell)) {
-    pass.errors.record_at(kErrorSignalCell, row.posizione, Source::kTrainFile, row.where,
+    pass.errors.record_at(ErrorCode::kSignalCellTaken, row.posizione, Source::kTrainFile, row.where,
                           "the signal at " + std::to_string(row.posizione) +
                               " needs a free cell, but " + cell_taken(i, cell));
     return;
@@ -120,7 +113,7 @@ SlowdownCells slowdown_cells(const SlowdownRow& row) {
           .b = cell_index(warning_at)};
 }
 
-bool slowdown_cell_free(TrainPass& pass, const SlowdownRow& row, int64_t index, int error,
+bool slowdown_cell_free(TrainPass& pass, const SlowdownRow& row, int64_t index, ErrorCode error,
                         std::string_view which) {
   const Cell& cell = cell_at(pass.model, index);
   if (is_free(cell)) return true;
@@ -134,7 +127,7 @@ bool slowdown_cell_free(TrainPass& pass, const SlowdownRow& row, int64_t index, 
 bool end_cell_on_route(TrainPass& pass, const SlowdownRow& row, int64_t end_cell) {
   const int32_t last = pass.model.last_cell();
   if (end_cell <= last) return true;
-  pass.errors.record_at(kErrorEndCell, row.x, Source::kTrainFile, row.length_location,
+  pass.errors.record_at(ErrorCode::kEndCellTaken, row.x, Source::kTrainFile, row.length_location,
                         "the slowdown at " + std::to_string(row.x) + " with length " +
                             std::to_string(row.l) + " ends in cell " + std::to_string(end_cell) +
                             ", beyond the last cell " + std::to_string(last) + "; an end at " +
@@ -165,7 +158,8 @@ void mark_slowdown(TrainPass& pass, const SlowdownRow& row, const SlowdownCells&
 // Four cells counting down to the warning cell, 1 nearest it.
 void place_countdown(TrainPass& pass, const SlowdownRow& row, int64_t base) {
   for (int j = 0; j < kCountdownCells; ++j) {
-    if (!slowdown_cell_free(pass, row, base - j, kErrorCountdownCell, "countdown")) return;
+    if (!slowdown_cell_free(pass, row, base - j, ErrorCode::kCountdownCellTaken, "countdown"))
+      return;
   }
   for (int j = 0; j < kCountdownCells; ++j) {
     Cell& cell = mark_slowdown_cell(pass, base - j, cell_type::kCountdown, 0);
@@ -177,10 +171,11 @@ void place_countdown(TrainPass& pass, const SlowdownRow& row, int64_t base) {
 void memo_rallentamento(TrainPass& pass, const SlowdownRow& row) {
   const SlowdownCells at = slowdown_cells(row);
   const bool warned = row.x > kLastUnwarnedStart;
-  if (warned && !slowdown_cell_free(pass, row, at.w, kErrorWarningCell, "warning")) return;
-  if (!slowdown_cell_free(pass, row, at.s, kErrorStartCell, "start")) return;
+  if (warned && !slowdown_cell_free(pass, row, at.w, ErrorCode::kWarningCellTaken, "warning"))
+    return;
+  if (!slowdown_cell_free(pass, row, at.s, ErrorCode::kStartCellTaken, "start")) return;
   if (!end_cell_on_route(pass, row, at.e)) return;
-  if (!slowdown_cell_free(pass, row, at.e, kErrorEndCell, "end")) return;
+  if (!slowdown_cell_free(pass, row, at.e, ErrorCode::kEndCellTaken, "end")) return;
   mark_slowdown(pass, row, at, warned);
   if (warned && row.f_ta != 0) place_countdown(pass, row, at.b);
 }
@@ -217,7 +212,7 @@ RowEnd read_abbattimento_row(TrainPass& pass) {
   const int64_t c = cell_index(position);
   Cell& cell = cell_at(pass.model, c);
   if (!is_free(cell)) {
-    pass.errors.record_at(kErrorAbbattimentoCell, position, Source::kTrainFile, where,
+    pass.errors.record_at(ErrorCode::kAbbattimentoCellTaken, position, Source::kTrainFile, where,
                           "the abbattimento point at " + std::to_string(position) +
                               " needs a free cell, but " + cell_taken(c, cell));
     return RowEnd::kStopped;

@@ -6,12 +6,6 @@
 namespace sc {
 namespace {
 
-constexpr int kErrorStationPosition = 8;
-constexpr int kErrorStationLength = 9;
-constexpr int kErrorTooManyStations = 10;
-constexpr int kErrorStationsTooClose = 22;
-constexpr int kErrorStopCellTooLow = 24;
-
 constexpr int32_t kMinimumSpacing = 350;
 constexpr int32_t kShortExtentEnd = 150;  // station types 5 and 6 end here past the position
 constexpr int32_t kEndExtension = 50;
@@ -46,7 +40,7 @@ bool places_stop_cell(uint8_t type) {
 // storing the station would overwrite a board's text.
 bool entry_taken_by_board(TrainPass& pass) {
   if (pass.station_index <= pass.board_cursor) return false;
-  pass.errors.record(kErrorTooManyStations, Source::kTrainFile, pass.keyword_location,
+  pass.errors.record(ErrorCode::kTooManyStations, Source::kTrainFile, pass.keyword_location,
                      "station " + std::to_string(pass.station_index) +
                          " has no table entry left: the line file's text boards fill entries " +
                          std::to_string(pass.board_cursor + 1) + " to 80");
@@ -55,8 +49,8 @@ bool entry_taken_by_board(TrainPass& pass) {
 
 // Records `error` at the station's position unless `value` is a multiple of
 // `step`.
-bool multiple_of(TrainPass& pass, const StationRow& row, int32_t value, int32_t step, int error,
-                 std::string_view what, SourceLocation where) {
+bool multiple_of(TrainPass& pass, const StationRow& row, int32_t value, int32_t step,
+                 ErrorCode error, std::string_view what, SourceLocation where) {
   if (value % step == 0) return true;
   pass.errors.record_at(error, row.position, Source::kTrainFile, where,
                         "station " + std::string(what) + " " + std::to_string(value) +
@@ -131,7 +125,7 @@ bool place_stop_cell(TrainPass& pass, const TableEntry& station, const StationRo
   if (!places_stop_cell(station.type_code)) return true;
   const int64_t s = stop_cell(station);
   if (s < kLowestStopCell) {
-    pass.errors.record(kErrorStopCellTooLow, Source::kTrainFile, row.position_location,
+    pass.errors.record(ErrorCode::kStopCellTooLow, Source::kTrainFile, row.position_location,
                        "the station at " + std::to_string(row.position) + " ends at " +
                            std::to_string(station.value2) + " m, so its stop cell would be cell " +
                            std::to_string(s) +
@@ -150,7 +144,7 @@ bool spaced_from_previous(TrainPass& pass, const TableEntry& station, const Stat
   const int32_t previous_end = entry_at(pass.model, pass.station_index - 1).value2;
   if (int64_t{station.value1} - kMinimumSpacing >= previous_end) return true;
   pass.errors.record_at(
-      kErrorStationsTooClose, row.position, Source::kTrainFile, row.position_location,
+      ErrorCode::kStationsTooClose, row.position, Source::kTrainFile, row.position_location,
       "the station at " + std::to_string(row.position) + " starts at " +
           std::to_string(station.value1) + ", less than 350 m after the end of " +
           "the station before it at " + std::to_string(previous_end) + "; it may start at " +
@@ -162,7 +156,7 @@ bool spaced_from_previous(TrainPass& pass, const TableEntry& station, const Stat
 bool room_for_next_station(TrainPass& pass) {
   ++pass.station_index;
   if (pass.station_index < pass.board_cursor) return true;
-  pass.errors.record(kErrorTooManyStations, Source::kTrainFile, pass.keyword_location,
+  pass.errors.record(ErrorCode::kTooManyStations, Source::kTrainFile, pass.keyword_location,
                      "too many stations: this is station " +
                          std::to_string(pass.station_index - 1) +
                          ", and the text boards of the line file (next free board entry " +
@@ -185,14 +179,14 @@ RowEnd read_position_and_length(TrainPass& pass, TableEntry& station, StationRow
   if (!position_accepted(pass, row.position, kStationMargin, row.position_location, "station")) {
     return RowEnd::kEndStep;
   }
-  if (!multiple_of(pass, row, row.position, 50, kErrorStationPosition, "position",
+  if (!multiple_of(pass, row, row.position, 50, ErrorCode::kStationPositionGrid, "position",
                    row.position_location)) {
     return RowEnd::kStopped;
   }
   station.type_code = pass.reader.read_byte();
   row.length = pass.reader.read_long();
   row.length_location = pass.reader.field_location();
-  if (!multiple_of(pass, row, row.length, 100, kErrorStationLength, "length",
+  if (!multiple_of(pass, row, row.length, 100, ErrorCode::kStationLengthGrid, "length",
                    row.length_location)) {
     return RowEnd::kStopped;
   }

@@ -10,7 +10,6 @@
 namespace sc {
 namespace {
 
-constexpr int kErrorKmReference = 2;
 // The cells hold a speed limit as the speed divided by 5, one byte.
 constexpr int kSpeedScale = 5;
 constexpr int kMaxSpeedValue = 255;
@@ -175,7 +174,7 @@ void check_km_references(const Scenario& model, ErrorLog& errors) {
   for (int i = entry::kReferenceTre; i <= entry::kReferenceUno; ++i) {
     const TableEntry& reference = model.table[i];
     if (reference.value1 % 50 == 0 && reference.value2 % 50 == 0) continue;
-    errors.record(kErrorKmReference, Source::kLineFile, {},
+    errors.record(ErrorCode::kKmReferenceGrid, Source::kLineFile, {},
                   "the kilometre reference \"" + std::string(kSlotNames[i - entry::kReferenceTre]) +
                       "\" has " + std::to_string(reference.value1) + " and " +
                       std::to_string(reference.value2) +

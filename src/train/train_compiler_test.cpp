@@ -325,7 +325,8 @@ TEST(TrainCompiler, StopsAtTheFirstSignalOrSlowdownAfterAnEarlierError) {
   for (std::string_view row :
        {"segnale, 11400, 1,4,1,1,0,2,2,1,1,0", "rallentamento, 11400, 30, 500, 0, 0, 0"}) {
     ErrorLog errors;
-    errors.record_at(15, 33901, Source::kLineFile, {}, "left by the line file");
+    errors.record_at(ErrorCode::kBeyondRoute, 33901, Source::kLineFile, {},
+                     "left by the line file");
     const TrainRun run =
         compile_train(train_text({"velocita, 0, 80", "abbattimento, 500, 0", std::string(row),
                                   "segnale, 12000, 1,4,1,1,0,2,2,1,1,0"}),

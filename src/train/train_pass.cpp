@@ -5,8 +5,6 @@
 namespace sc {
 namespace {
 
-constexpr int kErrorBeyondRoute = 15;
-
 std::string occupant(uint8_t type_code) {
   switch (type_code) {
     case cell_type::kSignal:
@@ -45,7 +43,7 @@ bool position_accepted(TrainPass& pass, int32_t position, int32_t margin,
   }
   const int32_t last = pass.model.last_cell();
   if (position_fits(position, margin, last)) return true;
-  pass.errors.record_at(kErrorBeyondRoute, position, Source::kTrainFile, position_location,
+  pass.errors.record_at(ErrorCode::kBeyondRoute, position, Source::kTrainFile, position_location,
                         "position " + std::to_string(position) +
                             " lies beyond the route: the last cell is " + std::to_string(last) +
                             ", so the last position a " + std::string(row_kind) +
