@@ -4,6 +4,7 @@
 #include "app/compile_command.h"
 #include "app/disk.h"
 #include "app/program_dir.h"
+#include "app/reference_commands.h"
 #include "app/run.h"
 #include "app/ui.h"
 
@@ -25,6 +26,13 @@ void add_compile_options(CLI::App& compile, sc::CompileOptions& options) {
   compile.add_flag("--json", options.json, "Print a JSON report on standard output");
 }
 
+void add_example_options(CLI::App& example, sc::ExampleOptions& options) {
+  example.add_option("DIR", options.dir,
+                     "Directory to write them into, created when missing (default: the current "
+                     "directory)");
+  example.add_flag("--force", options.force, "Replace files that already exist");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -38,6 +46,13 @@ int main(int argc, char** argv) {
   CLI::App* compile = app.add_subcommand("compile", "Compile your own line and train files");
   compile->set_version_flag("--version", kVersion);
   add_compile_options(*compile, options);
+  sc::ExampleOptions example_options;
+  CLI::App* example = app.add_subcommand(
+      "example", "Write the built-in line and train text files, a scenario that compiles");
+  add_example_options(*example, example_options);
+  int error_number = 0;
+  CLI::App* explain = app.add_subcommand("explain", "Explain what error N means and how to fix it");
+  explain->add_option("N", error_number, "The error number")->required();
 
   try {
     app.parse(argc, argv);
@@ -52,6 +67,8 @@ int main(int argc, char** argv) {
 
   sc::RealDisk disk;
   if (compile->parsed()) return sc::run_compile(options, disk, std::cout, std::cerr);
+  if (example->parsed()) return sc::run_example(example_options, disk, std::cout, std::cerr);
+  if (explain->parsed()) return sc::run_explain(error_number, std::cout, std::cerr);
 
   const auto program_dir = sc::program_directory();
   if (!program_dir) {

@@ -9,8 +9,8 @@
 namespace sc {
 namespace {
 
-constexpr const char* kLineName = "Vardeo_Lustrella";
-constexpr const char* kTrainNumber = "K7306";
+constexpr const char* kLineName = kBuiltInLineName;
+constexpr const char* kTrainNumber = kBuiltInTrainNumber;
 constexpr int32_t kBuildProfile = 1;
 
 // The built-in documents in the order their writers run.

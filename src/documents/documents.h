@@ -6,6 +6,10 @@
 
 namespace sc {
 
+// The identifiers of the built-in scenario.
+inline constexpr const char* kBuiltInLineName = "Vardeo_Lustrella";
+inline constexpr const char* kBuiltInTrainNumber = "K7306";
+
 // Closes every document line list; never written to a file.
 inline constexpr std::string_view kEndMarker = "riferimento fine del file";
 

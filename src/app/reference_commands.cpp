@@ -1,0 +1,57 @@
+#include "app/reference_commands.h"
+
+#include <ostream>
+#include <system_error>
+
+#include "app/run.h"
+#include "documents/documents.h"
+#include "reference/error_reference.h"
+#include "textio/file_names.h"
+
+namespace sc {
+
+int run_example(const ExampleOptions& options, Disk& disk, std::ostream& out, std::ostream& err) {
+  const ScenarioFileNames names =
+      scenario_file_names(options.dir, kBuiltInLineName, kBuiltInTrainNumber);
+  const std::pair<const std::filesystem::path&, DocumentLines (*)()> files[] = {
+      {names.line_text, dati_linea}, {names.train_text, dati_treno}};
+  if (!options.force) {
+    for (const auto& [path, lines] : files) {
+      std::error_code error;
+      if (!std::filesystem::exists(path, error) && !error) continue;
+      err << "scenario-compiler example: " << path.string()
+          << " already exists; give --force to replace it\n";
+      return exit_status::kInputOutput;
+    }
+  }
+  try {
+    std::error_code error;
+    std::filesystem::create_directories(options.dir, error);
+    if (error) {
+      throw IoError("cannot create the directory " + options.dir.string() + ": " +
+                    error.message());
+    }
+    for (const auto& [path, lines] : files) {
+      disk.write_file(path, render_document(lines()));
+      out << path.string() << '\n';
+    }
+  } catch (const IoError& e) {
+    err << "scenario-compiler example: " << e.what() << '\n';
+    return exit_status::kInputOutput;
+  }
+  return exit_status::kClean;
+}
+
+int run_explain(int number, std::ostream& out, std::ostream& err) {
+  const std::optional<ErrorSection> section = find_error_section(number);
+  if (!section) {
+    err << "scenario-compiler explain: there is no error " << number << "; the numbers are";
+    for (const ErrorSection& known : error_reference()) err << ' ' << known.number;
+    err << '\n';
+    return exit_status::kInputOutput;
+  }
+  out << section->text << '\n';
+  return exit_status::kClean;
+}
+
+}  // namespace sc
