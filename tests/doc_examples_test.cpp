@@ -123,8 +123,8 @@ void expect_outcome(const std::string& where, const std::string& line, const std
     EXPECT_TRUE(diagnostics.empty()) << where << ": claimed to compile clean\n" << run.err;
     return;
   }
-  const int first = diagnostics.empty() ? report["fatal_error"].get<int>()
-                                         : diagnostics[0]["number"].get<int>();
+  const int first =
+      diagnostics.empty() ? report["fatal_error"].get<int>() : diagnostics[0]["number"].get<int>();
   EXPECT_EQ(first, claimed) << where << "\n" << run.err;
   EXPECT_TRUE(run.status == 1 || run.status == 3) << where << ": status " << run.status;
 }
@@ -144,8 +144,8 @@ TEST(DocExamples, CompileAsTheTextClaims) {
       const std::optional<int> claimed = claimed_outcome(block.info);
       ASSERT_TRUE(claimed) << block.where() << ": the outcome must be \"ok\" or \"error N\"";
       const std::string& kind = block.info[0];
-      const bool named = (kind == "line-file" || kind == "train-file") && block.info.size() >
-                                                                              (*claimed ? 3u : 2u);
+      const bool named =
+          (kind == "line-file" || kind == "train-file") && block.info.size() > (*claimed ? 3u : 2u);
       if (named) {
         NamedPair& pair = pairs[block.info.back()];
         (kind == "line-file" ? pair.line : pair.train) = block;
@@ -183,8 +183,9 @@ TEST(DocExamples, ShellExamplesRun) {
       std::filesystem::create_directories(dir / "build/release");
       std::filesystem::create_directory_symlink(bin_dir, dir / "build/release/bin");
       write_bytes(dir / "example.sh", "set -e\n" + block.body);
-      const ProcessResult run = run_command("cd " + sc::testing::quoted(dir.path()) + " && env -u DISPLAY PATH=" +
-                                            sc::testing::quoted(bin_dir) + ":\"$PATH\" sh example.sh");
+      const ProcessResult run =
+          run_command("cd " + sc::testing::quoted(dir.path()) + " && env -u DISPLAY PATH=" +
+                      sc::testing::quoted(bin_dir) + ":\"$PATH\" sh example.sh");
       EXPECT_EQ(run.status, 0) << block.where() << "\n" << run.out << run.err;
     }
   }

@@ -28,8 +28,7 @@ int run_example(const ExampleOptions& options, Disk& disk, std::ostream& out, st
     std::error_code error;
     std::filesystem::create_directories(options.dir, error);
     if (error) {
-      throw IoError("cannot create the directory " + options.dir.string() + ": " +
-                    error.message());
+      throw IoError("cannot create the directory " + options.dir.string() + ": " + error.message());
     }
     for (const auto& [path, lines] : files) {
       disk.write_file(path, render_document(lines()));

@@ -4,6 +4,8 @@
 
 #include <set>
 
+#include "model/error_catalogue.h"
+
 namespace sc {
 namespace {
 
@@ -37,6 +39,22 @@ TEST(ErrorSections, EachRunsFromItsHeadingToTheNextHeading) {
 TEST(ErrorSections, IgnoresHeadingsThatNameNoError) {
   for (const char* heading : {"## 6 text-board", "## x: name", "## 6: ", "### 6: deeper"}) {
     EXPECT_TRUE(error_sections(std::string(heading) + "\ntext\n").empty()) << heading;
+  }
+}
+
+// docs/errors.md and the catalogue the compilers record from name the same
+// errors under the same names.
+TEST(ErrorReference, MatchesTheErrorCatalogue) {
+  for (const ErrorInfo& info : error_catalogue()) {
+    const std::optional<ErrorSection> section = find_error_section(info.number());
+    ASSERT_TRUE(section) << "docs/errors.md has no entry \"## " << info.number() << ": "
+                         << info.name << "\"";
+    EXPECT_EQ(section->name, info.name) << "error " << info.number();
+  }
+  for (const ErrorSection& section : error_reference()) {
+    EXPECT_NE(find_error(section.number), nullptr)
+        << "docs/errors.md explains error " << section.number
+        << ", which the program does not know";
   }
 }
 

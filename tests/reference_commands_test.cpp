@@ -1,0 +1,69 @@
+// `scenario-compiler example` and `explain` run as processes.
+#include <gtest/gtest.h>
+
+#include "process.h"
+
+namespace sc::testing {
+namespace {
+
+constexpr const char* kLineText = "Vardeo_Lustrella_linea.txt";
+constexpr const char* kTrainText = "Vardeo_Lustrella_K7306-.txt";
+
+ProcessResult scenario_compiler(const std::string& arguments) {
+  return run_command(std::string("env -u DISPLAY ") + SC_EXECUTABLE + " " + arguments);
+}
+
+TEST(Example, WritesTheOneShotRunsTextFilesThatCompileClean) {
+  TempDir dir;
+  const ProcessResult example = scenario_compiler("example " + quoted(dir / "new/sub"));
+  ASSERT_EQ(example.status, 0) << example.err;
+  EXPECT_EQ(read_bytes(dir / "new/sub" / kLineText),
+            read_bytes(SC_DOCUMENTS_TESTDATA "/line_text.txt"));
+  EXPECT_EQ(read_bytes(dir / "new/sub" / kTrainText),
+            read_bytes(SC_DOCUMENTS_TESTDATA "/train_text.txt"));
+
+  const ProcessResult compiled =
+      run_command("cd " + quoted(dir / "new/sub") + " && " + SC_EXECUTABLE + " compile " +
+                  kLineText + " " + kTrainText + " -o out");
+  EXPECT_EQ(compiled.status, 0) << compiled.err;
+  EXPECT_EQ(compiled.err, "");
+}
+
+TEST(Example, ReplacesAnExistingFileOnlyWithForce) {
+  for (const char* existing : {kLineText, kTrainText}) {
+    TempDir dir;
+    write_bytes(dir / existing, "mine");
+    const ProcessResult refused =
+        run_command("cd " + quoted(dir.path()) + " && " + SC_EXECUTABLE + " example");
+    EXPECT_EQ(refused.status, 2) << existing;
+    EXPECT_NE(refused.err.find(existing), std::string::npos) << refused.err;
+    EXPECT_EQ(read_bytes(dir / existing), "mine");
+    // Nothing is written when one of the two is refused.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                            std::filesystem::directory_iterator{}),
+              1);
+
+    const ProcessResult forced = scenario_compiler("example --force " + quoted(dir.path()));
+    EXPECT_EQ(forced.status, 0) << forced.err;
+    EXPECT_EQ(read_bytes(dir / kLineText), read_bytes(SC_DOCUMENTS_TESTDATA "/line_text.txt"));
+    EXPECT_EQ(read_bytes(dir / kTrainText), read_bytes(SC_DOCUMENTS_TESTDATA "/train_text.txt"));
+  }
+}
+
+TEST(Explain, PrintsTheEntryOfAKnownError) {
+  const ProcessResult explained = scenario_compiler("explain 22");
+  EXPECT_EQ(explained.status, 0) << explained.err;
+  EXPECT_TRUE(explained.out.starts_with("## 22: stations-too-close\n")) << explained.out;
+  EXPECT_EQ(explained.out.find("## 24"), std::string::npos) << "the next entry is not printed";
+}
+
+TEST(Explain, RejectsWhatNamesNoErrorAsAUsageError) {
+  for (const char* argument : {"14", "0", "-1", "abc", ""}) {
+    const ProcessResult explained = scenario_compiler(std::string("explain ") + argument);
+    EXPECT_EQ(explained.status, 2) << argument;
+    EXPECT_EQ(explained.out, "") << argument;
+  }
+}
+
+}  // namespace
+}  // namespace sc::testing
