@@ -19,7 +19,7 @@ constexpr int32_t kBlockCells = 80;  // 4 km
 // every 8th cell along a slowdown slower than 110, the cell before the first
 // signal after its end and the cell before each signal within 20 cells before
 // its warning. Every other object gets a cell none of these touch.
-namespace slot {
+namespace block_slot {
 constexpr int32_t kSignalBeforeWarning = 4;  // post-pass mark in 3
 constexpr int32_t kSlowdownStart = 36;       // warning 12, countdown 8-11, marks 31, 25, 18
 constexpr int32_t kSlowdownCells = 20;       // end 56; marks along it in 44 and 52
@@ -29,7 +29,7 @@ constexpr int32_t kAbbattimentoWithoutCode = 27;
 constexpr int32_t kAbbattimentoWithCode = 48;
 constexpr int32_t kStationStop = 71;  // approach marks in 67-70
 constexpr int32_t kTextBoard = 74;
-}  // namespace slot
+}  // namespace block_slot
 
 // Stations and text boards share table entries 1 to 80, and the entry after
 // the last station must stay below the boards' entries.
@@ -129,7 +129,7 @@ void write_tunnels(TextFile& f, int32_t length) {
 void write_speed_boards(TextFile& f, int32_t blocks) {
   f.line("[cartelli]");
   for (int32_t b = 0; b < blocks; ++b) {
-    for (const int32_t cell : slot::kSpeedBoards) {
+    for (const int32_t cell : block_slot::kSpeedBoards) {
       const int32_t vas = 60 + 5 * ((b + cell) % 10);
       f.row("indicatori_vmax", metres_before(first_cell(b) + cell), vas, vas + 5, vas + 5, b % 2, 7,
             0, 15, cell % 2);
@@ -141,7 +141,7 @@ void write_text_boards(TextFile& f, int32_t blocks) {
   f.line("[indicazioni]");
   const std::vector<int32_t> chosen = spread(std::min(kTextBoards, blocks), blocks);
   for (size_t k = 0; k < chosen.size(); ++k) {
-    f.row("indicatore cartello", metres_before(first_cell(chosen[k]) + slot::kTextBoard),
+    f.row("indicatore cartello", metres_before(first_cell(chosen[k]) + block_slot::kTextBoard),
           "Posto di blocco " + std::to_string(k + 1));
   }
 }
@@ -181,7 +181,7 @@ void write_station(TextFile& f, int32_t index, int32_t count, int32_t block) {
   const bool first = index == 0;
   const bool last = index == count - 1;
   const int32_t time = 6 * 3600 + index * 300;
-  f.row("stazione", metres_before(first_cell(block) + slot::kStationStop),
+  f.row("stazione", metres_before(first_cell(block) + block_slot::kStationStop),
         kStationTypes[static_cast<size_t>(index) % kStationTypes.size()], kStationLength,
         last ? 1 : 0, 0, 0, 1, 1, 0, 4, 1, 1, first ? 1 : (last ? 0 : 30), time / 3600,
         time / 60 % 60, time % 60, "LOCALITA " + std::to_string(index + 1));
@@ -199,8 +199,8 @@ void write_stations(TextFile& f, int32_t blocks) {
 void write_slowdowns(TextFile& f, int32_t blocks) {
   f.line("[rallentamenti]");
   for (int32_t b = 0; b < blocks; ++b) {
-    f.row("rallentamento", metres_before(first_cell(b) + slot::kSlowdownStart),
-          b % 2 == 0 ? 60 : 120, slot::kSlowdownCells * kCellMetres, 1, 1, b % 3);
+    f.row("rallentamento", metres_before(first_cell(b) + block_slot::kSlowdownStart),
+          b % 2 == 0 ? 60 : 120, block_slot::kSlowdownCells * kCellMetres, 1, 1, b % 3);
   }
 }
 
@@ -211,16 +211,16 @@ void write_signal(TextFile& f, int32_t cell, int32_t sx) {
 void write_signals(TextFile& f, int32_t blocks) {
   f.line("[segnali]");
   for (int32_t b = 0; b < blocks; ++b) {
-    write_signal(f, first_cell(b) + slot::kSignalBeforeWarning, 1);
-    write_signal(f, first_cell(b) + slot::kSignalAfterEnd, 2);
+    write_signal(f, first_cell(b) + block_slot::kSignalBeforeWarning, 1);
+    write_signal(f, first_cell(b) + block_slot::kSignalAfterEnd, 2);
   }
 }
 
 void write_abbattimento_points(TextFile& f, int32_t blocks) {
   f.line("[codici]");
   for (int32_t b = 0; b < blocks; ++b) {
-    f.row("abbattimento", metres_at(first_cell(b) + slot::kAbbattimentoWithoutCode), 0);
-    f.row("abbattimento", metres_at(first_cell(b) + slot::kAbbattimentoWithCode), 180);
+    f.row("abbattimento", metres_at(first_cell(b) + block_slot::kAbbattimentoWithoutCode), 0);
+    f.row("abbattimento", metres_at(first_cell(b) + block_slot::kAbbattimentoWithCode), 180);
   }
 }
 

@@ -4,8 +4,8 @@
 #include <limits>
 #include <string>
 
-#include "textio/keywords.h"
 #include "textio/fault.h"
+#include "textio/keywords.h"
 
 namespace sc {
 namespace {
@@ -20,7 +20,7 @@ struct KmReference {
 using Slots = std::array<KmReference, 3>;
 
 KmReference reference_in(const TableEntry& e) {
-  return {e.value1, e.value2, e.value3};
+  return {e.*slot::kReferenceA, e.*slot::kReferenceB, e.*slot::kReferenceC};
 }
 
 // All first values add up to 0: the second values decide which reference
@@ -59,8 +59,8 @@ void add_hundred_when_flagged(KmReference& ref) {
 
 RepetitionCheck store_signal_repetition(TableEntry& train_header, std::string_view keyword,
                                         int32_t first, int32_t second) {
-  train_header.value1 = first;
-  train_header.value2 = second;
+  train_header.*slot::kRepetitionFirst = first;
+  train_header.*slot::kRepetitionSecond = second;
   if (first % 50 != 0) return RepetitionCheck::kFirstNotMultipleOf50;
   if (second % 50 != 0) return RepetitionCheck::kSecondNotMultipleOf50;
   int32_t code = 0;
@@ -71,7 +71,7 @@ RepetitionCheck store_signal_repetition(TableEntry& train_header, std::string_vi
   } else {
     return RepetitionCheck::kNoCode;
   }
-  train_header.value3 = second == 0 ? 0 : code;
+  train_header.*slot::kRepetitionCode = second == 0 ? 0 : code;
   return RepetitionCheck::kAccepted;
 }
 
@@ -87,9 +87,9 @@ void progressive_ordina(ScenarioTable& table) {
   for (KmReference& ref : slots) add_hundred_when_flagged(ref);
   for (size_t i = 0; i < slots.size(); ++i) {
     TableEntry& e = table[entries[i]];
-    e.value1 = slots[i].a;
-    e.value2 = slots[i].b;
-    e.value3 = slots[i].c;
+    e.*slot::kReferenceA = slots[i].a;
+    e.*slot::kReferenceB = slots[i].b;
+    e.*slot::kReferenceC = slots[i].c;
   }
 }
 

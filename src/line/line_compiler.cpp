@@ -57,7 +57,7 @@ class LineCompiler {
   Flow header_row(std::string_view keyword);
   Flow route_length_row();
   void reference_row(int table_entry);
-  void background_row(int32_t TableEntry::*slot);
+  void background_row(slot::Field<int32_t> field);
   Flow repetition_row(std::string_view keyword);
 
   void prepare_rows();
@@ -74,7 +74,7 @@ class LineCompiler {
 
   int32_t read_value(SourceLocation& at);
   Profile& profile();
-  int32_t route_length() const { return model_.table[entry::kFigures].value2; }
+  int32_t route_length() const { return model_.table[entry::kFigures].*slot::kRouteLength; }
   LineResult result(HalfEnd end) const { return {end, board_cursor_}; }
 
   FieldReader reader_;
@@ -137,9 +137,9 @@ Flow LineCompiler::header_row(std::string_view keyword) {
   if (has_both("tre", "progressiva")) reference_row(entry::kReferenceTre);
   if (has_both("due", "progressiva")) reference_row(entry::kReferenceDue);
   if (has_both("uno", "progressiva")) reference_row(entry::kReferenceUno);
-  if (has_both("sfondo", "uno")) background_row(&TableEntry::value1);
-  if (has_both("sfondo", "due")) background_row(&TableEntry::value3);
-  if (has_both("sfondo", "tre")) background_row(&TableEntry::value2);
+  if (has_both("sfondo", "uno")) background_row(slot::kBackgroundUno);
+  if (has_both("sfondo", "due")) background_row(slot::kBackgroundDue);
+  if (has_both("sfondo", "tre")) background_row(slot::kBackgroundTre);
   if (has_both("segnali", "ripetizione")) return repetition_row(keyword);
   return Flow::kGoOn;
 }
@@ -161,7 +161,7 @@ Flow LineCompiler::route_length_row() {
                        " m is out of range: a route of 0 to 1000000 m is accepted");
     return Flow::kStop;
   }
-  model_.table[entry::kFigures].value2 = length;
+  model_.table[entry::kFigures].*slot::kRouteLength = length;
   const int64_t last_cell = round_half_even((length + kRunOut) / 50.0);
   model_.cells.assign(static_cast<size_t>(last_cell) + 1, Cell{});
   if (j_ != 0) model_.profile.emplace(length + kRunOut);
@@ -170,13 +170,13 @@ Flow LineCompiler::route_length_row() {
 
 void LineCompiler::reference_row(int table_entry) {
   TableEntry& e = model_.table[table_entry];
-  e.value1 = reader_.read_long();
-  e.value2 = reader_.read_long();
-  e.value3 = reader_.read_long();
+  e.*slot::kReferenceA = reader_.read_long();
+  e.*slot::kReferenceB = reader_.read_long();
+  e.*slot::kReferenceC = reader_.read_long();
 }
 
-void LineCompiler::background_row(int32_t TableEntry::*slot) {
-  model_.table[entry::kLineHeader].*slot = reader_.read_long();
+void LineCompiler::background_row(slot::Field<int32_t> field) {
+  model_.table[entry::kLineHeader].*field = reader_.read_long();
 }
 
 Flow LineCompiler::repetition_row(std::string_view keyword) {

@@ -82,6 +82,40 @@ constexpr int kLineHeader = 85;
 constexpr int kTrainHeader = 86;
 }  // namespace entry
 
+// What each field of the fixed entries 81 to 86 holds, as a pointer to the
+// field: table[entry::kTrainHeader].*slot::kClockHour.
+namespace slot {
+template <typename T>
+using Field = T TableEntry::*;
+
+// Entries 81 to 83, one kilometre reference each: A orders the three, A and
+// B are multiples of 50, C = 1 adds 100 to B once they are ordered.
+constexpr Field<int32_t> kReferenceA = &TableEntry::value1;
+constexpr Field<int32_t> kReferenceB = &TableEntry::value2;
+constexpr Field<int32_t> kReferenceC = &TableEntry::value3;
+
+// Entry 84: train and route figures.
+constexpr Field<int32_t> kBrakedMass = &TableEntry::value1;   // percent
+constexpr Field<int32_t> kRouteLength = &TableEntry::value2;  // metres
+constexpr Field<int32_t> kCars = &TableEntry::value3;
+
+// Entry 85: the line header; its text is the line name.
+constexpr Field<int32_t> kBackgroundUno = &TableEntry::value1;
+constexpr Field<int32_t> kBackgroundTre = &TableEntry::value2;
+constexpr Field<int32_t> kBackgroundDue = &TableEntry::value3;
+constexpr Field<int16_t> kFormatMarker = &TableEntry::int1;
+constexpr Field<int32_t> kCheckCode = &TableEntry::value4;
+
+// Entry 86: the train header; its text is the train number.
+constexpr Field<int32_t> kRepetitionFirst = &TableEntry::value1;
+constexpr Field<int32_t> kRepetitionSecond = &TableEntry::value2;
+constexpr Field<int32_t> kRepetitionCode = &TableEntry::value3;  // 0, 4 or 9
+constexpr Field<int16_t> kSand = &TableEntry::int1;
+constexpr Field<int16_t> kClockHour = &TableEntry::int3;
+constexpr Field<int16_t> kClockMinute = &TableEntry::int4;
+constexpr Field<int16_t> kClockSecond = &TableEntry::int5;
+}  // namespace slot
+
 // The plan view of the track: one x and one y per metre, points 0 to P, each
 // value tagged with its kind.
 class Profile {

@@ -45,13 +45,13 @@ int32_t codice_gara_og(const ScenarioTable& table) {
 int store_markers_and_codes(Scenario& model) {
   TableEntry& line_header = model.table[entry::kLineHeader];
   Cell& cell1 = model.cells.at(1);
-  if (line_header.int1 != 0 || cell1.info1 != 0)
+  if (line_header.*slot::kFormatMarker != 0 || cell1.info1 != 0)
     return error_number(ErrorCode::kFormatMarkerSlotTaken);
-  line_header.int1 = kTableMarker;
+  line_header.*slot::kFormatMarker = kTableMarker;
   cell1.info1 = kCellMarker;
-  if (line_header.value4 != 0 || cell1.info2 != 0)
+  if (line_header.*slot::kCheckCode != 0 || cell1.info2 != 0)
     return error_number(ErrorCode::kCheckCodeSlotTaken);
-  line_header.value4 = codice_gara_st(model.table);
+  line_header.*slot::kCheckCode = codice_gara_st(model.table);
   // At most 25 * 255 = 6375: always fits 16 bits.
   cell1.info2 = static_cast<int16_t>(codice_gara_og(model.table));
   return 0;

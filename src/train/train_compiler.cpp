@@ -19,25 +19,25 @@ constexpr int kHyphenSkips = 2;
 // --- general values ---
 
 RowEnd read_braked_mass(TrainPass& pass) {
-  pass.model.table[entry::kFigures].value1 = pass.reader.read_long();
+  pass.model.table[entry::kFigures].*slot::kBrakedMass = pass.reader.read_long();
   return RowEnd::kNextRow;
 }
 
 RowEnd read_cars(TrainPass& pass) {
-  pass.model.table[entry::kFigures].value3 = pass.reader.read_long();
+  pass.model.table[entry::kFigures].*slot::kCars = pass.reader.read_long();
   return RowEnd::kNextRow;
 }
 
 RowEnd read_clock(TrainPass& pass) {
   TableEntry& header = pass.model.table[entry::kTrainHeader];
-  header.int3 = pass.reader.read_integer();
-  header.int4 = pass.reader.read_integer();
-  header.int5 = pass.reader.read_integer();
+  header.*slot::kClockHour = pass.reader.read_integer();
+  header.*slot::kClockMinute = pass.reader.read_integer();
+  header.*slot::kClockSecond = pass.reader.read_integer();
   return RowEnd::kNextRow;
 }
 
 RowEnd read_sand(TrainPass& pass) {
-  pass.model.table[entry::kTrainHeader].int1 = pass.reader.read_integer();
+  pass.model.table[entry::kTrainHeader].*slot::kSand = pass.reader.read_integer();
   return RowEnd::kNextRow;
 }
 
@@ -173,11 +173,12 @@ void check_km_references(const Scenario& model, ErrorLog& errors) {
   static constexpr std::string_view kSlotNames[] = {"tre", "due", "uno"};
   for (int i = entry::kReferenceTre; i <= entry::kReferenceUno; ++i) {
     const TableEntry& reference = model.table[i];
-    if (reference.value1 % 50 == 0 && reference.value2 % 50 == 0) continue;
+    const int32_t a = reference.*slot::kReferenceA;
+    const int32_t b = reference.*slot::kReferenceB;
+    if (a % 50 == 0 && b % 50 == 0) continue;
     errors.record(ErrorCode::kKmReferenceGrid, Source::kLineFile, {},
                   "the kilometre reference \"" + std::string(kSlotNames[i - entry::kReferenceTre]) +
-                      "\" has " + std::to_string(reference.value1) + " and " +
-                      std::to_string(reference.value2) +
+                      "\" has " + std::to_string(a) + " and " + std::to_string(b) +
                       " as its first two values; both must be multiples of 50");
     return;
   }
