@@ -8,7 +8,7 @@ FUZZ := build/fuzz
 FUZZ_SECONDS ?= 300
 CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: deps build run test test-release test-asan test-fuzz fuzz-build fuzz format clean
+.PHONY: deps build run test test-release test-asan test-fuzz fuzz-build fuzz format format-check clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -38,7 +38,7 @@ fuzz-build: deps
 test-fuzz: fuzz-build
 	cd $(FUZZ) && ctest --output-on-failure
 
-test: test-release test-asan test-fuzz
+test: format-check test-release test-asan test-fuzz
 
 # Each fuzz target for FUZZ_SECONDS (default 300).
 fuzz: fuzz-build
@@ -59,6 +59,10 @@ bench: deps
 
 format:
 	clang-format -i $$(git ls-files '*.h' '*.cpp')
+
+# Fails on the first source file that `make format` would change.
+format-check: deps
+	clang-format --dry-run -Werror $$(git ls-files '*.h' '*.cpp')
 
 clean:
 	rm -rf build

@@ -10,7 +10,7 @@ packages=(
   libfltk1.3-dev libx11-dev libxcursor-dev libxinerama-dev libxft-dev libxfixes-dev libxext-dev libxrender-dev libfontconfig-dev
   libcli11-dev nlohmann-json3-dev
   xvfb xauth
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
 )
 
 missing=()

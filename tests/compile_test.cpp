@@ -1,7 +1,9 @@
 // `scenario-compiler compile` run as a process on small files of its own.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
+#include <utility>
 
 #include "process.h"
 #include "scenario_files.h"

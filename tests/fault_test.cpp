@@ -5,6 +5,9 @@
 #include <sys/mount.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "process.h"
 
 namespace sc::testing {

@@ -2,7 +2,10 @@
 // of its own, its files read back as the simulator will read them.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
+#include <utility>
+#include <vector>
 
 #include "output/check_codes.h"
 #include "process.h"

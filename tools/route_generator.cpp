@@ -4,6 +4,7 @@
 #include <array>
 #include <stdexcept>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace sc {

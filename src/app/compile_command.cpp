@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 #include <ostream>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "app/pipeline.h"

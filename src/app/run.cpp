@@ -1,6 +1,8 @@
 #include "app/run.h"
 
 #include <ostream>
+#include <utility>
+#include <vector>
 
 #include "documents/documents.h"
 #include "output/binary_files.h"

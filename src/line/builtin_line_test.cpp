@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
 #include <set>
-#include <sstream>
 
+#include "documents/documents.h"
 #include "line/compile_for_test.h"
 
 namespace sc {
@@ -13,17 +12,10 @@ namespace {
 using testing::compile;
 using testing::Compiled;
 
-std::string builtin_line_text() {
-  std::ifstream in(SC_LINE_TESTDATA "/builtin_linea.txt", std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 class BuiltinLine : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    const std::string text = builtin_line_text();
+    const std::string text = render_document(dati_linea());
     ASSERT_EQ(text.size(), 2792u);
     compiled_ = new Compiled(compile(text));
   }

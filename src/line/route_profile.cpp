@@ -4,8 +4,8 @@
 #include <array>
 #include <string>
 
-#include "textio/keywords.h"
 #include "textio/fault.h"
+#include "textio/keywords.h"
 #include "textio/rounding.h"
 
 namespace sc {

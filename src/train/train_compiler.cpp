@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "textio/keywords.h"
 #include "textio/rounding.h"
