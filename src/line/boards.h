@@ -5,6 +5,7 @@
 #include <string>
 
 #include "model/model.h"
+#include "textio/fault.h"
 
 namespace sc {
 
@@ -17,8 +18,8 @@ struct TunnelList {
 // `tipo` - 10 with a marker in every fourth cell that holds nothing; a tunnel
 // starting 150 m or less after the previous one's end is type 3. The span is
 // cut at the last cell. Never records an error.
-void memo_montagna(Scenario& model, TunnelList& tunnels, int32_t inizio, int32_t fine,
-                   int32_t tipo);
+void memo_montagna(Scenario& model, TunnelList& tunnels, int32_t inizio, int32_t fine, int32_t tipo,
+                   SourceLocation inizio_at);
 
 struct SpeedBoard {
   int32_t posizione = 0;
@@ -30,6 +31,8 @@ struct SpeedBoard {
   int32_t vbd = 0;
   int32_t vcd = 0;
   int32_t strisced = 0;
+  // Where the values a fault can be blamed on stand.
+  SourceLocation posizione_at, vas_at, vbs_at, vcs_at, strisces_at, strisced_at;
 };
 
 // Places a speed-limit board in the board cell of its position. Returns false,
@@ -46,7 +49,7 @@ enum class TextBoardPlacement {
 // Places a text board in the board cell of `position` and its text in the
 // entry `board_cursor`, which then moves down by one.
 TextBoardPlacement place_text_board(Scenario& model, int& board_cursor, int32_t position,
-                                    std::string text);
+                                    SourceLocation position_at, std::string text);
 
 // The cell a board at `position` stands in.
 int64_t board_cell(int32_t position);

@@ -1,11 +1,11 @@
 #include "line/header_values.h"
 
 #include <array>
-#include <limits>
 #include <string>
 
 #include "textio/fault.h"
 #include "textio/keywords.h"
+#include "textio/narrow.h"
 
 namespace sc {
 namespace {
@@ -14,13 +14,28 @@ struct KmReference {
   int32_t a = 0;  // the ordering key
   int32_t b = 0;
   int32_t c = 0;  // 1 adds 100 to b once ordered
+  SourceLocation a_at;
+  SourceLocation b_at;
 };
 
 // References by slot: entry 81 ("tre"), 82 ("due"), 83 ("uno").
 using Slots = std::array<KmReference, 3>;
 
-KmReference reference_in(const TableEntry& e) {
-  return {e.*slot::kReferenceA, e.*slot::kReferenceB, e.*slot::kReferenceC};
+KmReference reference_in(const ScenarioTable& table, int table_entry,
+                         const ReferenceFields& fields) {
+  const TableEntry& e = table[table_entry];
+  const size_t i = static_cast<size_t>(table_entry - entry::kReferenceTre);
+  return {e.*slot::kReferenceA, e.*slot::kReferenceB, e.*slot::kReferenceC, fields.a[i],
+          fields.b[i]};
+}
+
+// A1 + A2 + A3 in 32 bits, in the order read.
+int32_t sum_of_first_values(const std::array<KmReference, 3>& read) {
+  int32_t sum = 0;
+  for (const KmReference& ref : read) {
+    sum = checked_add(sum, ref.a, "the sum of the kilometre references' first values", ref.a_at);
+  }
+  return sum;
 }
 
 // All first values add up to 0: the second values decide which reference
@@ -48,11 +63,7 @@ Slots order_by_first_values(const std::array<KmReference, 3>& read) {
 
 void add_hundred_when_flagged(KmReference& ref) {
   if (ref.c != 1) return;
-  if (ref.b > std::numeric_limits<int32_t>::max() - 100) {
-    throw Fault("a kilometre reference's second value " + std::to_string(ref.b) +
-                " plus 100 does not fit a 32-bit Long");
-  }
-  ref.b += 100;
+  ref.b = checked_add(ref.b, 100, "a kilometre reference's second value plus 100", ref.b_at);
 }
 
 }  // namespace
@@ -75,13 +86,12 @@ RepetitionCheck store_signal_repetition(TableEntry& train_header, std::string_vi
   return RepetitionCheck::kAccepted;
 }
 
-void progressive_ordina(ScenarioTable& table) {
-  const std::array<KmReference, 3> read = {reference_in(table[entry::kReferenceUno]),
-                                           reference_in(table[entry::kReferenceDue]),
-                                           reference_in(table[entry::kReferenceTre])};
-  const int64_t sum = int64_t{read[0].a} + read[1].a + read[2].a;
-  Slots slots =
-      sum == 0 ? order_by_second_values(read[0], read[1], read[2]) : order_by_first_values(read);
+void progressive_ordina(ScenarioTable& table, const ReferenceFields& fields) {
+  const std::array<KmReference, 3> read = {reference_in(table, entry::kReferenceUno, fields),
+                                           reference_in(table, entry::kReferenceDue, fields),
+                                           reference_in(table, entry::kReferenceTre, fields)};
+  Slots slots = sum_of_first_values(read) == 0 ? order_by_second_values(read[0], read[1], read[2])
+                                               : order_by_first_values(read);
   const std::array<int, 3> entries = {entry::kReferenceTre, entry::kReferenceDue,
                                       entry::kReferenceUno};
   for (KmReference& ref : slots) add_hundred_when_flagged(ref);

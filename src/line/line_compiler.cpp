@@ -72,7 +72,6 @@ class LineCompiler {
   bool position_passes(int32_t position, SourceLocation at, std::string_view row_kind);
   void end_step();
 
-  int32_t read_value(SourceLocation& at);
   Profile& profile();
   int32_t route_length() const { return model_.table[entry::kFigures].*slot::kRouteLength; }
   LineResult result(HalfEnd end) const { return {end, board_cursor_}; }
@@ -82,6 +81,7 @@ class LineCompiler {
   Scenario& model_;
   ErrorLog& errors_;
   SourceLocation keyword_at_;
+  ReferenceFields reference_fields_;
   TunnelList tunnels_;
   GradientCursor gradient_;
   int32_t profile_cursor_ = kFirstComputedPoint;
@@ -144,17 +144,11 @@ Flow LineCompiler::header_row(std::string_view keyword) {
   return Flow::kGoOn;
 }
 
-int32_t LineCompiler::read_value(SourceLocation& at) {
-  const int32_t value = reader_.read_long();
-  at = reader_.field_location();
-  return value;
-}
-
 // Creates the cells and, when the profile is wanted, the profile; a second
 // route-length row creates both afresh.
 Flow LineCompiler::route_length_row() {
   SourceLocation at;
-  const int32_t length = read_value(at);
+  const int32_t length = reader_.read_long(at);
   if (length < 0 || length > kMaxRouteLength) {
     errors_.record(ErrorCode::kRouteLength, Source::kLineFile, at,
                    "route length " + std::to_string(length) +
@@ -170,8 +164,9 @@ Flow LineCompiler::route_length_row() {
 
 void LineCompiler::reference_row(int table_entry) {
   TableEntry& e = model_.table[table_entry];
-  e.*slot::kReferenceA = reader_.read_long();
-  e.*slot::kReferenceB = reader_.read_long();
+  const size_t i = static_cast<size_t>(table_entry - entry::kReferenceTre);
+  e.*slot::kReferenceA = reader_.read_long(reference_fields_.a[i]);
+  e.*slot::kReferenceB = reader_.read_long(reference_fields_.b[i]);
   e.*slot::kReferenceC = reader_.read_long();
 }
 
@@ -182,8 +177,8 @@ void LineCompiler::background_row(slot::Field<int32_t> field) {
 Flow LineCompiler::repetition_row(std::string_view keyword) {
   SourceLocation first_at;
   SourceLocation second_at;
-  const int32_t first = read_value(first_at);
-  const int32_t second = read_value(second_at);
+  const int32_t first = reader_.read_long(first_at);
+  const int32_t second = reader_.read_long(second_at);
   switch (store_signal_repetition(model_.table[entry::kTrainHeader], keyword, first, second)) {
     case RepetitionCheck::kAccepted:
       return Flow::kGoOn;
@@ -207,7 +202,7 @@ Flow LineCompiler::repetition_row(std::string_view keyword) {
 }
 
 void LineCompiler::prepare_rows() {
-  progressive_ordina(model_.table);
+  progressive_ordina(model_.table, reference_fields_);
   tunnels_ = {};
   gradient_ = {};
   if (j_ != 0) seed_profile(profile());
@@ -277,16 +272,16 @@ bool LineCompiler::position_passes(int32_t position, SourceLocation at, std::str
 
 Flow LineCompiler::gradient_row(std::string_view /*keyword*/) {
   SourceLocation at;
-  const int32_t position = read_value(at);
+  const int32_t position = reader_.read_long(at);
   const int32_t gradient = reader_.read_long();
   if (!position_passes(position, at, "gradient")) return Flow::kFinish;
-  fill_gradient(model_, gradient_, position, gradient);
+  fill_gradient(model_, gradient_, position, at, gradient);
   return Flow::kGoOn;
 }
 
 Flow LineCompiler::curve_row(std::string_view keyword) {
   SourceLocation at;
-  const int32_t start = read_value(at);
+  const int32_t start = reader_.read_long(at);
   const int32_t length = reader_.read_long();
   if (!position_passes(start, at, "curve")) return Flow::kFinish;
   const std::optional<double> curvature = curvature_of(keyword);
@@ -308,22 +303,26 @@ Flow LineCompiler::curve_row(std::string_view keyword) {
 
 Flow LineCompiler::tunnel_row(std::string_view /*keyword*/) {
   SourceLocation at;
-  const int32_t inizio = read_value(at);
+  const int32_t inizio = reader_.read_long(at);
   const int32_t fine = reader_.read_long();
   const int32_t tipo = reader_.read_long();
   if (!position_passes(inizio, at, "tunnel")) return Flow::kFinish;
-  memo_montagna(model_, tunnels_, inizio, fine, tipo);
+  memo_montagna(model_, tunnels_, inizio, fine, tipo, at);
   return Flow::kGoOn;
 }
 
 Flow LineCompiler::speed_board_row(std::string_view /*keyword*/) {
-  SourceLocation at;
   SpeedBoard board;
-  board.posizione = read_value(at);
-  for (int32_t* value : {&board.vas, &board.vbs, &board.vcs, &board.strisces, &board.vad,
-                         &board.vbd, &board.vcd, &board.strisced}) {
-    *value = reader_.read_long();
-  }
+  board.posizione = reader_.read_long(board.posizione_at);
+  const SourceLocation& at = board.posizione_at;
+  board.vas = reader_.read_long(board.vas_at);
+  board.vbs = reader_.read_long(board.vbs_at);
+  board.vcs = reader_.read_long(board.vcs_at);
+  board.strisces = reader_.read_long(board.strisces_at);
+  board.vad = reader_.read_long();
+  board.vbd = reader_.read_long();
+  board.vcd = reader_.read_long();
+  board.strisced = reader_.read_long(board.strisced_at);
   if (!position_passes(board.posizione, at, "speed board")) return Flow::kFinish;
   if (memo_indicatori_v_max(model_, board)) return Flow::kGoOn;
   errors_.record_at(ErrorCode::kSpeedBoardCellTaken, board.posizione, Source::kLineFile, at,
@@ -336,10 +335,10 @@ Flow LineCompiler::speed_board_row(std::string_view /*keyword*/) {
 
 Flow LineCompiler::text_board_row(std::string_view /*keyword*/) {
   SourceLocation at;
-  const int32_t position = read_value(at);
+  const int32_t position = reader_.read_long(at);
   std::string text = reader_.read_text();
   if (!position_passes(position, at, "text board")) return Flow::kFinish;
-  switch (place_text_board(model_, board_cursor_, position, std::move(text))) {
+  switch (place_text_board(model_, board_cursor_, position, at, std::move(text))) {
     case TextBoardPlacement::kPlaced:
       return Flow::kGoOn;
     case TextBoardPlacement::kNoEntryLeft:

@@ -23,7 +23,7 @@ struct LineResult {
 // The line half of the compile call: reads the line text `text` into `model`
 // (which arrives with a cleared table), creating the cells and, when `j` is
 // non-zero, the profile. Records errors in `errors`. Throws Fault, with the
-// location of the field being read, for every failure of the trap kind.
+// location of the field at fault, for every failure of the trap kind.
 LineResult compile_line_file(std::string_view text, int32_t j, Scenario& model, ErrorLog& errors);
 
 }  // namespace sc

@@ -101,7 +101,7 @@ TEST(LineCompilerErrors, LimitsThemselvesAreAccepted) {
 }
 
 // Run-time faults leave the compile call as Fault, for the caller's error 25;
-// every one of them carries the place in the file.
+// every one of them carries the place of the field at fault.
 TEST(LineCompilerErrors, FaultsCarryTheFieldLocation) {
   struct Case {
     std::string name;
@@ -119,24 +119,24 @@ TEST(LineCompilerErrors, FaultsCarryTheFieldLocation) {
        0,
        {3, 11}},
       {"profile without a route length", "[generale]\r\nsfondo uno, 1\r\n[x]\r\n", 1, {3, 1}},
-      {"tunnel starting before the route", line_file("montagna, -500, 100, 1\r\n"), 1, {4, 22}},
-      {"board before the route", line_file("indicatore cartello, -100, T\r\n"), 1, {4, 28}},
+      {"tunnel starting before the route", line_file("montagna, -500, 100, 1\r\n"), 1, {4, 11}},
+      {"board before the route", line_file("indicatore cartello, -100, T\r\n"), 1, {4, 22}},
       {"gradients piling up past the last cell",
        line_file(repeated("pendenza, 7900, 1\r\n", 5)),
        1,
-       {8, 17}},
+       {8, 11}},
       {"speed value does not fit 16 bits",
        line_file("indicatori_vmax, 300, 1639, 0, 0, 0, 20, , , 0\r\n"),
        1,
-       {4, 46}},
+       {4, 23}},
       {"stripes do not fit 16 bits",
        line_file("indicatori_vmax, 300, 0, 0, 0, 3277, , , , 0\r\n"),
        1,
-       {4, 44}},
+       {4, 32}},
       {"reference overflows with its 100 m",
        line_file("", "progressiva chilometrica uno, 50, 2147483600, 1\r\n"),
        1,
-       {4, 1}},
+       {3, 35}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -6,6 +6,7 @@
 
 #include "textio/fault.h"
 #include "textio/keywords.h"
+#include "textio/narrow.h"
 #include "textio/rounding.h"
 
 namespace sc {
@@ -14,10 +15,10 @@ namespace {
 constexpr int kX = Profile::kX;
 constexpr int kY = Profile::kY;
 
-void write_previous_gradient(Scenario& model, GradientCursor& cursor) {
+void write_previous_gradient(Scenario& model, GradientCursor& cursor, SourceLocation where = {}) {
   // The byte keeps the low eight bits of gradient + 100.
-  cell_at(model, cursor.next_cell).gradient =
-      static_cast<uint8_t>((int64_t{cursor.previous} + 100) & 0xFF);
+  cell_at(model, cursor.next_cell, where).gradient =
+      low_bits<uint8_t>(int64_t{cursor.previous} + 100);
   ++cursor.next_cell;
 }
 
@@ -48,13 +49,14 @@ void arc_step(Profile& profile, int32_t point, double curvature) {
 
 }  // namespace
 
-void fill_gradient(Scenario& model, GradientCursor& cursor, int32_t position, int32_t gradient) {
+void fill_gradient(Scenario& model, GradientCursor& cursor, int32_t position,
+                   SourceLocation position_at, int32_t gradient) {
   const int64_t cell = cell_index(position);
   if (cell > 0) {
     // Runs at least once: a row at or behind the cursor still writes the cell
     // at the cursor.
     do {
-      write_previous_gradient(model, cursor);
+      write_previous_gradient(model, cursor, position_at);
     } while (cursor.next_cell < cell);
   }
   cursor.previous = gradient;

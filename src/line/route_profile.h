@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "model/model.h"
+#include "textio/fault.h"
 
 namespace sc {
 
@@ -16,7 +17,8 @@ struct GradientCursor {
 };
 
 // A gradient row at `position` with gradient `gradient`.
-void fill_gradient(Scenario& model, GradientCursor& cursor, int32_t position, int32_t gradient);
+void fill_gradient(Scenario& model, GradientCursor& cursor, int32_t position,
+                   SourceLocation position_at, int32_t gradient);
 // After the last row: the last gradient runs on to three cells before the end.
 void gradient_tail(Scenario& model, GradientCursor& cursor);
 

@@ -19,20 +19,21 @@ void Profile::set_double(int32_t m, int k, double v) {
   tags_[index(m, k)] = Tag::kDouble;
 }
 
-Cell& cell_at(Scenario& scenario, int64_t index) {
+Cell& cell_at(Scenario& scenario, int64_t index, SourceLocation where) {
   if (!scenario.has_cells()) {
-    throw Fault("a row needs the cells of the route, but the header gave no route length");
+    throw Fault("a row needs the cells of the route, but the header gave no route length", where);
   }
   if (index < 0 || index > scenario.last_cell()) {
     throw Fault("cell " + std::to_string(index) + " lies outside the route's cells 0 to " +
-                std::to_string(scenario.last_cell()));
+                    std::to_string(scenario.last_cell()),
+                where);
   }
   return scenario.cells[static_cast<size_t>(index)];
 }
 
-TableEntry& entry_at(Scenario& scenario, int64_t index) {
+TableEntry& entry_at(Scenario& scenario, int64_t index, SourceLocation where) {
   if (index < 0 || index >= kTableEntries) {
-    throw Fault("table entry " + std::to_string(index) + " lies outside entries 0 to 86");
+    throw Fault("table entry " + std::to_string(index) + " lies outside entries 0 to 86", where);
   }
   return scenario.table[static_cast<size_t>(index)];
 }

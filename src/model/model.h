@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "textio/fault.h"
+
 namespace sc {
 
 // One 50 m stretch of route; cell i begins at metre 50 * i.
@@ -156,10 +158,11 @@ struct Scenario {
   int32_t last_cell() const { return static_cast<int32_t>(cells.size()) - 1; }
 };
 
-// The cell at an index computed from the input; throws Fault (error 25) when
-// the index lies outside the array or no array exists yet.
-Cell& cell_at(Scenario& scenario, int64_t index);
+// The cell at an index computed from the input; throws Fault (error 25), at
+// `where`, the field the index comes from, when the index lies outside the
+// array or no array exists yet.
+Cell& cell_at(Scenario& scenario, int64_t index, SourceLocation where = {});
 // The table entry at a computed index; throws Fault outside 0 to 86.
-TableEntry& entry_at(Scenario& scenario, int64_t index);
+TableEntry& entry_at(Scenario& scenario, int64_t index, SourceLocation where = {});
 
 }  // namespace sc

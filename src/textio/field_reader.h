@@ -27,6 +27,12 @@ class FieldReader {
   uint8_t read_byte();
   int16_t read_integer();
   int32_t read_long();
+  // read_long, also giving where the field stands.
+  int32_t read_long(SourceLocation& where) {
+    const int32_t value = read_long();
+    where = field_location_;
+    return value;
+  }
 
   // Where the field most recently read (or being read) begins.
   SourceLocation field_location() const { return field_location_; }

@@ -1,5 +1,6 @@
 #include <string>
 
+#include "textio/narrow.h"
 #include "textio/rounding.h"
 #include "train/train_pass.h"
 
@@ -64,13 +65,13 @@ void place_signal_marks(TrainPass& pass, int64_t signal_cell, const SignalRow& r
   const int64_t code = int64_t{row.sx} * 3 + row.dx;
   for (int k = 1; k <= kApproachMarks; ++k) {
     const int64_t c = signal_cell - 2 * k;
-    if (c >= 0) cell_at(pass.model, c).mark = static_cast<uint8_t>(code * 10 + k);
+    if (c >= 0) cell_at(pass.model, c).mark = low_bits<uint8_t>(code * 10 + k);
   }
 }
 
 void memo_segnale(TrainPass& pass, SignalRow row) {
   const int64_t i = cell_index(row.posizione, 1);
-  Cell& cell = cell_at(pass.model, i);
+  Cell& cell = cell_at(pass.model, i, row.where);
   if (!is_free(cell)) {
     pass.errors.record_at(ErrorCode::kSignalCellTaken, row.posizione, Source::kTrainFile, row.where,
                           "the signal at " + std::to_string(row.posizione) +
@@ -78,12 +79,12 @@ void memo_segnale(TrainPass& pass, SignalRow row) {
     return;
   }
   cell.type_code = cell_type::kSignal;
-  cell.info4 = low16(int64_t{row.rapp} * 10 + int64_t{row.sx} * 3 + row.dx);
-  cell.info1 = low16(int64_t{row.s1} * 10 + row.d1);
-  cell.info2 = low16(int64_t{row.s2} * 10 + row.d2);
-  cell.info3 = low16(int64_t{row.s3} * 10 + row.d3);
+  cell.info4 = low_bits<int16_t>(int64_t{row.rapp} * 10 + int64_t{row.sx} * 3 + row.dx);
+  cell.info1 = low_bits<int16_t>(int64_t{row.s1} * 10 + row.d1);
+  cell.info2 = low_bits<int16_t>(int64_t{row.s2} * 10 + row.d2);
+  cell.info3 = low_bits<int16_t>(int64_t{row.s3} * 10 + row.d3);
   if (row.tempo >= kLowestTempo && row.tempo <= kHighestTempo) row.tempo = kRaisedTempo;
-  cell.signal_time = row.sx == kTimedSx ? static_cast<uint8_t>(row.tempo) : 0;
+  cell.signal_time = row.sx == kTimedSx ? low_bits<uint8_t>(row.tempo) : 0;
   place_signal_marks(pass, i, row);
 }
 
@@ -104,18 +105,19 @@ SlowdownRow read_slowdown_values(FieldReader& reader) {
 
 SlowdownCells slowdown_cells(const SlowdownRow& row) {
   const int32_t warning_at =
-      fit_long(int64_t{row.x} - kWarningDistance, "the slowdown's warning position", row.where);
+      checked_sub(row.x, kWarningDistance, "the slowdown's warning position", row.where);
   const int32_t end_at =
-      fit_long(int64_t{row.x} + row.l, "the slowdown's end position", row.length_location);
+      checked_add(row.x, row.l, "the slowdown's end position", row.length_location);
   return {.w = cell_index(warning_at, 1),
           .s = cell_index(row.x, 1),
           .e = cell_index(end_at, 1),
           .b = cell_index(warning_at)};
 }
 
-bool slowdown_cell_free(TrainPass& pass, const SlowdownRow& row, int64_t index, ErrorCode error,
-                        std::string_view which) {
-  const Cell& cell = cell_at(pass.model, index);
+// `index_from` is the field the cell index comes from.
+bool slowdown_cell_free(TrainPass& pass, const SlowdownRow& row, int64_t index,
+                        SourceLocation index_from, ErrorCode error, std::string_view which) {
+  const Cell& cell = cell_at(pass.model, index, index_from);
   if (is_free(cell)) return true;
   pass.errors.record_at(error, row.x, Source::kTrainFile, row.where,
                         "the " + std::string(which) + " of the slowdown at " +
@@ -139,7 +141,7 @@ bool end_cell_on_route(TrainPass& pass, const SlowdownRow& row, int64_t end_cell
 Cell& mark_slowdown_cell(TrainPass& pass, int64_t index, uint8_t type, int32_t d_v) {
   Cell& cell = cell_at(pass.model, index);
   cell.type_code = type;
-  if (d_v != 0) cell.info2 = low16(d_v);
+  if (d_v != 0) cell.info2 = low_bits<int16_t>(d_v);
   return cell;
 }
 
@@ -147,35 +149,39 @@ void mark_slowdown(TrainPass& pass, const SlowdownRow& row, const SlowdownCells&
   mark_slowdown_cell(pass, at.e, cell_type::kSlowdownEnd, row.d_v);
   mark_slowdown_cell(pass, at.s, cell_type::kSlowdownStart, row.d_v);
   if (warned)
-    mark_slowdown_cell(pass, at.w, cell_type::kSlowdownWarning, row.d_v).info1 = low16(row.v);
+    mark_slowdown_cell(pass, at.w, cell_type::kSlowdownWarning, row.d_v).info1 =
+        low_bits<int16_t>(row.v);
   for (int64_t index : {at.s, at.e}) {
     Cell& cell = cell_at(pass.model, index);
-    cell.info1 = low16(row.v);
-    cell.info3 = low16(row.f_tt);
+    cell.info1 = low_bits<int16_t>(row.v);
+    cell.info3 = low_bits<int16_t>(row.f_tt);
   }
 }
 
 // Four cells counting down to the warning cell, 1 nearest it.
 void place_countdown(TrainPass& pass, const SlowdownRow& row, int64_t base) {
   for (int j = 0; j < kCountdownCells; ++j) {
-    if (!slowdown_cell_free(pass, row, base - j, ErrorCode::kCountdownCellTaken, "countdown"))
+    if (!slowdown_cell_free(pass, row, base - j, row.where, ErrorCode::kCountdownCellTaken,
+                            "countdown"))
       return;
   }
   for (int j = 0; j < kCountdownCells; ++j) {
     Cell& cell = mark_slowdown_cell(pass, base - j, cell_type::kCountdown, 0);
-    cell.info1 = low16(j + 1);
-    if (row.d_v != 0) cell.info2 = low16(j + 1);
+    cell.info1 = low_bits<int16_t>(j + 1);
+    if (row.d_v != 0) cell.info2 = low_bits<int16_t>(j + 1);
   }
 }
 
 void memo_rallentamento(TrainPass& pass, const SlowdownRow& row) {
   const SlowdownCells at = slowdown_cells(row);
   const bool warned = row.x > kLastUnwarnedStart;
-  if (warned && !slowdown_cell_free(pass, row, at.w, ErrorCode::kWarningCellTaken, "warning"))
+  if (warned &&
+      !slowdown_cell_free(pass, row, at.w, row.where, ErrorCode::kWarningCellTaken, "warning"))
     return;
-  if (!slowdown_cell_free(pass, row, at.s, ErrorCode::kStartCellTaken, "start")) return;
+  if (!slowdown_cell_free(pass, row, at.s, row.where, ErrorCode::kStartCellTaken, "start")) return;
   if (!end_cell_on_route(pass, row, at.e)) return;
-  if (!slowdown_cell_free(pass, row, at.e, ErrorCode::kEndCellTaken, "end")) return;
+  if (!slowdown_cell_free(pass, row, at.e, row.length_location, ErrorCode::kEndCellTaken, "end"))
+    return;
   mark_slowdown(pass, row, at, warned);
   if (warned && row.f_ta != 0) place_countdown(pass, row, at.b);
 }
@@ -210,7 +216,7 @@ RowEnd read_abbattimento_row(TrainPass& pass) {
     return RowEnd::kEndStep;
   }
   const int64_t c = cell_index(position);
-  Cell& cell = cell_at(pass.model, c);
+  Cell& cell = cell_at(pass.model, c, where);
   if (!is_free(cell)) {
     pass.errors.record_at(ErrorCode::kAbbattimentoCellTaken, position, Source::kTrainFile, where,
                           "the abbattimento point at " + std::to_string(position) +
@@ -219,7 +225,7 @@ RowEnd read_abbattimento_row(TrainPass& pass) {
   }
   if (value > 0) {
     cell.type_code = cell_type::kCodeChange;
-    cell.info1 = low16(value);
+    cell.info1 = low_bits<int16_t>(value);
   } else {
     cell.type_code = cell_type::kAbbattimento;
   }

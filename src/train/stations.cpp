@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <string>
 
+#include "textio/narrow.h"
 #include "train/train_pass.h"
 
 namespace sc {
@@ -69,32 +70,37 @@ void read_station_values(FieldReader& reader, TableEntry& station) {
   station.int4 = reader.read_integer();
   station.int5 = reader.read_integer();
   station.byte2 = reader.read_byte();
-  const int64_t hours = reader.read_long();
-  const int64_t minutes = reader.read_long();
-  const int64_t seconds = reader.read_long();
-  station.value4 = fit_long((hours * 60 + minutes) * 60 + seconds, "the station's time in seconds",
-                            reader.field_location());
+  SourceLocation hours_at, minutes_at, seconds_at;
+  const int32_t hours = reader.read_long(hours_at);
+  const int32_t minutes = reader.read_long(minutes_at);
+  const int32_t seconds = reader.read_long(seconds_at);
+  // (hours x 60 + minutes) x 60 + seconds, each step in 32 bits.
+  constexpr std::string_view kTime = "the station's time in seconds";
+  const int32_t hour_minutes = checked_mul(hours, 60, kTime, hours_at);
+  const int32_t day_minutes = checked_add(hour_minutes, minutes, kTime, minutes_at);
+  const int32_t minute_seconds = checked_mul(day_minutes, 60, kTime, minutes_at);
+  station.value4 = checked_add(minute_seconds, seconds, kTime, seconds_at);
   station.text = reader.read_text();
 }
 
 void set_extent(TableEntry& station, const StationRow& row) {
-  const int64_t p = row.position;
-  int64_t first = 0;
-  int64_t last = 0;
+  constexpr std::string_view kFirst = "the station's first metre";
+  constexpr std::string_view kLast = "the station's last metre";
+  const int32_t p = row.position;
+  const SourceLocation& at = row.length_location;
   if (is_short_type(station.type_code)) {
-    first = p - row.length;
-    last = p + kShortExtentEnd;
+    station.value1 = checked_sub(p, row.length, kFirst, at);
+    station.value2 = checked_add(p, kShortExtentEnd, kLast, row.position_location);
     station.byte3 = 0;
   } else if (is_long_type(station.type_code)) {
-    first = p - row.length;
-    last = p + row.length;
+    station.value1 = checked_sub(p, row.length, kFirst, at);
+    station.value2 = checked_add(p, row.length, kLast, at);
     station.byte3 = 0;
   } else {
-    first = p - row.length / 2;
-    last = p + row.length / 2 + (station.byte3 != 0 ? kEndExtension : 0);
+    station.value1 = checked_sub(p, row.length / 2, kFirst, at);
+    station.value2 = checked_add(p, row.length / 2, kLast, at);
+    if (station.byte3 != 0) station.value2 = checked_add(station.value2, kEndExtension, kLast, at);
   }
-  station.value1 = fit_long(first, "the station's first metre", row.length_location);
-  station.value2 = fit_long(last, "the station's last metre", row.length_location);
 }
 
 void clear_unused_flags(TableEntry& station, const StationRow& row, int station_index) {
@@ -112,11 +118,13 @@ int64_t stop_cell(const TableEntry& station) {
 
 // Marks 81 to 84 in the four cells before the stop cell, 81 nearest; cells 0
 // and 1 get none.
-void place_approach_marks(TrainPass& pass, const TableEntry& station) {
+void place_approach_marks(TrainPass& pass, const TableEntry& station, const StationRow& row) {
   if (!places_stop_cell(station.type_code) || is_short_type(station.type_code)) return;
   for (int j = 1; j <= kApproachMarks; ++j) {
     const int64_t c = stop_cell(station) - j;
-    if (c > 1) cell_at(pass.model, c).mark = static_cast<uint8_t>(kStationMarkCode + j);
+    if (c > 1) {
+      cell_at(pass.model, c, row.length_location).mark = low_bits<uint8_t>(kStationMarkCode + j);
+    }
   }
 }
 
@@ -132,9 +140,9 @@ bool place_stop_cell(TrainPass& pass, const TableEntry& station, const StationRo
                            "; a station of type below 25 must end at 150 m or later");
     return false;
   }
-  Cell& cell = cell_at(pass.model, s);
+  Cell& cell = cell_at(pass.model, s, row.length_location);
   cell.type_code = cell_type::kStationStop;
-  cell.info1 = low16(pass.station_index);
+  cell.info1 = low_bits<int16_t>(pass.station_index);
   return true;
 }
 
@@ -142,7 +150,9 @@ bool place_stop_cell(TrainPass& pass, const TableEntry& station, const StationRo
 bool spaced_from_previous(TrainPass& pass, const TableEntry& station, const StationRow& row) {
   if (pass.station_index == entry::kFirstStation) return true;
   const int32_t previous_end = entry_at(pass.model, pass.station_index - 1).value2;
-  if (int64_t{station.value1} - kMinimumSpacing >= previous_end) return true;
+  const int32_t latest_end = checked_sub(station.value1, kMinimumSpacing,
+                                         "the station's start less 350 m", row.length_location);
+  if (latest_end >= previous_end) return true;
   pass.errors.record_at(
       ErrorCode::kStationsTooClose, row.position, Source::kTrainFile, row.position_location,
       "the station at " + std::to_string(row.position) + " starts at " +
@@ -169,7 +179,7 @@ void store_station(TrainPass& pass, TableEntry& station, const StationRow& row) 
   read_station_values(pass.reader, station);
   set_extent(station, row);
   clear_unused_flags(station, row, pass.station_index);
-  place_approach_marks(pass, station);
+  place_approach_marks(pass, station, row);
 }
 
 // The position with its checks, then the type and the length with its check.

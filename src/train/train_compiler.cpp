@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "textio/keywords.h"
+#include "textio/narrow.h"
 #include "textio/rounding.h"
 #include "train/train_pass.h"
 
@@ -56,7 +57,7 @@ void store_speed(Cell& cell, int32_t speed, SourceLocation speed_location) {
 }
 
 void store_adhesion(Cell& cell, int32_t adhesion, SourceLocation /*adhesion_location*/) {
-  cell.adhesion = static_cast<uint8_t>(adhesion);
+  cell.adhesion = low_bits<uint8_t>(adhesion);
 }
 
 void store_at_cursor(TrainPass& pass, CellFill& fill) {
@@ -197,8 +198,13 @@ void compile_train_file(std::string_view text, int board_cursor, Scenario& model
                         ErrorLog& errors) {
   TrainPass pass(text, board_cursor, model, errors, CellFill(store_speed, "speed"),
                  CellFill(store_adhesion, "adhesion"));
-  skip_to_general_section(pass.reader);
-  if (run_rows(pass) == RowEnd::kEndStep) run_end_step(pass);
+  try {
+    skip_to_general_section(pass.reader);
+    if (run_rows(pass) == RowEnd::kEndStep) run_end_step(pass);
+  } catch (const Fault& fault) {
+    if (fault.where().known()) throw;
+    throw Fault(fault.what(), pass.reader.field_location());
+  }
 }
 
 }  // namespace sc

@@ -10,7 +10,7 @@ namespace sc {
 // The train half of the compile call, run after the line half has finished
 // (normally or with error 15). `board_cursor` comes from the line half and
 // bounds the station entries. Records errors in `errors`; throws Fault, with
-// the location of the field being read, for every failure of the trap kind.
+// the location of the field at fault, for every failure of the trap kind.
 void compile_train_file(std::string_view text, int board_cursor, Scenario& model, ErrorLog& errors);
 
 }  // namespace sc

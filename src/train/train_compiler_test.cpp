@@ -210,6 +210,20 @@ TEST(TrainCompiler, ReportsWhereTheFaultyFieldStands) {
   EXPECT_EQ(fault_location(train_text({"velocita,  0, 1278", "velocita, 100, 80"})),
             (SourceLocation{2, 15}));
   EXPECT_EQ(fault_location(train_text({"vetture, 2", "sabbia, 40000"})), (SourceLocation{3, 9}));
+  // A cell index outside the cells is blamed on the field it comes from.
+  const struct {
+    std::string row;
+    SourceLocation where;
+  } cells_outside[] = {
+      {"segnale,-200,1,4,1,1,0,2,2,1,1,0", {3, 9}},
+      {"abbattimento,-50,1", {3, 14}},
+      {"rallentamento,-2000,30,100,0,0,0", {3, 15}},
+      {"rallentamento,2000,30,-2500,0,0,0", {3, 23}},
+      {"stazione, 32400, 8, 2000, 0,0,0, 0,0,0, 0,0,0, 30, 8,48,0, X", {3, 21}},
+  };
+  for (const auto& c : cells_outside) {
+    EXPECT_EQ(fault_location(train_text({"vetture, 2", c.row})), c.where) << c.row;
+  }
 
   const auto error_location = [](const std::string& text) {
     const TrainRun run = compile_train(text);

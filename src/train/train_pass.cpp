@@ -51,15 +51,6 @@ bool position_accepted(TrainPass& pass, int32_t position, int32_t margin,
   return false;
 }
 
-int32_t fit_long(int64_t value, std::string_view what, SourceLocation where) {
-  if (value < INT32_MIN || value > INT32_MAX) {
-    throw Fault(std::string(what) + " " + std::to_string(value) +
-                    " does not fit a 32-bit Long (-2147483648 to 2147483647)",
-                where);
-  }
-  return static_cast<int32_t>(value);
-}
-
 std::string cell_taken(int64_t index, const Cell& cell) {
   return "cell " + std::to_string(index) + " already holds " + occupant(cell.type_code);
 }

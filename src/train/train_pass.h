@@ -60,15 +60,6 @@ constexpr int32_t kStationMargin = 800;
 bool position_accepted(TrainPass& pass, int32_t position, int32_t margin,
                        SourceLocation position_location, std::string_view row_kind);
 
-// A whole number that a computed value must fit as a 32-bit field; throws
-// Fault otherwise.
-int32_t fit_long(int64_t value, std::string_view what, SourceLocation where);
-
-// The low 16 bits of a value bound for a 16-bit cell field.
-inline int16_t low16(int64_t value) {
-  return static_cast<int16_t>(value);
-}
-
 // "cell 40 already holds a signal": for messages about occupied cells.
 std::string cell_taken(int64_t index, const Cell& cell);
 
