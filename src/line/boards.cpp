@@ -43,7 +43,9 @@ void memo_montagna(Scenario& model, TunnelList& tunnels, int32_t inizio, int32_t
   int64_t type = tipo;
   const bool markers = tipo > kMarkedTypeOffset;
   if (markers) type -= kMarkedTypeOffset;
-  if (tunnels.previous_end && int64_t{inizio} - *tunnels.previous_end <= kCloseTunnelGap) {
+  if (tunnels.previous_end &&
+      checked_sub(inizio, *tunnels.previous_end, "the gap after the previous tunnel", inizio_at) <=
+          kCloseTunnelGap) {
     type = kCloseTunnelType;
   }
   tunnels.previous_end = fine;

@@ -282,7 +282,8 @@ Flow LineCompiler::gradient_row(std::string_view /*keyword*/) {
 Flow LineCompiler::curve_row(std::string_view keyword) {
   SourceLocation at;
   const int32_t start = reader_.read_long(at);
-  const int32_t length = reader_.read_long();
+  SourceLocation length_at;
+  const int32_t length = reader_.read_long(length_at);
   if (!position_passes(start, at, "curve")) return Flow::kFinish;
   const std::optional<double> curvature = curvature_of(keyword);
   if (!curvature) {
@@ -291,7 +292,7 @@ Flow LineCompiler::curve_row(std::string_view keyword) {
                        " names no radius class: it must hold one of the digits 1 to 6");
     return Flow::kStop;
   }
-  if (!bend_profile(profile(), profile_cursor_, start, length, *curvature)) {
+  if (!bend_profile(profile(), profile_cursor_, start, length, length_at, *curvature)) {
     errors_.record(ErrorCode::kCurve, Source::kLineFile, keyword_at_,
                    "the curve at " + std::to_string(start) + " m, " + std::to_string(length) +
                        " m long, takes the profile past point " + std::to_string(kCurvePointLimit) +

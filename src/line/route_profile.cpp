@@ -86,12 +86,13 @@ std::optional<double> curvature_of(std::string_view keyword) {
 }
 
 bool bend_profile(Profile& profile, int32_t& cursor, int32_t start, int32_t length,
-                  double curvature) {
+                  SourceLocation length_at, double curvature) {
   while (cursor <= start) {
     straight_step(profile, cursor);
     if (++cursor > kCurvePointLimit) return false;
   }
-  const int64_t arc_end = std::min<int64_t>(int64_t{start} + length, profile.last_point());
+  const int32_t arc_end =
+      std::min(checked_add(start, length, "the curve's end", length_at), profile.last_point());
   while (cursor <= arc_end) {
     arc_step(profile, cursor, curvature);
     if (++cursor > kCurvePointLimit) return false;

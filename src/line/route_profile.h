@@ -36,9 +36,10 @@ std::optional<double> curvature_of(std::string_view keyword);
 
 // A curve from `start` over `length` metres. Straight track runs up to the
 // start, then the arc bends each step by `curvature`; the arc is cut at the
-// last profile point. Returns false when the cursor passes kCurvePointLimit.
+// last profile point. Returns false when the cursor passes kCurvePointLimit;
+// throws Fault at `length_at` when start + length does not fit 32 bits.
 bool bend_profile(Profile& profile, int32_t& cursor, int32_t start, int32_t length,
-                  double curvature);
+                  SourceLocation length_at, double curvature);
 
 // After the last row: straight track up to two points before the end.
 void profile_tail(Profile& profile, int32_t& cursor);
