@@ -13,7 +13,8 @@ namespace {
 
 // A line file with a 1000 m route, the given header rows and rows.
 std::string line_text(const std::string& rows, const std::string& header = "") {
-  return "[generale]\r\nlunghezza percorso, 1000\r\n" + header + "[righe]\r\n" + rows + "[fine]\r\n";
+  return "[generale]\r\nlunghezza percorso, 1000\r\n" + header + "[righe]\r\n" + rows +
+         "[fine]\r\n";
 }
 
 std::string train_text(const std::string& rows) {
@@ -71,7 +72,7 @@ TEST(MemorizzaPercorso, TellsWhichFilesWereReadAndWhichHalfFailed) {
        ErrorCode::kRunTimeFault,
        Source::kLineFile,
        false,
-       25},
+       error_number(ErrorCode::kRunTimeFault)},
       {"no train file",
        {good_line, std::nullopt},
        {true, true},
@@ -125,8 +126,9 @@ TEST(MemorizzaPercorso, EveryOverflowOfAStatedWidthIsError25AtItsField) {
        Source::kLineFile,
        {4, 15}},
       {"sum of the references' first values",
-       {line_text("", "progressiva uno, 2147483000, 0, 0\r\nprogressiva due, 2147483000, 0, 0\r\n"
-                      "progressiva tre, 2000, 0, 0\r\n"),
+       {line_text("",
+                  "progressiva uno, 2147483000, 0, 0\r\nprogressiva due, 2147483000, 0, 0\r\n"
+                  "progressiva tre, 2000, 0, 0\r\n"),
         train_text("")},
        Source::kLineFile,
        {4, 18}},

@@ -45,7 +45,7 @@ const ScenarioFileNames kNames = scenario_file_names("/d", "L", "T");
 TEST(FinishRun, AFatalErrorShowsItsNumberAndWritesNoBinaryFile) {
   RunOutcome run;
   run.model.cells.resize(141);
-  run.fatal_error = 1250;
+  run.fatal_error = error_number(ErrorCode::kFormatMarkerSlotTaken);
   MemoryDisk disk;
   RecordingUi ui;
   std::ostringstream err;

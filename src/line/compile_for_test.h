@@ -19,7 +19,9 @@ struct Compiled {
   LineResult result;
   std::optional<Fault> fault;
 
-  int32_t error() const { return fault ? 25 : errors.error_number(); }
+  int32_t error() const {
+    return fault ? error_number(ErrorCode::kRunTimeFault) : errors.error_number();
+  }
 };
 
 inline Compiled compile(std::string_view text, int32_t j = 1) {

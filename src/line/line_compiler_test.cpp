@@ -36,7 +36,7 @@ TEST(LineCompilerErrors, EachErrorStopsOrFinishesAsItShould) {
   struct Case {
     std::string name;
     std::string text;
-    int32_t number;
+    ErrorCode error;
     int32_t position;
     HalfEnd end;
   };
@@ -45,43 +45,50 @@ TEST(LineCompilerErrors, EachErrorStopsOrFinishesAsItShould) {
   const std::string two_speed_boards =
       "indicatori_vmax, 300, 75,80,80,0,,,,0\r\nindicatori_vmax, 320, 75,80,80,0,,,,0\r\n";
   const std::vector<Case> cases = {
-      {"route too long", line_file("", "", 1000001), 1, kUnset, HalfEnd::kStopped},
-      {"route below 0", line_file("", "", -1), 1, kUnset, HalfEnd::kStopped},
-      {"first repetition value", line_file("", "ripetizione segnali 4, 75, 0\r\n"), 3, kUnset,
+      {"route too long", line_file("", "", 1000001), ErrorCode::kRouteLength, kUnset,
        HalfEnd::kStopped},
-      {"second repetition value", line_file("", "ripetizione segnali 4, 0, 30\r\n"), 4, kUnset,
-       HalfEnd::kStopped},
-      {"no repetition code", line_file("", "ripetizione segnali, 0, 0\r\n"), 5, kUnset,
-       HalfEnd::kStopped},
-      {"text board on a taken cell", line_file(two_text_boards), 6, 320, HalfEnd::kStopped},
-      {"text board on a speed board",
-       line_file("indicatori_vmax, 300, 75,80,80,0,,,,0\r\nindicatore cartello, 320, T\r\n"), 6,
+      {"route below 0", line_file("", "", -1), ErrorCode::kRouteLength, kUnset, HalfEnd::kStopped},
+      {"first repetition value", line_file("", "ripetizione segnali 4, 75, 0\r\n"),
+       ErrorCode::kRepetitionFirstValue, kUnset, HalfEnd::kStopped},
+      {"second repetition value", line_file("", "ripetizione segnali 4, 0, 30\r\n"),
+       ErrorCode::kRepetitionSecondValue, kUnset, HalfEnd::kStopped},
+      {"no repetition code", line_file("", "ripetizione segnali, 0, 0\r\n"),
+       ErrorCode::kRepetitionCode, kUnset, HalfEnd::kStopped},
+      {"text board on a taken cell", line_file(two_text_boards), ErrorCode::kTextBoardCellTaken,
        320, HalfEnd::kStopped},
-      {"gradient beyond the route", line_file("pendenza, 7901, 0\r\n"), 15, 7901,
+      {"text board on a speed board",
+       line_file("indicatori_vmax, 300, 75,80,80,0,,,,0\r\nindicatore cartello, 320, T\r\n"),
+       ErrorCode::kTextBoardCellTaken, 320, HalfEnd::kStopped},
+      {"gradient beyond the route", line_file("pendenza, 7901, 0\r\n"), ErrorCode::kBeyondRoute,
+       7901, HalfEnd::kFinished},
+      {"curve beyond the route", line_file("curvad4, 7901, 50\r\n"), ErrorCode::kBeyondRoute, 7901,
        HalfEnd::kFinished},
-      {"curve beyond the route", line_file("curvad4, 7901, 50\r\n"), 15, 7901, HalfEnd::kFinished},
-      {"tunnel beyond the route", line_file("montagna, 8000, 8100, 1\r\n"), 15, 8000,
-       HalfEnd::kFinished},
-      {"speed board beyond the route", line_file("indicatori_vmax, 7950, 1,1,1,0,,,,0\r\n"), 15,
-       7950, HalfEnd::kFinished},
-      {"text board beyond the route", line_file("indicatore cartello, 9000, T\r\n"), 15, 9000,
-       HalfEnd::kFinished},
-      {"speed board on a taken cell", line_file(two_speed_boards), 21, 320, HalfEnd::kStopped},
-      {"81st text board", line_file(text_boards(81), "", 10000), 26, 8100, HalfEnd::kStopped},
-      {"no [generale]", "[curve]\r\npendenza, 0, 1\r\n", 102, kUnset, HalfEnd::kStopped},
-      {"[generale] as the last field", "lunghezza percorso, 1000\r\n[generale]\r\n", 102, kUnset,
+      {"tunnel beyond the route", line_file("montagna, 8000, 8100, 1\r\n"), ErrorCode::kBeyondRoute,
+       8000, HalfEnd::kFinished},
+      {"speed board beyond the route", line_file("indicatori_vmax, 7950, 1,1,1,0,,,,0\r\n"),
+       ErrorCode::kBeyondRoute, 7950, HalfEnd::kFinished},
+      {"text board beyond the route", line_file("indicatore cartello, 9000, T\r\n"),
+       ErrorCode::kBeyondRoute, 9000, HalfEnd::kFinished},
+      {"speed board on a taken cell", line_file(two_speed_boards), ErrorCode::kSpeedBoardCellTaken,
+       320, HalfEnd::kStopped},
+      {"81st text board", line_file(text_boards(81), "", 10000), ErrorCode::kNoBoardEntry, 8100,
        HalfEnd::kStopped},
-      {"curve without a class", line_file("curvad7, 300, 50\r\n"), 103, kUnset, HalfEnd::kStopped},
-      {"curve past point 1000000", line_file("curvad1, 999900, 200\r\n", "", 1000000), 103, kUnset,
+      {"no [generale]", "[curve]\r\npendenza, 0, 1\r\n", ErrorCode::kNoGeneralSection, kUnset,
        HalfEnd::kStopped},
-      {"run-up past point 1000000", line_file("curvad1, 1000100, 10\r\n", "", 1000000), 103, kUnset,
+      {"[generale] as the last field", "lunghezza percorso, 1000\r\n[generale]\r\n",
+       ErrorCode::kNoGeneralSection, kUnset, HalfEnd::kStopped},
+      {"curve without a class", line_file("curvad7, 300, 50\r\n"), ErrorCode::kCurve, kUnset,
        HalfEnd::kStopped},
+      {"curve past point 1000000", line_file("curvad1, 999900, 200\r\n", "", 1000000),
+       ErrorCode::kCurve, kUnset, HalfEnd::kStopped},
+      {"run-up past point 1000000", line_file("curvad1, 1000100, 10\r\n", "", 1000000),
+       ErrorCode::kCurve, kUnset, HalfEnd::kStopped},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const Compiled out = compile(c.text);
     ASSERT_FALSE(out.fault.has_value()) << out.fault->what();
-    EXPECT_EQ(out.errors.error_number(), c.number);
+    EXPECT_EQ(out.errors.error_number(), error_number(c.error));
     EXPECT_EQ(out.errors.error_position(), c.position);
     EXPECT_EQ(out.result.end, c.end);
     ASSERT_EQ(out.errors.diagnostics().size(), 1u);
@@ -165,14 +172,14 @@ TEST(LineCompilerErrors, DiagnosticsNameTheField) {
 
 TEST(LineCompilerErrors, TheFirstErrorStopsTheRows) {
   const Compiled out = compile(line_file("pendenza, 7901, 0\r\ncurvad7, 100, 50\r\n"));
-  EXPECT_EQ(out.errors.error_number(), 15);
+  EXPECT_EQ(out.errors.error_number(), error_number(ErrorCode::kBeyondRoute));
   EXPECT_EQ(out.errors.diagnostics().size(), 1u);
   // The end step ran: the gradient tail reached cell 157.
   EXPECT_EQ(out.model.cells[157].gradient, 100);
   EXPECT_EQ(out.model.profile->tag(7998, Profile::kX), Profile::Tag::kDouble);
 
   const Compiled stopped = compile(line_file("curvad7, 100, 50\r\npendenza, 500, 1\r\n"));
-  EXPECT_EQ(stopped.errors.error_number(), 103);
+  EXPECT_EQ(stopped.errors.error_number(), error_number(ErrorCode::kCurve));
   EXPECT_EQ(stopped.model.cells[0].gradient, 0);  // no row after it, no tail
   EXPECT_EQ(stopped.model.profile->tag(2, Profile::kX), Profile::Tag::kEmpty);
 }
@@ -218,7 +225,7 @@ TEST(LineCompilerHeader, SignalRepetitionCode) {
   }
   // The values stay stored even when the row fails.
   const Compiled failed = compile(line_file("", "ripetizione segnali 4, 50, 75\r\n"));
-  EXPECT_EQ(failed.errors.error_number(), 4);
+  EXPECT_EQ(failed.errors.error_number(), error_number(ErrorCode::kRepetitionSecondValue));
   EXPECT_EQ(failed.model.table[86].value1, 50);
   EXPECT_EQ(failed.model.table[86].value2, 75);
 }
@@ -498,7 +505,7 @@ TEST(LineCompilerRows, BoardsReplaceTunnelMarkers) {
 
 TEST(LineCompilerRows, EightyTextBoardsFillTheirEntries) {
   const Compiled out = compile(line_file(text_boards(81), "", 10000));
-  EXPECT_EQ(out.errors.error_number(), 26);
+  EXPECT_EQ(out.errors.error_number(), error_number(ErrorCode::kNoBoardEntry));
   EXPECT_EQ(out.result.board_cursor, 0);
   EXPECT_EQ(out.model.cells[3].info1, 80);
   EXPECT_EQ(out.model.table[80].text, "B1");

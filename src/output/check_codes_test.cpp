@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "model/error_catalogue.h"
+
 namespace sc {
 namespace {
 
@@ -24,16 +26,9 @@ TEST(CheckCodes, IgnoreCaseAndPadShortKeys) {
   // Swapping short identifiers keeps the plain sum but not the weighted one.
   EXPECT_EQ(codice_gara_og(named("abc", "de")), codice_gara_og(named("de", "abc")));
   EXPECT_NE(codice_gara_st(named("abc", "de")), codice_gara_st(named("de", "abc")));
-  // Empty identifiers: the first 25 padding letters.
-  const std::string padding = "kkzzyyxxwwvvuuttssrrqqppj";
-  int og = 0;
-  int st = 0;
-  for (size_t i = 0; i < padding.size(); ++i) {
-    og += padding[i];
-    st += static_cast<int>(i + 1) * padding[i];
-  }
-  EXPECT_EQ(codice_gara_og(named("", "")), og);
-  EXPECT_EQ(codice_gara_st(named("", "")), st);
+  // Empty identifiers: the first 25 padding letters, "kkzzyyxxwwvvuuttssrrqqppj".
+  EXPECT_EQ(codice_gara_og(named("", "")), 2894);
+  EXPECT_EQ(codice_gara_st(named("", "")), 37280);
   // Only the first 25 characters count, train number first.
   EXPECT_EQ(codice_gara_st(named("nopqrstuvwxyzEXTRA", "abcdefghijklm")), 36725);
   // Accented capitals lower in the Windows-1252 code page.
@@ -45,26 +40,27 @@ TEST(CheckCodes, StoresMarkersAndCodesOrRefusesTakenSlots) {
   model.cells.resize(141);
   model.table = named("Vardeo_Lustrella", "K7306");
   ASSERT_EQ(store_markers_and_codes(model), 0);
-  EXPECT_EQ(model.table[entry::kLineHeader].int1, 610);
+  EXPECT_EQ(model.table[entry::kLineHeader].*slot::kFormatMarker, 610);
   EXPECT_EQ(model.cells[1].info1, 5121);
-  EXPECT_EQ(model.table[entry::kLineHeader].value4, codice_gara_st(model.table));
-  EXPECT_EQ(model.cells[1].info2, codice_gara_og(model.table));
+  EXPECT_EQ(model.table[entry::kLineHeader].*slot::kCheckCode, 34823);
+  EXPECT_EQ(model.cells[1].info2, 2493);
 
   struct Case {
     void (*taint)(Scenario&);
-    int fatal;
+    ErrorCode fatal;
   };
   const Case cases[] = {
-      {[](Scenario& m) { m.cells[1].info1 = 42; }, 1250},
-      {[](Scenario& m) { m.table[entry::kLineHeader].int1 = 1; }, 1250},
-      {[](Scenario& m) { m.cells[1].info2 = 11; }, 1251},
-      {[](Scenario& m) { m.table[entry::kLineHeader].value4 = 5; }, 1251},
+      {[](Scenario& m) { m.cells[1].info1 = 42; }, ErrorCode::kFormatMarkerSlotTaken},
+      {[](Scenario& m) { m.table[entry::kLineHeader].int1 = 1; },
+       ErrorCode::kFormatMarkerSlotTaken},
+      {[](Scenario& m) { m.cells[1].info2 = 11; }, ErrorCode::kCheckCodeSlotTaken},
+      {[](Scenario& m) { m.table[entry::kLineHeader].value4 = 5; }, ErrorCode::kCheckCodeSlotTaken},
   };
   for (const Case& c : cases) {
     Scenario fresh;
     fresh.cells.resize(141);
     c.taint(fresh);
-    EXPECT_EQ(store_markers_and_codes(fresh), c.fatal);
+    EXPECT_EQ(store_markers_and_codes(fresh), error_number(c.fatal));
   }
 }
 

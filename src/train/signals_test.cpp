@@ -92,13 +92,13 @@ TEST(TrainSlowdowns, StoreNoSpeedDifferenceOfZeroAndKeepLowBits) {
 TEST(TrainSlowdowns, CountdownFailureKeepsTheCellsAlreadyMarked) {
   const TrainRun run =
       compile_train(train_text({"abbattimento, 300, 0", "rallentamento, 1550, 30, 500, 0, 1, 0"}));
-  EXPECT_EQ(run.errors.error_number(), 20);
+  EXPECT_EQ(run.errors.error_number(), error_number(ErrorCode::kCountdownCellTaken));
   EXPECT_EQ(types(run.model, {42, 32, 8, 7, 6, 5, 4}), std::vector<int>({2, 3, 4, 0, 13, 0, 0}));
 }
 
 TEST(TrainSlowdowns, EndBeyondTheLastCellWritesNothing) {
   const TrainRun run = compile_train(train_text({"rallentamento, 33000, 30, 1000, 0, 1, 0"}));
-  EXPECT_EQ(run.errors.error_number(), 19);
+  EXPECT_EQ(run.errors.error_number(), error_number(ErrorCode::kEndCellTaken));
   for (const Cell& cell : run.model.cells) ASSERT_EQ(cell.type_code, 0);
   // An end in the last cell is accepted.
   const TrainRun last = compile_train(train_text({"rallentamento, 33000, 30, 950, 0, 1, 0"}));

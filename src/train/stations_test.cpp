@@ -100,14 +100,14 @@ TEST(TrainStations, KeepsThreeHundredAndFiftyMetresBetweenStations) {
                   .empty());
   const TrainRun close =
       compile_train(train_text({station(1000, 28, 200), station(1500, 28, 200)}));
-  EXPECT_EQ(close.errors.error_number(), 22);
+  EXPECT_EQ(close.errors.error_number(), error_number(ErrorCode::kStationsTooClose));
   EXPECT_EQ(close.errors.error_position(), 1500);
   EXPECT_EQ(close.model.table[2].value1, 1400) << "stored up to the failing check";
 }
 
 TEST(TrainStations, KeepsWhatAFailingEntryStoredBeforeItsCheck) {
   const TrainRun run = compile_train(train_text({station(125, 28, 200)}));
-  EXPECT_EQ(run.errors.error_number(), 8);
+  EXPECT_EQ(run.errors.error_number(), error_number(ErrorCode::kStationPositionGrid));
   EXPECT_EQ(run.model.table[1].value3, 125);
   EXPECT_EQ(run.model.table[1].type_code, 0);
 }
@@ -123,7 +123,7 @@ TEST(TrainStations, SeventyEightStationsFitBelowTheBoards) {
   EXPECT_TRUE(compile_first(78).errors.diagnostics().empty());
 
   const TrainRun run = compile_first(79);
-  EXPECT_EQ(run.errors.error_number(), 10);
+  EXPECT_EQ(run.errors.error_number(), error_number(ErrorCode::kTooManyStations));
   EXPECT_EQ(run.model.table[79].value3, 78000) << "the 79th station is stored";
   EXPECT_EQ(run.errors.diagnostics().back().location, (SourceLocation{80, 1}));
 }
@@ -134,12 +134,12 @@ TEST(TrainStations, NeverOverwritesATextBoard) {
   Scenario boards = empty_route();
   for (int i = 1; i <= 80; ++i) boards.table[i].text = "board";
   const TrainRun full = compile_train(train_text({"stazione, not a number"}), boards, 0);
-  EXPECT_EQ(full.errors.error_number(), 10);
+  EXPECT_EQ(full.errors.error_number(), error_number(ErrorCode::kTooManyStations));
   EXPECT_EQ(full.model.table, boards.table);
 
   boards.table[1].text.clear();
   const TrainRun one = compile_train(train_text({station(0, 28, 200)}), boards, 1);
-  EXPECT_EQ(one.errors.error_number(), 10);
+  EXPECT_EQ(one.errors.error_number(), error_number(ErrorCode::kTooManyStations));
   EXPECT_EQ(one.model.table[1].value1, -100);
   EXPECT_EQ(one.model.table[2].text, "board");
 }

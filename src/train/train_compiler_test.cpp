@@ -346,7 +346,7 @@ TEST(TrainCompiler, StopsAtTheFirstSignalOrSlowdownAfterAnEarlierError) {
         compile_train(train_text({"velocita, 0, 80", "abbattimento, 500, 0", std::string(row),
                                   "segnale, 12000, 1,4,1,1,0,2,2,1,1,0"}),
                       empty_route(), testing::kNoBoards, std::move(errors));
-    EXPECT_EQ(run.errors.error_number(), 15);
+    EXPECT_EQ(run.errors.error_number(), error_number(ErrorCode::kBeyondRoute));
     EXPECT_EQ(run.errors.error_position(), 11400);
     EXPECT_EQ(run.errors.diagnostics().size(), 1u);
     EXPECT_EQ(run.model.cells[10].type_code, cell_type::kAbbattimento);
@@ -360,10 +360,10 @@ TEST(TrainCompiler, ReferenceErrorReplacesAnEarlierNumber) {
   Scenario model = empty_route();
   model.table[entry::kReferenceUno].value1 = 125;
   const TrainRun run = compile_train(train_text({"velocita, 33901, 80"}), std::move(model));
-  EXPECT_EQ(run.errors.error_number(), 2);
+  EXPECT_EQ(run.errors.error_number(), error_number(ErrorCode::kKmReferenceGrid));
   EXPECT_EQ(run.errors.error_position(), 33901);
   ASSERT_EQ(run.errors.diagnostics().size(), 2u);
-  EXPECT_EQ(run.errors.diagnostics()[0].number, 15);
+  EXPECT_EQ(run.errors.diagnostics()[0].number, error_number(ErrorCode::kBeyondRoute));
 }
 
 TEST(TrainCompiler, CompilesALongRouteWithARowEveryCell) {
