@@ -40,7 +40,18 @@ class Compile : public ::testing::Test {
   TempDir dir_;
 };
 
-TEST_F(Compile, BuiltInTextsGiveTheOneShotRunsBytes) {
+// "same" when the two byte strings are equal, else where they first differ.
+std::string compared(const std::string& bytes, const std::string& golden) {
+  if (bytes == golden) return "same";
+  const auto [mine, theirs] =
+      std::mismatch(bytes.begin(), bytes.end(), golden.begin(), golden.end());
+  return "first difference at byte " + std::to_string(mine - bytes.begin()) + " of " +
+         std::to_string(bytes.size()) + " (golden file: " + std::to_string(golden.size()) +
+         " bytes)";
+}
+
+// The built-in scenario's bytes are those the simulator has always loaded.
+TEST_F(Compile, BuiltInTextsGiveTheOneShotRunsBytesAndTheGoldenFiles) {
   std::filesystem::copy_file(SC_DOCUMENTS_TESTDATA "/line_text.txt",
                              dir_ / "Vardeo_Lustrella_linea.txt");
   std::filesystem::copy_file(SC_DOCUMENTS_TESTDATA "/train_text.txt",
@@ -55,7 +66,9 @@ TEST_F(Compile, BuiltInTextsGiveTheOneShotRunsBytes) {
   ASSERT_EQ(run_command("env -u DISPLAY " + quoted(dir_ / "oneshot/scenario-compiler")).status, 0);
   for (const char* name :
        {"Vardeo_Lustrella_linea.dat", "Vardeo_Lustrella_K7306.sim", "Vardeo_Lustrella_K7306.dat"}) {
-    EXPECT_EQ(read_bytes(dir_ / "compiled" / name), read_bytes(dir_ / "oneshot" / name)) << name;
+    const std::string golden = read_bytes(std::filesystem::path(SC_GOLDEN) / name);
+    EXPECT_EQ(compared(read_bytes(dir_ / "oneshot" / name), golden), "same") << name;
+    EXPECT_EQ(compared(read_bytes(dir_ / "compiled" / name), golden), "same") << name;
   }
   // The sources are left as they were.
   EXPECT_EQ(read_bytes(dir_ / "Vardeo_Lustrella_linea.txt"),
