@@ -25,7 +25,7 @@ sc::SourceTexts route_texts(int32_t length) {
 
 size_t output_bytes(const sc::RunOutcome& run) {
   size_t bytes = 0;
-  for (const sc::OutputFile& file : sc::binary_files(run.model, kNames, kBuildProfile)) {
+  for (const sc::OutputFile& file : sc::binary_files(run.model, kNames)) {
     file.write([&bytes](std::string_view piece) { bytes += piece.size(); });
   }
   return bytes;

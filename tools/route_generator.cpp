@@ -10,7 +10,6 @@
 namespace sc {
 namespace {
 
-constexpr int32_t kCellMetres = 50;
 constexpr int32_t kBlockCells = 80;  // 4 km
 
 // The cells of one block, counted from its first cell. The slowdown fixes

@@ -3,10 +3,9 @@
 #include <cstdint>
 #include <string>
 
-namespace sc {
+#include "model/model.h"
 
-// The longest route a line file may describe.
-inline constexpr int32_t kLongestRoute = 1000000;
+namespace sc {
 
 // A line text file and a train text file, as bytes with CR LF line ends.
 struct RouteTexts {

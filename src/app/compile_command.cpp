@@ -109,8 +109,8 @@ int run_compile(const CompileOptions& options, Disk& disk, std::ostream& out, st
     const auto terminal = make_terminal_ui();
     std::vector<std::filesystem::path> written;
     const int status =
-        finish_run(run, scenario_file_names(options.output_dir, line_name, train_number), j,
-                   sources, disk, *terminal, err, written);
+        finish_run(run, scenario_file_names(options.output_dir, line_name, train_number), sources,
+                   disk, *terminal, err, written);
     if (options.json) {
       out << json_report(run, sources, written)
                  .dump(2, ' ', false, nlohmann::json::error_handler_t::replace)

@@ -7,7 +7,7 @@
 
 namespace sc {
 
-TextFilesRead memorizza_dati(const SourceTexts& texts, int32_t j, Scenario& model,
+TextFilesRead memorizza_dati(const SourceTexts& texts, ProfileChoice profile, Scenario& model,
                              ErrorLog& errors) {
   if (!texts.line_text) {
     errors.record(ErrorCode::kNoLineFile, Source::kLineFile, {},
@@ -16,8 +16,8 @@ TextFilesRead memorizza_dati(const SourceTexts& texts, int32_t j, Scenario& mode
   }
   Source running = Source::kLineFile;
   try {
-    const LineResult line = compile_line_file(*texts.line_text, j, model, errors);
-    if (line.end == HalfEnd::kStopped) return {.line = true, .train = false};
+    const LineResult line = compile_line_file(*texts.line_text, profile, model, errors);
+    if (line.end == Flow::kStop) return {.line = true, .train = false};
     running = Source::kTrainFile;
     if (!texts.train_text) {
       throw Fault("the train text file does not exist or cannot be read");
@@ -33,10 +33,10 @@ TextFilesRead memorizza_dati(const SourceTexts& texts, int32_t j, Scenario& mode
 RunOutcome memorizza_percorso(const SourceTexts& texts, const std::string& line_name,
                               const std::string& train_number, int32_t j) {
   RunOutcome run;
-  run.errors.clear_number();
   run.model.table[entry::kLineHeader].text = line_name;
   run.model.table[entry::kTrainHeader].text = train_number;
-  run.read = memorizza_dati(texts, j, run.model, run.errors);
+  const ProfileChoice profile = j != 0 ? ProfileChoice::kBuild : ProfileChoice::kWithout;
+  run.read = memorizza_dati(texts, profile, run.model, run.errors);
   if (!run.model.has_cells()) {
     // Nothing to post-process or write: the line file stopped before its
     // route length.

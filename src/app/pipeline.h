@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "line/line_compiler.h"
 #include "model/error_log.h"
 #include "model/model.h"
 
@@ -33,12 +34,13 @@ struct RunOutcome {
 
 // Compiles the line text, then the train text, into `model`. Failures are
 // recorded in `errors`; a fault of either half is caught here as error 25.
-TextFilesRead memorizza_dati(const SourceTexts& texts, int32_t j, Scenario& model,
+TextFilesRead memorizza_dati(const SourceTexts& texts, ProfileChoice profile, Scenario& model,
                              ErrorLog& errors);
 
 // The driver: clears the table, compiles, runs the post-pass and stores the
-// format markers and check codes. Writes no file; the caller writes the binary
-// files unless fatal_error is set.
+// format markers and check codes. A non-zero `j` builds the line profile.
+// Writes no file; the caller writes the binary files unless fatal_error is
+// set.
 RunOutcome memorizza_percorso(const SourceTexts& texts, const std::string& line_name,
                               const std::string& train_number, int32_t j);
 

@@ -42,16 +42,15 @@ std::string format_diagnostic(const Diagnostic& d, const SourceNames& sources) {
          ": " + head + message;
 }
 
-int finish_run(const RunOutcome& run, const ScenarioFileNames& names, int32_t j,
-               const SourceNames& sources, Disk& disk, Ui& ui, std::ostream& err,
-               std::vector<std::filesystem::path>& written) {
+int finish_run(const RunOutcome& run, const ScenarioFileNames& names, const SourceNames& sources,
+               Disk& disk, Ui& ui, std::ostream& err, std::vector<std::filesystem::path>& written) {
   for (const Diagnostic& d : run.errors.diagnostics()) err << format_diagnostic(d, sources) << '\n';
   if (run.fatal_error != 0) {
     err.flush();
     ui.show_fatal_error(" Errore n. " + std::to_string(run.fatal_error));
     return exit_status::kFatal;
   }
-  for (const OutputFile& file : binary_files(run.model, names, j)) {
+  for (const OutputFile& file : binary_files(run.model, names)) {
     disk.write_file(file.path, file.write);
     written.push_back(file.path);
   }
@@ -68,9 +67,8 @@ int run_one_shot(const std::filesystem::path& program_dir, Disk& disk, Ui& ui, s
     const RunOutcome run = memorizza_percorso(texts, kLineName, kTrainNumber, kBuildProfile);
     delete_read_texts(run.read, names, disk);
     std::vector<std::filesystem::path> written;
-    status =
-        finish_run(run, names, kBuildProfile, {names.line_text.string(), names.train_text.string()},
-                   disk, ui, err, written);
+    status = finish_run(run, names, {names.line_text.string(), names.train_text.string()}, disk, ui,
+                        err, written);
   } catch (const IoError& e) {
     err << "scenario-compiler: " << e.what() << '\n';
     status = exit_status::kInputOutput;

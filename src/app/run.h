@@ -33,9 +33,8 @@ std::string format_diagnostic(const Diagnostic& diagnostic, const SourceNames& s
 // Reports every recorded error, then ends a compiled run: shows the fatal
 // error through `ui`, or writes the binary files. Returns the exit status and
 // appends the files written to `written`.
-int finish_run(const RunOutcome& run, const ScenarioFileNames& names, int32_t j,
-               const SourceNames& sources, Disk& disk, Ui& ui, std::ostream& err,
-               std::vector<std::filesystem::path>& written);
+int finish_run(const RunOutcome& run, const ScenarioFileNames& names, const SourceNames& sources,
+               Disk& disk, Ui& ui, std::ostream& err, std::vector<std::filesystem::path>& written);
 
 // The one-shot run in `program_dir`: documents, compile of the built-in
 // scenario, binary files.

@@ -28,7 +28,7 @@ TEST_F(BuiltinLine, CompilesWithoutError) {
   EXPECT_FALSE(compiled_->fault.has_value());
   EXPECT_EQ(compiled_->errors.error_number(), 0);
   EXPECT_TRUE(compiled_->errors.diagnostics().empty());
-  EXPECT_EQ(compiled_->result.end, HalfEnd::kFinished);
+  EXPECT_EQ(compiled_->result.end, Flow::kGoOn);
   EXPECT_EQ(compiled_->result.board_cursor, 80);
 }
 

@@ -24,10 +24,10 @@ struct Compiled {
   }
 };
 
-inline Compiled compile(std::string_view text, int32_t j = 1) {
+inline Compiled compile(std::string_view text, ProfileChoice profile = ProfileChoice::kBuild) {
   Compiled out;
   try {
-    out.result = compile_line_file(text, j, out.model, out.errors);
+    out.result = compile_line_file(text, profile, out.model, out.errors);
   } catch (const Fault& fault) {
     out.fault = fault;
   }

@@ -5,25 +5,27 @@
 
 #include "model/error_log.h"
 #include "model/model.h"
+#include "textio/row_keyword.h"
 
 namespace sc {
 
-// How a compile half ended.
-enum class HalfEnd {
-  kFinished,  // its end step ran (normal end or error 15): the next half runs
-  kStopped,   // an error stopped it: the call returns
-};
+// Whether the compile call builds the plan-view profile of the track (and
+// the caller writes the line profile file).
+enum class ProfileChoice { kWithout, kBuild };
 
 struct LineResult {
-  HalfEnd end = HalfEnd::kFinished;
+  // kGoOn when the end step ran (normal end or error 15) and the train half
+  // follows; kStop when an error stopped the half.
+  Flow end = Flow::kGoOn;
   // The next free text-board entry; stations must stay below it.
   int board_cursor = entry::kFirstBoard;
 };
 
 // The line half of the compile call: reads the line text `text` into `model`
-// (which arrives with a cleared table), creating the cells and, when `j` is
-// non-zero, the profile. Records errors in `errors`. Throws Fault, with the
+// (which arrives with a cleared table), creating the cells and, when chosen,
+// the profile. Records errors in `errors`. Throws Fault, with the
 // location of the field at fault, for every failure of the trap kind.
-LineResult compile_line_file(std::string_view text, int32_t j, Scenario& model, ErrorLog& errors);
+LineResult compile_line_file(std::string_view text, ProfileChoice profile, Scenario& model,
+                             ErrorLog& errors);
 
 }  // namespace sc

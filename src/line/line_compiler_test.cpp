@@ -38,51 +38,50 @@ TEST(LineCompilerErrors, EachErrorStopsOrFinishesAsItShould) {
     std::string text;
     ErrorCode error;
     int32_t position;
-    HalfEnd end;
+    Flow end;
   };
   const std::string two_text_boards =
       "indicatore cartello, 300, Uno\r\nindicatore cartello, 320, Due\r\n";
   const std::string two_speed_boards =
       "indicatori_vmax, 300, 75,80,80,0,,,,0\r\nindicatori_vmax, 320, 75,80,80,0,,,,0\r\n";
   const std::vector<Case> cases = {
-      {"route too long", line_file("", "", 1000001), ErrorCode::kRouteLength, kUnset,
-       HalfEnd::kStopped},
-      {"route below 0", line_file("", "", -1), ErrorCode::kRouteLength, kUnset, HalfEnd::kStopped},
+      {"route too long", line_file("", "", 1000001), ErrorCode::kRouteLength, kUnset, Flow::kStop},
+      {"route below 0", line_file("", "", -1), ErrorCode::kRouteLength, kUnset, Flow::kStop},
       {"first repetition value", line_file("", "ripetizione segnali 4, 75, 0\r\n"),
-       ErrorCode::kRepetitionFirstValue, kUnset, HalfEnd::kStopped},
+       ErrorCode::kRepetitionFirstValue, kUnset, Flow::kStop},
       {"second repetition value", line_file("", "ripetizione segnali 4, 0, 30\r\n"),
-       ErrorCode::kRepetitionSecondValue, kUnset, HalfEnd::kStopped},
+       ErrorCode::kRepetitionSecondValue, kUnset, Flow::kStop},
       {"no repetition code", line_file("", "ripetizione segnali, 0, 0\r\n"),
-       ErrorCode::kRepetitionCode, kUnset, HalfEnd::kStopped},
+       ErrorCode::kRepetitionCode, kUnset, Flow::kStop},
       {"text board on a taken cell", line_file(two_text_boards), ErrorCode::kTextBoardCellTaken,
-       320, HalfEnd::kStopped},
+       320, Flow::kStop},
       {"text board on a speed board",
        line_file("indicatori_vmax, 300, 75,80,80,0,,,,0\r\nindicatore cartello, 320, T\r\n"),
-       ErrorCode::kTextBoardCellTaken, 320, HalfEnd::kStopped},
+       ErrorCode::kTextBoardCellTaken, 320, Flow::kStop},
       {"gradient beyond the route", line_file("pendenza, 7901, 0\r\n"), ErrorCode::kBeyondRoute,
-       7901, HalfEnd::kFinished},
+       7901, Flow::kGoOn},
       {"curve beyond the route", line_file("curvad4, 7901, 50\r\n"), ErrorCode::kBeyondRoute, 7901,
-       HalfEnd::kFinished},
+       Flow::kGoOn},
       {"tunnel beyond the route", line_file("montagna, 8000, 8100, 1\r\n"), ErrorCode::kBeyondRoute,
-       8000, HalfEnd::kFinished},
+       8000, Flow::kGoOn},
       {"speed board beyond the route", line_file("indicatori_vmax, 7950, 1,1,1,0,,,,0\r\n"),
-       ErrorCode::kBeyondRoute, 7950, HalfEnd::kFinished},
+       ErrorCode::kBeyondRoute, 7950, Flow::kGoOn},
       {"text board beyond the route", line_file("indicatore cartello, 9000, T\r\n"),
-       ErrorCode::kBeyondRoute, 9000, HalfEnd::kFinished},
+       ErrorCode::kBeyondRoute, 9000, Flow::kGoOn},
       {"speed board on a taken cell", line_file(two_speed_boards), ErrorCode::kSpeedBoardCellTaken,
-       320, HalfEnd::kStopped},
+       320, Flow::kStop},
       {"81st text board", line_file(text_boards(81), "", 10000), ErrorCode::kNoBoardEntry, 8100,
-       HalfEnd::kStopped},
+       Flow::kStop},
       {"no [generale]", "[curve]\r\npendenza, 0, 1\r\n", ErrorCode::kNoGeneralSection, kUnset,
-       HalfEnd::kStopped},
+       Flow::kStop},
       {"[generale] as the last field", "lunghezza percorso, 1000\r\n[generale]\r\n",
-       ErrorCode::kNoGeneralSection, kUnset, HalfEnd::kStopped},
+       ErrorCode::kNoGeneralSection, kUnset, Flow::kStop},
       {"curve without a class", line_file("curvad7, 300, 50\r\n"), ErrorCode::kCurve, kUnset,
-       HalfEnd::kStopped},
+       Flow::kStop},
       {"curve past point 1000000", line_file("curvad1, 999900, 200\r\n", "", 1000000),
-       ErrorCode::kCurve, kUnset, HalfEnd::kStopped},
+       ErrorCode::kCurve, kUnset, Flow::kStop},
       {"run-up past point 1000000", line_file("curvad1, 1000100, 10\r\n", "", 1000000),
-       ErrorCode::kCurve, kUnset, HalfEnd::kStopped},
+       ErrorCode::kCurve, kUnset, Flow::kStop},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -102,7 +101,7 @@ TEST(LineCompilerErrors, LimitsThemselvesAreAccepted) {
     const Compiled out = compile(line_file("pendenza, " + std::to_string(p) + ", 1\r\n"));
     EXPECT_EQ(out.error(), 0) << p;
   }
-  const Compiled accepted = compile(line_file("", "", 1000000), 0);
+  const Compiled accepted = compile(line_file("", "", 1000000), ProfileChoice::kWithout);
   EXPECT_EQ(accepted.error(), 0);
   EXPECT_EQ(accepted.model.cells.size(), 20141u);
 }
@@ -113,41 +112,56 @@ TEST(LineCompilerErrors, FaultsCarryTheFieldLocation) {
   struct Case {
     std::string name;
     std::string text;
-    int32_t j;
+    ProfileChoice profile;
     SourceLocation where;
   };
   const std::vector<Case> cases = {
-      {"empty file", "", 1, {1, 1}},
-      {"hyphen fields run past the end", "[generale]\r\n-a\r\n-b\r\n", 1, {4, 1}},
-      {"not a number", line_file("pendenza, 12a, 1\r\n"), 1, {4, 11}},
-      {"number too large", line_file("pendenza, 2147483648, 1\r\n"), 1, {4, 11}},
+      {"empty file", "", ProfileChoice::kBuild, {1, 1}},
+      {"hyphen fields run past the end",
+       "[generale]\r\n-a\r\n-b\r\n",
+       ProfileChoice::kBuild,
+       {4, 1}},
+      {"not a number", line_file("pendenza, 12a, 1\r\n"), ProfileChoice::kBuild, {4, 11}},
+      {"number too large",
+       line_file("pendenza, 2147483648, 1\r\n"),
+       ProfileChoice::kBuild,
+       {4, 11}},
       {"row before any route length",
        "[generale]\r\n[x]\r\npendenza, 100, 1\r\n[fine]\r\n",
-       0,
+       ProfileChoice::kWithout,
        {3, 11}},
-      {"profile without a route length", "[generale]\r\nsfondo uno, 1\r\n[x]\r\n", 1, {3, 1}},
-      {"tunnel starting before the route", line_file("montagna, -500, 100, 1\r\n"), 1, {4, 11}},
-      {"board before the route", line_file("indicatore cartello, -100, T\r\n"), 1, {4, 22}},
+      {"profile without a route length",
+       "[generale]\r\nsfondo uno, 1\r\n[x]\r\n",
+       ProfileChoice::kBuild,
+       {3, 1}},
+      {"tunnel starting before the route",
+       line_file("montagna, -500, 100, 1\r\n"),
+       ProfileChoice::kBuild,
+       {4, 11}},
+      {"board before the route",
+       line_file("indicatore cartello, -100, T\r\n"),
+       ProfileChoice::kBuild,
+       {4, 22}},
       {"gradients piling up past the last cell",
        line_file(repeated("pendenza, 7900, 1\r\n", 5)),
-       1,
+       ProfileChoice::kBuild,
        {8, 11}},
       {"speed value does not fit 16 bits",
        line_file("indicatori_vmax, 300, 1639, 0, 0, 0, 20, , , 0\r\n"),
-       1,
+       ProfileChoice::kBuild,
        {4, 23}},
       {"stripes do not fit 16 bits",
        line_file("indicatori_vmax, 300, 0, 0, 0, 3277, , , , 0\r\n"),
-       1,
+       ProfileChoice::kBuild,
        {4, 32}},
       {"reference overflows with its 100 m",
        line_file("", "progressiva chilometrica uno, 50, 2147483600, 1\r\n"),
-       1,
+       ProfileChoice::kBuild,
        {3, 35}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const Compiled out = compile(c.text, c.j);
+    const Compiled out = compile(c.text, c.profile);
     ASSERT_TRUE(out.fault.has_value());
     EXPECT_EQ(out.fault->where(), c.where) << out.fault->what();
   }
@@ -160,7 +174,7 @@ TEST(LineCompilerErrors, DiagnosticsNameTheField) {
   EXPECT_EQ(d.location, (SourceLocation{5, 12}));
   EXPECT_TRUE(d.has_position);
   EXPECT_EQ(d.message,
-            "position 7901 lies beyond the route: with a route of 1000 m the last position a "
+            "position 7901 lies beyond the route: the last cell is 160, so the last position a "
             "gradient row may have is 7900");
 
   const Compiled no_code =
@@ -440,7 +454,8 @@ TEST(LineCompilerRows, CurvesShareOneCursor) {
 TEST(LineCompilerRows, CurveWhileNoProfileIsWanted) {
   // The curve test is skipped: its start and length become keyword fields,
   // and a curve without a class is no error.
-  const Compiled out = compile(line_file("curvad7, 300, 50\r\npendenza, 100, 5\r\n"), 0);
+  const Compiled out =
+      compile(line_file("curvad7, 300, 50\r\npendenza, 100, 5\r\n"), ProfileChoice::kWithout);
   ASSERT_EQ(out.error(), 0);
   EXPECT_FALSE(out.model.profile.has_value());
   EXPECT_EQ(out.model.cells[2].gradient, 105);

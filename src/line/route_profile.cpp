@@ -4,10 +4,10 @@
 #include <array>
 #include <string>
 
+#include "model/cell_geometry.h"
 #include "textio/fault.h"
 #include "textio/keywords.h"
 #include "textio/narrow.h"
-#include "textio/rounding.h"
 
 namespace sc {
 namespace {
@@ -15,11 +15,9 @@ namespace {
 constexpr int kX = Profile::kX;
 constexpr int kY = Profile::kY;
 
-void write_previous_gradient(Scenario& model, GradientCursor& cursor, SourceLocation where = {}) {
-  // The byte keeps the low eight bits of gradient + 100.
-  cell_at(model, cursor.next_cell, where).gradient =
-      low_bits<uint8_t>(int64_t{cursor.previous} + 100);
-  ++cursor.next_cell;
+// The byte keeps the low eight bits of gradient + 100.
+void store_gradient(Cell& cell, int32_t gradient, SourceLocation /*gradient_at*/) {
+  cell.gradient = low_bits<uint8_t>(int64_t{gradient} + 100);
 }
 
 void check_point(const Profile& profile, int32_t point) {
@@ -49,23 +47,15 @@ void arc_step(Profile& profile, int32_t point, double curvature) {
 
 }  // namespace
 
-void fill_gradient(Scenario& model, GradientCursor& cursor, int32_t position,
+void fill_gradient(Scenario& model, CellFill& gradients, int32_t position,
                    SourceLocation position_at, int32_t gradient) {
-  const int64_t cell = cell_index(position);
-  if (cell > 0) {
-    // Runs at least once: a row at or behind the cursor still writes the cell
-    // at the cursor.
-    do {
-      write_previous_gradient(model, cursor, position_at);
-    } while (cursor.next_cell < cell);
-  }
-  cursor.previous = gradient;
+  fill_up_to(model, gradients, cell_index(position), position_at, PastLastCell::kFault,
+             store_gradient);
+  gradients.previous = gradient;
 }
 
-void gradient_tail(Scenario& model, GradientCursor& cursor) {
-  do {
-    write_previous_gradient(model, cursor);
-  } while (cursor.next_cell < int64_t{model.last_cell()} - 2);
+void gradient_tail(Scenario& model, CellFill& gradients) {
+  fill_tail(model, gradients, store_gradient);
 }
 
 void seed_profile(Profile& profile) {

@@ -4,29 +4,24 @@
 #include <optional>
 #include <string_view>
 
+#include "model/cell_fill.h"
 #include "model/model.h"
 #include "textio/fault.h"
 
 namespace sc {
 
-// Gradients: each row's gradient applies from the cell of its position up to
-// the cell before the next row's position.
-struct GradientCursor {
-  int64_t next_cell = 0;  // first cell whose gradient is not yet written
-  int32_t previous = 0;   // gradient of the last row read
-};
-
-// A gradient row at `position` with gradient `gradient`.
-void fill_gradient(Scenario& model, GradientCursor& cursor, int32_t position,
+// A gradient row at `position` with gradient `gradient`: the previous row's
+// gradient fills the cells up to this row's cell.
+void fill_gradient(Scenario& model, CellFill& gradients, int32_t position,
                    SourceLocation position_at, int32_t gradient);
 // After the last row: the last gradient runs on to three cells before the end.
-void gradient_tail(Scenario& model, GradientCursor& cursor);
+void gradient_tail(Scenario& model, CellFill& gradients);
 
 // The plan view: points 0 and 1 are seeded, every further point continues
 // the last step, bent by the curvature where a curve lies.
 constexpr int32_t kFirstComputedPoint = 2;
 // A curve may not take the profile cursor beyond this point.
-constexpr int32_t kCurvePointLimit = 1000000;
+constexpr int32_t kCurvePointLimit = kLongestRoute;
 
 void seed_profile(Profile& profile);
 

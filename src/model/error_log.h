@@ -35,8 +35,6 @@ class ErrorLog {
   // Moves error_position without recording a new error (a row loop that stops
   // on an error number left by an earlier step).
   void set_position(int32_t position) { error_position_ = position; }
-  // A new run: error_number back to 0; error_position is kept.
-  void clear_number() { error_number_ = 0; }
 
   int32_t error_number() const { return error_number_; }
   int32_t error_position() const { return error_position_; }

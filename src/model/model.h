@@ -10,7 +10,13 @@
 
 namespace sc {
 
-// One 50 m stretch of route; cell i begins at metre 50 * i.
+// Metres of route per cell: cell i begins at metre 50 * i.
+constexpr int32_t kCellMetres = 50;
+// The longest route a line file may give, in metres; no profile point beyond
+// it is ever computed.
+constexpr int32_t kLongestRoute = 1000000;
+
+// One kCellMetres stretch of route.
 struct Cell {
   uint8_t type_code = 0;
   int16_t info1 = 0;

@@ -2,16 +2,9 @@
 
 namespace sc {
 
-std::string contents(const OutputFile& file) {
-  std::string bytes;
-  file.write([&bytes](std::string_view piece) { bytes += piece; });
-  return bytes;
-}
-
-std::vector<OutputFile> binary_files(const Scenario& model, const ScenarioFileNames& names,
-                                     int32_t j) {
+std::vector<OutputFile> binary_files(const Scenario& model, const ScenarioFileNames& names) {
   std::vector<OutputFile> files;
-  if (j != 0 && model.profile) {
+  if (model.profile) {
     files.push_back({names.line_profile,
                      [&model](const ByteSink& sink) { write_profile(*model.profile, sink); }});
   }

@@ -18,12 +18,9 @@ struct OutputFile {
   std::function<void(const ByteSink&)> write;
 };
 
-// The whole of a file's bytes, for checks on small files.
-std::string contents(const OutputFile& file);
-
 // The binary files of a finished model, in writing order: the line profile
-// file (only when j is non-zero), the scenario table file, the cell file.
-std::vector<OutputFile> binary_files(const Scenario& model, const ScenarioFileNames& names,
-                                     int32_t j);
+// file (only when the model holds a profile), the scenario table file, the
+// cell file.
+std::vector<OutputFile> binary_files(const Scenario& model, const ScenarioFileNames& names);
 
 }  // namespace sc

@@ -22,15 +22,19 @@ constexpr int32_t kLowestSignal = 3;
 constexpr int32_t kMarkSpacing = 8;
 // Cells after a slowdown's end searched for the next signal.
 constexpr int32_t kEndSearch = 12;
-constexpr int32_t kMetresPerCell = 50;
 
 // The three windows before a slowdown start, each three cells reaching back
 // from this distance before the start; the first free cell, nearest the start
 // first, takes the code change.
 constexpr std::array<int32_t, 3> kWindowsBeforeStart{5, 11, 18};
 
+// The smaller of x and y; x on a tie.
+int minimo(int x, int y) {
+  return x > y ? y : x;
+}
+
 std::string cell_and_metres(int32_t index) {
-  return "cell " + std::to_string(index) + " (" + std::to_string(index * kMetresPerCell) + " m)";
+  return "cell " + std::to_string(index) + " (" + std::to_string(index * kCellMetres) + " m)";
 }
 
 class BlockPostPass {
@@ -63,7 +67,7 @@ class BlockPostPass {
   }
 
   void record(ErrorCode code, int32_t index, std::string message) {
-    errors_.record_at(code, index * kMetresPerCell, Source::kRoute, {}, std::move(message));
+    errors_.record_at(code, index * kCellMetres, Source::kRoute, {}, std::move(message));
   }
 
   void serve_signals_before_warning(int32_t warning) {
@@ -173,10 +177,6 @@ class BlockPostPass {
 };
 
 }  // namespace
-
-int minimo(int x, int y) {
-  return x > y ? y : x;
-}
 
 void block_post_pass(Scenario& model, ErrorLog& errors) {
   BlockPostPass(model, errors).run();

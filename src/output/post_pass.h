@@ -5,9 +5,6 @@
 
 namespace sc {
 
-// The smaller of x and y; x on a tie.
-int minimo(int x, int y);
-
 // The block post-pass: inserts code-change cells (code 180) around every
 // slowdown. Records errors 11, 12 and 13 and goes on. Never reads or writes
 // outside the cells.

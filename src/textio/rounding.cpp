@@ -12,12 +12,4 @@ int64_t round_half_even(double value) {
   return static_cast<int64_t>(result);
 }
 
-int64_t cell_index(int64_t position, int offset) {
-  return round_half_even(static_cast<double>(position) / 50.0 + offset);
-}
-
-bool position_fits(int64_t position, int64_t margin, int64_t last_cell) {
-  return position + margin <= 50 * last_cell;
-}
-
 }  // namespace sc

@@ -1,8 +1,8 @@
+#include "train/signals.h"
+
 #include <string>
 
 #include "textio/narrow.h"
-#include "textio/rounding.h"
-#include "train/train_pass.h"
 
 namespace sc {
 namespace {
@@ -19,6 +19,38 @@ constexpr int32_t kWarningDistance = 1200;
 // Slowdowns starting after this position get a warning cell and countdown.
 constexpr int32_t kLastUnwarnedStart = 1500;
 constexpr int kCountdownCells = 4;
+
+std::string occupant(uint8_t type_code) {
+  switch (type_code) {
+    case cell_type::kSignal:
+      return "a signal";
+    case cell_type::kSlowdownEnd:
+      return "the end of a slowdown";
+    case cell_type::kSlowdownStart:
+      return "the start of a slowdown";
+    case cell_type::kSlowdownWarning:
+      return "the warning of a slowdown";
+    case cell_type::kCountdown:
+      return "a slowdown countdown mark";
+    case cell_type::kSpeedBoard:
+      return "a speed-limit board";
+    case cell_type::kStationStop:
+      return "a station stop";
+    case cell_type::kCodeChange:
+      return "a code-change point";
+    case cell_type::kAbbattimento:
+      return "an abbattimento point";
+    case cell_type::kTextBoard:
+      return "a text board";
+    default:
+      return "an object of type " + std::to_string(type_code);
+  }
+}
+
+// "cell 40 already holds a signal": for messages about occupied cells.
+std::string cell_taken(int64_t index, const Cell& cell) {
+  return "cell " + std::to_string(index) + " already holds " + occupant(cell.type_code);
+}
 
 struct SignalRow {
   int32_t posizione = 0;
@@ -40,10 +72,10 @@ struct SlowdownCells {
 
 // After a signal or a slowdown the pass stops on any error number, including
 // one left by the line file.
-RowEnd stop_on_recorded_error(TrainPass& pass, int32_t position) {
-  if (pass.errors.error_number() <= 0) return RowEnd::kNextRow;
+Flow stop_on_recorded_error(TrainPass& pass, int32_t position) {
+  if (pass.errors.error_number() <= 0) return Flow::kGoOn;
   pass.errors.set_position(position);
-  return RowEnd::kStopped;
+  return Flow::kStop;
 }
 
 // --- signals ---
@@ -133,7 +165,7 @@ bool end_cell_on_route(TrainPass& pass, const SlowdownRow& row, int64_t end_cell
                         "the slowdown at " + std::to_string(row.x) + " with length " +
                             std::to_string(row.l) + " ends in cell " + std::to_string(end_cell) +
                             ", beyond the last cell " + std::to_string(last) + "; an end at " +
-                            std::to_string(50 * (int64_t{last} - 1)) +
+                            std::to_string(int64_t{kCellMetres} * (last - 1)) +
                             " m still lies in the last cell");
   return false;
 }
@@ -188,19 +220,19 @@ void memo_rallentamento(TrainPass& pass, const SlowdownRow& row) {
 
 }  // namespace
 
-RowEnd read_signal_row(TrainPass& pass) {
+Flow read_signal_row(TrainPass& pass) {
   const SignalRow row = read_signal_values(pass.reader);
   if (!position_accepted(pass, row.posizione, kRowMargin, row.where, "signal")) {
-    return RowEnd::kEndStep;
+    return Flow::kEndStep;
   }
   memo_segnale(pass, row);
   return stop_on_recorded_error(pass, row.posizione);
 }
 
-RowEnd read_slowdown_row(TrainPass& pass) {
+Flow read_slowdown_row(TrainPass& pass) {
   const SlowdownRow row = read_slowdown_values(pass.reader);
   if (!position_accepted(pass, row.x, kRowMargin, row.where, "slowdown")) {
-    return RowEnd::kEndStep;
+    return Flow::kEndStep;
   }
   memo_rallentamento(pass, row);
   return stop_on_recorded_error(pass, row.x);
@@ -208,12 +240,12 @@ RowEnd read_slowdown_row(TrainPass& pass) {
 
 // A positive value makes a code-change point carrying that code; any other a
 // plain abbattimento point.
-RowEnd read_abbattimento_row(TrainPass& pass) {
+Flow read_abbattimento_row(TrainPass& pass) {
   const int32_t position = pass.reader.read_long();
   const SourceLocation where = pass.reader.field_location();
   const int32_t value = pass.reader.read_long();
   if (!position_accepted(pass, position, kRowMargin, where, "abbattimento")) {
-    return RowEnd::kEndStep;
+    return Flow::kEndStep;
   }
   const int64_t c = cell_index(position);
   Cell& cell = cell_at(pass.model, c, where);
@@ -221,7 +253,7 @@ RowEnd read_abbattimento_row(TrainPass& pass) {
     pass.errors.record_at(ErrorCode::kAbbattimentoCellTaken, position, Source::kTrainFile, where,
                           "the abbattimento point at " + std::to_string(position) +
                               " needs a free cell, but " + cell_taken(c, cell));
-    return RowEnd::kStopped;
+    return Flow::kStop;
   }
   if (value > 0) {
     cell.type_code = cell_type::kCodeChange;
@@ -229,7 +261,7 @@ RowEnd read_abbattimento_row(TrainPass& pass) {
   } else {
     cell.type_code = cell_type::kAbbattimento;
   }
-  return RowEnd::kNextRow;
+  return Flow::kGoOn;
 }
 
 }  // namespace sc

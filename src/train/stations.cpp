@@ -1,8 +1,9 @@
+#include "train/stations.h"
+
 #include <algorithm>
 #include <string>
 
 #include "textio/narrow.h"
-#include "train/train_pass.h"
 
 namespace sc {
 namespace {
@@ -113,7 +114,7 @@ void clear_unused_flags(TableEntry& station, const StationRow& row, int station_
 
 // The last cell inside the station, the one that ends at its last metre.
 int64_t stop_cell(const TableEntry& station) {
-  return station.value2 / 50 - 1;
+  return station.value2 / kCellMetres - 1;
 }
 
 // Marks 81 to 84 in the four cells before the stop cell, 81 nearest; cells 0
@@ -183,40 +184,40 @@ void store_station(TrainPass& pass, TableEntry& station, const StationRow& row) 
 }
 
 // The position with its checks, then the type and the length with its check.
-RowEnd read_position_and_length(TrainPass& pass, TableEntry& station, StationRow& row) {
+Flow read_position_and_length(TrainPass& pass, TableEntry& station, StationRow& row) {
   station.value3 = row.position = pass.reader.read_long();
   row.position_location = pass.reader.field_location();
   if (!position_accepted(pass, row.position, kStationMargin, row.position_location, "station")) {
-    return RowEnd::kEndStep;
+    return Flow::kEndStep;
   }
   if (!multiple_of(pass, row, row.position, 50, ErrorCode::kStationPositionGrid, "position",
                    row.position_location)) {
-    return RowEnd::kStopped;
+    return Flow::kStop;
   }
   station.type_code = pass.reader.read_byte();
   row.length = pass.reader.read_long();
   row.length_location = pass.reader.field_location();
   if (!multiple_of(pass, row, row.length, 100, ErrorCode::kStationLengthGrid, "length",
                    row.length_location)) {
-    return RowEnd::kStopped;
+    return Flow::kStop;
   }
-  return RowEnd::kNextRow;
+  return Flow::kGoOn;
 }
 
 }  // namespace
 
 // Reads and checks the row's values step by step: an entry that fails keeps
 // what was stored before the failure.
-RowEnd read_station_row(TrainPass& pass) {
-  if (entry_taken_by_board(pass)) return RowEnd::kStopped;
+Flow read_station_row(TrainPass& pass) {
+  if (entry_taken_by_board(pass)) return Flow::kStop;
   TableEntry& station = entry_at(pass.model, pass.station_index);
   StationRow row;
-  const RowEnd head = read_position_and_length(pass, station, row);
-  if (head != RowEnd::kNextRow) return head;
+  const Flow head = read_position_and_length(pass, station, row);
+  if (head != Flow::kGoOn) return head;
   store_station(pass, station, row);
-  if (!place_stop_cell(pass, station, row)) return RowEnd::kStopped;
-  if (!spaced_from_previous(pass, station, row)) return RowEnd::kStopped;
-  return room_for_next_station(pass) ? RowEnd::kNextRow : RowEnd::kStopped;
+  if (!place_stop_cell(pass, station, row)) return Flow::kStop;
+  if (!spaced_from_previous(pass, station, row)) return Flow::kStop;
+  return room_for_next_station(pass) ? Flow::kGoOn : Flow::kStop;
 }
 
 }  // namespace sc

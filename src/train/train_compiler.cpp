@@ -7,6 +7,9 @@
 #include "textio/keywords.h"
 #include "textio/narrow.h"
 #include "textio/rounding.h"
+#include "textio/row_keyword.h"
+#include "train/signals.h"
+#include "train/stations.h"
 #include "train/train_pass.h"
 
 namespace sc {
@@ -15,32 +18,30 @@ namespace {
 // The cells hold a speed limit as the speed divided by 5, one byte.
 constexpr int kSpeedScale = 5;
 constexpr int kMaxSpeedValue = 255;
-// Fields holding a hyphen stand for the next field, at most twice in a row.
-constexpr int kHyphenSkips = 2;
 
 // --- general values ---
 
-RowEnd read_braked_mass(TrainPass& pass) {
+Flow read_braked_mass(TrainPass& pass) {
   pass.model.table[entry::kFigures].*slot::kBrakedMass = pass.reader.read_long();
-  return RowEnd::kNextRow;
+  return Flow::kGoOn;
 }
 
-RowEnd read_cars(TrainPass& pass) {
+Flow read_cars(TrainPass& pass) {
   pass.model.table[entry::kFigures].*slot::kCars = pass.reader.read_long();
-  return RowEnd::kNextRow;
+  return Flow::kGoOn;
 }
 
-RowEnd read_clock(TrainPass& pass) {
+Flow read_clock(TrainPass& pass) {
   TableEntry& header = pass.model.table[entry::kTrainHeader];
   header.*slot::kClockHour = pass.reader.read_integer();
   header.*slot::kClockMinute = pass.reader.read_integer();
   header.*slot::kClockSecond = pass.reader.read_integer();
-  return RowEnd::kNextRow;
+  return Flow::kGoOn;
 }
 
-RowEnd read_sand(TrainPass& pass) {
+Flow read_sand(TrainPass& pass) {
   pass.model.table[entry::kTrainHeader].*slot::kSand = pass.reader.read_integer();
-  return RowEnd::kNextRow;
+  return Flow::kGoOn;
 }
 
 // --- speed and adhesion profiles ---
@@ -60,50 +61,30 @@ void store_adhesion(Cell& cell, int32_t adhesion, SourceLocation /*adhesion_loca
   cell.adhesion = low_bits<uint8_t>(adhesion);
 }
 
-void store_at_cursor(TrainPass& pass, CellFill& fill) {
-  fill.store(cell_at(pass.model, fill.cursor), fill.previous, fill.previous_location);
-  ++fill.cursor;
-}
+using StoreValue = void (*)(Cell&, int32_t value, SourceLocation value_location);
 
-// Fills the previous row's value up to the cell before `next_cell`. A row out
-// of order still fills the one cell at the cursor; the last cell is left to
-// the tail.
-void fill_before(TrainPass& pass, CellFill& fill, int64_t next_cell) {
-  if (next_cell <= 0) return;
-  do {
-    if (fill.cursor >= pass.model.last_cell()) return;
-    store_at_cursor(pass, fill);
-  } while (fill.cursor < next_cell);
-}
-
-// Fills the last row's value on to the fourth cell from the end, writing at
-// least one cell.
-void fill_tail(TrainPass& pass, CellFill& fill) {
-  do {
-    store_at_cursor(pass, fill);
-  } while (fill.cursor < pass.model.last_cell() - 2);
-}
-
-RowEnd read_fill_row(TrainPass& pass, CellFill& fill) {
-  const int32_t position = pass.reader.read_long();
-  const SourceLocation position_location = pass.reader.field_location();
-  const int32_t value = pass.reader.read_long();
-  const SourceLocation value_location = pass.reader.field_location();
-  if (!position_accepted(pass, position, kRowMargin, position_location, fill.row_kind)) {
-    return RowEnd::kEndStep;
+// A fill row stops at the last cell; a value that does not fit is found when
+// the next row, or the tail, stores it.
+Flow read_fill_row(TrainPass& pass, CellFill& fill, StoreValue store, std::string_view row_kind) {
+  SourceLocation position_location;
+  SourceLocation value_location;
+  const int32_t position = pass.reader.read_long(position_location);
+  const int32_t value = pass.reader.read_long(value_location);
+  if (!position_accepted(pass, position, kRowMargin, position_location, row_kind)) {
+    return Flow::kEndStep;
   }
-  fill_before(pass, fill, cell_index(position));
+  fill_up_to(pass.model, fill, cell_index(position), position_location, PastLastCell::kStop, store);
   fill.previous = value;
-  fill.previous_location = value_location;
-  return RowEnd::kNextRow;
+  fill.previous_at = value_location;
+  return Flow::kGoOn;
 }
 
-RowEnd read_speed_row(TrainPass& pass) {
-  return read_fill_row(pass, pass.speed);
+Flow read_speed_row(TrainPass& pass) {
+  return read_fill_row(pass, pass.speeds, store_speed, "speed");
 }
 
-RowEnd read_adhesion_row(TrainPass& pass) {
-  return read_fill_row(pass, pass.adhesion);
+Flow read_adhesion_row(TrainPass& pass) {
+  return read_fill_row(pass, pass.adhesions, store_adhesion, "adhesion");
 }
 
 // --- the row loop ---
@@ -112,7 +93,7 @@ RowEnd read_adhesion_row(TrainPass& pass) {
 struct RowKind {
   std::string_view word;
   std::string_view also;
-  RowEnd (*read_row)(TrainPass&);
+  Flow (*read_row)(TrainPass&);
 };
 
 constexpr RowKind kRowKinds[] = {
@@ -130,36 +111,23 @@ constexpr RowKind kRowKinds[] = {
 
 // Every matching row kind reads its own values, so a field that names two
 // kinds consumes two rows.
-RowEnd run_row(TrainPass& pass, const std::string& keyword) {
+Flow run_row(TrainPass& pass, const std::string& keyword) {
   for (const RowKind& kind : kRowKinds) {
     if (!contains(keyword, kind.word) || !contains(keyword, kind.also)) continue;
-    const RowEnd end = kind.read_row(pass);
-    if (end != RowEnd::kNextRow) return end;
+    const Flow flow = kind.read_row(pass);
+    if (flow != Flow::kGoOn) return flow;
   }
-  return RowEnd::kNextRow;
+  return Flow::kGoOn;
 }
 
-// The next keyword field in lower case, or nullopt when the file ends with
-// it: the last field of the file is never processed.
-std::optional<std::string> read_keyword(TrainPass& pass) {
-  std::string field = pass.reader.read_text();
-  for (int skips = 0; skips < kHyphenSkips && contains(field, "-"); ++skips) {
-    if (pass.reader.at_end()) return std::nullopt;
-    field = pass.reader.read_text();
+// Keywords are matched in lower case.
+Flow run_rows(TrainPass& pass) {
+  while (const std::optional<RowKeyword> keyword = read_row_keyword(pass.reader)) {
+    pass.keyword_location = keyword->where;
+    const Flow flow = run_row(pass, lower_case(keyword->text));
+    if (flow != Flow::kGoOn) return flow;
   }
-  if (pass.reader.at_end()) return std::nullopt;
-  pass.keyword_location = pass.reader.field_location();
-  return lower_case(std::move(field));
-}
-
-RowEnd run_rows(TrainPass& pass) {
-  while (!pass.reader.at_end()) {
-    const std::optional<std::string> keyword = read_keyword(pass);
-    if (!keyword) break;
-    const RowEnd end = run_row(pass, *keyword);
-    if (end != RowEnd::kNextRow) return end;
-  }
-  return RowEnd::kEndStep;
+  return Flow::kEndStep;
 }
 
 // Rows start after the first field naming the general section; a file
@@ -187,8 +155,8 @@ void check_km_references(const Scenario& model, ErrorLog& errors) {
 }
 
 void run_end_step(TrainPass& pass) {
-  fill_tail(pass, pass.speed);
-  fill_tail(pass, pass.adhesion);
+  fill_tail(pass.model, pass.speeds, store_speed);
+  fill_tail(pass.model, pass.adhesions, store_adhesion);
   check_km_references(pass.model, pass.errors);
 }
 
@@ -196,11 +164,10 @@ void run_end_step(TrainPass& pass) {
 
 void compile_train_file(std::string_view text, int board_cursor, Scenario& model,
                         ErrorLog& errors) {
-  TrainPass pass(text, board_cursor, model, errors, CellFill(store_speed, "speed"),
-                 CellFill(store_adhesion, "adhesion"));
+  TrainPass pass(text, board_cursor, model, errors);
   try {
     skip_to_general_section(pass.reader);
-    if (run_rows(pass) == RowEnd::kEndStep) run_end_step(pass);
+    if (run_rows(pass) == Flow::kEndStep) run_end_step(pass);
   } catch (const Fault& fault) {
     if (fault.where().known()) throw;
     throw Fault(fault.what(), pass.reader.field_location());
