@@ -109,16 +109,22 @@ int64_t FieldReader::read_number(int64_t min, int64_t max, const char* kind) {
                     std::to_string(min) + " to " + std::to_string(max) + " is expected",
                 field_location_);
   }
+  const auto out_of_range = [&] {
+    return Fault(std::string(digits) + " does not fit a " + kind + " (" + std::to_string(min) +
+                     " to " + std::to_string(max) + ")",
+                 field_location_);
+  };
+  // Every target fits 32 bits: a magnitude past INT64_MAX is out of range
+  // whatever its sign, and is refused before it is negated.
   uint64_t magnitude = 0;
   const auto [end, error] = std::from_chars(body.data(), body.data() + body.size(), magnitude);
+  if (error != std::errc() || end != body.data() + body.size() ||
+      magnitude > static_cast<uint64_t>(INT64_MAX)) {
+    throw out_of_range();
+  }
   const int64_t value =
       negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
-  if (error != std::errc() || end != body.data() + body.size() ||
-      magnitude > static_cast<uint64_t>(INT64_MAX) || value < min || value > max) {
-    throw Fault(std::string(digits) + " does not fit a " + kind + " (" + std::to_string(min) +
-                    " to " + std::to_string(max) + ")",
-                field_location_);
-  }
+  if (value < min || value > max) throw out_of_range();
   return value;
 }
 

@@ -68,6 +68,8 @@ TEST(FieldReader, FailsOnFieldsThatCannotBeRead) {
       {"2147483648", 'l'},
       {"-2147483649", 'l'},
       {"99999999999999999999999", 'l'},
+      {"9223372036854775808", 'l'},
+      {"-9223372036854775808", 'l'},  // a magnitude with no positive 64-bit form
       {"\"never closed", 't'},
   };
   for (const Case& c : cases) {
