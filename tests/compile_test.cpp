@@ -116,11 +116,17 @@ TEST_F(Compile, NamesTheOutputFilesAfterTheSources) {
   EXPECT_TRUE(std::filesystem::exists(out_dir() / "Prova_T1.sim"));
   EXPECT_EQ(read_bytes(out_dir() / "Prova_T1.dat").size(), 161u * 15);
 
-  ASSERT_EQ(compile("--no-profile --line-name Citt\xC3\xA0 --train-number R2").status, 0);
-  EXPECT_FALSE(std::filesystem::exists(out_dir() / "Citt\xE0_linea.dat"));
-  const std::string table = read_bytes(out_dir() / "Citt\xE0_R2.sim");
-  ASSERT_FALSE(table.empty());
-  EXPECT_EQ(parse_table_file(table)[85].text, "Citt\xE0");
+  // Accented names: UTF-8 on disk and in the report, Windows-1252 inside.
+  std::filesystem::remove_all(out_dir());
+  const ProcessResult result =
+      compile("--json --line-name Citt\xC3\xA0 --train-number R\xE2\x82\xAC");
+  ASSERT_EQ(result.status, 0) << result.err;
+  const std::string table_path = (out_dir() / "Citt\xC3\xA0_R\xE2\x82\xAC.sim").string();
+  EXPECT_EQ(nlohmann::json::parse(result.out)["files"][1], table_path);
+  const auto table = parse_table_file(read_bytes(table_path));
+  EXPECT_EQ(table[85].text, "Citt\xE0");
+  EXPECT_EQ(table[86].text, "R\x80");
+  EXPECT_TRUE(std::filesystem::exists(out_dir() / "Citt\xC3\xA0_linea.dat"));
 }
 
 TEST_F(Compile, ReportsEachRecordedErrorAtItsField) {
@@ -204,6 +210,12 @@ TEST_F(Compile, UsageErrorsEndWithStatus2) {
       {exe + " compile " + quoted(line_file()) + " " + quoted(train_file()) +
            " --train-number \xE4\xB8\xAD -o " + quoted(out_dir()),
        "Windows-1252"},
+      // An overlong NUL would cut every output name short at "ab".
+      {exe + " compile " + quoted(line_file()) + " " + quoted(train_file()) +
+           " --line-name ab\xC0\x80"
+           "cd -o " +
+           quoted(out_dir()),
+       "UTF-8"},
       {exe + " unknown", "unknown"},
   };
   for (const auto& [command, mention] : cases) {
@@ -211,6 +223,7 @@ TEST_F(Compile, UsageErrorsEndWithStatus2) {
     EXPECT_EQ(result.status, 2) << command;
     EXPECT_NE(result.err.find(mention), std::string::npos) << command << "\n" << result.err;
   }
+  EXPECT_FALSE(std::filesystem::exists(out_dir()));
   EXPECT_EQ(run_command(exe + " --version").out, "scenario-compiler 1.0.0\n");
   EXPECT_EQ(run_command(exe + " compile --help").status, 0);
 }

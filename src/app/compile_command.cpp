@@ -25,10 +25,11 @@ bool ends_with(const std::string& text, const std::string& suffix) {
 }
 
 std::string to_1252(const std::string& utf8, const char* what) {
-  const auto converted = utf8_to_1252(utf8);
+  const auto converted = name_to_1252(utf8);
   if (!converted) {
     throw UsageError(std::string(what) + " \"" + utf8 +
-                     "\" holds a character that Windows-1252 cannot represent");
+                     "\" is not well-formed UTF-8 text of characters that Windows-1252 can "
+                     "represent");
   }
   return *converted;
 }

@@ -40,38 +40,53 @@ void append_utf8(std::string& out, char32_t cp) {
   }
 }
 
+// The code point of the well-formed UTF-8 sequence at `i`, which is moved past
+// it; nullopt for a malformed one: a stray or missing continuation byte, a
+// longer form than the code point needs, a surrogate, or a code point beyond
+// U+10FFFF.
+std::optional<char32_t> decode_utf8(std::string_view utf8, size_t& i) {
+  // The smallest code point each sequence length may carry.
+  constexpr char32_t kShortest[] = {0, 0x80, 0x800, 0x10000};
+  const auto lead = static_cast<unsigned char>(utf8[i]);
+  int extra = 0;
+  char32_t cp = 0;
+  if (lead < 0x80) {
+    cp = lead;
+  } else if ((lead & 0xE0) == 0xC0) {
+    extra = 1;
+    cp = lead & 0x1F;
+  } else if ((lead & 0xF0) == 0xE0) {
+    extra = 2;
+    cp = lead & 0x0F;
+  } else if ((lead & 0xF8) == 0xF0) {
+    extra = 3;
+    cp = lead & 0x07;
+  } else {
+    return std::nullopt;
+  }
+  if (utf8.size() - i <= static_cast<size_t>(extra)) return std::nullopt;
+  for (int k = 1; k <= extra; ++k) {
+    const auto next = static_cast<unsigned char>(utf8[i + k]);
+    if ((next & 0xC0) != 0x80) return std::nullopt;
+    cp = (cp << 6) | (next & 0x3F);
+  }
+  if (cp < kShortest[extra] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) {
+    return std::nullopt;
+  }
+  i += 1 + extra;
+  return cp;
+}
+
 }  // namespace
 
 std::optional<std::string> utf8_to_1252(std::string_view utf8) {
   std::string out;
   for (size_t i = 0; i < utf8.size();) {
-    const auto lead = static_cast<unsigned char>(utf8[i]);
-    int extra = 0;
-    char32_t cp = 0;
-    if (lead < 0x80) {
-      cp = lead;
-    } else if ((lead & 0xE0) == 0xC0) {
-      extra = 1;
-      cp = lead & 0x1F;
-    } else if ((lead & 0xF0) == 0xE0) {
-      extra = 2;
-      cp = lead & 0x0F;
-    } else if ((lead & 0xF8) == 0xF0) {
-      extra = 3;
-      cp = lead & 0x07;
-    } else {
-      return std::nullopt;
-    }
-    if (i + extra >= utf8.size()) return std::nullopt;
-    for (int k = 1; k <= extra; ++k) {
-      const auto next = static_cast<unsigned char>(utf8[i + k]);
-      if ((next & 0xC0) != 0x80) return std::nullopt;
-      cp = (cp << 6) | (next & 0x3F);
-    }
-    const auto byte = byte_of(cp);
+    const auto cp = decode_utf8(utf8, i);
+    if (!cp) return std::nullopt;
+    const auto byte = byte_of(*cp);
     if (!byte) return std::nullopt;
     out += static_cast<char>(*byte);
-    i += 1 + extra;
   }
   return out;
 }

@@ -31,8 +31,9 @@ inline char to_lower_1252(char c) {
   return detail::kLowerCase[static_cast<unsigned char>(c)];
 }
 
-// Converts UTF-8 to Windows-1252; nullopt when the input is not valid UTF-8 or
-// holds a character that Windows-1252 cannot represent.
+// Converts UTF-8 to Windows-1252; nullopt when the input is not well-formed
+// UTF-8 (overlong forms, surrogates and code points beyond U+10FFFF included)
+// or holds a character that Windows-1252 cannot represent.
 std::optional<std::string> utf8_to_1252(std::string_view utf8);
 
 // Converts Windows-1252 bytes to UTF-8 (for messages on a UTF-8 terminal).
