@@ -1,6 +1,6 @@
 // Runs that meet a file-system fault: each must say which path failed and why,
-// end with status 2, leave no partly written file under a final name, and
-// keep every older output file it could not replace.
+// end with status 2, leave no temporary file, and replace no older output
+// file.
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <unistd.h>
@@ -78,13 +78,15 @@ TEST_F(Faults, TheOneShotRunInAnUnwritableDirectorySaysSo) {
 TEST_F(Faults, AnOutputNameTakenByADirectory) {
   const auto out = dir_ / "out";
   std::filesystem::create_directories(out / "Prova_T1.sim");
+  write_bytes(out / "Prova_linea.dat", "older profile");
   const ProcessResult result = run_command(compile_to(out));
   EXPECT_EQ(result.status, 2);
   EXPECT_NE(result.err.find((out / "Prova_T1.sim").string() + ": Is a directory"),
             std::string::npos)
       << result.err;
-  // The profile, written before, stays; nothing else is left behind.
+  // Nothing is replaced, and nothing is left behind.
   EXPECT_EQ(file_names(out), (std::vector<std::string>{"Prova_T1.sim", "Prova_linea.dat"}));
+  EXPECT_EQ(read_bytes(out / "Prova_linea.dat"), "older profile");
 }
 
 TEST_F(Faults, AFullDiskLeavesTheOlderFilesWhole) {

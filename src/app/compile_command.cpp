@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/interrupt.h"
 #include "app/pipeline.h"
 #include "app/run.h"
 #include "textio/codepage.h"
@@ -101,6 +102,9 @@ int run_compile(const CompileOptions& options, Disk& disk, std::ostream& out, st
     const std::string train_number =
         to_1252(options.train_number.value_or(default_train_number(options.train_file, line_utf8)),
                 "the train number");
+    if (options.line_file == "-" && options.train_file == "-") {
+      throw UsageError("standard input (-) can stand for only one of the two files");
+    }
     const SourceTexts texts{read_source(disk, options.line_file, "line file"),
                             read_source(disk, options.train_file, "train file")};
     create_output_dir(options.output_dir);
@@ -122,6 +126,8 @@ int run_compile(const CompileOptions& options, Disk& disk, std::ostream& out, st
     err << "scenario-compiler compile: " << e.what() << '\n';
   } catch (const IoError& e) {
     err << "scenario-compiler compile: " << e.what() << '\n';
+  } catch (const Interrupted& e) {
+    return exit_status::interrupted(e.signal);
   }
   return exit_status::kInputOutput;
 }

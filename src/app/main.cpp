@@ -3,6 +3,7 @@
 
 #include "app/compile_command.h"
 #include "app/disk.h"
+#include "app/interrupt.h"
 #include "app/program_dir.h"
 #include "app/reference_commands.h"
 #include "app/run.h"
@@ -65,6 +66,7 @@ int main(int argc, char** argv) {
     return sc::exit_status::kInputOutput;
   }
 
+  sc::catch_interrupts();
   sc::RealDisk disk;
   if (compile->parsed()) return sc::run_compile(options, disk, std::cout, std::cerr);
   if (example->parsed()) return sc::run_example(example_options, disk, std::cout, std::cerr);

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/interrupt.h"
 #include "documents/documents.h"
 #include "output/binary_files.h"
 #include "textio/codepage.h"
@@ -46,6 +47,7 @@ int finish_run(const RunOutcome& run, const ScenarioFileNames& names, const Sour
                Disk& disk, Ui& ui, std::ostream& err, std::vector<std::filesystem::path>& written) {
   for (const Diagnostic& d : run.errors.diagnostics()) err << format_diagnostic(d, sources) << '\n';
   if (run.fatal_error != 0) {
+    disk.commit();
     err.flush();
     ui.show_fatal_error(" Errore n. " + std::to_string(run.fatal_error));
     return exit_status::kFatal;
@@ -54,6 +56,7 @@ int finish_run(const RunOutcome& run, const ScenarioFileNames& names, const Sour
     disk.write_file(file.path, file.write);
     written.push_back(file.path);
   }
+  disk.commit();
   return run.errors.has_error() ? exit_status::kErrorRecorded : exit_status::kClean;
 }
 
@@ -72,6 +75,8 @@ int run_one_shot(const std::filesystem::path& program_dir, Disk& disk, Ui& ui, s
   } catch (const IoError& e) {
     err << "scenario-compiler: " << e.what() << '\n';
     status = exit_status::kInputOutput;
+  } catch (const Interrupted& e) {
+    status = exit_status::interrupted(e.signal);
   }
   ui.close();
   return status;

@@ -17,6 +17,10 @@ constexpr int kClean = 0;
 constexpr int kErrorRecorded = 1;
 constexpr int kInputOutput = 2;
 constexpr int kFatal = 3;
+// A run ended by a signal, as shells report it.
+constexpr int interrupted(int signal) {
+  return 128 + signal;
+}
 }  // namespace exit_status
 
 // The names a diagnostic gives the two text files.
@@ -30,9 +34,10 @@ struct SourceNames {
 // sentence for the errors of the route as a whole.
 std::string format_diagnostic(const Diagnostic& diagnostic, const SourceNames& sources);
 
-// Reports every recorded error, then ends a compiled run: shows the fatal
-// error through `ui`, or writes the binary files. Returns the exit status and
-// appends the files written to `written`.
+// Reports every recorded error, then ends a compiled run: stages the binary
+// files unless there is a fatal error, puts every file staged on `disk` in
+// place, and shows the fatal error through `ui`. Returns the exit status and
+// appends the binary files written to `written`.
 int finish_run(const RunOutcome& run, const ScenarioFileNames& names, const SourceNames& sources,
                Disk& disk, Ui& ui, std::ostream& err, std::vector<std::filesystem::path>& written);
 

@@ -10,7 +10,8 @@
 namespace sc {
 namespace {
 
-// Files in memory; a path listed in `unwritable` fails like a full disk.
+// Files in memory, written at once; commit only counts. A path listed in
+// `unwritable` fails like a full disk.
 class MemoryDisk : public Disk {
  public:
   std::optional<std::string> read_file(const std::filesystem::path& path) override {
@@ -27,8 +28,10 @@ class MemoryDisk : public Disk {
     write([&bytes](std::string_view piece) { bytes += piece; });
   }
   void remove_file(const std::filesystem::path& path) override { files.erase(path); }
+  void commit() override { ++commits; }
 
   std::map<std::filesystem::path, std::string> files;
+  int commits = 0;
   std::filesystem::path unwritable;
 };
 
@@ -75,6 +78,7 @@ TEST(FinishRun, WritesTheBinaryFilesInOrderAndReportsRecordedErrors) {
   EXPECT_EQ(written,
             (std::vector<std::filesystem::path>{kNames.line_profile, kNames.table, kNames.cells}));
   EXPECT_EQ(disk.files[kNames.cells].size(), 141u * 15);
+  EXPECT_EQ(disk.commits, 1);
   EXPECT_EQ(err.str(),
             "a_linea.txt:12:11: error 15: position beyond the route\n"
             "a_T-.txt: error 2: reference not a multiple of 50\n"
@@ -102,8 +106,9 @@ TEST(OneShot, AWriteFailureEndsTheRunWithStatus2AndTheReason) {
   EXPECT_EQ(ui.events, "wait;close;");
   EXPECT_NE(err.str().find("Vardeo_Lustrella_K7306_rallentamenti.txt: No space left"),
             std::string::npos);
-  // The documents written before the failure stay; nothing after it is written.
+  // Nothing after the failure is written, and nothing is put in place.
   EXPECT_EQ(disk.files.size(), 3u);
+  EXPECT_EQ(disk.commits, 0);
 }
 
 TEST(CompileNames, DefaultsComeFromTheFileNames) {

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <csignal>
+
+namespace sc {
+
+// Ctrl-C, kill and a closed terminal (SIGINT, SIGTERM, SIGHUP) end a run only
+// where it can stop cleanly: the handler notes the signal, and the file side
+// of the run asks for it between steps and when a wait is broken off.
+
+// A signal asked the run to stop; the run ends with status 128 + signal.
+struct Interrupted {
+  int signal;
+};
+
+// Installs the handler for the three signals. A blocking read or lock wait
+// then returns early (EINTR) when one of them arrives.
+void catch_interrupts();
+
+// Throws Interrupted when one of the signals has arrived.
+void stop_if_interrupted();
+
+// Holds the three signals back while it lives; one that arrives meanwhile is
+// delivered when it ends.
+class InterruptsHeld {
+ public:
+  InterruptsHeld();
+  ~InterruptsHeld();
+  InterruptsHeld(const InterruptsHeld&) = delete;
+  InterruptsHeld& operator=(const InterruptsHeld&) = delete;
+
+ private:
+  sigset_t previous_;
+};
+
+}  // namespace sc
