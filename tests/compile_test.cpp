@@ -198,6 +198,36 @@ TEST_F(Compile, ACleanRunSaysNothingOnStandardError) {
   EXPECT_TRUE(report["diagnostics"].empty());
 }
 
+TEST_F(Compile, RefusesAnInputItCannotReadWhole) {
+  write_sources(kShortLine, kShortTrain);
+  std::filesystem::create_directory(dir_ / "a_dir");
+  const auto too_large = dir_ / "large_linea.txt";
+  write_bytes(too_large, kShortLine);
+  std::filesystem::resize_file(too_large, (64 << 20) + 1);
+  const std::string exe = std::string(SC_EXECUTABLE) + " compile ";
+  const std::string train = " " + quoted(train_file()) + " -o " + quoted(out_dir());
+  const std::pair<std::string, std::string> cases[] = {
+      {exe + "/dev/null" + train, "neither a regular file nor a pipe"},
+      {exe + quoted(dir_ / "a_dir") + train, "neither a regular file nor a pipe"},
+      {exe + quoted(too_large) + train, "more than 64 MiB"},
+      {"head -c 67108865 /dev/zero | " + exe + "- --line-name L" + train, "more than 64 MiB"},
+      {exe + "- - --line-name L --train-number T", "only one of the two files"},
+      {exe + "-" + train, "--line-name is needed"},
+  };
+  for (const auto& [command, mention] : cases) {
+    const ProcessResult result = run_command(command);
+    EXPECT_EQ(result.status, 2) << command;
+    EXPECT_NE(result.err.find(mention), std::string::npos) << command << "\n" << result.err;
+  }
+  EXPECT_FALSE(std::filesystem::exists(out_dir()));
+
+  // A pipe is read like the file it carries.
+  const ProcessResult piped =
+      run_command("cat " + quoted(line_file()) + " | " + exe + "- --line-name Prova" + train);
+  EXPECT_EQ(piped.status, 0) << piped.err;
+  EXPECT_EQ(read_bytes(out_dir() / "Prova_T1.dat").size(), 161u * 15);
+}
+
 TEST_F(Compile, UsageErrorsEndWithStatus2) {
   write_sources(kShortLine, kShortTrain);
   const std::string exe = SC_EXECUTABLE;

@@ -1,5 +1,7 @@
 #include "process.h"
 
+#include <fcntl.h>
+#include <spawn.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 
@@ -27,6 +29,33 @@ ProcessResult run_command(const std::string& command) {
   result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
   result.err = read_bytes(err_file);
   return result;
+}
+
+int start_process(const std::vector<std::string>& argv) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  std::vector<char*> args;
+  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+  args.push_back(nullptr);
+  pid_t pid = 0;
+  const int error = ::posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (error != 0) throw std::runtime_error("posix_spawn failed");
+  return pid;
+}
+
+int wait_for(int pid) {
+  int raw = 0;
+  if (::waitpid(pid, &raw, 0) != pid) throw std::runtime_error("waitpid failed");
+  return WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+}
+
+bool is_running(int pid) {
+  siginfo_t info{};
+  return ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+         info.si_pid == 0;
 }
 
 TempDir::TempDir() {

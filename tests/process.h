@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace sc::testing {
 
@@ -13,6 +14,15 @@ struct ProcessResult {
 
 // Runs a shell command line, capturing its standard output and error.
 ProcessResult run_command(const std::string& command);
+
+// Starts a program (no shell) with its standard output and error discarded,
+// and returns its process id.
+int start_process(const std::vector<std::string>& argv);
+// Waits for a started process: its exit status, or 128 + the signal that
+// killed it, as a shell reports it.
+int wait_for(int pid);
+// True while a started process is still running.
+bool is_running(int pid);
 
 // A fresh directory under the system's temporary directory, removed with its
 // contents at the end of the scope.

@@ -43,6 +43,20 @@ std::string read_source(Disk& disk, const std::filesystem::path& path, const cha
   return std::move(*text);
 }
 
+// Standard input ("-") stands for one of the two files at most, and gives no
+// name to default from.
+void check_standard_input(const CompileOptions& options) {
+  if (options.line_file == "-" && options.train_file == "-") {
+    throw UsageError("standard input (-) can stand for only one of the two files");
+  }
+  if (options.line_file == "-" && !options.line_name) {
+    throw UsageError("--line-name is needed when the line file is standard input (-)");
+  }
+  if (options.train_file == "-" && !options.train_number) {
+    throw UsageError("--train-number is needed when the train file is standard input (-)");
+  }
+}
+
 void create_output_dir(const std::filesystem::path& dir) {
   std::error_code error;
   std::filesystem::create_directories(dir, error);
@@ -97,14 +111,12 @@ std::string default_train_number(const std::filesystem::path& train_file,
 int run_compile(const CompileOptions& options, Disk& disk, std::ostream& out, std::ostream& err) {
   const SourceNames sources{options.line_file.string(), options.train_file.string()};
   try {
+    check_standard_input(options);
     const std::string line_utf8 = options.line_name.value_or(default_line_name(options.line_file));
     const std::string line_name = to_1252(line_utf8, "the line name");
     const std::string train_number =
         to_1252(options.train_number.value_or(default_train_number(options.train_file, line_utf8)),
                 "the train number");
-    if (options.line_file == "-" && options.train_file == "-") {
-      throw UsageError("standard input (-) can stand for only one of the two files");
-    }
     const SourceTexts texts{read_source(disk, options.line_file, "line file"),
                             read_source(disk, options.train_file, "train file")};
     create_output_dir(options.output_dir);

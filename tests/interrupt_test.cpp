@@ -1,0 +1,112 @@
+// Runs that end early or meet another run: whatever happens, an output
+// directory holds the older set of files or the new one, never a mix, and no
+// temporary file.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <thread>
+
+#include "process.h"
+
+namespace sc::testing {
+namespace {
+
+const std::vector<std::string> kOutputs = {"Gen_T1.dat", "Gen_T1.sim", "Gen_linea.dat"};
+
+std::vector<std::string> file_names(const std::filesystem::path& dir) {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(dir)) {
+    names.push_back(e.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::vector<std::string> outputs_in(const std::filesystem::path& dir) {
+  std::vector<std::string> bytes;
+  for (const std::string& name : kOutputs) bytes.push_back(read_bytes(dir / name));
+  return bytes;
+}
+
+class Interrupts : public ::testing::Test {
+ protected:
+  // A generated route of `length` metres, to be compiled into out().
+  void generate(int length) {
+    const ProcessResult made =
+        run_command(std::string(SC_GENERATE_ROUTE) + " " + std::to_string(length) + " " +
+                    quoted(dir_ / "Gen_linea.txt") + " " + quoted(dir_ / "Gen_T1-.txt"));
+    ASSERT_EQ(made.status, 0) << made.err;
+  }
+  std::vector<std::string> compile_into(const std::filesystem::path& out) const {
+    return {SC_EXECUTABLE, "compile", dir_ / "Gen_linea.txt", dir_ / "Gen_T1-.txt", "-o", out};
+  }
+  // An output directory that holds an older set of the three files.
+  void lay_older_set() const {
+    std::filesystem::remove_all(out());
+    std::filesystem::create_directory(out());
+    for (const std::string& name : kOutputs) write_bytes(out() / name, "older " + name);
+  }
+  std::filesystem::path out() const { return dir_ / "out"; }
+
+  TempDir dir_;
+};
+
+TEST_F(Interrupts, ASignalLeavesTheOlderSetOrTheNewOne) {
+  generate(1000000);
+  lay_older_set();
+  const std::vector<std::string> older = outputs_in(out());
+  // The new set, and roughly how long a whole run takes here.
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(wait_for(start_process(compile_into(dir_ / "new"))), 0);
+  const auto whole_run = std::chrono::steady_clock::now() - start;
+  const std::vector<std::string> newer = outputs_in(dir_ / "new");
+
+  // Signals sent at points spread over a run; those that come before the
+  // files are in place end it with 128 + the signal's number.
+  constexpr int kAttempts = 12;
+  int interrupted = 0;
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    lay_older_set();
+    const int signal = attempt % 2 == 0 ? SIGINT : SIGTERM;
+    const int pid = start_process(compile_into(out()));
+    std::this_thread::sleep_for(whole_run * attempt / kAttempts);
+    ::kill(pid, signal);
+    const int status = wait_for(pid);
+    EXPECT_TRUE(status == 0 || status == 128 + signal) << "attempt " << attempt << ": " << status;
+    if (status != 0) ++interrupted;
+    EXPECT_EQ(file_names(out()), kOutputs) << "attempt " << attempt;
+    const std::vector<std::string> left = outputs_in(out());
+    EXPECT_TRUE(left == older || left == newer) << "attempt " << attempt << " left a mixed set";
+  }
+  EXPECT_GT(interrupted, 0) << "no signal came before the end of its run";
+}
+
+TEST_F(Interrupts, ALaterRunIntoTheSameDirectoryWaitsForTheEarlier) {
+  generate(10000);
+  lay_older_set();
+  const std::vector<std::string> older = outputs_in(out());
+  // The test holds the lock an earlier run would hold.
+  const int held = ::open(out().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+  const int waiting = start_process(compile_into(out()));
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  EXPECT_TRUE(is_running(waiting));
+  EXPECT_TRUE(outputs_in(out()) == older) << "a run wrote while another held the directory";
+  // A signal ends a waiting run like any other.
+  const int ended = start_process(compile_into(out()));
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  ::kill(ended, SIGHUP);
+  EXPECT_EQ(wait_for(ended), 128 + SIGHUP);
+
+  ::close(held);
+  EXPECT_EQ(wait_for(waiting), 0);
+  EXPECT_EQ(file_names(out()), kOutputs);
+  EXPECT_TRUE(outputs_in(out()) != older) << "the waiting run wrote nothing";
+}
+
+}  // namespace
+}  // namespace sc::testing
