@@ -8,10 +8,15 @@ FUZZ := build/fuzz
 FUZZ_SECONDS ?= 300
 CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: deps build run test test-release test-asan test-fuzz fuzz-build fuzz format format-check clean
+.PHONY: deps deps-test deps-bench build run test test-release test-asan test-fuzz fuzz-build fuzz format format-check clean
 
+# Each target installs only the packages it needs (scripts/install-deps.sh).
 deps:
-	@bash scripts/install-deps.sh
+	@bash scripts/install-deps.sh run
+deps-test:
+	@bash scripts/install-deps.sh test
+deps-bench:
+	@bash scripts/install-deps.sh bench
 
 build: deps
 	cmake -S . -B $(RELEASE) $(CMAKE_FLAGS) > /dev/null
@@ -21,16 +26,16 @@ run: build
 	$(RELEASE)/bin/scenario-compiler; status=$$?; \
 	  echo "exit status $$status; files in $(RELEASE)/bin:"; ls $(RELEASE)/bin; exit $$status
 
-test-release: build
+test-release: deps-test build
 	cd $(RELEASE) && ctest -j$(JOBS) --output-on-failure
 
-test-asan: deps
+test-asan: deps-test
 	cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DSC_SANITIZE=ON > /dev/null
 	cmake --build $(ASAN) -j$(JOBS)
 	cd $(ASAN) && ctest -j$(JOBS) --output-on-failure
 
 # The fuzz targets for a short bounded run each (clang, libFuzzer).
-fuzz-build: deps
+fuzz-build: deps-test
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DSC_FUZZ=ON -DSC_BUILD_TESTS=OFF -DSC_BUILD_APP=OFF > /dev/null
 	cmake --build $(FUZZ) -j$(JOBS)
@@ -51,17 +56,17 @@ fuzz: fuzz-build
 BENCH := build/bench
 BENCH_RUNS ?= 21
 
-bench: deps
-	cmake -S . -B $(BENCH) $(CMAKE_FLAGS) -DSC_BUILD_BENCH=ON > /dev/null
+bench: deps-bench
+	cmake -S . -B $(BENCH) $(CMAKE_FLAGS) -DSC_BUILD_BENCH=ON -DSC_BUILD_TESTS=OFF > /dev/null
 	cmake --build $(BENCH) -j$(JOBS) --target scenario-compiler generate_route sc_bench
 	$(BENCH)/bin/sc_bench
 	python3 bench/run_bench.py --build $(BENCH) --runs $(BENCH_RUNS)
 
-format:
+format: deps-test
 	clang-format -i $$(git ls-files '*.h' '*.cpp')
 
 # Fails on the first source file that `make format` would change.
-format-check: deps
+format-check: deps-test
 	clang-format --dry-run -Werror $$(git ls-files '*.h' '*.cpp')
 
 clean:

@@ -1,17 +1,36 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests, the fuzzers and the
-# benchmarks need, skipping those already present. Used by `make`, CI and
-# developers alike.
+# install-deps.sh [run|test|bench]
+# Installs the Debian packages one set of make targets needs, skipping those
+# already present: `run` what building and running the program needs, `test`
+# that and the test tools, `bench` that and the benchmark library. Without an
+# argument, `run`. Used by `make`, CI and developers alike; when everything is
+# present it needs no root and calls no sudo.
 set -euo pipefail
 
-packages=(
+run_packages=(
   build-essential cmake make
-  googletest libgtest-dev libgmock-dev libbenchmark-dev
-  libfltk1.3-dev libx11-dev libxcursor-dev libxinerama-dev libxft-dev libxfixes-dev libxext-dev libxrender-dev libfontconfig-dev
+  libfltk1.3-dev libx11-dev libxcursor-dev libxinerama-dev libxft-dev libxfixes-dev libxext-dev
+  libxrender-dev libfontconfig-dev
   libcli11-dev nlohmann-json3-dev
+)
+test_packages=(
+  googletest libgtest-dev libgmock-dev
   xvfb xauth
   clang libclang-rt-14-dev clang-format
+  chromium
 )
+bench_packages=(libbenchmark-dev python3)
+
+set_name=${1:-run}
+case "$set_name" in
+  run) packages=("${run_packages[@]}") ;;
+  test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+  bench) packages=("${run_packages[@]}" "${bench_packages[@]}") ;;
+  *)
+    echo "usage: install-deps.sh [run|test|bench]" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
@@ -24,12 +43,16 @@ if ((${#missing[@]} == 0)); then
 fi
 
 echo "install-deps: installing ${missing[*]}"
-sudo=""
+sudo=()
 if [[ $(id -u) -ne 0 ]]; then
-  sudo="sudo"
+  if ! command -v sudo >/dev/null; then
+    echo "install-deps: missing ${missing[*]}; run this script as root or install sudo" >&2
+    exit 1
+  fi
+  sudo=(sudo)
 fi
 export DEBIAN_FRONTEND=noninteractive
-if ! $sudo apt-get install -y --no-install-recommends "${missing[@]}"; then
-  $sudo apt-get update
-  $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+if ! "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"; then
+  "${sudo[@]}" apt-get update
+  "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
 fi
