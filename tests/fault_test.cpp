@@ -26,15 +26,6 @@ std::string as_user(const std::string& command) {
   return is_root() ? "setpriv --reuid=65534 --regid=65534 --clear-groups " + command : command;
 }
 
-std::vector<std::string> file_names(const std::filesystem::path& dir) {
-  std::vector<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(dir)) {
-    names.push_back(e.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 class Faults : public ::testing::Test {
  protected:
   Faults() {

@@ -17,15 +17,6 @@ namespace {
 
 const std::vector<std::string> kOutputs = {"Gen_T1.dat", "Gen_T1.sim", "Gen_linea.dat"};
 
-std::vector<std::string> file_names(const std::filesystem::path& dir) {
-  std::vector<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(dir)) {
-    names.push_back(e.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 std::vector<std::string> outputs_in(const std::filesystem::path& dir) {
   std::vector<std::string> bytes;
   for (const std::string& name : kOutputs) bytes.push_back(read_bytes(dir / name));

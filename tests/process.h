@@ -40,6 +40,8 @@ class TempDir {
 };
 
 std::string read_bytes(const std::filesystem::path& path);
+// The names of the entries of a directory, sorted.
+std::vector<std::string> file_names(const std::filesystem::path& dir);
 void write_bytes(const std::filesystem::path& path, const std::string& bytes);
 // Single-quotes a path for the shell.
 std::string quoted(const std::filesystem::path& path);
