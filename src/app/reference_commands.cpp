@@ -3,6 +3,7 @@
 #include <ostream>
 #include <system_error>
 
+#include "app/interrupt.h"
 #include "app/run.h"
 #include "documents/documents.h"
 #include "reference/error_reference.h"
@@ -30,14 +31,15 @@ int run_example(const ExampleOptions& options, Disk& disk, std::ostream& out, st
     if (error) {
       throw IoError("cannot create the directory " + options.dir.string() + ": " + error.message());
     }
-    for (const auto& [path, lines] : files) {
-      disk.write_file(path, render_document(lines()));
-      out << path.string() << '\n';
-    }
+    for (const auto& [path, lines] : files) disk.write_file(path, render_document(lines()));
+    disk.commit();
   } catch (const IoError& e) {
     err << "scenario-compiler example: " << e.what() << '\n';
     return exit_status::kInputOutput;
+  } catch (const Interrupted& e) {
+    return exit_status::interrupted(e.signal);
   }
+  for (const auto& [path, lines] : files) out << path.string() << '\n';
   return exit_status::kClean;
 }
 
