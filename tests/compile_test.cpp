@@ -246,6 +246,10 @@ TEST_F(Compile, UsageErrorsEndWithStatus2) {
            "cd -o " +
            quoted(out_dir()),
        "UTF-8"},
+      // A separator would put the outputs outside the output directory.
+      {exe + " compile " + quoted(line_file()) + " " + quoted(train_file()) +
+           " --train-number ../T1 -o " + quoted(out_dir()),
+       "\"/\""},
       {exe + " unknown", "unknown"},
   };
   for (const auto& [command, mention] : cases) {

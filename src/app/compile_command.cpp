@@ -25,7 +25,13 @@ bool ends_with(const std::string& text, const std::string& suffix) {
          text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
+// A name becomes part of the output file names, so it must not reach into
+// another directory.
 std::string to_1252(const std::string& utf8, const char* what) {
+  if (utf8.find('/') != std::string::npos) {
+    throw UsageError(std::string(what) + " \"" + utf8 +
+                     "\" holds \"/\": a name may not contain a path separator");
+  }
   const auto converted = name_to_1252(utf8);
   if (!converted) {
     throw UsageError(std::string(what) + " \"" + utf8 +
