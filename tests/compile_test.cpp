@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "process.h"
-#include "scenario_files.h"
+#include "model/serialize.h"
 
 namespace sc::testing {
 namespace {
@@ -123,7 +123,7 @@ TEST_F(Compile, NamesTheOutputFilesAfterTheSources) {
   ASSERT_EQ(result.status, 0) << result.err;
   const std::string table_path = (out_dir() / "Citt\xC3\xA0_R\xE2\x82\xAC.sim").string();
   EXPECT_EQ(nlohmann::json::parse(result.out)["files"][1], table_path);
-  const auto table = parse_table_file(read_bytes(table_path));
+  const auto table = read_table(read_bytes(table_path));
   EXPECT_EQ(table[85].text, "Citt\xE0");
   EXPECT_EQ(table[86].text, "R\x80");
   EXPECT_TRUE(std::filesystem::exists(out_dir() / "Citt\xC3\xA0_linea.dat"));

@@ -9,7 +9,7 @@
 
 #include "output/check_codes.h"
 #include "process.h"
-#include "scenario_files.h"
+#include "model/serialize.h"
 
 namespace sc::testing {
 namespace {
@@ -75,7 +75,7 @@ TEST_F(OneShot, RewritesEveryFileWholeSoTwoRunsAgree) {
 
 TEST_F(OneShot, TheCellFileCarriesTheCompiledRoute) {
   ASSERT_EQ(run().status, 0);
-  const std::vector<Cell> cells = parse_cell_file(file("Vardeo_Lustrella_K7306.dat"));
+  const std::vector<Cell> cells = read_cells(file("Vardeo_Lustrella_K7306.dat"));
   ASSERT_EQ(cells.size(), 681u);
 
   struct Range {
@@ -124,8 +124,7 @@ TEST_F(OneShot, TheCellFileCarriesTheCompiledRoute) {
 
 TEST_F(OneShot, TheTableFileCarriesHeaderValuesStationsAndCodes) {
   ASSERT_EQ(run().status, 0);
-  const std::vector<TableEntry> table = parse_table_file(file("Vardeo_Lustrella_K7306.sim"));
-  ASSERT_EQ(table.size(), 87u);
+  const ScenarioTable table = read_table(file("Vardeo_Lustrella_K7306.sim"));
   const TableEntry& first = table[1];
   EXPECT_EQ(first.text, "VARDEO");
   EXPECT_EQ(first.type_code, 12);

@@ -32,6 +32,12 @@ struct Cell {
   bool operator==(const Cell&) const = default;
 };
 
+constexpr int32_t kMetresPerCell = 50;
+// A cell's speed_limit is the line speed in km/h divided by this; its gradient
+// is the gradient in per mille plus kGradientBias, kept to its low 8 bits.
+constexpr int kSpeedStepKmh = 5;
+constexpr int kGradientBias = 100;
+
 // What occupies a cell (Cell::type_code).
 namespace cell_type {
 constexpr uint8_t kEmpty = 0;
@@ -123,6 +129,12 @@ constexpr Field<int16_t> kClockHour = &TableEntry::int3;
 constexpr Field<int16_t> kClockMinute = &TableEntry::int4;
 constexpr Field<int16_t> kClockSecond = &TableEntry::int5;
 }  // namespace slot
+
+// The format markers that tell the simulator the files' version, each stored
+// beside a check code: in entry 85 (int1, value4) and in cell 1 (info1, info2).
+constexpr int16_t kTableFormatMarker = 610;
+constexpr int16_t kCellFormatMarker = 5121;
+constexpr int kMarkerCell = 1;
 
 // The plan view of the track: one x and one y per metre, points 0 to P, each
 // value tagged with its kind.

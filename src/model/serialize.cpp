@@ -3,17 +3,12 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 
 namespace sc {
 namespace {
 
-template <typename T>
-void append_le(std::string& out, T value) {
-  static_assert(std::endian::native == std::endian::little, "little-endian host expected");
-  char bytes[sizeof(T)];
-  std::memcpy(bytes, &value, sizeof(T));
-  out.append(bytes, sizeof(T));
-}
+static_assert(std::endian::native == std::endian::little, "little-endian host expected");
 
 // Stores a value at `at` and returns the position after it.
 template <typename T>
@@ -22,46 +17,52 @@ char* put_le(char* at, T value) {
   return at + sizeof(T);
 }
 
+template <typename T>
+void append_value(std::string& out, const T& value) {
+  if constexpr (std::is_same_v<T, std::string>) {
+    // The field reader caps texts at 65535 bytes, so the length always fits.
+    append_value(out, static_cast<uint16_t>(value.size()));
+    out += value;
+  } else {
+    char bytes[sizeof(T)];
+    put_le(bytes, value);
+    out.append(bytes, sizeof(T));
+  }
+}
+
+template <typename Record, typename Layout>
+void append_record(std::string& out, const Record& record, const Layout& layout) {
+  for_each_field(layout,
+                 [&out, &record](const auto& field) { append_value(out, record.*field.member); });
+}
+
+template <typename Record, typename Layout>
+Record read_record(ByteReader& in, const Layout& layout) {
+  Record record;
+  for_each_field(layout, [&in, &record](const auto& field) {
+    auto& value = record.*field.member;
+    if constexpr (std::is_same_v<std::remove_cvref_t<decltype(value)>, std::string>) {
+      value = in.read_text(field.name);
+    } else {
+      value = in.read<std::remove_cvref_t<decltype(value)>>(field.name);
+    }
+  });
+  return record;
+}
+
 }  // namespace
 
-void append_cell(std::string& out, const Cell& c) {
-  append_le(out, c.type_code);
-  append_le(out, c.info1);
-  append_le(out, c.info2);
-  append_le(out, c.info3);
-  append_le(out, c.info4);
-  append_le(out, c.signal_time);
-  append_le(out, c.mark);
-  append_le(out, c.tunnel_type);
-  append_le(out, c.speed_limit);
-  append_le(out, c.gradient);
-  append_le(out, c.adhesion);
+void append_cell(std::string& out, const Cell& cell) {
+  append_record(out, cell, kCellLayout);
 }
 
 void append_table_entry(std::string& out, const TableEntry& e) {
-  append_le(out, e.type_code);
-  append_le(out, e.value1);
-  append_le(out, e.value2);
-  append_le(out, e.value3);
-  append_le(out, e.flag);
-  // The reader caps texts at 65535 bytes, so the length always fits.
-  append_le(out, static_cast<uint16_t>(e.text.size()));
-  out += e.text;
-  append_le(out, e.int1);
-  append_le(out, e.int2);
-  append_le(out, e.int3);
-  append_le(out, e.int4);
-  append_le(out, e.int5);
-  append_le(out, e.byte1);
-  append_le(out, e.byte2);
-  append_le(out, e.byte3);
-  append_le(out, e.byte4);
-  append_le(out, e.value4);
+  append_record(out, e, kTableEntryLayout);
 }
 
 std::string serialize_cells(const std::vector<Cell>& cells) {
   std::string out;
-  out.reserve(cells.size() * 15);
+  out.reserve(cells.size() * kCellBytes);
   for (const Cell& c : cells) append_cell(out, c);
   return out;
 }
@@ -84,13 +85,12 @@ void write_profile(const Profile& profile, const ByteSink& sink) {
         sink(std::string_view(buffer, static_cast<size_t>(at - buffer)));
         at = buffer;
       }
-      const Profile::Tag tag = profile.tag(m, k);
-      at = put_le(at, static_cast<uint16_t>(tag));
-      if (tag == Profile::Tag::kInteger) {
-        at = put_le(at, static_cast<int16_t>(profile.value(m, k)));
-      } else if (tag == Profile::Tag::kDouble) {
-        at = put_le(at, profile.value(m, k));
-      }
+      const auto tag = static_cast<uint16_t>(profile.tag(m, k));
+      at = put_le(at, tag);
+      visit_profile_value(tag, [&](auto type) {
+        using T = typename decltype(type)::type;
+        if constexpr (!std::is_void_v<T>) at = put_le(at, static_cast<T>(profile.value(m, k)));
+      });
     }
   }
   sink(std::string_view(buffer, static_cast<size_t>(at - buffer)));
@@ -100,6 +100,103 @@ std::string serialize_profile(const Profile& profile) {
   std::string out;
   write_profile(profile, [&out](std::string_view piece) { out += piece; });
   return out;
+}
+
+void ByteReader::need(size_t count, std::string_view what) const {
+  if (count <= remaining()) return;
+  throw DecodeError(at_, "the file ends inside `" + std::string(what) + "`: " +
+                             std::to_string(count) + " bytes needed, " +
+                             std::to_string(remaining()) + " left");
+}
+
+std::string ByteReader::read_text(std::string_view what) {
+  const auto length = read<uint16_t>(what);
+  need(length, what);
+  std::string text(bytes_.substr(at_, length));
+  at_ += length;
+  return text;
+}
+
+Cell read_cell(ByteReader& in) {
+  return read_record<Cell>(in, kCellLayout);
+}
+
+TableEntry read_table_entry(ByteReader& in) {
+  return read_record<TableEntry>(in, kTableEntryLayout);
+}
+
+std::vector<Cell> read_cells(std::string_view bytes) {
+  if (bytes.empty()) throw DecodeError(0, "the file is empty; a cell file holds at least one cell");
+  const size_t whole = bytes.size() / kCellBytes;
+  if (bytes.size() % kCellBytes != 0) {
+    throw DecodeError(whole * kCellBytes,
+                      "cell " + std::to_string(whole) + " is cut short: " +
+                          std::to_string(bytes.size() % kCellBytes) +
+                          " bytes left where a cell takes 15");
+  }
+  ByteReader in(bytes);
+  std::vector<Cell> cells;
+  cells.reserve(whole);
+  while (!in.at_end()) cells.push_back(read_cell(in));
+  return cells;
+}
+
+ScenarioTable read_table(std::string_view bytes) {
+  ByteReader in(bytes);
+  ScenarioTable table;
+  for (size_t i = 0; i < table.size(); ++i) {
+    if (in.at_end()) {
+      throw DecodeError(in.offset(), "the file ends before entry " + std::to_string(i) +
+                                         "; a scenario table holds entries 0 to 86");
+    }
+    try {
+      table[i] = read_table_entry(in);
+    } catch (const DecodeError& e) {
+      throw DecodeError(e.offset(), "entry " + std::to_string(i) + ": " + e.what());
+    }
+  }
+  if (!in.at_end()) {
+    throw DecodeError(in.offset(), "the 87 entries end here, but " +
+                                       std::to_string(in.remaining()) + " more bytes follow");
+  }
+  return table;
+}
+
+Profile read_profile(std::string_view bytes) {
+  std::vector<Profile::Tag> tags;
+  std::vector<double> values;
+  ByteReader in(bytes);
+  while (!in.at_end()) {
+    const size_t start = in.offset();
+    const auto tag = in.read<uint16_t>("tag");
+    double value = 0;
+    const bool known = visit_profile_value(tag, [&in, &value](auto type) {
+      using T = typename decltype(type)::type;
+      if constexpr (!std::is_void_v<T>) value = in.read<T>("value");
+    });
+    if (!known) {
+      throw DecodeError(start, "element " + std::to_string(tags.size()) + " has the unknown tag " +
+                                   std::to_string(tag) +
+                                   "; allowed are 0 (empty), 2 (16-bit integer) and 5 (double)");
+    }
+    tags.push_back(static_cast<Profile::Tag>(tag));
+    values.push_back(value);
+  }
+  if (tags.empty()) throw DecodeError(0, "the file is empty; a line profile holds at least one point");
+  if (tags.size() % 2 != 0 ||
+      tags.size() / 2 > static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
+    throw DecodeError(bytes.size(), "the file holds " + std::to_string(tags.size()) +
+                                        " elements; a profile holds an x and a y for every "
+                                        "point, so their number must be even");
+  }
+  Profile profile(static_cast<int32_t>(tags.size() / 2 - 1));
+  for (size_t i = 0; i < tags.size(); ++i) {
+    const auto m = static_cast<int32_t>(i % (tags.size() / 2));
+    const int k = i < tags.size() / 2 ? Profile::kX : Profile::kY;
+    if (tags[i] == Profile::Tag::kInteger) profile.set_integer(m, k, static_cast<int16_t>(values[i]));
+    if (tags[i] == Profile::Tag::kDouble) profile.set_double(m, k, values[i]);
+  }
+  return profile;
 }
 
 }  // namespace sc

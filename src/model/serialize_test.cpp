@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 
 namespace sc {
 namespace {
@@ -23,6 +24,7 @@ TEST(Serialize, CellIsFifteenLittleEndianBytes) {
   std::string out;
   append_cell(out, cell);
   EXPECT_EQ(out, std::string("\x06\xDC\x05\xFE\xFF\x34\x12\x0A\x00\x65\x51\x02\x10\x66\x64", 15));
+  EXPECT_EQ(read_cells(out), std::vector<Cell>{cell});
   EXPECT_EQ(serialize_cells(std::vector<Cell>(681)).size(), 10215u);
 }
 
@@ -57,6 +59,9 @@ TEST(Serialize, TableEntryCarriesItsTextAfterALength) {
       "\x58\x7A\x00\x00",
       36);
   EXPECT_EQ(out, expected);
+  ByteReader in(out);
+  EXPECT_EQ(read_table_entry(in), e);
+  EXPECT_TRUE(in.at_end());
 }
 
 TEST(Serialize, TableSizes) {
@@ -85,6 +90,7 @@ TEST(Serialize, ProfileElementsAreTaggedXsThenYs) {
       "\x05\x00\x00\x00\x00\x00\x00\x00\xE0\x3F",  // y2 = 0.5
       24);
   EXPECT_EQ(out, expected);
+  EXPECT_EQ(serialize_profile(read_profile(out)), out);
 }
 
 TEST(Serialize, LongProfileKeepsEveryElementInOrder) {
@@ -117,6 +123,47 @@ TEST(Serialize, LongProfileKeepsEveryElementInOrder) {
     }
   }
   EXPECT_EQ(at, out.size());
+  EXPECT_EQ(serialize_profile(read_profile(out)), out);
+}
+
+// Each reader says at which byte its file stops making sense.
+TEST(Serialize, ReadersRefuseBytesThatDoNotFitTheirKind) {
+  ScenarioTable table{};
+  table[entry::kLineHeader].text = "Vardeo_Lustrella";
+  const std::string table_bytes = serialize_table(table);
+  std::string bad_tag("\x02\x00\x00\x00\x07\x00", 6);
+  struct Case {
+    const char* name;
+    std::function<void()> read;
+    size_t offset;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"cells: empty", [] { read_cells(""); }, 0, "the file is empty"},
+      {"cells: a cell cut short", [] { read_cells(std::string(40, '\0')); }, 30, "cell 2 is cut short"},
+      {"table: one byte short", [&] { read_table(table_bytes.substr(0, table_bytes.size() - 1)); },
+       table_bytes.size() - 4, "entry 86: the file ends inside `value4`"},
+      {"table: 85's text cut short", [&] { read_table(table_bytes.substr(0, 85 * 34 + 20)); },
+       85 * 34 + 16, "entry 85: the file ends inside `text`: 16 bytes needed, 4 left"},
+      {"table: entries missing", [&] { read_table(table_bytes.substr(0, 34)); }, 34,
+       "the file ends before entry 1"},
+      {"table: bytes after entry 86", [&] { read_table(table_bytes + "x"); }, table_bytes.size(),
+       "1 more bytes follow"},
+      {"profile: unknown tag", [&] { read_profile(bad_tag); }, 4, "element 1 has the unknown tag 7"},
+      {"profile: value cut short", [] { read_profile(std::string("\x05\x00\x01", 3)); }, 2,
+       "inside `value`"},
+      {"profile: x without y", [] { read_profile(std::string(6, '\0')); }, 6,
+       "holds 3 elements"},
+  };
+  for (const Case& c : cases) {
+    try {
+      c.read();
+      ADD_FAILURE() << c.name << ": accepted";
+    } catch (const DecodeError& e) {
+      EXPECT_EQ(e.offset(), c.offset) << c.name;
+      EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << c.name << ": " << e.what();
+    }
+  }
 }
 
 }  // namespace

@@ -11,8 +11,6 @@ namespace {
 
 constexpr std::string_view kPadding = "kkzzyyxxwwvvuuttssrrqqppjj";
 constexpr size_t kKeyLength = 25;
-constexpr int16_t kTableMarker = 610;
-constexpr int16_t kCellMarker = 5121;
 
 // Train number, then line name, in lower case, padded and cut to 25 bytes.
 std::string key_text(const ScenarioTable& table) {
@@ -44,11 +42,11 @@ int32_t codice_gara_og(const ScenarioTable& table) {
 
 int store_markers_and_codes(Scenario& model) {
   TableEntry& line_header = model.table[entry::kLineHeader];
-  Cell& cell1 = model.cells.at(1);
+  Cell& cell1 = model.cells.at(kMarkerCell);
   if (line_header.*slot::kFormatMarker != 0 || cell1.info1 != 0)
     return error_number(ErrorCode::kFormatMarkerSlotTaken);
-  line_header.*slot::kFormatMarker = kTableMarker;
-  cell1.info1 = kCellMarker;
+  line_header.*slot::kFormatMarker = kTableFormatMarker;
+  cell1.info1 = kCellFormatMarker;
   if (line_header.*slot::kCheckCode != 0 || cell1.info2 != 0)
     return error_number(ErrorCode::kCheckCodeSlotTaken);
   line_header.*slot::kCheckCode = codice_gara_st(model.table);

@@ -1,0 +1,193 @@
+#include "inspect/describe.h"
+
+#include <cstdio>
+#include <set>
+#include <string_view>
+
+#include "inspect/route_features.h"
+#include "model/serialize.h"
+#include "textio/codepage.h"
+
+namespace sc {
+namespace {
+
+std::string str(int64_t value) {
+  return std::to_string(value);
+}
+
+std::string kmh(int64_t value) {
+  return str(value) + " km/h";
+}
+
+std::string signed_str(int64_t value) {
+  return (value > 0 ? "+" : "") + str(value);
+}
+
+std::string quoted(const std::string& text_1252) {
+  return "\"" + cp1252_to_utf8(text_1252) + "\"";
+}
+
+std::string speed_board(const Cell& c) {
+  return "speed board: vas " + kmh(packed_first_speed(c.info1)) + ", vbs " +
+         kmh(packed_first_speed(c.info2)) + ", vcs " + kmh(packed_first_speed(c.info3)) +
+         "; vad " + kmh(packed_second_speed(c.info1)) + ", vbd " +
+         kmh(packed_second_speed(c.info2)) + ", vcd " + kmh(packed_second_speed(c.info3)) +
+         "; 10 x strisces + strisced = " + str(c.info4);
+}
+
+std::string signal(const Cell& c) {
+  return "signal: s1 x 10 + d1 = " + str(c.info1) + ", s2 x 10 + d2 = " + str(c.info2) +
+         ", s3 x 10 + d3 = " + str(c.info3) + ", rapp x 10 + sx x 3 + dx = " + str(c.info4) +
+         ", time byte " + str(c.signal_time);
+}
+
+std::string slowdown(std::string_view what, const Cell& c) {
+  std::string text = std::string(what) + ": speed " + kmh(c.info1) + ", d_v " + str(c.info2);
+  if (c.type_code != cell_type::kSlowdownWarning) text += ", f_tt " + str(c.info3);
+  return text;
+}
+
+std::string occupant(const Cell& c) {
+  switch (c.type_code) {
+    case cell_type::kEmpty:
+      return "empty";
+    case cell_type::kSignal:
+      return signal(c);
+    case cell_type::kSlowdownEnd:
+      return slowdown("slowdown end", c);
+    case cell_type::kSlowdownStart:
+      return slowdown("slowdown start", c);
+    case cell_type::kSlowdownWarning:
+      return slowdown("slowdown warning", c);
+    case cell_type::kCountdown:
+      return "slowdown countdown " + str(c.info1) + ", d_v " + str(c.info2);
+    case cell_type::kSpeedBoard:
+      return speed_board(c);
+    case cell_type::kStationStop:
+      return "station stop of station " + str(c.info1);
+    case cell_type::kTunnelMarker:
+      return "tunnel marker";
+    case cell_type::kCodeChange:
+      return "code change to " + str(c.info1);
+    case cell_type::kAbbattimento:
+      return "abbattimento point without a value";
+    case cell_type::kTextBoard:
+      return "text board, its text in entry " + str(c.info1);
+    default:
+      return "unknown occupant " + str(c.type_code) + ": info1 " + str(c.info1) + ", info2 " +
+             str(c.info2) + ", info3 " + str(c.info3) + ", info4 " + str(c.info4);
+  }
+}
+
+// Names the entry fields that the role's words leave out but that hold
+// something, so that the text form hides nothing.
+std::string other_fields(const TableEntry& e, std::set<std::string_view> described) {
+  std::string text;
+  for_each_field(kTableEntryLayout, [&](const auto& field) {
+    const auto& value = e.*field.member;
+    if (described.contains(field.name)) return;
+    if constexpr (std::is_same_v<std::remove_cvref_t<decltype(value)>, std::string>) {
+      if (!value.empty()) text += std::string(text.empty() ? "" : ", ") + "text " + quoted(value);
+    } else {
+      if (value != 0) {
+        text += std::string(text.empty() ? "" : ", ") + std::string(field.name) + " " + str(value);
+      }
+    }
+  });
+  return text.empty() ? text : "; also " + text;
+}
+
+std::string reference_slot(int index) {
+  if (index == entry::kReferenceTre) return "tre";
+  if (index == entry::kReferenceDue) return "due";
+  return "uno";
+}
+
+std::string station(const TableEntry& e, int index) {
+  return "station " + str(index) + " " + quoted(e.text) + ": type " + str(e.type_code) +
+         ", position " + str(e.value3) + " m, from " + str(e.value1) + " m to " + str(e.value2) +
+         " m, time " + clock_time(e.value4) + "; flag " + str(e.flag) + ", int1-int5 " +
+         str(e.int1) + " " + str(e.int2) + " " + str(e.int3) + " " + str(e.int4) + " " +
+         str(e.int5) + ", byte1-byte4 " + str(e.byte1) + " " + str(e.byte2) + " " +
+         str(e.byte3) + " " + str(e.byte4);
+}
+
+std::string role_words(const TableEntry& e, int index, EntryRole role) {
+  switch (role) {
+    case EntryRole::kUnused:
+      return "empty" + other_fields(e, {});
+    case EntryRole::kStation:
+      return station(e, index);
+    case EntryRole::kTextBoard:
+      return "text board " + quoted(e.text);
+    case EntryRole::kReference:
+      return "km reference \"" + reference_slot(index) + "\": A " + str(e.value1) + ", B " +
+             str(e.value2) + ", C " + str(e.value3) +
+             other_fields(e, {"value1", "value2", "value3"});
+    case EntryRole::kFigures:
+      return "braked mass " + str(e.value1) + " %, route length " + str(e.value2) + " m, cars " +
+             str(e.value3) + other_fields(e, {"value1", "value2", "value3"});
+    case EntryRole::kLineHeader:
+      return "line " + quoted(e.text) + ": background uno " + str(e.value1) + ", tre " +
+             str(e.value2) + ", due " + str(e.value3) + "; format marker " + str(e.int1) +
+             ", check code " + str(e.value4) +
+             other_fields(e, {"text", "value1", "value2", "value3", "int1", "value4"});
+    case EntryRole::kTrainHeader:
+      return "train " + quoted(e.text) + ": signal repetition " + str(e.value1) + " m and " +
+             str(e.value2) + " m, code " + str(e.value3) + "; sand " + str(e.int1) +
+             "; clock " + clock_time(e.int3, e.int4, e.int5) +
+             other_fields(e, {"text", "value1", "value2", "value3", "int1", "int3", "int4", "int5"});
+  }
+  return {};
+}
+
+std::string coordinate(const Profile& profile, int32_t m, int k) {
+  switch (profile.tag(m, k)) {
+    case Profile::Tag::kEmpty:
+      return "empty";
+    case Profile::Tag::kInteger:
+      return str(static_cast<int64_t>(profile.value(m, k))) + " m (integer)";
+    case Profile::Tag::kDouble:
+      break;
+  }
+  char text[64];
+  std::snprintf(text, sizeof text, "%.3f m", profile.value(m, k));
+  return text;
+}
+
+}  // namespace
+
+int gradient_per_mille(uint8_t gradient) {
+  return gradient - kGradientBias;
+}
+
+std::string describe_cell(const Cell& cell, int32_t index) {
+  std::string text = "cell " + str(index) + " at " + str(int64_t{index} * kMetresPerCell) +
+                     " m: " + occupant(cell);
+  if (index == kMarkerCell) {
+    text += "; format marker " + str(cell.info1) + ", check code " + str(cell.info2);
+  }
+  if (cell.mark != 0) {
+    text += "; approach mark " + str(cell.mark) + " (code " + str(cell.mark / 10) + ", step " +
+            str(cell.mark % 10) + ")";
+  }
+  if (cell.tunnel_type != 0) text += "; tunnel type " + str(cell.tunnel_type);
+  if (cell.type_code != cell_type::kSignal && cell.signal_time != 0) {
+    text += "; time byte " + str(cell.signal_time);
+  }
+  return text + "; limit " + kmh(cell.speed_limit * kSpeedStepKmh) + ", gradient " +
+         signed_str(gradient_per_mille(cell.gradient)) + " \u2030, adhesion " +
+         str(cell.adhesion);
+}
+
+std::string describe_entry(const ScenarioTable& table, int index) {
+  const TableEntry& e = table[static_cast<size_t>(index)];
+  return "entry " + str(index) + ": " + role_words(e, index, entry_role(table, index));
+}
+
+std::string describe_point(const Profile& profile, int32_t m) {
+  return "point " + str(m) + " m: x " + coordinate(profile, m, Profile::kX) + ", y " +
+         coordinate(profile, m, Profile::kY);
+}
+
+}  // namespace sc
