@@ -9,16 +9,13 @@
 #include "app/interrupt.h"
 #include "app/pipeline.h"
 #include "app/run.h"
+#include "inspect/route_features.h"
+#include "inspect/summary.h"
 #include "textio/codepage.h"
 #include "textio/file_names.h"
 
 namespace sc {
 namespace {
-
-class UsageError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
 
 bool ends_with(const std::string& text, const std::string& suffix) {
   return text.size() >= suffix.size() &&
@@ -96,6 +93,28 @@ nlohmann::json json_report(const RunOutcome& run, const SourceNames& sources,
           {"diagnostics", diagnostics}};
 }
 
+nlohmann::json json_station(const Station& s) {
+  return {{"entry", s.entry}, {"name", cp1252_to_utf8(s.name)}, {"time", clock_time(s.time)}};
+}
+
+nlohmann::json json_summary(const RouteFeatures& f) {
+  nlohmann::json summary = {{"route_length", f.route_length},
+                            {"stations", f.stations.size()},
+                            {"signals", f.signals.size()},
+                            {"slowdowns", f.slowdowns.size()},
+                            {"speed_boards", f.speed_boards.size()},
+                            {"text_boards", f.text_boards.size()},
+                            {"tunnels", f.tunnels.size()},
+                            {"code_change_points", f.code_changes.size()},
+                            {"first_station", nullptr},
+                            {"last_station", nullptr}};
+  if (!f.stations.empty()) {
+    summary["first_station"] = json_station(f.stations.front());
+    summary["last_station"] = json_station(f.stations.back());
+  }
+  return summary;
+}
+
 }  // namespace
 
 std::string default_line_name(const std::filesystem::path& line_file) {
@@ -114,30 +133,38 @@ std::string default_train_number(const std::filesystem::path& train_file,
   return train_file.stem().string();
 }
 
-int run_compile(const CompileOptions& options, Disk& disk, std::ostream& out, std::ostream& err) {
+CompiledFiles compile_files(const CompileOptions& options, Disk& disk, int32_t j) {
   const SourceNames sources{options.line_file.string(), options.train_file.string()};
-  try {
-    check_standard_input(options);
-    const std::string line_utf8 = options.line_name.value_or(default_line_name(options.line_file));
-    const std::string line_name = to_1252(line_utf8, "the line name");
-    const std::string train_number =
-        to_1252(options.train_number.value_or(default_train_number(options.train_file, line_utf8)),
-                "the train number");
-    const SourceTexts texts{read_source(disk, options.line_file, "line file"),
-                            read_source(disk, options.train_file, "train file")};
-    create_output_dir(options.output_dir);
+  check_standard_input(options);
+  const std::string line_utf8 = options.line_name.value_or(default_line_name(options.line_file));
+  std::string line_name = to_1252(line_utf8, "the line name");
+  std::string train_number =
+      to_1252(options.train_number.value_or(default_train_number(options.train_file, line_utf8)),
+              "the train number");
+  const SourceTexts texts{read_source(disk, options.line_file, "line file"),
+                          read_source(disk, options.train_file, "train file")};
+  return {memorizza_percorso(texts, line_name, train_number, j), sources, std::move(line_name),
+          std::move(train_number)};
+}
 
+int run_compile(const CompileOptions& options, Disk& disk, std::ostream& out, std::ostream& err) {
+  try {
     const int32_t j = options.no_profile ? 0 : 1;
-    const RunOutcome run = memorizza_percorso(texts, line_name, train_number, j);
+    const CompiledFiles compiled = compile_files(options, disk, j);
+    create_output_dir(options.output_dir);
     const auto terminal = make_terminal_ui();
     std::vector<std::filesystem::path> written;
-    const int status =
-        finish_run(run, scenario_file_names(options.output_dir, line_name, train_number), sources,
-                   disk, *terminal, err, written);
+    const int status = finish_run(
+        compiled.run,
+        scenario_file_names(options.output_dir, compiled.line_name, compiled.train_number),
+        compiled.sources, disk, *terminal, err, written);
+    const bool summary = options.summary && compiled.run.model.has_cells();
     if (options.json) {
-      out << json_report(run, sources, written)
-                 .dump(2, ' ', false, nlohmann::json::error_handler_t::replace)
-          << '\n';
+      nlohmann::json report = json_report(compiled.run, compiled.sources, written);
+      if (summary) report["summary"] = json_summary(find_features(compiled.run.model));
+      out << report.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+    } else if (summary) {
+      out << route_summary(find_features(compiled.run.model));
     }
     return status;
   } catch (const UsageError& e) {

@@ -3,9 +3,11 @@
 #include <filesystem>
 #include <iosfwd>
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 #include "app/disk.h"
+#include "app/run.h"
 
 namespace sc {
 
@@ -17,7 +19,25 @@ struct CompileOptions {
   std::filesystem::path output_dir = ".";
   bool no_profile = false;
   bool json = false;
+  bool summary = false;
 };
+
+// A command line that cannot be carried out as given (a name that Windows-1252
+// cannot hold, a missing input file, bytes that are not the kind expected).
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The user's two files, compiled as `compile` compiles them; they are only
+// read. Throws UsageError or IoError.
+struct CompiledFiles {
+  RunOutcome run;
+  SourceNames sources;
+  std::string line_name;  // Windows-1252
+  std::string train_number;
+};
+CompiledFiles compile_files(const CompileOptions& options, Disk& disk, int32_t j);
 
 // The default line name: the line file's name without a trailing
 // "_linea.txt", or else without its extension.

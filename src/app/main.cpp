@@ -3,7 +3,9 @@
 
 #include "app/compile_command.h"
 #include "app/disk.h"
+#include "app/dump_command.h"
 #include "app/interrupt.h"
+#include "app/plot_command.h"
 #include "app/program_dir.h"
 #include "app/reference_commands.h"
 #include "app/run.h"
@@ -13,18 +15,43 @@ namespace {
 
 constexpr const char* kVersion = "scenario-compiler 1.0.0";
 
-void add_compile_options(CLI::App& compile, sc::CompileOptions& options) {
-  compile.add_option("LINE_FILE", options.line_file, "The line text file")->required();
-  compile.add_option("TRAIN_FILE", options.train_file, "The train text file")->required();
-  compile.add_option("--line-name", options.line_name,
+void add_source_options(CLI::App& command, sc::CompileOptions& options) {
+  command.add_option("LINE_FILE", options.line_file, "The line text file")->required();
+  command.add_option("TRAIN_FILE", options.train_file, "The train text file")->required();
+  command.add_option("--line-name", options.line_name,
                      "Line name for the output files (default: from LINE_FILE)");
-  compile.add_option("--train-number", options.train_number,
+  command.add_option("--train-number", options.train_number,
                      "Train number for the output files (default: from TRAIN_FILE)");
+}
+
+void add_compile_options(CLI::App& compile, sc::CompileOptions& options) {
+  add_source_options(compile, options);
   compile.add_option("-o,--output-dir", options.output_dir,
                      "Directory for the binary files (default: the current directory)");
   compile.add_flag("--no-profile", options.no_profile,
                    "Build no line profile and write no line profile file");
   compile.add_flag("--json", options.json, "Print a JSON report on standard output");
+  compile.add_flag("--summary", options.summary,
+                   "Print what the route holds: length, stations, signals, boards, ...");
+}
+
+void add_dump_options(CLI::App& dump, sc::DumpOptions& options) {
+  dump.add_option("FILE", options.file, "A cell file (.dat), scenario table (.sim) or line "
+                                        "profile (_linea.dat)")
+      ->required();
+  dump.add_flag("--json", options.json, "Print JSON with the model's field names");
+  dump.add_option("--kind", options.kind, "cells, table or profile (default: from FILE's name)")
+      ->check(CLI::IsMember({"cells", "table", "profile"}));
+  dump.add_option("--cells", options.cells, "Only cells A to B, as A-B, or one cell A");
+  dump.add_option("--entry", options.entry, "Only table entry N")->check(CLI::Range(0, 86));
+  dump.add_option("--every", options.every,
+                  "Profile points every M metres (default: 100 as text, 1 as JSON)")
+      ->check(CLI::PositiveNumber);
+}
+
+void add_plot_options(CLI::App& plot, sc::PlotOptions& options) {
+  add_source_options(plot, options.sources);
+  plot.add_option("-o,--output", options.svg, "The SVG file to write")->required();
 }
 
 void add_example_options(CLI::App& example, sc::ExampleOptions& options) {
@@ -54,6 +81,12 @@ int main(int argc, char** argv) {
   int error_number = 0;
   CLI::App* explain = app.add_subcommand("explain", "Explain what error N means and how to fix it");
   explain->add_option("N", error_number, "The error number")->required();
+  sc::DumpOptions dump_options;
+  CLI::App* dump = app.add_subcommand("dump", "Decode a binary scenario file");
+  add_dump_options(*dump, dump_options);
+  sc::PlotOptions plot_options;
+  CLI::App* plot = app.add_subcommand("plot", "Draw a route as an SVG picture");
+  add_plot_options(*plot, plot_options);
 
   try {
     app.parse(argc, argv);
@@ -71,6 +104,8 @@ int main(int argc, char** argv) {
   if (compile->parsed()) return sc::run_compile(options, disk, std::cout, std::cerr);
   if (example->parsed()) return sc::run_example(example_options, disk, std::cout, std::cerr);
   if (explain->parsed()) return sc::run_explain(error_number, std::cout, std::cerr);
+  if (dump->parsed()) return sc::run_dump(dump_options, disk, std::cout, std::cerr);
+  if (plot->parsed()) return sc::run_plot(plot_options, disk, std::cerr);
 
   const auto program_dir = sc::program_directory();
   if (!program_dir) {

@@ -1,0 +1,34 @@
+#include "app/plot_command.h"
+
+#include <ostream>
+#include <vector>
+
+#include "plot/route_plot.h"
+
+namespace sc {
+
+int run_plot(const PlotOptions& options, Disk& disk, std::ostream& err) {
+  constexpr int32_t kBuildProfile = 1;
+  try {
+    const CompiledFiles compiled = compile_files(options.sources, disk, kBuildProfile);
+    const RunOutcome& run = compiled.run;
+    std::vector<std::string> errors;
+    for (const Diagnostic& d : run.errors.diagnostics()) errors.push_back(format_diagnostic(d, compiled.sources));
+    if (run.fatal_error != 0) errors.push_back(" Errore n. " + std::to_string(run.fatal_error));
+    for (const std::string& e : errors) err << e << '\n';
+    if (!run.model.has_cells()) {
+      err << "scenario-compiler plot: nothing was compiled that could be drawn\n";
+      return exit_status::kFatal;
+    }
+    disk.write_file(options.svg, plot_route(run.model, errors));
+    if (run.fatal_error != 0) return exit_status::kFatal;
+    return run.errors.has_error() ? exit_status::kErrorRecorded : exit_status::kClean;
+  } catch (const UsageError& e) {
+    err << "scenario-compiler plot: " << e.what() << '\n';
+  } catch (const IoError& e) {
+    err << "scenario-compiler plot: " << e.what() << '\n';
+  }
+  return exit_status::kInputOutput;
+}
+
+}  // namespace sc

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <filesystem>
+#include <iosfwd>
+
+#include "app/compile_command.h"
+
+namespace sc {
+
+struct PlotOptions {
+  CompileOptions sources;  // the two files and their names; nothing is written beside them
+  std::filesystem::path svg;
+};
+
+// `scenario-compiler plot`: compiles the two files and draws the route as an
+// SVG picture, also when the compile records errors (they are listed under
+// the picture). Exit status as for `compile`.
+int run_plot(const PlotOptions& options, Disk& disk, std::ostream& err);
+
+}  // namespace sc

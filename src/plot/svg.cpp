@@ -1,0 +1,116 @@
+#include "plot/svg.h"
+
+#include <cstdio>
+
+namespace sc {
+namespace {
+
+std::string number(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f", value);
+  return text;
+}
+
+std::string points_attribute(const std::vector<Point>& points) {
+  std::string text;
+  for (const Point& p : points) {
+    if (!text.empty()) text += ' ';
+    text += number(p.x) + "," + number(p.y);
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string xml_escaped(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (char c : utf8) {
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        // Control characters other than tab and line ends are not XML.
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') {
+          out += '?';
+        } else {
+          out += c;
+        }
+    }
+  }
+  return out;
+}
+
+Svg::Svg(double width, double height, std::string_view style_sheet) {
+  out_ = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
+         number(width) + "\" height=\"" + number(height) + "\" viewBox=\"0 0 " + number(width) +
+         " " + number(height) + "\">\n<style>\n" + std::string(style_sheet) +
+         "</style>\n<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
+}
+
+void Svg::open_shape(std::string_view tag, std::string_view css_class) {
+  out_ += "<";
+  out_ += tag;
+  out_ += " class=\"";
+  out_ += css_class;
+  out_ += "\"";
+}
+
+void Svg::line(Point from, Point to, std::string_view css_class) {
+  open_shape("line", css_class);
+  out_ += " x1=\"" + number(from.x) + "\" y1=\"" + number(from.y) + "\" x2=\"" + number(to.x) +
+          "\" y2=\"" + number(to.y) + "\"/>\n";
+}
+
+void Svg::polyline(const std::vector<Point>& points, std::string_view css_class) {
+  if (points.size() < 2) return;
+  open_shape("polyline", css_class);
+  out_ += " points=\"" + points_attribute(points) + "\"/>\n";
+}
+
+void Svg::polygon(const std::vector<Point>& points, std::string_view css_class) {
+  if (points.size() < 3) return;
+  open_shape("polygon", css_class);
+  out_ += " points=\"" + points_attribute(points) + "\"/>\n";
+}
+
+void Svg::rect(Point corner, double width, double height, std::string_view css_class) {
+  open_shape("rect", css_class);
+  out_ += " x=\"" + number(corner.x) + "\" y=\"" + number(corner.y) + "\" width=\"" +
+          number(width) + "\" height=\"" + number(height) + "\"/>\n";
+}
+
+void Svg::circle(Point centre, double radius, std::string_view css_class) {
+  open_shape("circle", css_class);
+  out_ += " cx=\"" + number(centre.x) + "\" cy=\"" + number(centre.y) + "\" r=\"" +
+          number(radius) + "\"/>\n";
+}
+
+void Svg::text(Point at, std::string_view utf8, std::string_view css_class,
+               std::string_view anchor) {
+  open_shape("text", css_class);
+  out_ += " x=\"" + number(at.x) + "\" y=\"" + number(at.y) + "\" text-anchor=\"";
+  out_ += anchor;
+  out_ += "\">" + xml_escaped(utf8) + "</text>\n";
+}
+
+void Svg::title(std::string_view utf8) {
+  out_ += "<title>" + xml_escaped(utf8) + "</title>\n";
+}
+
+std::string Svg::finish() && {
+  out_ += "</svg>\n";
+  return std::move(out_);
+}
+
+}  // namespace sc

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace sc {
+
+struct Point {
+  double x = 0;
+  double y = 0;
+};
+
+// A small writer of self-contained SVG documents: shapes and text with CSS
+// classes from one style sheet, coordinates in pixels with one decimal.
+class Svg {
+ public:
+  Svg(double width, double height, std::string_view style_sheet);
+
+  void line(Point from, Point to, std::string_view css_class);
+  void polyline(const std::vector<Point>& points, std::string_view css_class);
+  void polygon(const std::vector<Point>& points, std::string_view css_class);
+  void rect(Point corner, double width, double height, std::string_view css_class);
+  void circle(Point centre, double radius, std::string_view css_class);
+  // UTF-8 text; its anchor is start, middle or end.
+  void text(Point at, std::string_view utf8, std::string_view css_class,
+            std::string_view anchor = "start");
+  // The document's title, shown by viewers in place of the file name.
+  void title(std::string_view utf8);
+
+  // The finished document.
+  std::string finish() &&;
+
+ private:
+  void open_shape(std::string_view tag, std::string_view css_class);
+
+  std::string out_;
+};
+
+// XML character data or attribute text.
+std::string xml_escaped(std::string_view utf8);
+
+}  // namespace sc
