@@ -16,8 +16,8 @@ run_packages=(
 test_packages=(
   googletest libgtest-dev libgmock-dev
   xvfb xauth
+  chromium python3
   clang libclang-rt-14-dev clang-format
-  chromium
 )
 bench_packages=(libbenchmark-dev python3)
 

@@ -5,8 +5,8 @@
 #include <nlohmann/json.hpp>
 #include <utility>
 
-#include "process.h"
 #include "model/serialize.h"
+#include "process.h"
 
 namespace sc::testing {
 namespace {

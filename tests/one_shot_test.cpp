@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
+#include "model/serialize.h"
 #include "output/check_codes.h"
 #include "process.h"
-#include "model/serialize.h"
 
 namespace sc::testing {
 namespace {
@@ -71,6 +71,16 @@ TEST_F(OneShot, RewritesEveryFileWholeSoTwoRunsAgree) {
   EXPECT_EQ(first["Vardeo_Lustrella_K7306_note.txt"], "");
   ASSERT_EQ(run().status, 0);
   for (const auto& name : names()) EXPECT_EQ(file(name), first[name]) << name;
+}
+
+TEST_F(OneShot, EveryBinaryFileReadsBackToTheSameBytes) {
+  ASSERT_EQ(run().status, 0);
+  const std::string cells = file("Vardeo_Lustrella_K7306.dat");
+  const std::string table = file("Vardeo_Lustrella_K7306.sim");
+  const std::string profile = file("Vardeo_Lustrella_linea.dat");
+  EXPECT_EQ(serialize_cells(read_cells(cells)), cells);
+  EXPECT_EQ(serialize_table(read_table(table)), table);
+  EXPECT_EQ(serialize_profile(read_profile(profile)), profile);
 }
 
 TEST_F(OneShot, TheCellFileCarriesTheCompiledRoute) {

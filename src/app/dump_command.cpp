@@ -57,14 +57,16 @@ FileKind file_kind(const DumpOptions& options) {
 
 void refuse_options_of_other_kinds(const DumpOptions& options, FileKind kind) {
   if (options.cells && kind != FileKind::kCells) throw UsageError("--cells needs a cell file");
-  if (options.entry && kind != FileKind::kTable) throw UsageError("--entry needs a scenario table file");
-  if (options.every && kind != FileKind::kProfile) throw UsageError("--every needs a line profile file");
+  if (options.entry && kind != FileKind::kTable)
+    throw UsageError("--entry needs a scenario table file");
+  if (options.every && kind != FileKind::kProfile)
+    throw UsageError("--every needs a line profile file");
 }
 
 template <typename Record, typename Layout>
-nlohmann::json record_json(const char* index_name, int64_t index, const Record& record,
-                           const Layout& layout) {
-  nlohmann::json item = {{index_name, index}};
+nlohmann::ordered_json record_json(const char* index_name, int64_t index, const Record& record,
+                                   const Layout& layout) {
+  nlohmann::ordered_json item = {{index_name, index}};
   for_each_field(layout, [&item, &record](const auto& field) {
     const auto& value = record.*field.member;
     if constexpr (std::is_same_v<std::remove_cvref_t<decltype(value)>, std::string>) {
@@ -79,7 +81,7 @@ nlohmann::json record_json(const char* index_name, int64_t index, const Record& 
 void dump_cells(const DumpOptions& options, std::string_view bytes, std::ostream& out) {
   const std::vector<Cell> cells = read_cells(bytes);
   const CellRange range = cell_range(options.cells, static_cast<int32_t>(cells.size()) - 1);
-  nlohmann::json items = nlohmann::json::array();
+  nlohmann::ordered_json items = nlohmann::ordered_json::array();
   if (!options.json) {
     out << "cell file: " << cells.size() << " cells, 0 to " << cells.size() - 1 << '\n';
   }
@@ -91,14 +93,15 @@ void dump_cells(const DumpOptions& options, std::string_view bytes, std::ostream
       out << describe_cell(cell, i) << '\n';
     }
   }
-  if (options.json) out << nlohmann::json{{"kind", "cells"}, {"cells", items}}.dump(2) << '\n';
+  if (options.json)
+    out << nlohmann::ordered_json{{"kind", "cells"}, {"cells", items}}.dump(2) << '\n';
 }
 
 void dump_table(const DumpOptions& options, std::string_view bytes, std::ostream& out) {
   const ScenarioTable table = read_table(bytes);
   const int first = options.entry.value_or(0);
   const int last = options.entry.value_or(kTableEntries - 1);
-  nlohmann::json items = nlohmann::json::array();
+  nlohmann::ordered_json items = nlohmann::ordered_json::array();
   if (!options.json) out << "scenario table file: " << kTableEntries << " entries, 0 to 86\n";
   for (int i = first; i <= last; ++i) {
     if (options.json) {
@@ -107,15 +110,16 @@ void dump_table(const DumpOptions& options, std::string_view bytes, std::ostream
       out << describe_entry(table, i) << '\n';
     }
   }
-  if (options.json) out << nlohmann::json{{"kind", "table"}, {"entries", items}}.dump(2) << '\n';
+  if (options.json)
+    out << nlohmann::ordered_json{{"kind", "table"}, {"entries", items}}.dump(2) << '\n';
 }
 
-nlohmann::json coordinate_json(const Profile& profile, int32_t m, int k) {
+nlohmann::ordered_json coordinate_json(const Profile& profile, int32_t m, int k) {
   if (profile.tag(m, k) == Profile::Tag::kEmpty) return nullptr;
   return profile.value(m, k);
 }
 
-nlohmann::json point_json(const Profile& profile, int32_t m) {
+nlohmann::ordered_json point_json(const Profile& profile, int32_t m) {
   return {{"m", m},
           {"x", coordinate_json(profile, m, Profile::kX)},
           {"x_tag", static_cast<int>(profile.tag(m, Profile::kX))},
@@ -128,7 +132,7 @@ void dump_profile(const DumpOptions& options, std::string_view bytes, std::ostre
   const Profile profile = read_profile(bytes);
   const int32_t every = options.every.value_or(options.json ? 1 : kTextEvery);
   const int32_t last = profile.last_point();
-  nlohmann::json points = nlohmann::json::array();
+  nlohmann::ordered_json points = nlohmann::ordered_json::array();
   if (!options.json) {
     out << "line profile file: points 0 to " << last << ", shown every " << every << " m\n";
   }
@@ -142,7 +146,8 @@ void dump_profile(const DumpOptions& options, std::string_view bytes, std::ostre
   };
   for (int64_t m = 0; m <= last; m += every) show(m);
   if (last % every != 0) show(last);
-  if (options.json) out << nlohmann::json{{"kind", "profile"}, {"points", points}}.dump(2) << '\n';
+  if (options.json)
+    out << nlohmann::ordered_json{{"kind", "profile"}, {"points", points}}.dump(2) << '\n';
 }
 
 }  // namespace
@@ -152,7 +157,8 @@ int run_dump(const DumpOptions& options, Disk& disk, std::ostream& out, std::ost
     const FileKind kind = file_kind(options);
     refuse_options_of_other_kinds(options, kind);
     const auto bytes = disk.read_file(options.file);
-    if (!bytes) throw UsageError("cannot read " + options.file.string() + ": No such file or directory");
+    if (!bytes)
+      throw UsageError("cannot read " + options.file.string() + ": No such file or directory");
     try {
       switch (kind) {
         case FileKind::kCells:

@@ -19,9 +19,9 @@ void add_source_options(CLI::App& command, sc::CompileOptions& options) {
   command.add_option("LINE_FILE", options.line_file, "The line text file")->required();
   command.add_option("TRAIN_FILE", options.train_file, "The train text file")->required();
   command.add_option("--line-name", options.line_name,
-                     "Line name for the output files (default: from LINE_FILE)");
+                     "Line name, for the output files and titles (default: from LINE_FILE)");
   command.add_option("--train-number", options.train_number,
-                     "Train number for the output files (default: from TRAIN_FILE)");
+                     "Train number, for the output files and titles (default: from TRAIN_FILE)");
 }
 
 void add_compile_options(CLI::App& compile, sc::CompileOptions& options) {
@@ -36,8 +36,9 @@ void add_compile_options(CLI::App& compile, sc::CompileOptions& options) {
 }
 
 void add_dump_options(CLI::App& dump, sc::DumpOptions& options) {
-  dump.add_option("FILE", options.file, "A cell file (.dat), scenario table (.sim) or line "
-                                        "profile (_linea.dat)")
+  dump.add_option("FILE", options.file,
+                  "A cell file (.dat), scenario table (.sim) or line "
+                  "profile (_linea.dat)")
       ->required();
   dump.add_flag("--json", options.json, "Print JSON with the model's field names");
   dump.add_option("--kind", options.kind, "cells, table or profile (default: from FILE's name)")

@@ -13,7 +13,8 @@ int run_plot(const PlotOptions& options, Disk& disk, std::ostream& err) {
     const CompiledFiles compiled = compile_files(options.sources, disk, kBuildProfile);
     const RunOutcome& run = compiled.run;
     std::vector<std::string> errors;
-    for (const Diagnostic& d : run.errors.diagnostics()) errors.push_back(format_diagnostic(d, compiled.sources));
+    for (const Diagnostic& d : run.errors.diagnostics())
+      errors.push_back(format_diagnostic(d, compiled.sources));
     if (run.fatal_error != 0) errors.push_back(" Errore n. " + std::to_string(run.fatal_error));
     for (const std::string& e : errors) err << e << '\n';
     if (!run.model.has_cells()) {

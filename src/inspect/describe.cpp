@@ -1,5 +1,6 @@
 #include "inspect/describe.h"
 
+#include <cmath>
 #include <cstdio>
 #include <set>
 #include <string_view>
@@ -29,9 +30,9 @@ std::string quoted(const std::string& text_1252) {
 
 std::string speed_board(const Cell& c) {
   return "speed board: vas " + kmh(packed_first_speed(c.info1)) + ", vbs " +
-         kmh(packed_first_speed(c.info2)) + ", vcs " + kmh(packed_first_speed(c.info3)) +
-         "; vad " + kmh(packed_second_speed(c.info1)) + ", vbd " +
-         kmh(packed_second_speed(c.info2)) + ", vcd " + kmh(packed_second_speed(c.info3)) +
+         kmh(packed_first_speed(c.info2)) + ", vcs " + kmh(packed_first_speed(c.info3)) + "; vad " +
+         kmh(packed_second_speed(c.info1)) + ", vbd " + kmh(packed_second_speed(c.info2)) +
+         ", vcd " + kmh(packed_second_speed(c.info3)) +
          "; 10 x strisces + strisced = " + str(c.info4);
 }
 
@@ -108,8 +109,8 @@ std::string station(const TableEntry& e, int index) {
          ", position " + str(e.value3) + " m, from " + str(e.value1) + " m to " + str(e.value2) +
          " m, time " + clock_time(e.value4) + "; flag " + str(e.flag) + ", int1-int5 " +
          str(e.int1) + " " + str(e.int2) + " " + str(e.int3) + " " + str(e.int4) + " " +
-         str(e.int5) + ", byte1-byte4 " + str(e.byte1) + " " + str(e.byte2) + " " +
-         str(e.byte3) + " " + str(e.byte4);
+         str(e.int5) + ", byte1-byte4 " + str(e.byte1) + " " + str(e.byte2) + " " + str(e.byte3) +
+         " " + str(e.byte4);
 }
 
 std::string role_words(const TableEntry& e, int index, EntryRole role) {
@@ -134,9 +135,10 @@ std::string role_words(const TableEntry& e, int index, EntryRole role) {
              other_fields(e, {"text", "value1", "value2", "value3", "int1", "value4"});
     case EntryRole::kTrainHeader:
       return "train " + quoted(e.text) + ": signal repetition " + str(e.value1) + " m and " +
-             str(e.value2) + " m, code " + str(e.value3) + "; sand " + str(e.int1) +
-             "; clock " + clock_time(e.int3, e.int4, e.int5) +
-             other_fields(e, {"text", "value1", "value2", "value3", "int1", "int3", "int4", "int5"});
+             str(e.value2) + " m, code " + str(e.value3) + "; sand " + str(e.int1) + "; clock " +
+             clock_time(e.int3, e.int4, e.int5) +
+             other_fields(e,
+                          {"text", "value1", "value2", "value3", "int1", "int3", "int4", "int5"});
   }
   return {};
 }
@@ -150,8 +152,10 @@ std::string coordinate(const Profile& profile, int32_t m, int k) {
     case Profile::Tag::kDouble:
       break;
   }
+  // Metres to the millimetre; a value no route reaches in exponent form.
+  const double value = profile.value(m, k);
   char text[64];
-  std::snprintf(text, sizeof text, "%.3f m", profile.value(m, k));
+  std::snprintf(text, sizeof text, std::fabs(value) < 1e9 ? "%.3f m" : "%.6e m", value);
   return text;
 }
 
@@ -176,8 +180,7 @@ std::string describe_cell(const Cell& cell, int32_t index) {
     text += "; time byte " + str(cell.signal_time);
   }
   return text + "; limit " + kmh(cell.speed_limit * kSpeedStepKmh) + ", gradient " +
-         signed_str(gradient_per_mille(cell.gradient)) + " \u2030, adhesion " +
-         str(cell.adhesion);
+         signed_str(gradient_per_mille(cell.gradient)) + " \u2030, adhesion " + str(cell.adhesion);
 }
 
 std::string describe_entry(const ScenarioTable& table, int index) {

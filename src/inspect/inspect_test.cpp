@@ -11,9 +11,9 @@ namespace sc {
 namespace {
 
 const Scenario& builtin() {
-  static const RunOutcome run = memorizza_percorso(
-      {render_document(dati_linea()), render_document(dati_treno())}, "Vardeo_Lustrella", "K7306",
-      1);
+  static const RunOutcome run =
+      memorizza_percorso({render_document(dati_linea()), render_document(dati_treno())},
+                         "Vardeo_Lustrella", "K7306", 1);
   return run.model;
 }
 
@@ -21,13 +21,17 @@ TEST(Inspect, CellsAreDescribedInWords) {
   const auto& cells = builtin().cells;
   const std::pair<int, std::string> cases[] = {
       {1, "cell 1 at 50 m: empty; format marker 5121, check code "},
-      {5, "cell 5 at 250 m: station stop of station 1; limit 80 km/h, gradient +2 \u2030, adhesion 100"},
-      {4, "cell 4 at 200 m: empty; approach mark 81 (code 8, step 1); limit 80 km/h, gradient +2 "
-          "\u2030, adhesion 100"},
+      {5,
+       "cell 5 at 250 m: station stop of station 1; limit 80 km/h, gradient +2 \u2030, adhesion "
+       "100"},
+      {4,
+       "cell 4 at 200 m: empty; approach mark 81 (code 8, step 1); limit 80 km/h, gradient +2 "
+       "\u2030, adhesion 100"},
       {7, "cell 7 at 350 m: speed board: vas 75 km/h, vbs 80 km/h, vcs 80 km/h; vad 0 km/h"},
       {181, "cell 181 at 9050 m: tunnel marker; tunnel type 1; limit 80 km/h, gradient -3 \u2030"},
-      {229, "cell 229 at 11450 m: signal: s1 x 10 + d1 = 42, s2 x 10 + d2 = 11, s3 x 10 + d3 = "
-            "11, rapp x 10 + sx x 3 + dx = 5, time byte 0"},
+      {229,
+       "cell 229 at 11450 m: signal: s1 x 10 + d1 = 42, s2 x 10 + d2 = 11, s3 x 10 + d3 = "
+       "11, rapp x 10 + sx x 3 + dx = 5, time byte 0"},
       {680, "cell 680 at 34000 m: empty; limit 0 km/h, gradient -100 \u2030, adhesion 0"},
   };
   for (const auto& [index, start] : cases) {
@@ -40,16 +44,19 @@ TEST(Inspect, EntriesAreDescribedByRole) {
   const ScenarioTable& table = builtin().table;
   const std::pair<int, std::string> cases[] = {
       {0, "entry 0: empty"},
-      {1, "entry 1: station 1 \"VARDEO\": type 12, position 0 m, from -300 m to 300 m, time "
-          "08:42:00; flag 0, int1-int5 1 1 4 1 1, byte1-byte4 0 1 0 0"},
+      {1,
+       "entry 1: station 1 \"VARDEO\": type 12, position 0 m, from -300 m to 300 m, time "
+       "08:42:00; flag 0, int1-int5 1 1 4 1 1, byte1-byte4 0 1 0 0"},
       {3, "entry 3: station 3 \"TOLMERA\": type 28"},
       {9, "entry 9: empty"},
       {81, "entry 81: km reference \"tre\": A 0, B 0, C 0"},
       {84, "entry 84: braked mass 125 %, route length 27000 m, cars 2"},
-      {85, "entry 85: line \"Vardeo_Lustrella\": background uno 0, tre 1, due 0; format marker "
-           "610, check code "},
-      {86, "entry 86: train \"K7306\": signal repetition 0 m and 0 m, code 0; sand 50; clock "
-           "08:41:00"},
+      {85,
+       "entry 85: line \"Vardeo_Lustrella\": background uno 0, tre 1, due 0; format marker "
+       "610, check code "},
+      {86,
+       "entry 86: train \"K7306\": signal repetition 0 m and 0 m, code 0; sand 50; clock "
+       "08:41:00"},
   };
   for (const auto& [index, start] : cases) {
     const std::string text = describe_entry(table, index);

@@ -72,8 +72,8 @@ void add_occupant(RouteFeatures& f, const Scenario& model, int32_t index) {
       f.text_boards.push_back({index, board_text(model.table, c.info1)});
       break;
     case cell_type::kSlowdownStart:
-      f.slowdowns.push_back({slowdown_warning(model.cells, index), index,
-                             slowdown_end(model.cells, index), c.info1});
+      f.slowdowns.push_back(
+          {slowdown_warning(model.cells, index), index, slowdown_end(model.cells, index), c.info1});
       break;
     case cell_type::kCodeChange:
       f.code_changes.push_back(index);

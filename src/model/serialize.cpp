@@ -104,8 +104,8 @@ std::string serialize_profile(const Profile& profile) {
 
 void ByteReader::need(size_t count, std::string_view what) const {
   if (count <= remaining()) return;
-  throw DecodeError(at_, "the file ends inside `" + std::string(what) + "`: " +
-                             std::to_string(count) + " bytes needed, " +
+  throw DecodeError(at_, "the file ends inside `" + std::string(what) +
+                             "`: " + std::to_string(count) + " bytes needed, " +
                              std::to_string(remaining()) + " left");
 }
 
@@ -129,10 +129,9 @@ std::vector<Cell> read_cells(std::string_view bytes) {
   if (bytes.empty()) throw DecodeError(0, "the file is empty; a cell file holds at least one cell");
   const size_t whole = bytes.size() / kCellBytes;
   if (bytes.size() % kCellBytes != 0) {
-    throw DecodeError(whole * kCellBytes,
-                      "cell " + std::to_string(whole) + " is cut short: " +
-                          std::to_string(bytes.size() % kCellBytes) +
-                          " bytes left where a cell takes 15");
+    throw DecodeError(whole * kCellBytes, "cell " + std::to_string(whole) + " is cut short: " +
+                                              std::to_string(bytes.size() % kCellBytes) +
+                                              " bytes left where a cell takes 15");
   }
   ByteReader in(bytes);
   std::vector<Cell> cells;
@@ -182,7 +181,8 @@ Profile read_profile(std::string_view bytes) {
     tags.push_back(static_cast<Profile::Tag>(tag));
     values.push_back(value);
   }
-  if (tags.empty()) throw DecodeError(0, "the file is empty; a line profile holds at least one point");
+  if (tags.empty())
+    throw DecodeError(0, "the file is empty; a line profile holds at least one point");
   if (tags.size() % 2 != 0 ||
       tags.size() / 2 > static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
     throw DecodeError(bytes.size(), "the file holds " + std::to_string(tags.size()) +
@@ -193,7 +193,8 @@ Profile read_profile(std::string_view bytes) {
   for (size_t i = 0; i < tags.size(); ++i) {
     const auto m = static_cast<int32_t>(i % (tags.size() / 2));
     const int k = i < tags.size() / 2 ? Profile::kX : Profile::kY;
-    if (tags[i] == Profile::Tag::kInteger) profile.set_integer(m, k, static_cast<int16_t>(values[i]));
+    if (tags[i] == Profile::Tag::kInteger)
+      profile.set_integer(m, k, static_cast<int16_t>(values[i]));
     if (tags[i] == Profile::Tag::kDouble) profile.set_double(m, k, values[i]);
   }
   return profile;

@@ -47,8 +47,8 @@ TEST(Plot, LongRoutesAreCutIntoStripsOfOneScale) {
 }
 
 TEST(Plot, ARouteWithErrorsIsDrawnWithTheErrorsUnderIt) {
-  const RunOutcome run = compiled(render_document(dati_linea()),
-                                  "[generale]\r\nstazione, 25, 12, 600, 0, 0, 0\r\n");
+  const RunOutcome run =
+      compiled(render_document(dati_linea()), "[generale]\r\nstazione, 25, 12, 600, 0, 0, 0\r\n");
   ASSERT_EQ(run.errors.error_number(), 8);
   const std::string svg = plot_route(run.model, {"treno.txt:2:11: error 8: a <b> & c"});
   EXPECT_NE(svg.find("1 error recorded while compiling"), std::string::npos);

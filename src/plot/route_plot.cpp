@@ -43,7 +43,8 @@ constexpr double kPanelsHeight = kStripTitle + kPanelGap + kGradientHeight + kPa
                                  kSpeedHeight + kPanelGap + kAdhesionHeight + kAxisHeight +
                                  kStripGap;
 
-constexpr std::string_view kStyle = R"(text { font-family: 'DejaVu Sans', Arial, sans-serif; font-size: 12px; fill: #222; }
+constexpr std::string_view kStyle =
+    R"(text { font-family: 'DejaVu Sans', Arial, sans-serif; font-size: 12px; fill: #222; }
 .title { font-size: 20px; font-weight: bold; }
 .subtitle { font-size: 13px; fill: #555; }
 .strip-title { font-size: 14px; font-weight: bold; }
@@ -234,9 +235,7 @@ struct Panel {
   double height = 0;
   double low = 0;
   double high = 1;
-  double y(double value) const {
-    return top + height - (value - low) / (high - low) * height;
-  }
+  double y(double value) const { return top + height - (value - low) / (high - low) * height; }
 };
 
 class RoutePlot {
@@ -284,10 +283,13 @@ class RoutePlot {
     return strips_bottom() + errors + 20;
   }
 
-  std::string name_of(int entry) const { return utf8(model_.table[static_cast<size_t>(entry)].text); }
+  std::string name_of(int entry) const {
+    return utf8(model_.table[static_cast<size_t>(entry)].text);
+  }
 
   void draw_header() {
-    const std::string title = name_of(entry::kLineHeader) + " \u2014 train " + name_of(entry::kTrainHeader);
+    const std::string title =
+        name_of(entry::kLineHeader) + " \u2014 train " + name_of(entry::kTrainHeader);
     svg_.title(title);
     svg_.text({kLeft, 30}, title, "title");
     std::string subtitle = "route " + std::to_string(features_.route_length) + " m, " +
@@ -309,7 +311,9 @@ class RoutePlot {
       x += 28 + text_width(std::string(label)) * 0.85;
     };
     item("station", [&](Point p) { svg_.circle(p, 5, "station-dot"); });
-    item("station extent", [&](Point p) { svg_.line({p.x - 8, p.y}, {p.x + 8, p.y}, "station-extent"); });
+    item("station extent", [&](Point p) {
+      svg_.line({p.x - 8, p.y}, {p.x + 8, p.y}, "station-extent");
+    });
     item("signal", [&](Point p) { svg_.circle(p, 4.5, "signal"); });
     item("speed board (km/h)", [&](Point p) { speed_board_symbol(p, "80"); });
     item("text board", [&](Point p) { text_board_symbol(p); });
@@ -344,8 +348,8 @@ class RoutePlot {
     const int32_t last = strip.last;
     std::string title = "km " + std::to_string(first / kMetresPerKm) + " to " + km_text(last);
     if (strips_.size() > 1) {
-      title = "strip " + std::to_string(i + 1) + " of " + std::to_string(strips_.size()) + ": " +
-              title;
+      title =
+          "strip " + std::to_string(i + 1) + " of " + std::to_string(strips_.size()) + ": " + title;
     }
     svg_.text({kLeft, strip.top + 18}, title, "strip-title");
     double top = strip.top + kStripTitle;
@@ -418,7 +422,8 @@ class RoutePlot {
 
   void draw_plan_objects(const PlanView& plan, int32_t first, int32_t last) {
     const auto in_strip = [&](int32_t cell) {
-      return cell >= 0 && cell_metres(cell) >= first && cell_metres(cell) < last && plan.covers(cell_metres(cell));
+      return cell >= 0 && cell_metres(cell) >= first && cell_metres(cell) < last &&
+             plan.covers(cell_metres(cell));
     };
     // Boards stand above the track, in a second row where two would touch.
     std::vector<std::pair<int32_t, std::function<void(Point)>>> boards;
@@ -493,7 +498,8 @@ class RoutePlot {
       points.push_back({x, panel.y(v)});
       previous = v;
     }
-    if (previous) points.push_back({axis_x(first, std::min(last, cell_metres(to + 1))), panel.y(*previous)});
+    if (previous)
+      points.push_back({axis_x(first, std::min(last, cell_metres(to + 1))), panel.y(*previous)});
     return points;
   }
 
@@ -519,13 +525,16 @@ class RoutePlot {
   // The cells that begin within the drawn metres: the panels' scales come from
   // them, not from the run-out's unfilled last cells.
   std::span<const Cell> cells_drawn() const {
-    const size_t count = std::min(model_.cells.size(), static_cast<size_t>((layout_.extent + kMetresPerCell - 1) / kMetresPerCell));
+    const size_t count =
+        std::min(model_.cells.size(),
+                 static_cast<size_t>((layout_.extent + kMetresPerCell - 1) / kMetresPerCell));
     return std::span<const Cell>(model_.cells).first(count);
   }
 
   double largest_gradient() const {
     int largest = 0;
-    for (const Cell& c : cells_drawn()) largest = std::max(largest, std::abs(gradient_per_mille(c.gradient)));
+    for (const Cell& c : cells_drawn())
+      largest = std::max(largest, std::abs(gradient_per_mille(c.gradient)));
     return largest;
   }
 
@@ -553,7 +562,8 @@ class RoutePlot {
     }
     y_label(p, 0, "0", false);
     svg_.line({kLeft, p.y(0)}, {kLeft + kPlotWidth, p.y(0)}, "zero");
-    std::vector<Point> line = steps(first, last, p, [](const Cell& c) { return double(gradient_per_mille(c.gradient)); });
+    std::vector<Point> line =
+        steps(first, last, p, [](const Cell& c) { return double(gradient_per_mille(c.gradient)); });
     if (line.empty()) return;
     std::vector<Point> area = line;
     area.push_back({line.back().x, p.y(0)});
@@ -565,17 +575,25 @@ class RoutePlot {
 
   void draw_speed(int32_t first, int32_t last, const Panel& p) {
     const double step = p.high > 160 ? 40 : 20;
-    for (double v = 0; v <= p.high; v += step) y_label(p, v, std::to_string(static_cast<int>(v)), true);
-    svg_.polyline(steps(first, last, p, [](const Cell& c) { return double(c.speed_limit * kSpeedStepKmh); }), "speed-line");
+    for (double v = 0; v <= p.high; v += step)
+      y_label(p, v, std::to_string(static_cast<int>(v)), true);
+    svg_.polyline(
+        steps(first, last, p, [](const Cell& c) { return double(c.speed_limit * kSpeedStepKmh); }),
+        "speed-line");
     for (const Slowdown& s : features_.slowdowns) {
       const int32_t from = std::max(first, cell_metres(s.start));
       const int32_t to = std::min(last, cell_metres(s.end + 1));
       if (from < to) {
         const double y = p.y(std::clamp<double>(s.speed, p.low, p.high));
-        svg_.polyline({{axis_x(first, from), p.top + p.height}, {axis_x(first, from), y}, {axis_x(first, to), y}, {axis_x(first, to), p.top + p.height}}, "slowdown-line");
+        svg_.polyline({{axis_x(first, from), p.top + p.height},
+                       {axis_x(first, from), y},
+                       {axis_x(first, to), y},
+                       {axis_x(first, to), p.top + p.height}},
+                      "slowdown-line");
       }
       const int32_t warning = cell_metres(s.warning);
-      if (s.warning >= 0 && warning >= first && warning < last) warning_symbol({axis_x(first, warning), p.top + 8});
+      if (s.warning >= 0 && warning >= first && warning < last)
+        warning_symbol({axis_x(first, warning), p.top + 8});
     }
     panel_title(p, "line speed limit km/h, slowdowns in red");
   }
@@ -583,7 +601,8 @@ class RoutePlot {
   void draw_adhesion(int32_t first, int32_t last, const Panel& p) {
     y_label(p, 0, "0", false);
     y_label(p, p.high, std::to_string(static_cast<int>(p.high)), true);
-    svg_.polyline(steps(first, last, p, [](const Cell& c) { return double(c.adhesion); }), "adhesion-line");
+    svg_.polyline(steps(first, last, p, [](const Cell& c) { return double(c.adhesion); }),
+                  "adhesion-line");
     panel_title(p, "adhesion");
   }
 
@@ -618,7 +637,10 @@ class RoutePlot {
   void draw_errors() {
     if (errors_.empty()) return;
     double y = strips_bottom() + 10;
-    svg_.text({kLeft, y}, std::to_string(errors_.size()) + (errors_.size() == 1 ? " error" : " errors") + " recorded while compiling; the route is drawn as far as it was compiled:", "strip-title");
+    svg_.text({kLeft, y},
+              std::to_string(errors_.size()) + (errors_.size() == 1 ? " error" : " errors") +
+                  " recorded while compiling; the route is drawn as far as it was compiled:",
+              "strip-title");
     for (const std::string& e : errors_) {
       y += kErrorLine;
       svg_.text({kLeft, y}, e, "error");

@@ -52,10 +52,12 @@ std::string xml_escaped(std::string_view utf8) {
 }
 
 Svg::Svg(double width, double height, std::string_view style_sheet) {
-  out_ = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
-         number(width) + "\" height=\"" + number(height) + "\" viewBox=\"0 0 " + number(width) +
-         " " + number(height) + "\">\n<style>\n" + std::string(style_sheet) +
-         "</style>\n<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
+  out_ =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" "
+      "width=\"" +
+      number(width) + "\" height=\"" + number(height) + "\" viewBox=\"0 0 " + number(width) + " " +
+      number(height) + "\">\n<style>\n" + std::string(style_sheet) +
+      "</style>\n<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
 }
 
 void Svg::open_shape(std::string_view tag, std::string_view css_class) {
@@ -92,8 +94,8 @@ void Svg::rect(Point corner, double width, double height, std::string_view css_c
 
 void Svg::circle(Point centre, double radius, std::string_view css_class) {
   open_shape("circle", css_class);
-  out_ += " cx=\"" + number(centre.x) + "\" cy=\"" + number(centre.y) + "\" r=\"" +
-          number(radius) + "\"/>\n";
+  out_ += " cx=\"" + number(centre.x) + "\" cy=\"" + number(centre.y) + "\" r=\"" + number(radius) +
+          "\"/>\n";
 }
 
 void Svg::text(Point at, std::string_view utf8, std::string_view css_class,

@@ -1,0 +1,175 @@
+// `dump`, `plot` and `compile --summary` run as processes on the files of the
+// built-in scenario.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "process.h"
+
+namespace sc::testing {
+namespace {
+
+constexpr const char* kCells = "Vardeo_Lustrella_K7306.dat";
+constexpr const char* kTable = "Vardeo_Lustrella_K7306.sim";
+constexpr const char* kProfile = "Vardeo_Lustrella_linea.dat";
+
+// The binary files of one one-shot run, shared by every test.
+class Inspect : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    dir_ = new TempDir;
+    std::filesystem::copy_file(SC_EXECUTABLE, *dir_ / "scenario-compiler");
+    ASSERT_EQ(run_command("env -u DISPLAY " + quoted(*dir_ / "scenario-compiler")).status, 0);
+  }
+  static void TearDownTestSuite() { delete dir_; }
+
+  static ProcessResult dump(const std::string& file, const std::string& options = "") {
+    return run_command(std::string(SC_EXECUTABLE) + " dump " + quoted(*dir_ / file) + " " +
+                       options);
+  }
+  static nlohmann::json dump_json(const std::string& file, const std::string& options = "") {
+    const ProcessResult result = dump(file, "--json " + options);
+    EXPECT_EQ(result.status, 0) << result.err;
+    return nlohmann::json::parse(result.out);
+  }
+  static std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> out;
+    for (size_t at = 0; at < text.size();) {
+      const size_t end = text.find('\n', at);
+      out.push_back(text.substr(at, end - at));
+      at = end == std::string::npos ? text.size() : end + 1;
+    }
+    return out;
+  }
+
+  static TempDir* dir_;
+};
+TempDir* Inspect::dir_ = nullptr;
+
+TEST_F(Inspect, TextDumpsNameWhatEachRecordHolds) {
+  const ProcessResult cells = dump(kCells, "--cells 1-7");
+  ASSERT_EQ(cells.status, 0) << cells.err;
+  const auto cell_lines = lines(cells.out);
+  ASSERT_EQ(cell_lines.size(), 8u);
+  EXPECT_EQ(cell_lines[0], "cell file: 681 cells, 0 to 680");
+  EXPECT_TRUE(cell_lines[1].starts_with("cell 1 at 50 m: empty; format marker 5121, check code "))
+      << cell_lines[1];
+  EXPECT_EQ(cell_lines[5],
+            "cell 5 at 250 m: station stop of station 1; limit 80 km/h, gradient +2 \u2030, "
+            "adhesion 100");
+
+  const ProcessResult table = dump(kTable);
+  ASSERT_EQ(table.status, 0) << table.err;
+  const auto entry_lines = lines(table.out);
+  ASSERT_EQ(entry_lines.size(), 88u);
+  EXPECT_TRUE(entry_lines[2].starts_with("entry 1: station 1 \"VARDEO\": type 12, position 0 m"));
+  EXPECT_TRUE(entry_lines[86].starts_with(
+      "entry 85: line \"Vardeo_Lustrella\": background uno 0, tre 1, due 0; format marker 610"));
+  EXPECT_EQ(lines(dump(kTable, "--entry 3").out).at(1).substr(0, 29),
+            "entry 3: station 3 \"TOLMERA\":");
+
+  const auto points = lines(dump(kProfile).out);
+  ASSERT_EQ(points.size(), 1u + 341);  // every 100 m from 0 to 34000
+  EXPECT_EQ(points[2], "point 100 m: x 0.000 m, y 100.000 m");
+  EXPECT_EQ(points.back(), "point 34000 m: x empty, y empty");
+  EXPECT_EQ(lines(dump(kProfile, "--every 20000").out).back(), "point 34000 m: x empty, y empty");
+}
+
+TEST_F(Inspect, JsonDumpsCarryEveryFieldUnderTheModelsName) {
+  const nlohmann::json cells = dump_json(kCells);
+  EXPECT_EQ(cells["kind"], "cells");
+  ASSERT_EQ(cells["cells"].size(), 681u);
+  const nlohmann::json& cell1 = cells["cells"][1];
+  EXPECT_EQ(cell1["index"], 1);
+  EXPECT_EQ(cell1["info1"], 5121);
+  for (const char* field : {"type_code", "info1", "info2", "info3", "info4", "signal_time", "mark",
+                            "tunnel_type", "speed_limit", "gradient", "adhesion"}) {
+    EXPECT_TRUE(cell1.contains(field)) << field;
+  }
+
+  const nlohmann::json table = dump_json(kTable);
+  ASSERT_EQ(table["entries"].size(), 87u);
+  EXPECT_EQ(table["entries"][1]["text"], "VARDEO");
+  EXPECT_EQ(table["entries"][1]["value4"], 31320);
+  EXPECT_EQ(table["entries"][85]["int1"], 610);
+  EXPECT_EQ(table["entries"][85].size(), 17u);  // index and 16 fields
+
+  const nlohmann::json profile = dump_json(kProfile, "--every 17000");
+  ASSERT_EQ(profile["points"].size(), 3u);
+  EXPECT_EQ(profile["points"][0],
+            nlohmann::json::parse(R"({"m": 0, "x": 0.0, "x_tag": 2, "y": 0.0, "y_tag": 2})"));
+  EXPECT_EQ(profile["points"][2]["x"], nullptr);
+  EXPECT_EQ(profile["points"][2]["y_tag"], 0);
+  EXPECT_EQ(dump_json(kProfile)["points"].size(), 34001u);
+}
+
+TEST_F(Inspect, FilesThatDoNotFitTheirKindAreRefusedWithStatus2) {
+  const std::string cells = read_bytes(*dir_ / kCells);
+  const std::string table = read_bytes(*dir_ / kTable);
+  write_bytes(*dir_ / "cut.dat", cells.substr(0, 100));
+  write_bytes(*dir_ / "cut.sim", table.substr(0, 1000));
+  write_bytes(*dir_ / "tag.bin", std::string("\x02\x00\x00\x00\x09\x00", 6));
+  const struct {
+    std::string file, options, message;
+  } cases[] = {
+      {"cut.dat", "", "cut.dat: byte 90: cell 6 is cut short: 10 bytes left where a cell takes 15"},
+      {"cut.sim", "--json", "cut.sim: byte 1000: entry 27: the file ends inside `value2`"},
+      {"tag.bin", "--kind profile", "tag.bin: byte 4: element 1 has the unknown tag 9"},
+      {"tag.bin", "", "cannot tell the kind of"},
+      {kTable, "--cells 1-2", "--cells needs a cell file"},
+      {kCells, "--cells 700-710", "lies beyond the file's last cell, 680"},
+      {"missing.dat", "", "No such file or directory"},
+  };
+  for (const auto& c : cases) {
+    const ProcessResult result = dump(c.file, c.options);
+    EXPECT_EQ(result.status, 2) << c.file << " " << c.options;
+    EXPECT_EQ(result.out, "") << c.file;
+    EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+  }
+}
+
+TEST_F(Inspect, CompileSummarySaysWhatTheRouteHolds) {
+  const std::string sources = quoted(SC_DOCUMENTS_TESTDATA "/line_text.txt") + " " +
+                              quoted(SC_DOCUMENTS_TESTDATA "/train_text.txt") + " -o " +
+                              quoted(*dir_ / "compiled");
+  const ProcessResult text =
+      run_command(std::string(SC_EXECUTABLE) + " compile --summary " + sources);
+  ASSERT_EQ(text.status, 0) << text.err;
+  EXPECT_EQ(text.out,
+            "route length: 27000 m\n"
+            "stations: 8, first \"VARDEO\" at 08:42:00, last \"LUSTRELLA\" at 09:13:00\n"
+            "signals: 4\n"
+            "slowdowns: 0\n"
+            "speed boards: 6\n"
+            "text boards: 0\n"
+            "tunnels: 4\n"
+            "code-change points: 0\n");
+  const ProcessResult json =
+      run_command(std::string(SC_EXECUTABLE) + " compile --summary --json " + sources);
+  const nlohmann::json summary = nlohmann::json::parse(json.out)["summary"];
+  EXPECT_EQ(summary["tunnels"], 4);
+  EXPECT_EQ(summary["last_station"]["time"], "09:13:00");
+}
+
+TEST_F(Inspect, PlotDrawsEvenARouteWithErrors) {
+  const std::string plot =
+      std::string(SC_EXECUTABLE) + " plot " + quoted(SC_DOCUMENTS_TESTDATA "/line_text.txt") + " ";
+  const ProcessResult clean = run_command(plot + quoted(SC_DOCUMENTS_TESTDATA "/train_text.txt") +
+                                          " -o " + quoted(*dir_ / "a.svg"));
+  ASSERT_EQ(clean.status, 0) << clean.err;
+  const std::string svg = read_bytes(*dir_ / "a.svg");
+  for (const char* name : {"VARDEO", "BODREA", "TOLMERA", "RAVATE LOMESSA", "FRELASCO",
+                           "SAN VITALDO", "BORGA VENTOLARIO", "LUSTRELLA"}) {
+    EXPECT_NE(svg.find(std::string(">") + name + "</text>"), std::string::npos) << name;
+  }
+
+  write_bytes(*dir_ / "bad-.txt", "[generale]\r\nstazione, 25, 12, 600, 0\r\n");
+  const ProcessResult bad =
+      run_command(plot + quoted(*dir_ / "bad-.txt") + " -o " + quoted(*dir_ / "b.svg"));
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_NE(bad.err.find("bad-.txt:2:11: error 8"), std::string::npos) << bad.err;
+  EXPECT_NE(read_bytes(*dir_ / "b.svg").find("bad-.txt:2:11: error 8"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace sc::testing
