@@ -6,7 +6,6 @@
 #include <utility>
 #include <vector>
 
-#include "app/interrupt.h"
 #include "app/pipeline.h"
 #include "app/run.h"
 #include "inspect/route_features.h"
@@ -148,7 +147,7 @@ CompiledFiles compile_files(const CompileOptions& options, Disk& disk, int32_t j
 }
 
 int run_compile(const CompileOptions& options, Disk& disk, std::ostream& out, std::ostream& err) {
-  try {
+  return run_command_body("compile", err, [&] {
     const int32_t j = options.no_profile ? 0 : 1;
     const CompiledFiles compiled = compile_files(options, disk, j);
     create_output_dir(options.output_dir);
@@ -167,14 +166,7 @@ int run_compile(const CompileOptions& options, Disk& disk, std::ostream& out, st
       out << route_summary(find_features(compiled.run.model));
     }
     return status;
-  } catch (const UsageError& e) {
-    err << "scenario-compiler compile: " << e.what() << '\n';
-  } catch (const IoError& e) {
-    err << "scenario-compiler compile: " << e.what() << '\n';
-  } catch (const Interrupted& e) {
-    return exit_status::interrupted(e.signal);
-  }
-  return exit_status::kInputOutput;
+  });
 }
 
 }  // namespace sc

@@ -3,10 +3,13 @@
 #include <filesystem>
 #include <iosfwd>
 #include <optional>
+#include <ostream>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 #include "app/disk.h"
+#include "app/interrupt.h"
 #include "app/run.h"
 
 namespace sc {
@@ -38,6 +41,25 @@ struct CompiledFiles {
   std::string train_number;
 };
 CompiledFiles compile_files(const CompileOptions& options, Disk& disk, int32_t j);
+
+// Runs the body of the command `name` and returns its status; a UsageError or
+// IoError is reported as "scenario-compiler NAME: message" and gives status 2;
+// a run ended by a signal gives 128 + its number.
+template <typename Body>
+int run_command_body(std::string_view name, std::ostream& err, Body body) {
+  std::string failure;
+  try {
+    return body();
+  } catch (const UsageError& e) {
+    failure = e.what();
+  } catch (const IoError& e) {
+    failure = e.what();
+  } catch (const Interrupted& e) {
+    return exit_status::interrupted(e.signal);
+  }
+  err << "scenario-compiler " << name << ": " << failure << '\n';
+  return exit_status::kInputOutput;
+}
 
 // The default line name: the line file's name without a trailing
 // "_linea.txt", or else without its extension.

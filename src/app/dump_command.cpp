@@ -153,7 +153,7 @@ void dump_profile(const DumpOptions& options, std::string_view bytes, std::ostre
 }  // namespace
 
 int run_dump(const DumpOptions& options, Disk& disk, std::ostream& out, std::ostream& err) {
-  try {
+  return run_command_body("dump", err, [&] {
     const FileKind kind = file_kind(options);
     refuse_options_of_other_kinds(options, kind);
     const auto bytes = disk.read_file(options.file);
@@ -176,12 +176,7 @@ int run_dump(const DumpOptions& options, Disk& disk, std::ostream& out, std::ost
                        e.what());
     }
     return exit_status::kClean;
-  } catch (const UsageError& e) {
-    err << "scenario-compiler dump: " << e.what() << '\n';
-  } catch (const IoError& e) {
-    err << "scenario-compiler dump: " << e.what() << '\n';
-  }
-  return exit_status::kInputOutput;
+  });
 }
 
 }  // namespace sc

@@ -9,7 +9,7 @@ namespace sc {
 
 int run_plot(const PlotOptions& options, Disk& disk, std::ostream& err) {
   constexpr int32_t kBuildProfile = 1;
-  try {
+  return run_command_body("plot", err, [&] {
     const CompiledFiles compiled = compile_files(options.sources, disk, kBuildProfile);
     const RunOutcome& run = compiled.run;
     std::vector<std::string> errors;
@@ -24,12 +24,7 @@ int run_plot(const PlotOptions& options, Disk& disk, std::ostream& err) {
     disk.write_file(options.svg, plot_route(run.model, errors));
     if (run.fatal_error != 0) return exit_status::kFatal;
     return run.errors.has_error() ? exit_status::kErrorRecorded : exit_status::kClean;
-  } catch (const UsageError& e) {
-    err << "scenario-compiler plot: " << e.what() << '\n';
-  } catch (const IoError& e) {
-    err << "scenario-compiler plot: " << e.what() << '\n';
-  }
-  return exit_status::kInputOutput;
+  });
 }
 
 }  // namespace sc
