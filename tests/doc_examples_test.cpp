@@ -11,6 +11,12 @@
 //                               between "[generale]" and "[fine]"
 //   sh tested                   shell commands, run with `set -e` in an empty
 //                               directory with scenario-compiler on the PATH
+//   console                     a session: each line "$ COMMAND" is run, and
+//                               the lines after it up to the next command are
+//                               what it prints (standard output and error
+//                               together; a line "..." stands for any number
+//                               of lines). The sessions of one page share one
+//                               directory, empty at the start, in page order.
 //
 // OUTCOME is "ok" (a clean compile: status 0, nothing reported) or "error N"
 // (the first error reported is N; a fatal error counts when it is the only
@@ -24,6 +30,7 @@
 #include <map>
 #include <nlohmann/json.hpp>
 #include <optional>
+#include <span>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -187,6 +194,67 @@ TEST(DocExamples, ShellExamplesRun) {
           run_command("cd " + sc::testing::quoted(dir.path()) + " && env -u DISPLAY PATH=" +
                       sc::testing::quoted(bin_dir) + ":\"$PATH\" sh example.sh");
       EXPECT_EQ(run.status, 0) << block.where() << "\n" << run.out << run.err;
+    }
+  }
+}
+
+// The commands of a console block, each with the lines it prints.
+struct ConsoleCommand {
+  int line = 0;
+  std::string command;
+  std::vector<std::string> prints;
+};
+
+std::vector<ConsoleCommand> console_commands(const Block& block) {
+  std::vector<ConsoleCommand> commands;
+  std::istringstream in(block.body);
+  int line = block.line;
+  for (std::string text; std::getline(in, text);) {
+    ++line;
+    if (text.starts_with("$ ")) {
+      commands.push_back({line, text.substr(2), {}});
+    } else if (!commands.empty()) {
+      commands.back().prints.push_back(text);
+    }
+  }
+  return commands;
+}
+
+std::vector<std::string> printed_lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// `got` matches `expected`, where a line "..." stands for any number of lines.
+bool lines_match(std::span<const std::string> expected, std::span<const std::string> got) {
+  if (expected.empty()) return got.empty();
+  if (expected[0] == "...") {
+    for (size_t skip = 0; skip <= got.size(); ++skip) {
+      if (lines_match(expected.subspan(1), got.subspan(skip))) return true;
+    }
+    return false;
+  }
+  return !got.empty() && expected[0] == got[0] && lines_match(expected.subspan(1), got.subspan(1));
+}
+
+TEST(DocExamples, ConsoleSessionsPrintWhatTheyShow) {
+  const std::string bin_dir = std::filesystem::path(SC_EXECUTABLE).parent_path().string();
+  for (const auto& page : pages()) {
+    TempDir dir;
+    for (const Block& block : fenced_blocks(page)) {
+      if (block.info != std::vector<std::string>{"console"}) continue;
+      for (const ConsoleCommand& c : console_commands(block)) {
+        write_bytes(dir / "command.sh", c.command + "\n");
+        const ProcessResult run =
+            run_command("cd " + sc::testing::quoted(dir.path()) + " && env -u DISPLAY PATH=" +
+                        sc::testing::quoted(bin_dir) + ":\"$PATH\" sh command.sh 2>&1");
+        const std::vector<std::string> got = printed_lines(run.out);
+        EXPECT_TRUE(lines_match(c.prints, got))
+            << page.filename().string() << ":" << c.line << ": " << c.command << "\nprints:\n"
+            << run.out;
+      }
     }
   }
 }
