@@ -293,7 +293,8 @@ class RoutePlot {
     svg_.title(title);
     svg_.text({kLeft, 30}, title, "title");
     std::string subtitle = "route " + std::to_string(features_.route_length) + " m, " +
-                           std::to_string(features_.stations.size()) + " stations";
+                           std::to_string(features_.stations.size()) +
+                           (features_.stations.size() == 1 ? " station" : " stations");
     if (layout_.count > 1) {
       subtitle += ", in " + std::to_string(layout_.count) + " strips of " +
                   std::to_string(layout_.strip_metres / kMetresPerKm) + " km";
