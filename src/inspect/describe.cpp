@@ -122,21 +122,24 @@ std::string role_words(const TableEntry& e, int index, EntryRole role) {
     case EntryRole::kTextBoard:
       return "text board " + quoted(e.text);
     case EntryRole::kReference:
-      return "km reference \"" + reference_slot(index) + "\": A " + str(e.value1) + ", B " +
-             str(e.value2) + ", C " + str(e.value3) +
+      return "km reference \"" + reference_slot(index) + "\": A " + str(e.*slot::kReferenceA) +
+             ", B " + str(e.*slot::kReferenceB) + ", C " + str(e.*slot::kReferenceC) +
              other_fields(e, {"value1", "value2", "value3"});
     case EntryRole::kFigures:
-      return "braked mass " + str(e.value1) + " %, route length " + str(e.value2) + " m, cars " +
-             str(e.value3) + other_fields(e, {"value1", "value2", "value3"});
+      return "braked mass " + str(e.*slot::kBrakedMass) + " %, route length " +
+             str(e.*slot::kRouteLength) + " m, cars " + str(e.*slot::kCars) +
+             other_fields(e, {"value1", "value2", "value3"});
     case EntryRole::kLineHeader:
-      return "line " + quoted(e.text) + ": background uno " + str(e.value1) + ", tre " +
-             str(e.value2) + ", due " + str(e.value3) + "; format marker " + str(e.int1) +
-             ", check code " + str(e.value4) +
+      return "line " + quoted(e.text) + ": background uno " + str(e.*slot::kBackgroundUno) +
+             ", tre " + str(e.*slot::kBackgroundTre) + ", due " + str(e.*slot::kBackgroundDue) +
+             "; format marker " + str(e.*slot::kFormatMarker) + ", check code " +
+             str(e.*slot::kCheckCode) +
              other_fields(e, {"text", "value1", "value2", "value3", "int1", "value4"});
     case EntryRole::kTrainHeader:
-      return "train " + quoted(e.text) + ": signal repetition " + str(e.value1) + " m and " +
-             str(e.value2) + " m, code " + str(e.value3) + "; sand " + str(e.int1) + "; clock " +
-             clock_time(e.int3, e.int4, e.int5) +
+      return "train " + quoted(e.text) + ": signal repetition " + str(e.*slot::kRepetitionFirst) +
+             " m and " + str(e.*slot::kRepetitionSecond) + " m, code " +
+             str(e.*slot::kRepetitionCode) + "; sand " + str(e.*slot::kSand) + "; clock " +
+             clock_time(e.*slot::kClockHour, e.*slot::kClockMinute, e.*slot::kClockSecond) +
              other_fields(e,
                           {"text", "value1", "value2", "value3", "int1", "int3", "int4", "int5"});
   }

@@ -112,7 +112,7 @@ EntryRole entry_role(const ScenarioTable& table, int index) {
 
 RouteFeatures find_features(const Scenario& model) {
   RouteFeatures f;
-  f.route_length = model.table[entry::kFigures].value2;
+  f.route_length = model.table[entry::kFigures].*slot::kRouteLength;
   for (int i = entry::kFirstStation; i <= entry::kFirstBoard; ++i) {
     if (entry_role(model.table, i) == EntryRole::kStation) {
       f.stations.push_back(station_of(model.table, i));

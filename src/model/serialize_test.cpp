@@ -140,7 +140,8 @@ TEST(Serialize, ReadersRefuseBytesThatDoNotFitTheirKind) {
   };
   const Case cases[] = {
       {"cells: empty", [] { read_cells(""); }, 0, "the file is empty"},
-      {"cells: a cell cut short", [] { read_cells(std::string(40, '\0')); }, 30, "cell 2 is cut short"},
+      {"cells: a cell cut short", [] { read_cells(std::string(40, '\0')); }, 30,
+       "cell 2 is cut short"},
       {"table: one byte short", [&] { read_table(table_bytes.substr(0, table_bytes.size() - 1)); },
        table_bytes.size() - 4, "entry 86: the file ends inside `value4`"},
       {"table: 85's text cut short", [&] { read_table(table_bytes.substr(0, 85 * 34 + 20)); },
@@ -149,11 +150,11 @@ TEST(Serialize, ReadersRefuseBytesThatDoNotFitTheirKind) {
        "the file ends before entry 1"},
       {"table: bytes after entry 86", [&] { read_table(table_bytes + "x"); }, table_bytes.size(),
        "1 more bytes follow"},
-      {"profile: unknown tag", [&] { read_profile(bad_tag); }, 4, "element 1 has the unknown tag 7"},
+      {"profile: unknown tag", [&] { read_profile(bad_tag); }, 4,
+       "element 1 has the unknown tag 7"},
       {"profile: value cut short", [] { read_profile(std::string("\x05\x00\x01", 3)); }, 2,
        "inside `value`"},
-      {"profile: x without y", [] { read_profile(std::string(6, '\0')); }, 6,
-       "holds 3 elements"},
+      {"profile: x without y", [] { read_profile(std::string(6, '\0')); }, 6, "holds 3 elements"},
   };
   for (const Case& c : cases) {
     try {
@@ -161,7 +162,8 @@ TEST(Serialize, ReadersRefuseBytesThatDoNotFitTheirKind) {
       ADD_FAILURE() << c.name << ": accepted";
     } catch (const DecodeError& e) {
       EXPECT_EQ(e.offset(), c.offset) << c.name;
-      EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << c.name << ": " << e.what();
+      EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos)
+          << c.name << ": " << e.what();
     }
   }
 }
