@@ -22,6 +22,7 @@ int run_plot(const PlotOptions& options, Disk& disk, std::ostream& err) {
       return exit_status::kFatal;
     }
     disk.write_file(options.svg, plot_route(run.model, errors));
+    disk.commit();
     if (run.fatal_error != 0) return exit_status::kFatal;
     return run.errors.has_error() ? exit_status::kErrorRecorded : exit_status::kClean;
   });
