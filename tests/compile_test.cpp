@@ -50,7 +50,27 @@ std::string compared(const std::string& bytes, const std::string& golden) {
          " bytes)";
 }
 
+// "same" when the two listings are equal, else their first differing line.
+std::string compared_listing(const std::string& listing, const std::string& golden) {
+  size_t start = 0;
+  for (int line = 1;; ++line) {
+    const size_t end = listing.find('\n', start);
+    const size_t golden_end = golden.find('\n', start);
+    const std::string mine = listing.substr(start, end - start);
+    const std::string theirs = golden.substr(start, golden_end - start);
+    if (mine != theirs) {
+      return "line " + std::to_string(line) + ":\n  now:    " + mine + "\n  golden: " + theirs;
+    }
+    if (end == std::string::npos || golden_end == std::string::npos) {
+      return end == golden_end ? "same" : "lengths differ after line " + std::to_string(line);
+    }
+    start = end + 1;
+  }
+}
+
 // The built-in scenario's bytes are those the simulator has always loaded.
+// Beside each golden file stands its `dump` listing, so that a byte that moved
+// is shown as the field it belongs to.
 TEST_F(Compile, BuiltInTextsGiveTheOneShotRunsBytesAndTheGoldenFiles) {
   std::filesystem::copy_file(SC_DOCUMENTS_TESTDATA "/line_text.txt",
                              dir_ / "Vardeo_Lustrella_linea.txt");
@@ -69,6 +89,12 @@ TEST_F(Compile, BuiltInTextsGiveTheOneShotRunsBytesAndTheGoldenFiles) {
     const std::string golden = read_bytes(std::filesystem::path(SC_GOLDEN) / name);
     EXPECT_EQ(compared(read_bytes(dir_ / "oneshot" / name), golden), "same") << name;
     EXPECT_EQ(compared(read_bytes(dir_ / "compiled" / name), golden), "same") << name;
+    const ProcessResult listing =
+        run_command(std::string(SC_EXECUTABLE) + " dump " + quoted(dir_ / "compiled" / name));
+    EXPECT_EQ(compared_listing(listing.out, read_bytes(std::filesystem::path(SC_GOLDEN) /
+                                                       (std::string(name) + ".txt"))),
+              "same")
+        << name;
   }
   // The sources are left as they were.
   EXPECT_EQ(read_bytes(dir_ / "Vardeo_Lustrella_linea.txt"),
