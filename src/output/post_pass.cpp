@@ -39,8 +39,8 @@ std::string cell_and_metres(int32_t index) {
 
 class BlockPostPass {
  public:
-  BlockPostPass(Scenario& model, ErrorLog& errors)
-      : cells_(model.cells), errors_(errors), last_(model.last_cell()) {}
+  BlockPostPass(Scenario& model, ErrorLog& errors, const MarkChoice* choose)
+      : cells_(model.cells), errors_(errors), choose_(choose), last_(model.last_cell()) {}
 
   void run() {
     for (int32_t i = 1; i <= last_ - 2; ++i) {
@@ -59,6 +59,7 @@ class BlockPostPass {
   std::optional<int32_t> mark_first_free(std::initializer_list<int32_t> candidates) {
     for (const int32_t index : candidates) {
       if (index < 0 || index > last_ || !is_free(cell(index))) continue;
+      if (choose_ && !(*choose_)(index)) continue;
       cell(index).type_code = cell_type::kCodeChange;
       cell(index).info1 = kInsertedCode;
       return index;
@@ -173,13 +174,18 @@ class BlockPostPass {
 
   std::vector<Cell>& cells_;
   ErrorLog& errors_;
+  const MarkChoice* choose_;
   const int32_t last_;
 };
 
 }  // namespace
 
 void block_post_pass(Scenario& model, ErrorLog& errors) {
-  BlockPostPass(model, errors).run();
+  BlockPostPass(model, errors, nullptr).run();
+}
+
+void block_post_pass(Scenario& model, ErrorLog& errors, const MarkChoice& choose) {
+  BlockPostPass(model, errors, &choose).run();
 }
 
 }  // namespace sc

@@ -1,0 +1,593 @@
+#include "decompile/cell_objects.h"
+
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <string>
+
+#include "decompile/code_changes.h"
+#include "decompile/decompile.h"
+
+namespace sc {
+namespace {
+
+constexpr int32_t kMetresPerCell = 50;
+constexpr int16_t kPassCode = 180;
+constexpr int kApproachMarks = 4;
+constexpr int kStationMarkCode = 80;
+constexpr int kFirstUnmarkedStationType = 25;
+constexpr int32_t kWarningCells = 24;      // a warning stands 1200 m before its start
+constexpr int32_t kLastUnwarnedCell = 31;  // a start here may lie at 1500 m or just after
+constexpr int32_t kJustWarnedStart = 1510;
+constexpr int kCountdownCells = 4;
+
+const char* const kStations = "[stazioni]";
+const char* const kSignals = "[segnali]";
+const char* const kSlowdowns = "[rallentamenti]";
+const char* const kCodes = "[codici]";
+
+// Row positions of the cell an object stands in.
+int64_t metres_before(int32_t cell) {
+  return (int64_t{cell} - 1) * kMetresPerCell;
+}
+int64_t metres_at(int32_t cell) {
+  return int64_t{cell} * kMetresPerCell;
+}
+
+int64_t floor_mod(int64_t value, int64_t modulus) {
+  return ((value % modulus) + modulus) % modulus;
+}
+
+std::string cell_name(int32_t index) {
+  return "cell " + std::to_string(index);
+}
+
+// What a station's stop cell keeps of the object that stood there before it.
+struct Remnant {
+  int16_t info2 = 0;
+  int16_t info3 = 0;
+  int16_t info4 = 0;
+  uint8_t signal_time = 0;
+  bool operator==(const Remnant&) const = default;
+};
+
+Remnant remnant_of(const Cell& cell) {
+  return {cell.info2, cell.info3, cell.info4, cell.signal_time};
+}
+
+// What stood in a stop cell before the station's row.
+enum class Under { kNothing, kSlowdown, kSignal, kSpeedBoard, kTextBoard };
+
+struct Station {
+  int index = 0;
+  std::optional<int32_t> stop;  // its stop cell, when it still holds it
+  bool marks = false;           // approach marks in the four cells before the stop
+  Row row;
+};
+
+// A station or a signal, as a writer of approach marks.
+struct MarkWriter {
+  bool station = false;
+  int station_index = 0;  // the station; for a signal in a stop cell, that station
+  int32_t cell = 0;
+  bool hidden = false;                             // a signal covered by a stop cell
+  std::vector<std::pair<int32_t, int>> footprint;  // marked cell and step
+  int16_t info4 = 0;
+  bool peeled = false;
+  std::optional<int64_t> code;  // a signal's mark code, modulo 128
+};
+
+class ObjectRecovery {
+ public:
+  explicit ObjectRecovery(const Scenario& compiled)
+      : table_(compiled.table), cells_(compiled.cells), last_(compiled.last_cell()) {
+    // The format marker and the check code go into cell 1 after the pass.
+    if (cells_.size() > 1) {
+      cells_[1].info1 = 0;
+      cells_[1].info2 = 0;
+    }
+    claimed_.assign(cells_.size(), false);
+    under_.assign(cells_.size(), Under::kNothing);
+    stop_owner_.assign(cells_.size(), 0);
+  }
+
+  ObjectRows run() {
+    find_stations();
+    find_slowdowns();
+    find_signals();
+    find_boards();
+    find_code_points();
+    check_every_cell_claimed();
+    return std::move(rows_);
+  }
+
+ private:
+  const Cell& cell(int32_t i) const { return cells_[static_cast<size_t>(i)]; }
+  bool on_route(int64_t i) const { return i >= 0 && i <= last_; }
+  bool holds(int64_t i, uint8_t type) const {
+    return on_route(i) && !claimed_[static_cast<size_t>(i)] &&
+           cell(static_cast<int32_t>(i)).type_code == type;
+  }
+  void claim(int32_t i) { claimed_[static_cast<size_t>(i)] = true; }
+  // A stop cell nothing has yet been put under.
+  bool open_stop_cell(int64_t i) const {
+    return on_route(i) && stop_owner_[static_cast<size_t>(i)] > 0 &&
+           under_[static_cast<size_t>(i)] == Under::kNothing;
+  }
+  void put_under(int32_t i, Under what) { under_[static_cast<size_t>(i)] = what; }
+
+  void add_train_row(const char* section, Row row) {
+    rows_.train.push_back({section, std::move(row)});
+  }
+
+  // --- stations ---
+
+  static bool has_numbers(const TableEntry& e) {
+    TableEntry numbers = e;
+    numbers.text.clear();
+    return !(numbers == TableEntry{});
+  }
+
+  // Stations fill the entries from 1 upwards; every station entry holds a
+  // type or an extent.
+  int station_count() const {
+    for (int i = entry::kFirstBoard; i >= entry::kFirstStation; --i) {
+      if (has_numbers(table_[static_cast<size_t>(i)])) return i;
+    }
+    return 0;
+  }
+
+  void find_stations() {
+    const int count = station_count();
+    for (int i = entry::kFirstStation; i <= count; ++i) {
+      stations_.push_back(station(i));
+    }
+  }
+
+  Station station(int index) {
+    const TableEntry& e = table_[static_cast<size_t>(index)];
+    const int64_t p = e.value3;
+    const int type = e.type_code;
+    const bool short_type = type == 5 || type == 6;
+    const bool long_type = type == 7 || type == 8;
+    const int64_t length = short_type || long_type ? p - e.value1 : 2 * (p - e.value1);
+    int64_t byte3 = e.byte3;
+    if (!short_type && !long_type && index == entry::kFirstStation) {
+      // The first station's end extension flag is cleared after use.
+      byte3 = e.value2 - (p + length / 2) != 0 ? 1 : 0;
+    }
+    if (!text_field(e.text)) {
+      throw DecompileError("station " + std::to_string(index) +
+                           "'s name cannot be written as a text field (it opens with a double "
+                           "quote, or needs quotes and holds one)");
+    }
+    const int64_t hours = e.value4 / 3600;
+    const int64_t minutes = e.value4 % 3600 / 60;
+    const int64_t seconds = e.value4 % 60;
+    Station s{index, std::nullopt, type < kFirstUnmarkedStationType && !short_type,
+              Row{"stazione",
+                  {p, type, length, e.flag, e.byte4, byte3, e.int1, e.int2, e.byte1, e.int3, e.int4,
+                   e.int5, e.byte2, hours, minutes, seconds},
+                  e.text}};
+    if (type < kFirstUnmarkedStationType) {
+      const int64_t stop = e.value2 / 50 - 1;
+      if (on_route(stop) && cell(static_cast<int32_t>(stop)).type_code == cell_type::kStationStop &&
+          cell(static_cast<int32_t>(stop)).info1 == index) {
+        s.stop = static_cast<int32_t>(stop);
+        claim(*s.stop);
+        stop_owner_[static_cast<size_t>(stop)] = index;
+      }
+    }
+    return s;
+  }
+
+  // --- slowdowns ---
+
+  // A cell of a slowdown (visible) or a stop cell that keeps what it held.
+  enum class Part { kMissing, kVisible, kUnderStop };
+
+  Part slowdown_part(int64_t i, uint8_t type, int16_t info1, Remnant rest) const {
+    if (holds(i, type) && cell(static_cast<int32_t>(i)).info1 == info1 &&
+        remnant_of(cell(static_cast<int32_t>(i))) == rest) {
+      return Part::kVisible;
+    }
+    if (open_stop_cell(i) && remnant_of(cell(static_cast<int32_t>(i))) == rest) {
+      return Part::kUnderStop;
+    }
+    return Part::kMissing;
+  }
+
+  // The end cell paired with a start: the nearest unclaimed one with the same
+  // values after it, else before it; the start itself (length 0) when none.
+  int32_t slowdown_end(int32_t s) const {
+    const Cell& start = cell(s);
+    const auto same = [&](int32_t e) {
+      const Cell& c = cell(e);
+      return holds(e, cell_type::kSlowdownEnd) && c.info1 == start.info1 &&
+             remnant_of(c) == remnant_of(start);
+    };
+    for (int32_t e = s + 1; e <= last_; ++e) {
+      if (same(e)) return e;
+    }
+    for (int32_t e = s - 1; e >= 0; --e) {
+      if (same(e)) return e;
+    }
+    return s;
+  }
+
+  void find_slowdowns() {
+    std::vector<Row> after_stations;
+    for (int32_t s = 0; s <= last_; ++s) {
+      if (!holds(s, cell_type::kSlowdownStart)) continue;
+      bool under_stop = false;
+      Row row = slowdown(s, under_stop);
+      if (under_stop) {
+        add_train_row(kSlowdowns, std::move(row));
+      } else {
+        after_stations.push_back(std::move(row));
+      }
+    }
+    slowdowns_ = std::move(after_stations);
+  }
+
+  Row slowdown(int32_t s, bool& under_stop) {
+    const Cell start = cell(s);
+    claim(s);
+    const int32_t e = slowdown_end(s);
+    claim(e);
+    const int32_t w = s - kWarningCells;
+    const Remnant warning_rest{start.info2, 0, 0, 0};
+    Part warning = Part::kMissing;
+    if (s >= kLastUnwarnedCell)
+      warning = slowdown_part(w, cell_type::kSlowdownWarning, start.info1, warning_rest);
+    if (s == kLastUnwarnedCell && warning == Part::kUnderStop) warning = Part::kMissing;
+    if (s > kLastUnwarnedCell && warning == Part::kMissing) {
+      throw DecompileError("the slowdown starting in " + cell_name(s) +
+                           " has no warning cell 24 cells before it");
+    }
+    const bool warned = warning != Part::kMissing;
+    const int64_t x = warned && s == kLastUnwarnedCell ? kJustWarnedStart : metres_before(s);
+    int64_t d_v = start.info2;
+    bool countdown = false;
+    if (warned) countdown = find_countdown(w - 1, start.info2, d_v, under_stop);
+    if (warning == Part::kVisible) claim(w);
+    if (warning == Part::kUnderStop) {
+      put_under(w, Under::kSlowdown);
+      under_stop = true;
+    }
+    return {"rallentamento",
+            {x, start.info1, metres_before(e) - x, start.info3, countdown ? 1 : 0, d_v},
+            std::nullopt};
+  }
+
+  // The four countdown cells before the warning, numbered 1 nearest it. A
+  // d_v whose low 16 bits are 0 still numbers their info2.
+  bool find_countdown(int32_t base, int16_t info2, int64_t& d_v, bool& under_stop) {
+    for (const bool numbered : {info2 != 0, info2 == 0}) {
+      if (!numbered && info2 != 0) continue;
+      std::array<Part, kCountdownCells> parts{};
+      bool any_visible = false;
+      bool all_found = true;
+      for (int j = 0; j < kCountdownCells; ++j) {
+        const auto step = static_cast<int16_t>(j + 1);
+        parts[static_cast<size_t>(j)] = slowdown_part(base - j, cell_type::kCountdown, step,
+                                                      {numbered ? step : int16_t{0}, 0, 0, 0});
+        any_visible = any_visible || parts[static_cast<size_t>(j)] == Part::kVisible;
+        all_found = all_found && parts[static_cast<size_t>(j)] != Part::kMissing;
+      }
+      if (!all_found || !any_visible) continue;
+      for (int j = 0; j < kCountdownCells; ++j) {
+        if (parts[static_cast<size_t>(j)] == Part::kVisible) claim(base - j);
+        if (parts[static_cast<size_t>(j)] == Part::kUnderStop) {
+          put_under(base - j, Under::kSlowdown);
+          under_stop = true;
+        }
+      }
+      if (numbered && info2 == 0) d_v = 65536;
+      return true;
+    }
+    return false;
+  }
+
+  // --- signals and approach marks ---
+
+  uint8_t mark(int32_t i) const { return cell(i).mark; }
+
+  MarkWriter signal_writer(int32_t i, bool hidden) const {
+    MarkWriter w;
+    w.cell = i;
+    w.hidden = hidden;
+    w.station_index = hidden ? stop_owner_[static_cast<size_t>(i)] : 0;
+    w.info4 = cell(i).info4;
+    for (int k = 1; k <= kApproachMarks; ++k) {
+      if (i - 2 * k >= 0) w.footprint.emplace_back(i - 2 * k, k);
+    }
+    return w;
+  }
+
+  MarkWriter station_writer(const Station& s) const {
+    MarkWriter w;
+    w.station = true;
+    w.station_index = s.index;
+    if (s.marks) {
+      const int64_t stop = table_[static_cast<size_t>(s.index)].value2 / 50 - 1;
+      for (int j = 1; j <= kApproachMarks; ++j) {
+        const int64_t c = stop - j;
+        if (c > 1 && on_route(c)) w.footprint.emplace_back(static_cast<int32_t>(c), j);
+      }
+    }
+    return w;
+  }
+
+  void find_signals() {
+    std::vector<MarkWriter> writers;
+    std::vector<bool> explained(cells_.size(), false);
+    const auto explain = [&](const MarkWriter& w) {
+      for (const auto& [c, step] : w.footprint) explained[static_cast<size_t>(c)] = true;
+    };
+    for (int32_t i = 0; i <= last_; ++i) {
+      if (!holds(i, cell_type::kSignal)) continue;
+      claim(i);
+      writers.push_back(signal_writer(i, false));
+      explain(writers.back());
+    }
+    for (const Station& s : stations_) {
+      writers.push_back(station_writer(s));
+      explain(writers.back());
+    }
+    // A mark no visible writer explains comes from a signal a stop cell
+    // covers; so does a signal time in a stop cell.
+    for (int32_t st = 0; st <= last_; ++st) {
+      if (!open_stop_cell(st)) continue;
+      bool explains = cell(st).signal_time != 0;
+      for (int k = 1; k <= kApproachMarks; ++k) {
+        const int32_t c = st - 2 * k;
+        explains = explains || (c >= 0 && mark(c) != 0 && !explained[static_cast<size_t>(c)]);
+      }
+      if (!explains) continue;
+      put_under(st, Under::kSignal);
+      writers.push_back(signal_writer(st, true));
+      explain(writers.back());
+    }
+    for (int32_t c = 0; c <= last_; ++c) {
+      if (mark(c) != 0 && !explained[static_cast<size_t>(c)]) {
+        throw DecompileError(cell_name(c) + " holds the approach mark " + std::to_string(mark(c)) +
+                             ", but no signal or station places a mark there");
+      }
+    }
+    order_mark_writers(writers);
+  }
+
+  // Peels the writers from the last in the file to the first: a writer can be
+  // the last of those left when each of its marks not yet overwritten by a
+  // later writer is the one it writes.
+  void order_mark_writers(std::vector<MarkWriter>& writers) {
+    std::vector<bool> covered(cells_.size(), false);
+    std::vector<size_t> peel_order;
+    std::vector<bool> station_peeled(stations_.size() + 2, false);
+    const auto try_peel = [&](MarkWriter& w) {
+      if (w.peeled || !can_peel(w, covered, station_peeled)) return false;
+      w.peeled = true;
+      if (w.station) station_peeled[static_cast<size_t>(w.station_index)] = true;
+      for (const auto& [c, step] : w.footprint) covered[static_cast<size_t>(c)] = true;
+      peel_order.push_back(static_cast<size_t>(&w - writers.data()));
+      return true;
+    };
+    for (bool progress = true; progress;) {
+      progress = false;
+      // Visible signals last in the file, then stations, then the signals
+      // that stations cover; each kind in route order.
+      for (auto it = writers.rbegin(); it != writers.rend(); ++it) {
+        if (!it->station && !it->hidden) progress = try_peel(*it) || progress;
+      }
+      for (auto it = writers.rbegin(); it != writers.rend(); ++it) {
+        if (it->station) progress = try_peel(*it) || progress;
+      }
+      for (auto it = writers.rbegin(); it != writers.rend(); ++it) {
+        if (it->hidden) progress = try_peel(*it) || progress;
+      }
+    }
+    for (const MarkWriter& w : writers) {
+      if (!w.peeled) {
+        throw DecompileError("the approach marks before " + cell_name(w.cell) +
+                             " cannot come from any order of the signal and station rows");
+      }
+    }
+    for (auto it = peel_order.rbegin(); it != peel_order.rend(); ++it) {
+      const MarkWriter& w = writers[*it];
+      if (w.station) {
+        add_train_row(kStations, stations_[static_cast<size_t>(w.station_index - 1)].row);
+      } else {
+        add_train_row(kSignals, signal_row(w));
+      }
+    }
+  }
+
+  bool can_peel(MarkWriter& w, const std::vector<bool>& covered,
+                const std::vector<bool>& station_peeled) const {
+    if (w.station) {
+      // Stations stand in the file in entry order.
+      const auto next = static_cast<size_t>(w.station_index + 1);
+      if (next <= stations_.size() && !station_peeled[next]) return false;
+      for (const auto& [c, j] : w.footprint) {
+        if (!covered[static_cast<size_t>(c)] && mark(c) != kStationMarkCode + j) return false;
+      }
+      return true;
+    }
+    // A covered signal comes before the station that covers it.
+    if (w.hidden && !station_peeled[static_cast<size_t>(w.station_index)]) return false;
+    std::optional<int64_t> code;
+    for (const auto& [c, k] : w.footprint) {
+      if (covered[static_cast<size_t>(c)]) continue;
+      // code * 10 + k, modulo 256, is the mark: code is known modulo 128.
+      const int64_t r = floor_mod(int64_t{mark(c)} - k, 256);
+      if (r % 2 != 0) return false;
+      const int64_t c128 = r / 2 * 77 % 128;  // 77 is the inverse of 5 modulo 128
+      if (code && *code != c128) return false;
+      code = c128;
+    }
+    // info4 = rapp * 10 + code needs info4 - code even.
+    if (code && floor_mod(int64_t{w.info4} - *code, 2) != 0) return false;
+    w.code = code;
+    return true;
+  }
+
+  // sx * 3 + dx is the mark code; rapp * 10 + code is info4; s1 * 10 + d1
+  // is info1 (0 for a covered signal), and so on.
+  Row signal_row(const MarkWriter& w) const {
+    const Cell& c = cell(w.cell);
+    int64_t code = floor_mod(c.info4, 10);
+    if (w.code) {
+      code = *w.code;
+      while (floor_mod(int64_t{c.info4} - code, 10) != 0) code += 128;
+    }
+    const int64_t rapp = (int64_t{c.info4} - code) / 10;
+    const bool timed = c.signal_time != 0;
+    const int64_t sx = timed ? 2 : code / 3;
+    const int64_t dx = code - 3 * sx;
+    // A time from 1 to 100 is raised to 101: such a time is written 256 higher.
+    int64_t tempo = 0;
+    if (sx == 2)
+      tempo = c.signal_time >= 1 && c.signal_time <= 100 ? c.signal_time + 256 : c.signal_time;
+    const int16_t info1 = w.hidden ? int16_t{0} : c.info1;
+    return {"segnale",
+            {metres_before(w.cell), sx, info1 / 10, c.info2 / 10, c.info3 / 10, rapp, dx,
+             info1 % 10, c.info2 % 10, c.info3 % 10, tempo},
+            std::nullopt};
+  }
+
+  // --- boards ---
+
+  static Row speed_board_row(int32_t i, const Cell& c, bool covered) {
+    const auto left = [](int16_t packed) { return packed / 20; };
+    const auto right = [](int16_t packed) { return packed % 20 * 5; };
+    const int16_t info1 = covered ? int16_t{0} : c.info1;
+    return {"indicatori_vmax",
+            {metres_before(i), left(info1), left(c.info2), left(c.info3), c.info4 / 10,
+             right(info1), right(c.info2), right(c.info3), c.info4 % 10},
+            std::nullopt};
+  }
+
+  void find_boards() {
+    for (int32_t i = 0; i <= last_; ++i) {
+      if (holds(i, cell_type::kSpeedBoard)) {
+        claim(i);
+        rows_.speed_boards.push_back(speed_board_row(i, cell(i), false));
+      } else if (open_stop_cell(i) && !(remnant_of(cell(i)) == Remnant{})) {
+        put_under(i, Under::kSpeedBoard);
+        rows_.speed_boards.push_back(speed_board_row(i, cell(i), true));
+      }
+    }
+    find_text_boards();
+  }
+
+  // Text boards take the entries from 80 downwards in row order; a board
+  // whose cell a station's stop cell took keeps only its entry.
+  void find_text_boards() {
+    const auto stations = static_cast<int>(stations_.size());
+    int lowest = entry::kFirstBoard + 1;
+    std::vector<int32_t> cell_of(entry::kFirstBoard + 1, -1);
+    for (int32_t i = 0; i <= last_; ++i) {
+      if (!holds(i, cell_type::kTextBoard)) continue;
+      const int e = cell(i).info1;
+      if (e <= stations || e > entry::kFirstBoard || cell_of[static_cast<size_t>(e)] >= 0) {
+        throw DecompileError(cell_name(i) + " holds a text board naming entry " +
+                             std::to_string(e) + ", which is no board entry of its own");
+      }
+      claim(i);
+      cell_of[static_cast<size_t>(e)] = i;
+      lowest = std::min(lowest, e);
+    }
+    for (int e = stations + 1; e <= entry::kFirstBoard; ++e) {
+      if (!table_[static_cast<size_t>(e)].text.empty()) lowest = std::min(lowest, e);
+    }
+    int32_t next_stop = 0;
+    for (int e = entry::kFirstBoard; e >= lowest; --e) {
+      int32_t i = cell_of[static_cast<size_t>(e)];
+      if (i < 0) {
+        while (next_stop <= last_ && !open_stop_cell(next_stop)) ++next_stop;
+        if (next_stop > last_) {
+          throw DecompileError("entry " + std::to_string(e) +
+                               " holds a text board whose cell no station's stop cell covers");
+        }
+        i = next_stop;
+        put_under(i, Under::kTextBoard);
+      }
+      const std::string& text = table_[static_cast<size_t>(e)].text;
+      if (!text_field(text)) {
+        throw DecompileError("the text of board entry " + std::to_string(e) +
+                             " cannot be written as a text field (it opens with a double quote, "
+                             "or needs quotes and holds one)");
+      }
+      rows_.text_boards.push_back({"indicatore cartello", {metres_before(i)}, text});
+    }
+  }
+
+  // --- code-change and abbattimento points ---
+
+  void find_code_points() {
+    std::vector<bool> marked(cells_.size(), false);
+    std::vector<Cell> before_pass = cells_;
+    for (int32_t i = 0; i <= last_; ++i) {
+      if (!holds(i, cell_type::kCodeChange) || cell(i).info1 != kPassCode) continue;
+      marked[static_cast<size_t>(i)] = true;
+      before_pass[static_cast<size_t>(i)] = Cell{};
+    }
+    std::vector<bool> row_180(cells_.size(), false);
+    for (const int32_t i : code_change_rows(before_pass, marked)) {
+      row_180[static_cast<size_t>(i)] = true;
+    }
+    for (const Row& row : slowdowns_) add_train_row(kSlowdowns, row);
+    for (int32_t i = 0; i <= last_; ++i) {
+      const auto at = static_cast<size_t>(i);
+      const bool pass_marks_it = marked[at] && !row_180[at];
+      const bool point = holds(i, cell_type::kCodeChange) || holds(i, cell_type::kAbbattimento);
+      if (!point) continue;
+      claim(i);
+      if (pass_marks_it) continue;
+      if (i + 2 > last_) {
+        throw DecompileError(cell_name(i) +
+                             " holds a code-change or abbattimento point, but such a point may "
+                             "stand no later than the third-last cell");
+      }
+      add_train_row(kCodes, {"abbattimento", {metres_at(i), code_value(i, row_180)}, std::nullopt});
+    }
+  }
+
+  // A value above 0 makes a code-change point; its low 16 bits are stored.
+  int64_t code_value(int32_t i, const std::vector<bool>& row_180) const {
+    if (row_180[static_cast<size_t>(i)]) return kPassCode;
+    if (cell(i).type_code == cell_type::kAbbattimento) return 0;
+    return cell(i).info1 > 0 ? cell(i).info1 : cell(i).info1 + 65536;
+  }
+
+  void check_every_cell_claimed() const {
+    for (int32_t i = 0; i <= last_; ++i) {
+      const uint8_t type = cell(i).type_code;
+      if (claimed_[static_cast<size_t>(i)] || type == cell_type::kEmpty ||
+          type == cell_type::kTunnelMarker) {
+        continue;
+      }
+      throw DecompileError(cell_name(i) + " holds type code " + std::to_string(type) +
+                           ", which no row of either file places there");
+    }
+  }
+
+  const ScenarioTable& table_;
+  std::vector<Cell> cells_;  // as the compilers left them, before the markers
+  const int32_t last_;
+  std::vector<bool> claimed_;
+  std::vector<Under> under_;
+  std::vector<int> stop_owner_;  // station index of a stop cell, 0 elsewhere
+  std::vector<Station> stations_;
+  std::vector<Row> slowdowns_;  // those that come after the stations
+  ObjectRows rows_;
+};
+
+}  // namespace
+
+ObjectRows object_rows(const Scenario& compiled) {
+  return ObjectRecovery(compiled).run();
+}
+
+}  // namespace sc

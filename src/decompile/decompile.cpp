@@ -1,0 +1,124 @@
+#include "decompile/decompile.h"
+
+#include <string>
+
+#include "decompile/cell_objects.h"
+#include "decompile/line_rows.h"
+#include "decompile/text_rows.h"
+#include "textio/rounding.h"
+
+namespace sc {
+namespace {
+
+constexpr int32_t kLongestRoute = 1000000;
+constexpr int32_t kRunOut = 7000;
+constexpr int kRepetitionCodeNine = 9;
+constexpr int kSpeedScale = 5;
+constexpr int kGradientBias = 100;
+
+// The cells and the profile must have the sizes the route length gives.
+void check_sizes(const Scenario& compiled) {
+  const int32_t length = compiled.table[entry::kFigures].value2;
+  if (length < 0 || length > kLongestRoute) {
+    throw DecompileError("the route length " + std::to_string(length) +
+                         " m in entry 84 lies outside 0 to 1000000 m");
+  }
+  const int64_t cells = round_half_even((length + kRunOut) / 50.0) + 1;
+  if (static_cast<int64_t>(compiled.cells.size()) != cells) {
+    throw DecompileError("the cell file holds " + std::to_string(compiled.cells.size()) +
+                         " cells, but a route of " + std::to_string(length) + " m has " +
+                         std::to_string(cells));
+  }
+  if (compiled.profile && compiled.profile->last_point() != length + kRunOut) {
+    throw DecompileError("the line profile ends at point " +
+                         std::to_string(compiled.profile->last_point()) + ", but a route of " +
+                         std::to_string(length) + " m ends at point " +
+                         std::to_string(length + kRunOut));
+  }
+}
+
+template <typename Field>
+std::vector<uint8_t> cell_bytes(const std::vector<Cell>& cells, Field field) {
+  std::vector<uint8_t> bytes;
+  bytes.reserve(cells.size());
+  for (const Cell& cell : cells) bytes.push_back(cell.*field);
+  return bytes;
+}
+
+void write_rows(TextRows& text, const char* section, const std::vector<Row>& rows) {
+  text.section(section);
+  for (const Row& row : rows) text.row(row);
+}
+
+void write_line_header(TextRows& text, const ScenarioTable& table) {
+  const TableEntry& line = table[entry::kLineHeader];
+  const TableEntry& train = table[entry::kTrainHeader];
+  text.section("[generale]");
+  text.row({"lunghezza percorso", {table[entry::kFigures].value2}, std::nullopt});
+  for (const Row& row : reference_rows(table)) text.row(row);
+  text.row({"sfondo uno", {line.value1}, std::nullopt});
+  text.row({"sfondo due", {line.value3}, std::nullopt});
+  text.row({"sfondo tre", {line.value2}, std::nullopt});
+  const char* repetition = train.value3 == kRepetitionCodeNine ? "ripetizione segnali 9 codici"
+                                                               : "ripetizione segnali 4 codici";
+  text.row({repetition, {train.value1, train.value2}, std::nullopt});
+}
+
+std::string line_text(const Scenario& compiled, const ObjectRows& objects) {
+  TextRows text;
+  write_line_header(text, compiled.table);
+  write_rows(text, "[pendenze]",
+             fill_rows("pendenza", cell_bytes(compiled.cells, &Cell::gradient),
+                       [](uint8_t b) { return int64_t{b} - kGradientBias; }));
+  if (compiled.profile) write_rows(text, "[curve]", curve_rows(*compiled.profile));
+  write_rows(text, "[montagne]", tunnel_rows(compiled.cells));
+  write_rows(text, "[cartelli]", objects.speed_boards);
+  write_rows(text, "[indicazioni]", objects.text_boards);
+  text.section("[fine]");
+  return text.take();
+}
+
+void write_train_values(TextRows& text, const ScenarioTable& table) {
+  const TableEntry& figures = table[entry::kFigures];
+  const TableEntry& train = table[entry::kTrainHeader];
+  text.section("[generale]");
+  text.row({"numero vetture", {figures.value3}, std::nullopt});
+  text.row({"percentuale massa frenata", {figures.value1}, std::nullopt});
+  text.row({"sabbia", {train.int1}, std::nullopt});
+  text.row({"orologio", {train.int3, train.int4, train.int5}, std::nullopt});
+}
+
+std::string train_text(const Scenario& compiled, const ObjectRows& objects) {
+  TextRows text;
+  write_train_values(text, compiled.table);
+  write_rows(text, "[aderenze]",
+             fill_rows("aderenza", cell_bytes(compiled.cells, &Cell::adhesion),
+                       [](uint8_t b) { return int64_t{b}; }));
+  write_rows(text, "[vel_limite]",
+             fill_rows("velocita", cell_bytes(compiled.cells, &Cell::speed_limit),
+                       [](uint8_t b) { return int64_t{b} * kSpeedScale; }));
+  for (const SectionRow& row : objects.train) {
+    text.section(row.section);
+    text.row(row.row);
+  }
+  text.section("[fine]");
+  return text.take();
+}
+
+}  // namespace
+
+DecompiledTexts decompile(const Scenario& compiled) {
+  check_sizes(compiled);
+  const ObjectRows objects = object_rows(compiled);
+  DecompiledTexts texts;
+  texts.line = line_text(compiled, objects);
+  texts.train = train_text(compiled, objects);
+  if (!compiled.profile) {
+    texts.warnings.push_back(
+        "without the line profile file the curves cannot be recovered: the line text has no "
+        "curve rows, so compiled with a profile it gives straight track");
+  }
+  return texts;
+}
+
+}  // namespace sc

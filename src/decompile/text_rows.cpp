@@ -1,0 +1,50 @@
+#include "decompile/text_rows.h"
+
+namespace sc {
+namespace {
+
+bool is_blank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+// An unquoted field ends at a comma or a line end, and the blanks and line
+// ends before it are skipped.
+bool needs_quotes(std::string_view text) {
+  if (text.empty() || is_blank(text.front()) || is_blank(text.back())) return true;
+  return text.find_first_of(",\r\n") != std::string_view::npos;
+}
+
+}  // namespace
+
+std::optional<std::string> text_field(std::string_view text) {
+  if (!text.empty() && text.front() == '"') return std::nullopt;
+  if (!needs_quotes(text)) return std::string(text);
+  if (text.find('"') != std::string_view::npos) return std::nullopt;
+  return "\"" + std::string(text) + "\"";
+}
+
+void TextRows::line(std::string_view text) {
+  bytes_ += text;
+  bytes_ += "\r\n";
+}
+
+void TextRows::section(std::string_view name) {
+  if (name == current_section_) return;
+  current_section_ = name;
+  line(name);
+}
+
+void TextRows::row(const Row& row) {
+  bytes_ += row.keyword;
+  for (const int64_t value : row.values) {
+    bytes_ += ", ";
+    bytes_ += std::to_string(value);
+  }
+  if (row.text) {
+    bytes_ += ", ";
+    bytes_ += text_field(*row.text).value_or(*row.text);
+  }
+  bytes_ += "\r\n";
+}
+
+}  // namespace sc
