@@ -7,7 +7,7 @@
 #include <string>
 
 #include "decompile/decompile.h"
-#include "line/boards.h"
+#include "line/tunnels.h"
 #include "line/header_values.h"
 #include "line/route_profile.h"
 #include "textio/fault.h"
@@ -191,7 +191,7 @@ class TunnelPlan {
                              " m would lie beyond the last position a row may have");
       }
       memo_montagna(scratch, tunnels, inizio, static_cast<int32_t>(row.values[1]),
-                    static_cast<int32_t>(row.values[2]));
+                    static_cast<int32_t>(row.values[2]), {});
     }
     for (int32_t i = 0; i <= last(); ++i) {
       const Cell& got = scratch.cells[static_cast<size_t>(i)];
