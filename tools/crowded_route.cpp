@@ -10,7 +10,6 @@
 namespace sc {
 namespace {
 
-constexpr int32_t kCellMetres = 50;
 constexpr int32_t kRunOut = 7000;
 
 // Raw generator output only, so the same seed gives the same texts with any

@@ -11,7 +11,6 @@
 namespace sc {
 namespace {
 
-constexpr int32_t kMetresPerCell = 50;
 constexpr int16_t kPassCode = 180;
 constexpr int kApproachMarks = 4;
 constexpr int kStationMarkCode = 80;
@@ -82,9 +81,9 @@ class ObjectRecovery {
   explicit ObjectRecovery(const Scenario& compiled)
       : table_(compiled.table), cells_(compiled.cells), last_(compiled.last_cell()) {
     // The format marker and the check code go into cell 1 after the pass.
-    if (cells_.size() > 1) {
-      cells_[1].info1 = 0;
-      cells_[1].info2 = 0;
+    if (cells_.size() > kMarkerCell) {
+      cells_[kMarkerCell].info1 = 0;
+      cells_[kMarkerCell].info2 = 0;
     }
     claimed_.assign(cells_.size(), false);
     under_.assign(cells_.size(), Under::kNothing);

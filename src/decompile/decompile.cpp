@@ -10,11 +10,8 @@
 namespace sc {
 namespace {
 
-constexpr int32_t kLongestRoute = 1000000;
 constexpr int32_t kRunOut = 7000;
 constexpr int kRepetitionCodeNine = 9;
-constexpr int kSpeedScale = 5;
-constexpr int kGradientBias = 100;
 
 // The cells and the profile must have the sizes the route length gives.
 void check_sizes(const Scenario& compiled) {
@@ -96,7 +93,7 @@ std::string train_text(const Scenario& compiled, const ObjectRows& objects) {
                        [](uint8_t b) { return int64_t{b}; }));
   write_rows(text, "[vel_limite]",
              fill_rows("velocita", cell_bytes(compiled.cells, &Cell::speed_limit),
-                       [](uint8_t b) { return int64_t{b} * kSpeedScale; }));
+                       [](uint8_t b) { return int64_t{b} * kSpeedStepKmh; }));
   for (const SectionRow& row : objects.train) {
     text.section(row.section);
     text.row(row.row);

@@ -15,7 +15,6 @@
 namespace sc {
 namespace {
 
-constexpr int32_t kMetresPerCell = 50;
 // The last three cells keep 0 unless rows push a fill into them.
 constexpr int32_t kUnfilledTail = 3;
 // A row out of order fills the one cell at the cursor.
