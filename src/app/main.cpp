@@ -2,6 +2,7 @@
 #include <iostream>
 
 #include "app/compile_command.h"
+#include "app/decompile_command.h"
 #include "app/disk.h"
 #include "app/dump_command.h"
 #include "app/interrupt.h"
@@ -55,6 +56,17 @@ void add_plot_options(CLI::App& plot, sc::PlotOptions& options) {
   plot.add_option("-o,--output", options.svg, "The SVG file to write")->required();
 }
 
+void add_decompile_options(CLI::App& decompile, sc::DecompileOptions& options) {
+  decompile.add_option("CELL_FILE", options.cell_file, "The cell file (L_T.dat)")->required();
+  decompile.add_option("TABLE_FILE", options.table_file, "The scenario table file (L_T.sim)")
+      ->required();
+  decompile.add_option("PROFILE_FILE", options.profile_file,
+                       "The line profile file (L_linea.dat); without it no curve is recovered");
+  decompile.add_option("-o,--output-dir", options.output_dir,
+                       "Directory for the two text files (default: the current directory)");
+  decompile.add_flag("--force", options.force, "Replace text files that already exist");
+}
+
 void add_example_options(CLI::App& example, sc::ExampleOptions& options) {
   example.add_option("DIR", options.dir,
                      "Directory to write them into, created when missing (default: the current "
@@ -86,6 +98,10 @@ int main(int argc, char** argv) {
   CLI::App* dump = app.add_subcommand("dump", "Decode a binary scenario file");
   add_dump_options(*dump, dump_options);
   sc::PlotOptions plot_options;
+  sc::DecompileOptions decompile_options;
+  CLI::App* decompile = app.add_subcommand(
+      "decompile", "Write line and train text files that compile to the given binary files");
+  add_decompile_options(*decompile, decompile_options);
   CLI::App* plot = app.add_subcommand("plot", "Draw a route as an SVG picture");
   add_plot_options(*plot, plot_options);
 
@@ -106,6 +122,9 @@ int main(int argc, char** argv) {
   if (example->parsed()) return sc::run_example(example_options, disk, std::cout, std::cerr);
   if (explain->parsed()) return sc::run_explain(error_number, std::cout, std::cerr);
   if (dump->parsed()) return sc::run_dump(dump_options, disk, std::cout, std::cerr);
+  if (decompile->parsed()) {
+    return sc::run_decompile(decompile_options, disk, std::cout, std::cerr);
+  }
   if (plot->parsed()) return sc::run_plot(plot_options, disk, std::cerr);
 
   const auto program_dir = sc::program_directory();

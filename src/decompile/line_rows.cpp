@@ -7,9 +7,9 @@
 #include <string>
 
 #include "decompile/decompile.h"
-#include "line/tunnels.h"
 #include "line/header_values.h"
 #include "line/route_profile.h"
+#include "line/tunnels.h"
 #include "textio/fault.h"
 
 namespace sc {
