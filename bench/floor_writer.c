@@ -2,7 +2,19 @@
    write fixed bytes to fixed file names in its current directory. run_bench.py
    links the bytes of a finished run into it (floor_data.S, made with .incbin),
    so the floor reads no input: it pays for its exec, the page faults on its
-   data and the writes, and for nothing else. */
+   data and the writes, and for nothing else.
+
+   floor --exchange   each file is written under a temporary name, exchanged
+                      with the old file (renameat2 RENAME_EXCHANGE) and the old
+                      file unlinked; a plain rename when the name is free. This
+                      is the cheapest way to replace a file atomically, and the
+                      floor the program is measured against.
+   floor --replace    the same, but renamed over the old file; on ext4 with
+                      auto_da_alloc the kernel then forces the new data out.
+   floor              the old file truncated and rewritten in place: not
+                      atomic, shown for comparison. */
+#define _GNU_SOURCE
+#include <errno.h>
 #include <fcntl.h>
 #include <stddef.h>
 #include <stdio.h>
@@ -18,6 +30,8 @@ struct floor_file {
 extern const struct floor_file floor_files[];
 extern const size_t floor_file_count;
 
+enum mode { IN_PLACE, RENAME_OVER, EXCHANGE };
+
 static int write_all(int fd, const char* bytes, size_t size) {
   while (size > 0) {
     const ssize_t written = write(fd, bytes, size);
@@ -28,13 +42,19 @@ static int write_all(int fd, const char* bytes, size_t size) {
   return 0;
 }
 
-/* With --replace, each file is written under a temporary name and renamed
-   over the old one, as scenario-compiler must do; without it, the old file is
-   truncated and rewritten in place, the cheapest way there is. */
-static int write_file(const struct floor_file* file, int replace) {
+/* Puts `temporary` under `name`: exchanges the two and unlinks the old file,
+   or renames when there is no old file or the file system cannot exchange. */
+static int exchange_into_place(const char* temporary, const char* name) {
+  if (renameat2(AT_FDCWD, temporary, AT_FDCWD, name, RENAME_EXCHANGE) == 0)
+    return unlink(temporary);
+  if (errno != ENOENT && errno != EINVAL) return -1;
+  return rename(temporary, name);
+}
+
+static int write_file(const struct floor_file* file, enum mode mode) {
   char temporary[4096];
   const char* name = file->name;
-  if (replace) {
+  if (mode != IN_PLACE) {
     if (snprintf(temporary, sizeof temporary, ".%s.tmp", file->name) >= (int)sizeof temporary)
       return -1;
     name = temporary;
@@ -43,13 +63,22 @@ static int write_file(const struct floor_file* file, int replace) {
   if (fd < 0) return -1;
   if (write_all(fd, file->bytes, file->size) != 0) return -1;
   if (close(fd) != 0) return -1;
-  return replace ? rename(name, file->name) : 0;
+  switch (mode) {
+    case RENAME_OVER:
+      return rename(name, file->name);
+    case EXCHANGE:
+      return exchange_into_place(name, file->name);
+    default:
+      return 0;
+  }
 }
 
 int main(int argc, char** argv) {
-  const int replace = argc > 1 && strcmp(argv[1], "--replace") == 0;
+  enum mode mode = IN_PLACE;
+  if (argc > 1 && strcmp(argv[1], "--replace") == 0) mode = RENAME_OVER;
+  if (argc > 1 && strcmp(argv[1], "--exchange") == 0) mode = EXCHANGE;
   for (size_t i = 0; i < floor_file_count; ++i) {
-    if (write_file(&floor_files[i], replace) != 0) return 1;
+    if (write_file(&floor_files[i], mode) != 0) return 1;
   }
   return 0;
 }

@@ -1,27 +1,34 @@
 #!/usr/bin/env python3
 """Whole-process benchmarks of scenario-compiler (standard library only).
 
-Prints three tables:
-  1. the one-shot run against a floor process that only writes the same six
+Prints three tables and a summary:
+  1. the one-shot run against floor processes that only write the same six
      files;
-  2. `compile` of a generated 1,000,000 m route against a floor that only
-     writes its three binary files, with the peak resident memory of both;
-  3. `compile` at 10,000, 100,000 and 1,000,000 m: time and memory growth.
+  2. `compile` of a generated 1,000,000 m route against floors that only
+     write its three binary files, with the peak resident memory of each;
+  3. `compile` at 10,000, 100,000 and 1,000,000 m: time and memory growth;
+  4. the two ratios to the exchange floor and the peak memory, against their
+     targets.
 
 Times and CPU times are medians over repeated runs; peak resident memory is
-the largest of the runs. The program and its floors run in turn, so that all
-see the same load, and each ratio divides two medians of the same run. A small
-C timer (bench/spawn_timer.c) times each process from its spawn to its reaping
+the largest of the runs. The program and its floors run in turn, round after
+round, so that all see the same load; a ratio is the median over the rounds of
+the program's time divided by the floor's time in the same round. A small C
+timer (bench/spawn_timer.c) times each process from its spawn to its reaping
 and takes its CPU time and peak memory from wait4. DISPLAY is removed from the
 environment, so the one-shot run shows no window.
 
 The floor (bench/floor_writer.c) is built here from the output of a finished
 run of the program: its bytes are linked into the floor executable, which then
 writes them to the same file names. It reads no side file, so no load has to
-be left out of its time. The "atomic replace" row is the same floor writing
-each file under a temporary name and renaming it over the old one, as
-scenario-compiler does; the "empty process" row (a floor with no files) shows
-what starting and ending a process costs on its own.
+be left out of its time. Every run finds the files of the previous run in
+place. The floor the program is measured against writes each file under a
+temporary name, exchanges it with the old file (renameat2 RENAME_EXCHANGE) and
+unlinks the old one: the cheapest atomic replacement there is. Beside it, the
+same floor renaming over the old file (which on ext4 forces the new data to
+disk), the floor that truncates and rewrites in place (not atomic), and an
+"empty process" (a floor with no files) that shows what starting and ending a
+process costs on its own.
 
 usage: run_bench.py --build BUILD_DIR [--runs N] [--cc CC]
 """
@@ -38,7 +45,9 @@ HERE = Path(__file__).resolve().parent
 ROUTE_LENGTHS = (10_000, 100_000, 1_000_000)
 LINE_NAME = "Gen"
 TRAIN_NUMBER = "T1"
-MEMORY_TARGET_MIB = 64
+ONE_SHOT_TARGET = (2.0, 1.3)  # within this many times the exchange floor; the goal
+ROUTE_TARGET = (5.0, 3.0)
+MEMORY_TARGET_MIB = (64, 32)
 
 
 class Sample:
@@ -52,6 +61,7 @@ class Figures:
     """Medians over the samples of one process."""
 
     def __init__(self, samples):
+        self.samples = list(samples)
         self.wall = statistics.median(s.wall for s in samples)
         self.cpu = statistics.median(s.cpu for s in samples)
         self.rss_mib = max(s.rss_kib for s in samples) / 1024
@@ -153,8 +163,11 @@ def check_same_bytes(expected, directory):
             sys.exit(f"run_bench: the floor wrote other bytes to {name}")
 
 
+FLOOR_MODES = (("-exchange", ["--exchange"]), ("-replace", ["--replace"]), ("-in-place", []))
+
+
 def floor_jobs(name, files, work, cc):
-    """The floor for `files`, plain and with atomic replace, each checked once."""
+    """The floors for `files` in FLOOR_MODES order, each checked once."""
     snapshot = work / f"{name}.bytes"
     snapshot.mkdir()
     for file_name, path in files.items():
@@ -162,10 +175,10 @@ def floor_jobs(name, files, work, cc):
     saved = written_files(snapshot)
     exe = build_floor(saved, work / f"{name}.build", cc)
     jobs = []
-    for suffix, argv in (("", [exe]), ("-replace", [exe, "--replace"])):
+    for suffix, options in FLOOR_MODES:
         directory = work / f"{name}{suffix}"
         directory.mkdir()
-        job = Job(f"{name}{suffix}", argv, directory)
+        job = Job(f"{name}{suffix}", [exe] + options, directory)
         job.run()
         check_same_bytes(saved, directory)
         job.samples.clear()
@@ -203,15 +216,39 @@ def ratio(a, b):
     return f"{a / b:.2f}x"
 
 
-def process_rows(named_figures, floor):
+def paired_ratio(f, floor, time):
+    """The median over the rounds of f's time divided by the floor's."""
+    return statistics.median(time(a) / time(b) for a, b in zip(f.samples, floor.samples))
+
+
+def wall_ratio(f, floor):
+    return paired_ratio(f, floor, lambda s: s.wall)
+
+
+def process_rows(named_figures, floor, in_place):
     rows = []
     for name, f in named_figures:
         rows.append([name, ms(f.wall), ms(f.cpu), mib(f.rss_mib),
-                     ratio(f.wall, floor.wall), ratio(f.cpu, floor.cpu)])
+                     f"{wall_ratio(f, floor):.2f}x",
+                     f"{paired_ratio(f, floor, lambda s: s.cpu):.2f}x",
+                     f"{wall_ratio(f, in_place):.2f}x"])
     return rows
 
 
-PROCESS_HEADER = ["process", "wall ms", "cpu ms", "peak RSS MiB", "wall / floor", "cpu / floor"]
+PROCESS_HEADER = ["process", "wall ms", "cpu ms", "peak RSS MiB", "wall / exchange floor",
+                  "cpu / exchange floor", "wall / in-place floor"]
+FLOOR_ROW_NAMES = ("exchange floor (atomic: exchange, unlink old)",
+                   "rename-over floor (atomic, forced flush)",
+                   "in-place floor (O_TRUNC, not atomic)", "empty process")
+
+
+def process_table(title, program_name, figures):
+    """Prints the program and its floors; returns the program's figures and the two ratios."""
+    p, exchange, _, in_place, _ = figures
+    print_table(title, PROCESS_HEADER,
+                process_rows(list(zip((program_name,) + FLOOR_ROW_NAMES, figures)), exchange,
+                             in_place))
+    return p, wall_ratio(p, exchange), wall_ratio(p, in_place)
 
 
 def one_shot_table(bin_dir, work, runs, cc, empty):
@@ -223,14 +260,11 @@ def one_shot_table(bin_dir, work, runs, cc, empty):
     program.run()
     output = written_files(directory, {exe.name})
     output_bytes = sum(p.stat().st_size for p in output.values())
-    floor, replace = floor_jobs("one-shot-floor", output, work, cc)
-    p, fl, rf, e = measure([program, floor, replace, empty], runs)
-    print_table(
-        f"1. One-shot run (six files, {output_bytes} bytes out), median of {p.runs} runs; "
-        "target: within 1.5x the floor",
-        PROCESS_HEADER,
-        process_rows([("scenario-compiler (no arguments)", p), ("floor: writes the six files", fl),
-                      ("floor, atomic replace", rf), ("empty process", e)], fl))
+    floors = floor_jobs("one-shot-floor", output, work, cc)
+    figures = measure([program] + floors + [empty], runs)
+    return process_table(
+        f"1. One-shot run (six files, {output_bytes} bytes out), median of {runs} alternating "
+        "runs", "scenario-compiler (no arguments)", figures)
 
 
 def route_job(bin_dir, work, length):
@@ -252,16 +286,12 @@ def route_job(bin_dir, work, length):
 
 def longest_route_table(bin_dir, work, runs, cc, empty):
     job = route_job(bin_dir, work, ROUTE_LENGTHS[-1])
-    floor, replace = floor_jobs("route-floor", job.output, work, cc)
-    p, fl, rf, e = measure([job, floor, replace, empty], runs)
-    print_table(
+    floors = floor_jobs("route-floor", job.output, work, cc)
+    figures = measure([job] + floors + [empty], runs)
+    return job, process_table(
         f"2. compile of the generated {ROUTE_LENGTHS[-1]} m route ({job.input_bytes} bytes in, "
-        f"{job.output_bytes} bytes out), median of {p.runs} runs; "
-        f"target: within 2x the floor, under {MEMORY_TARGET_MIB} MiB",
-        PROCESS_HEADER,
-        process_rows([("scenario-compiler compile", p), ("floor: writes the three files", fl),
-                      ("floor, atomic replace", rf), ("empty process", e)], fl))
-    return job, p
+        f"{job.output_bytes} bytes out), median of {runs} alternating runs",
+        "scenario-compiler compile", figures)
 
 
 def growth_table(bin_dir, work, runs, longest, longest_figures):
@@ -296,14 +326,41 @@ def main():
     work = args.build.resolve() / "bench-run"
     shutil.rmtree(work, ignore_errors=True)
     work.mkdir(parents=True)
-    print(f"whole-process figures; work directory {work}")
+    print(f"whole-process figures; work directory {work}; "
+          f"load average {os.getloadavg()[0]:.2f} on {os.cpu_count()} cores")
     Job.timer = work / "spawn_timer"
     subprocess.run([args.cc, "-O2", "-o", str(Job.timer), str(HERE / "spawn_timer.c")], check=True)
     empty = empty_process_job(work, args.cc)
-    one_shot_table(bin_dir, work, args.runs, args.cc, empty)
+    one_shot = one_shot_table(bin_dir, work, args.runs, args.cc, empty)
     empty.samples.clear()
     longest, figures = longest_route_table(bin_dir, work, args.runs, args.cc, empty)
-    growth_table(bin_dir, work, args.runs, longest, figures)
+    growth_table(bin_dir, work, args.runs, longest, figures[0])
+    summary(one_shot, figures)
+
+
+def verdict(value, target, goal):
+    if value <= goal:
+        return "goal met"
+    return "target met" if value <= target else "TARGET MISSED"
+
+
+def summary(one_shot, route):
+    _, shot_ratio, shot_in_place = one_shot
+    route_figures, route_ratio, route_in_place = route
+    memory = route_figures.rss_mib
+    print_table(
+        f"4. Summary (load average now {os.getloadavg()[0]:.2f}; "
+        "each ratio the median over alternating rounds)",
+        ["figure", "value", "target", "goal", "", "in-place floor"],
+        [["one-shot / exchange floor", f"{shot_ratio:.2f}x", f"{ONE_SHOT_TARGET[0]}x",
+          f"{ONE_SHOT_TARGET[1]}x", verdict(shot_ratio, *ONE_SHOT_TARGET),
+          f"{shot_in_place:.2f}x"],
+         [f"compile {ROUTE_LENGTHS[-1]} m / exchange floor", f"{route_ratio:.2f}x",
+          f"{ROUTE_TARGET[0]}x", f"{ROUTE_TARGET[1]}x", verdict(route_ratio, *ROUTE_TARGET),
+          f"{route_in_place:.2f}x"],
+         [f"compile {ROUTE_LENGTHS[-1]} m peak memory", f"{mib(memory)} MiB",
+          f"{MEMORY_TARGET_MIB[0]} MiB", f"{MEMORY_TARGET_MIB[1]} MiB",
+          verdict(memory, *MEMORY_TARGET_MIB), ""]])
 
 
 if __name__ == "__main__":
