@@ -1,94 +1,66 @@
-#include <FL/Enumerations.H>
-#include <FL/Fl.H>
-#include <FL/Fl_Box.H>
-#include <FL/Fl_Button.H>
-#include <FL/Fl_Window.H>
-#include <FL/x.H>
-#include <X11/Xlib.h>
+// Loads the window module from the bytes linked into the executable: they are
+// copied into an anonymous memory file and opened with dlopen, so the program
+// stays a single file and a run without a display never maps the X libraries.
+#include <dlfcn.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <cstdlib>
+#include <string>
 
 #include "app/ui.h"
+#include "app/window_module.h"
 
 namespace sc {
 namespace {
 
-// The form's layout in pixels (its twips at 96 dots per inch). FLTK sizes
-// fonts in pixels: 24 points is 32 pixels.
-constexpr int kFormWidth = 280;
-constexpr int kFormHeight = 179;
-constexpr int kLabelLeft = 64;
-constexpr int kLabelTop = 64;
-constexpr int kLabelWidth = 177;
-constexpr int kLabelHeight = 53;
-constexpr int kLabelFontPixels = 32;
-
-// The waiting form remembers that it has been painted at least once.
-class WaitingForm : public Fl_Window {
- public:
-  WaitingForm() : Fl_Window(kFormWidth, kFormHeight, "Form1") {}
-  bool painted() const { return painted_; }
-
- private:
-  void draw() override {
-    Fl_Window::draw();
-    painted_ = true;
-  }
-  bool painted_ = false;
-};
-
-// How long the run waits for the display to paint the form before it starts.
-constexpr double kPaintWaitStep = 0.01;
-constexpr int kPaintWaitSteps = 200;
-
 class WindowUi : public Ui {
  public:
-  void show_waiting() override {
-    form_ = std::make_unique<WaitingForm>();
-    auto* label = new Fl_Box(kLabelLeft, kLabelTop, kLabelWidth, kLabelHeight, "Attendere");
-    label->labelfont(FL_HELVETICA_BOLD);
-    label->labelsize(kLabelFontPixels);
-    label->align(FL_ALIGN_LEFT | FL_ALIGN_TOP | FL_ALIGN_INSIDE);
-    form_->end();
-    form_->show();
-    // The form is painted once it is mapped; no event is handled after that.
-    for (int step = 0; step < kPaintWaitSteps && !form_->painted(); ++step) {
-      Fl::wait(kPaintWaitStep);
-    }
-    Fl::flush();
-  }
-
+  explicit WindowUi(const ScWindowModule& module) : module_(module) {}
+  void show_waiting() override { module_.show_waiting(); }
   void show_fatal_error(const std::string& text) override {
-    Fl_Window box(260, 110, "scenario-compiler");
-    Fl_Box message(10, 15, 240, 40);
-    message.copy_label(text.c_str());
-    Fl_Button ok(90, 65, 80, 30, "OK");
-    ok.callback([](Fl_Widget* button, void*) { button->window()->hide(); });
-    box.end();
-    box.set_modal();
-    box.show();
-    while (box.shown()) Fl::wait();
+    module_.show_fatal_error(text.c_str());
   }
-
-  void close() override {
-    if (form_) form_->hide();
-    form_.reset();
-    Fl::flush();
-  }
+  void close() override { module_.close(); }
 
  private:
-  std::unique_ptr<WaitingForm> form_;
+  const ScWindowModule& module_;
 };
+
+bool write_all(int fd, const unsigned char* bytes, size_t size) {
+  while (size > 0) {
+    const ssize_t written = ::write(fd, bytes, size);
+    if (written <= 0) return false;
+    bytes += written;
+    size -= static_cast<size_t>(written);
+  }
+  return true;
+}
+
+// The module opened from its bytes; nullptr when the system cannot load it.
+// It stays loaded until the process ends.
+const ScWindowModule* load_window_module() {
+  const int fd = ::memfd_create("scenario-compiler-window", MFD_CLOEXEC);
+  if (fd < 0) return nullptr;
+  void* handle = nullptr;
+  if (write_all(fd, sc_window_module_start,
+                static_cast<size_t>(sc_window_module_end - sc_window_module_start))) {
+    handle = ::dlopen(("/proc/self/fd/" + std::to_string(fd)).c_str(), RTLD_NOW | RTLD_LOCAL);
+  }
+  ::close(fd);
+  if (handle == nullptr) return nullptr;
+  const auto entry = reinterpret_cast<ScWindowModuleEntry>(::dlsym(handle, kScWindowModuleEntry));
+  return entry != nullptr ? entry() : nullptr;
+}
 
 }  // namespace
 
 std::unique_ptr<Ui> make_ui() {
   const char* display_name = std::getenv("DISPLAY");
   if (display_name == nullptr || *display_name == '\0') return make_terminal_ui();
-  Display* display = XOpenDisplay(nullptr);
-  if (display == nullptr) return make_terminal_ui();
-  fl_open_display(display);
-  return std::make_unique<WindowUi>();
+  const ScWindowModule* module = load_window_module();
+  if (module == nullptr || !module->open_display()) return make_terminal_ui();
+  return std::make_unique<WindowUi>(*module);
 }
 
 }  // namespace sc
