@@ -6,8 +6,8 @@ namespace sc {
 
 Profile::Profile(int32_t last_point)
     : last_point_(last_point),
-      values_(2 * (static_cast<size_t>(last_point) + 1), 0.0),
-      tags_(2 * (static_cast<size_t>(last_point) + 1), Tag::kEmpty) {}
+      values_(2 * (static_cast<size_t>(last_point) + 1)),
+      tags_(2 * (static_cast<size_t>(last_point) + 1)) {}
 
 void Profile::set_integer(int32_t m, int k, int16_t v) {
   values_[index(m, k)] = v;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "model/zeroed_array.h"
 #include "textio/fault.h"
 
 namespace sc {
@@ -159,8 +160,9 @@ class Profile {
   }
 
   int32_t last_point_;
-  std::vector<double> values_;
-  std::vector<Tag> tags_;
+  // Points that are never set stay empty and read as 0: all-zero bytes.
+  ZeroedArray<double> values_;
+  ZeroedArray<Tag> tags_;
 };
 
 // The compiled scenario: what the compilers fill, the post-pass adjusts and the

@@ -1,0 +1,71 @@
+#include "model/zeroed_array.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <new>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
+
+namespace sc {
+namespace {
+
+#if defined(__linux__)
+constexpr size_t kHugePage = size_t{2} << 20;
+
+// The length of the mapping that holds `bytes`: whole pages.
+size_t mapped_length(size_t bytes) {
+  const auto page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+  return (bytes + page - 1) / page * page;
+}
+
+// An anonymous mapping of `bytes` aligned to a huge page, advised into huge
+// pages; nullptr when the system refuses the mapping.
+void* map_huge(size_t bytes) {
+  bytes = mapped_length(bytes);
+  const size_t length = bytes + kHugePage;
+  void* mapping =
+      ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (mapping == MAP_FAILED) return nullptr;
+  const auto start = reinterpret_cast<uintptr_t>(mapping);
+  const uintptr_t aligned = (start + kHugePage - 1) & ~(kHugePage - 1);
+  // Return the unaligned head and the unused tail.
+  if (aligned > start) ::munmap(mapping, aligned - start);
+  const uintptr_t end = aligned + bytes;
+  if (start + length > end) ::munmap(reinterpret_cast<void*>(end), start + length - end);
+  ::madvise(reinterpret_cast<void*>(aligned), bytes, MADV_HUGEPAGE);
+  return reinterpret_cast<void*>(aligned);
+}
+#endif
+
+}  // namespace
+
+ZeroedStorage::ZeroedStorage(size_t bytes) : data_(nullptr), bytes_(bytes), mapped_(false) {
+#if defined(__linux__)
+  if (bytes >= kHugePage) {
+    data_ = map_huge(bytes);
+    mapped_ = data_ != nullptr;
+  }
+#endif
+  // calloc takes large blocks from fresh pages too, without filling them.
+  if (data_ == nullptr) data_ = std::calloc(bytes == 0 ? 1 : bytes, 1);
+  if (data_ == nullptr) throw std::bad_alloc();
+}
+
+ZeroedStorage::ZeroedStorage(const ZeroedStorage& other) : ZeroedStorage(other.bytes_) {
+  std::memcpy(data_, other.data_, bytes_);
+}
+
+ZeroedStorage::~ZeroedStorage() {
+#if defined(__linux__)
+  if (mapped_) {
+    ::munmap(data_, mapped_length(bytes_));
+    return;
+  }
+#endif
+  std::free(data_);
+}
+
+}  // namespace sc
