@@ -1,0 +1,28 @@
+#include "model/zeroed_array.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+namespace sc {
+namespace {
+
+// Sizes on both sides of the huge-page path, one not a whole number of pages.
+TEST(ZeroedArray, StartsZeroHoldsWhatIsWrittenAndCopiesWhole) {
+  for (const size_t size : {size_t{0}, size_t{1000}, (size_t{3} << 20) / 8 + 7}) {
+    ZeroedArray<double> values(size);
+    uint64_t nonzero = 0;
+    for (size_t i = 0; i < size; ++i) nonzero += values[i] != 0.0;
+    EXPECT_EQ(nonzero, 0u) << size;
+    if (size == 0) continue;
+    values[0] = 1.5;
+    values[size - 1] = -2.25;
+    const ZeroedArray<double> copy = values;
+    values[size - 1] = 0.0;
+    EXPECT_EQ(copy[0], 1.5);
+    EXPECT_EQ(copy[size - 1], -2.25) << size;
+  }
+}
+
+}  // namespace
+}  // namespace sc
