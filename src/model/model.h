@@ -151,6 +151,9 @@ class Profile {
   Tag tag(int32_t m, int k) const { return tags_[index(m, k)]; }
   // The value of a point; an empty element reads as 0.
   double value(int32_t m, int k) const { return values_[index(m, k)]; }
+  // The tags and values of points 0 to P of one coordinate, in order.
+  const Tag* tags(int k) const { return &tags_[index(0, k)]; }
+  const double* values(int k) const { return &values_[index(0, k)]; }
   void set_integer(int32_t m, int k, int16_t v);
   void set_double(int32_t m, int k, double v);
 

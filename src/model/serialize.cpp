@@ -1,5 +1,6 @@
 #include "model/serialize.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -75,22 +76,30 @@ std::string serialize_table(const ScenarioTable& table) {
 
 void write_profile(const Profile& profile, const ByteSink& sink) {
   // A long route has millions of small values: they go through a local buffer
-  // that is handed on whole, with the write position kept in a register.
+  // that is handed on whole. Each stretch of points is cut to what surely fits,
+  // so the loop over the points checks no room.
   char buffer[1 << 16];
   constexpr size_t kLargestElement = sizeof(uint16_t) + sizeof(double);
   char* at = buffer;
+  const size_t points = static_cast<size_t>(profile.last_point()) + 1;
   for (int k : {Profile::kX, Profile::kY}) {
-    for (int32_t m = 0; m <= profile.last_point(); ++m) {
-      if (static_cast<size_t>(buffer + sizeof buffer - at) < kLargestElement) {
+    const Profile::Tag* tags = profile.tags(k);
+    const double* values = profile.values(k);
+    for (size_t m = 0; m < points;) {
+      const size_t room = static_cast<size_t>(buffer + sizeof buffer - at) / kLargestElement;
+      if (room == 0) {
         sink(std::string_view(buffer, static_cast<size_t>(at - buffer)));
         at = buffer;
+        continue;
       }
-      const auto tag = static_cast<uint16_t>(profile.tag(m, k));
-      at = put_le(at, tag);
-      visit_profile_value(tag, [&](auto type) {
-        using T = typename decltype(type)::type;
-        if constexpr (!std::is_void_v<T>) at = put_le(at, static_cast<T>(profile.value(m, k)));
-      });
+      for (const size_t stop = std::min(points, m + room); m < stop; ++m) {
+        const auto tag = static_cast<uint16_t>(tags[m]);
+        at = put_le(at, tag);
+        visit_profile_value(tag, [&](auto type) {
+          using T = typename decltype(type)::type;
+          if constexpr (!std::is_void_v<T>) at = put_le(at, static_cast<T>(values[m]));
+        });
+      }
     }
   }
   sink(std::string_view(buffer, static_cast<size_t>(at - buffer)));
