@@ -74,9 +74,28 @@ void add_example_options(CLI::App& example, sc::ExampleOptions& options) {
   example.add_flag("--force", options.force, "Replace files that already exist");
 }
 
+// The one-shot run: the built-in scenario in the program's directory.
+int run_built_in(sc::Disk& disk) {
+  const auto program_dir = sc::program_directory();
+  if (!program_dir) {
+    std::cerr << "scenario-compiler: cannot find the directory that holds the program\n";
+    return sc::exit_status::kInputOutput;
+  }
+  const auto ui = sc::make_ui();
+  return sc::run_one_shot(*program_dir, disk, *ui, std::cerr);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Without arguments there is nothing to parse: the one-shot run starts at
+  // once, without building the command line's description.
+  if (argc <= 1) {
+    sc::catch_interrupts();
+    sc::RealDisk disk;
+    return run_built_in(disk);
+  }
+
   CLI::App app(
       "Compiles a railway line and a train service into the simulator's scenario "
       "files.\nWithout a command, compiles the built-in scenario in the program's "
@@ -126,12 +145,5 @@ int main(int argc, char** argv) {
     return sc::run_decompile(decompile_options, disk, std::cout, std::cerr);
   }
   if (plot->parsed()) return sc::run_plot(plot_options, disk, std::cerr);
-
-  const auto program_dir = sc::program_directory();
-  if (!program_dir) {
-    std::cerr << "scenario-compiler: cannot find the directory that holds the program\n";
-    return sc::exit_status::kInputOutput;
-  }
-  const auto ui = sc::make_ui();
-  return sc::run_one_shot(*program_dir, disk, *ui, std::cerr);
+  return run_built_in(disk);
 }
