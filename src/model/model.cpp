@@ -9,16 +9,6 @@ Profile::Profile(int32_t last_point)
       values_(2 * (static_cast<size_t>(last_point) + 1)),
       tags_(2 * (static_cast<size_t>(last_point) + 1)) {}
 
-void Profile::set_integer(int32_t m, int k, int16_t v) {
-  values_[index(m, k)] = v;
-  tags_[index(m, k)] = Tag::kInteger;
-}
-
-void Profile::set_double(int32_t m, int k, double v) {
-  values_[index(m, k)] = v;
-  tags_[index(m, k)] = Tag::kDouble;
-}
-
 Cell& cell_at(Scenario& scenario, int64_t index, SourceLocation where) {
   if (!scenario.has_cells()) {
     throw Fault("a row needs the cells of the route, but the header gave no route length", where);

@@ -154,8 +154,15 @@ class Profile {
   // The tags and values of points 0 to P of one coordinate, in order.
   const Tag* tags(int k) const { return &tags_[index(0, k)]; }
   const double* values(int k) const { return &values_[index(0, k)]; }
-  void set_integer(int32_t m, int k, int16_t v);
-  void set_double(int32_t m, int k, double v);
+  // Inline: the profile loop sets millions of points.
+  void set_integer(int32_t m, int k, int16_t v) {
+    values_[index(m, k)] = v;
+    tags_[index(m, k)] = Tag::kInteger;
+  }
+  void set_double(int32_t m, int k, double v) {
+    values_[index(m, k)] = v;
+    tags_[index(m, k)] = Tag::kDouble;
+  }
 
  private:
   size_t index(int32_t m, int k) const {
