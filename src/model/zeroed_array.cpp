@@ -14,6 +14,7 @@ namespace {
 
 #if defined(__linux__)
 constexpr size_t kHugePage = size_t{2} << 20;
+constexpr size_t kPopulateFrom = size_t{64} << 10;
 
 // The length of the mapping that holds `bytes`: whole pages.
 size_t mapped_length(size_t bytes) {
@@ -38,6 +39,14 @@ void* map_huge(size_t bytes) {
   ::madvise(reinterpret_cast<void*>(aligned), bytes, MADV_HUGEPAGE);
   return reinterpret_cast<void*>(aligned);
 }
+
+// A mapping of `bytes` with every page already in place: one system call
+// instead of a fault per page. nullptr when refused.
+void* map_populated(size_t bytes) {
+  void* mapping = ::mmap(nullptr, mapped_length(bytes), PROT_READ | PROT_WRITE,
+                         MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+  return mapping == MAP_FAILED ? nullptr : mapping;
+}
 #endif
 
 }  // namespace
@@ -46,8 +55,10 @@ ZeroedStorage::ZeroedStorage(size_t bytes) : data_(nullptr), bytes_(bytes), mapp
 #if defined(__linux__)
   if (bytes >= kHugePage) {
     data_ = map_huge(bytes);
-    mapped_ = data_ != nullptr;
+  } else if (bytes >= kPopulateFrom) {
+    data_ = map_populated(bytes);
   }
+  mapped_ = data_ != nullptr;
 #endif
   // calloc takes large blocks from fresh pages too, without filling them.
   if (data_ == nullptr) data_ = std::calloc(bytes == 0 ? 1 : bytes, 1);

@@ -7,9 +7,10 @@
 namespace sc {
 namespace {
 
-// Sizes on both sides of the huge-page path, one not a whole number of pages.
+// Sizes for each way of allocating: small, populated mapping, huge pages (not
+// a whole number of pages).
 TEST(ZeroedArray, StartsZeroHoldsWhatIsWrittenAndCopiesWhole) {
-  for (const size_t size : {size_t{0}, size_t{1000}, (size_t{3} << 20) / 8 + 7}) {
+  for (const size_t size : {size_t{0}, size_t{1000}, size_t{100000}, (size_t{3} << 20) / 8 + 7}) {
     ZeroedArray<double> values(size);
     uint64_t nonzero = 0;
     for (size_t i = 0; i < size; ++i) nonzero += values[i] != 0.0;
