@@ -1,7 +1,7 @@
 #include "textio/field_reader.h"
 
 #include <algorithm>
-#include <charconv>
+#include <array>
 
 namespace sc {
 namespace {
@@ -10,6 +10,26 @@ constexpr size_t kMaxTextLength = 65535;
 
 bool is_blank(char c) {
   return c == ' ' || c == '\t';
+}
+
+// The characters that end a field, as a table: the scans below test one
+// lookup per character.
+using CharSet = std::array<bool, 256>;
+
+constexpr CharSet char_set(std::string_view members) {
+  CharSet set{};
+  for (const char c : members) set[static_cast<unsigned char>(c)] = true;
+  return set;
+}
+
+constexpr CharSet kTextEnds = char_set(",\r\n");
+constexpr CharSet kNumberEnds = char_set(" \t,\r\n");
+
+// The position of the first character of `text` from `from` on that is in
+// `ends`, or the text's size.
+size_t find_end(std::string_view text, size_t from, const CharSet& ends) {
+  while (from < text.size() && !ends[static_cast<unsigned char>(text[from])]) ++from;
+  return from;
 }
 
 }  // namespace
@@ -68,11 +88,10 @@ std::string FieldReader::read_text() {
         line_start_ = i + 1;
       }
     }
-    pos_ = close + 1;
-    while (!done() && peek() != ',' && !at_line_end()) ++pos_;
+    pos_ = find_end(text_, close + 1, kTextEnds);
   } else {
     const size_t start = pos_;
-    while (!done() && peek() != ',' && !at_line_end()) ++pos_;
+    pos_ = find_end(text_, pos_, kTextEnds);
     value.assign(text_.substr(start, pos_ - start));
   }
   if (!done()) {
@@ -91,7 +110,7 @@ std::string FieldReader::read_text() {
 int64_t FieldReader::read_number(int64_t min, int64_t max, const char* kind) {
   start_field();
   const size_t start = pos_;
-  while (!done() && !is_blank(peek()) && peek() != ',' && !at_line_end()) ++pos_;
+  pos_ = find_end(text_, pos_, kNumberEnds);
   const std::string_view digits = text_.substr(start, pos_ - start);
   skip_blanks();
   if (!done() && peek() == ',') ++pos_;
@@ -103,8 +122,22 @@ int64_t FieldReader::read_number(int64_t min, int64_t max, const char* kind) {
     negative = body[0] == '-';
     body.remove_prefix(1);
   }
-  const auto not_digit = [](char c) { return c < '0' || c > '9'; };
-  if (body.empty() || std::find_if(body.begin(), body.end(), not_digit) != body.end()) {
+  // One pass checks the digits and sums them. More than 19 digits after the
+  // leading zeros make at least 10^19, beyond any 64-bit value: the sum may
+  // then wrap, and the number is reported as too large unless a non-digit
+  // comes first.
+  bool all_digits = !body.empty();
+  uint64_t magnitude = 0;
+  for (const char c : body) {
+    const auto digit = static_cast<unsigned>(static_cast<unsigned char>(c) - '0');
+    all_digits = all_digits && digit <= 9;
+    magnitude = magnitude * 10 + digit;
+  }
+  constexpr size_t kMostDigits = 19;
+  const bool overflow =
+      body.size() > kMostDigits &&
+      body.size() - std::min(body.find_first_not_of('0'), body.size()) > kMostDigits;
+  if (!all_digits) {
     throw Fault("\"" + std::string(digits) + "\" is not a whole number; a " + kind + " from " +
                     std::to_string(min) + " to " + std::to_string(max) + " is expected",
                 field_location_);
@@ -116,12 +149,7 @@ int64_t FieldReader::read_number(int64_t min, int64_t max, const char* kind) {
   };
   // Every target fits 32 bits: a magnitude past INT64_MAX is out of range
   // whatever its sign, and is refused before it is negated.
-  uint64_t magnitude = 0;
-  const auto [end, error] = std::from_chars(body.data(), body.data() + body.size(), magnitude);
-  if (error != std::errc() || end != body.data() + body.size() ||
-      magnitude > static_cast<uint64_t>(INT64_MAX)) {
-    throw out_of_range();
-  }
+  if (overflow || magnitude > static_cast<uint64_t>(INT64_MAX)) throw out_of_range();
   const int64_t value =
       negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
   if (value < min || value > max) throw out_of_range();

@@ -46,6 +46,7 @@ TEST(FieldReader, ReadsFieldsAsTheRowSyntaxWritesThem) {
       {"\"quoted\"\r\nnext", "tt", {"[quoted]", "[next]", "END"}},
       {",x", "tt", {"[]", "[x]", "END"}},
       {"-5,+7", "ll", {"-5", "7", "END"}},
+      {"000000000000000000000042,-00000000000000000000000", "ll", {"42", "0", "END"}},
       {"[generale]\r\n \t\r\n  ", "t", {"[[generale]]", "END"}},
       {"a,b", "t", {"[a]", "MORE"}},
   };
@@ -76,6 +77,31 @@ TEST(FieldReader, FailsOnFieldsThatCannotBeRead) {
     FieldReader reader(c.text);
     EXPECT_THROW(c.kind == 't' ? (void)reader.read_text() : (void)reader.read_long(), Fault)
         << c.text;
+  }
+}
+
+// A field that is not a whole number says so, even when its digits would
+// also overflow; one that is says it does not fit, at and beyond 64 bits.
+TEST(FieldReader, TellsAFieldThatIsNoNumberFromOneTooLarge) {
+  struct Case {
+    std::string_view text;
+    std::string_view message;
+  };
+  const std::vector<Case> cases = {
+      {"99999999999999999999x", "is not a whole number"},
+      {"x99999999999999999999", "is not a whole number"},
+      {"9223372036854775808", "does not fit"},
+      {"18446744073709551616", "does not fit"},
+      {"-000000000000000000099999999999999999999", "does not fit"},
+  };
+  for (const Case& c : cases) {
+    try {
+      FieldReader(c.text).read_long();
+      ADD_FAILURE() << c.text << " was read";
+    } catch (const Fault& fault) {
+      EXPECT_NE(std::string(fault.what()).find(c.message), std::string::npos)
+          << c.text << ": " << fault.what();
+    }
   }
 }
 
