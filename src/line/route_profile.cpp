@@ -20,11 +20,15 @@ void store_gradient(Cell& cell, int32_t gradient, SourceLocation /*gradient_at*/
   cell.gradient = low_bits<uint8_t>(int64_t{gradient} + 100);
 }
 
+// Out of line, so that the check below stays a compare in the profile loop.
+[[noreturn, gnu::noinline, gnu::cold]] void point_beyond_end(const Profile& profile,
+                                                             int32_t point) {
+  throw Fault("profile point " + std::to_string(point) + " lies beyond the last point " +
+              std::to_string(profile.last_point()));
+}
+
 void check_point(const Profile& profile, int32_t point) {
-  if (point > profile.last_point()) {
-    throw Fault("profile point " + std::to_string(point) + " lies beyond the last point " +
-                std::to_string(profile.last_point()));
-  }
+  if (point > profile.last_point()) point_beyond_end(profile, point);
 }
 
 void straight_step(Profile& profile, int32_t point) {
