@@ -16,10 +16,16 @@ namespace {
 constexpr size_t kHugePage = size_t{2} << 20;
 constexpr size_t kPopulateFrom = size_t{64} << 10;
 
-// The length of the mapping that holds `bytes`: whole pages.
+size_t round_up(size_t bytes, size_t unit) {
+  return (bytes + unit - 1) / unit * unit;
+}
+
+// The length of the mapping that holds `bytes`: whole pages, and whole huge
+// pages for a block of a huge page or more, since a partial one at its end
+// would be served a small page at a time.
 size_t mapped_length(size_t bytes) {
-  const auto page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
-  return (bytes + page - 1) / page * page;
+  if (bytes >= kHugePage) return round_up(bytes, kHugePage);
+  return round_up(bytes, static_cast<size_t>(::sysconf(_SC_PAGESIZE)));
 }
 
 // An anonymous mapping of `bytes` aligned to a huge page, advised into huge
