@@ -7,8 +7,7 @@
 namespace sc {
 namespace {
 
-// Sizes for each way of allocating: small, populated mapping, huge pages (not
-// a whole number of pages).
+// Sizes from empty to blocks the allocator takes from fresh pages.
 TEST(ZeroedArray, StartsZeroHoldsWhatIsWrittenAndCopiesWhole) {
   for (const size_t size : {size_t{0}, size_t{1000}, size_t{100000}, (size_t{3} << 20) / 8 + 7}) {
     ZeroedArray<double> values(size);
@@ -19,9 +18,12 @@ TEST(ZeroedArray, StartsZeroHoldsWhatIsWrittenAndCopiesWhole) {
     values[0] = 1.5;
     values[size - 1] = -2.25;
     const ZeroedArray<double> copy = values;
+    ZeroedArray<double> assigned(1);
+    assigned = values;
     values[size - 1] = 0.0;
     EXPECT_EQ(copy[0], 1.5);
     EXPECT_EQ(copy[size - 1], -2.25) << size;
+    EXPECT_EQ(assigned[size - 1], -2.25) << size;
   }
 }
 
