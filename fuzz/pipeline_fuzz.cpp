@@ -1,11 +1,12 @@
 // Compiles an arbitrary pair of line and train texts through the whole driver
-// and serializes the result. Input: one byte whose low bit is j, then the line
-// text, a NUL byte, the train text.
+// and serializes the result; the lint of check reads them too. Input: one byte whose low bit is j,
+// then the line text, a NUL byte, the train text.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "app/pipeline.h"
+#include "check/lint.h"
 #include "output/binary_files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -17,6 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   texts.line_text = rest.substr(0, split);
   texts.train_text = split == std::string::npos ? std::string() : rest.substr(split + 1);
 
+  sc::lint_sources(*texts.line_text, *texts.train_text, sc::InputEncoding::kWindows1252);
   const sc::RunOutcome run = sc::memorizza_percorso(texts, "Linea", "T1", j);
   if (run.fatal_error != 0) return 0;
   const auto names = sc::scenario_file_names("out", "Linea", "T1");

@@ -176,7 +176,7 @@ TEST_F(Compile, ReportsEachRecordedErrorAtItsField) {
   EXPECT_EQ(d["column"], 12);
   EXPECT_NE(d["message"].get<std::string>().find("7900"), std::string::npos) << d["message"];
 
-  const ProcessResult plain = compile();
+  const ProcessResult plain = compile("-w");
   EXPECT_EQ(plain.status, 1);
   EXPECT_EQ(plain.err.rfind(line_file().string() + ":4:12: error 15: ", 0), 0u) << plain.err;
 
@@ -207,11 +207,76 @@ TEST_F(Compile, DiagnosticsPointAtTheFieldConcerned) {
   };
   for (const Case& c : cases) {
     write_sources(c.line, c.train);
-    const ProcessResult result = compile();
+    const ProcessResult result = compile("-w");
     const std::string expected = (dir_ / c.expected).string();
     EXPECT_EQ(result.err.rfind(expected, 0), 0u) << "expected " << expected << "\n" << result.err;
     EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), c.lines) << result.err;
   }
+}
+
+// Warnings come first, in the caret form, and the count closes the report;
+// the bytes written and the status are those of a run without them.
+TEST_F(Compile, PrintsWarningsThatChangeNeitherBytesNorStatus) {
+  write_sources(
+      "[generale]\nlunghezza percorso, 1000\n[c]\npendenza, 125, 1\n[fine]\n",
+      "[generale]\nvelocita, 0, 80\nabbattimento, 200, 1\nabbattimento, 210, 1\n[fine]\n");
+  const ProcessResult warned = compile();
+  const std::string dat = read_bytes(out_dir() / "Prova_T1.dat");
+  const std::string line = line_file().string();
+  const std::string first = line +
+                            ":4:11: warning: the gradient's position 125 m is not a multiple of "
+                            "50 m: the compile rounds it to 100 m [off-grid]\n"
+                            "pendenza, 125, 1\n"
+                            "          ^\n";
+  EXPECT_EQ(warned.err.rfind(first, 0), 0u) << warned.err;
+  EXPECT_NE(warned.err.find("1 error and 2 warnings generated.\n"), std::string::npos)
+      << warned.err;
+  EXPECT_EQ(warned.err.find('\033'), std::string::npos) << "no colour off a terminal";
+
+  const ProcessResult silent = compile("-w");
+  EXPECT_EQ(silent.status, warned.status);
+  EXPECT_EQ(std::count(silent.err.begin(), silent.err.end(), '\n'), 1) << silent.err;
+  EXPECT_EQ(read_bytes(out_dir() / "Prova_T1.dat"), dat);
+  EXPECT_EQ(compile("-Wno-off-grid").err, silent.err);
+}
+
+TEST_F(Compile, ReadsUtf8InputWhenAskedTo) {
+  write_sources(
+      "[generale]\nlunghezza percorso, 1000\n[c]\nindicatore cartello, 300, Citt\xC3\xA0\n[fine]\n",
+      kShortTrain);
+  EXPECT_NE(compile().err.find("[utf8-input]"), std::string::npos);
+  const ProcessResult converted = compile("--input-encoding utf-8");
+  EXPECT_EQ(converted.status, 0) << converted.err;
+  EXPECT_EQ(converted.err, "");
+  EXPECT_EQ(read_table(read_bytes(out_dir() / "Prova_T1.sim"))[80].text, "Citt\xE0");
+
+  write_bytes(train_file(), "[generale]\n\xE2\x86\x92\n");
+  const ProcessResult refused = compile("--input-encoding utf-8");
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_NE(refused.err.find(train_file().string() + ":2:1: "), std::string::npos) << refused.err;
+}
+
+TEST_F(Compile, CheckReportsWithoutWritingAndSaysSoInItsStatus) {
+  const auto check = [&](const std::string& extra) {
+    return run_command(std::string(SC_EXECUTABLE) + " check " + quoted(line_file()) + " " +
+                       quoted(train_file()) + " " + extra);
+  };
+  write_sources("[generale]\nlunghezza percorso, 1000\n[c]\npendenze, 100, 1\n[fine]\n",
+                kShortTrain);
+  ProcessResult result = check("");
+  EXPECT_EQ(result.status, 0);
+  EXPECT_NE(result.err.find("1 warning generated.\n"), std::string::npos) << result.err;
+  EXPECT_EQ(check("-Werror").status, 1);
+  EXPECT_EQ(check("-Wno-unknown-keyword").err, "");
+  EXPECT_EQ(check("-Wno-such-warning").status, 2);
+
+  result = check("--json");
+  const auto report = nlohmann::json::parse(result.out);
+  ASSERT_EQ(report["diagnostics"].size(), 1u);
+  EXPECT_EQ(report["diagnostics"][0]["severity"], "warning");
+  EXPECT_EQ(report["diagnostics"][0]["name"], "unknown-keyword");
+  EXPECT_EQ(report["diagnostics"][0]["line"], 4);
+  EXPECT_FALSE(std::filesystem::exists(out_dir()));
 }
 
 TEST_F(Compile, ACleanRunSaysNothingOnStandardError) {

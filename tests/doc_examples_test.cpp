@@ -18,12 +18,12 @@
 //                               of lines). The sessions of one page share one
 //                               directory, empty at the start, in page order.
 //
-// OUTCOME is "ok" (a clean compile: status 0, nothing reported) or "error N"
-// (the first error reported is N; a fatal error counts when it is the only
-// one). A line-file and a train-file block with the
-// same NAME in one page are compiled together and must claim the same
-// outcome; any other example is compiled with a fixed partner: a 12 km line
-// with nothing on it, or a train whose speed limit is 80 km/h from 0 m.
+// OUTCOME is "ok" (a clean compile: status 0, no error, no warning), "warning
+// NAME" (status 0, no error, and the one warning NAME) or "error N" (the first
+// error reported is N; a fatal error counts when it is the only one). A line-file and a train-file
+// block with the same NAME in one page are compiled together and must claim the same outcome; any
+// other example is compiled with a fixed partner: a 12 km line with nothing on it, or a train whose
+// speed limit is 80 km/h from 0 m.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -91,9 +91,13 @@ std::vector<std::filesystem::path> pages() {
   return found;
 }
 
-// The outcome claimed: 0 for "ok", N for "error N"; nullopt when malformed.
+constexpr int kWarningOutcome = -1;
+
+// The outcome claimed: 0 for "ok", N for "error N", kWarningOutcome for
+// "warning NAME" (NAME is info[2]); nullopt when malformed.
 std::optional<int> claimed_outcome(const std::vector<std::string>& info) {
   if (info.size() >= 2 && info[1] == "ok") return 0;
+  if (info.size() >= 3 && info[1] == "warning") return kWarningOutcome;
   if (info.size() >= 3 && info[1] == "error") {
     try {
       return std::stoi(info[2]);
@@ -114,7 +118,7 @@ bool is_scenario_example(const Block& block) {
 
 // Compiles a line and a train text and checks the outcome claimed.
 void expect_outcome(const std::string& where, const std::string& line, const std::string& train,
-                    int claimed) {
+                    int claimed, const std::vector<std::string>& info) {
   TempDir dir;
   write_bytes(dir / "Esempio_linea.txt", line);
   write_bytes(dir / "Esempio_E1-.txt", train);
@@ -125,9 +129,17 @@ void expect_outcome(const std::string& where, const std::string& line, const std
   const nlohmann::json report = nlohmann::json::parse(run.out, nullptr, false);
   ASSERT_FALSE(report.is_discarded()) << where << ": no JSON report\n" << run.err;
   const nlohmann::json& diagnostics = report["diagnostics"];
+  if (claimed == kWarningOutcome) {
+    EXPECT_EQ(run.status, 0) << where << "\n" << run.err;
+    EXPECT_TRUE(diagnostics.empty()) << where << ": claimed to compile without error\n" << run.err;
+    ASSERT_EQ(report["warnings"].size(), 1u) << where << "\n" << run.err;
+    EXPECT_EQ(report["warnings"][0]["name"], info[2]) << where << "\n" << run.err;
+    return;
+  }
   if (claimed == 0) {
     EXPECT_EQ(run.status, 0) << where << ": claimed to compile clean\n" << run.err;
     EXPECT_TRUE(diagnostics.empty()) << where << ": claimed to compile clean\n" << run.err;
+    EXPECT_TRUE(report["warnings"].empty()) << where << ": a clean example warns\n" << run.err;
     return;
   }
   const int first =
@@ -149,7 +161,8 @@ TEST(DocExamples, CompileAsTheTextClaims) {
       if (!is_scenario_example(block)) continue;
       ++examples;
       const std::optional<int> claimed = claimed_outcome(block.info);
-      ASSERT_TRUE(claimed) << block.where() << ": the outcome must be \"ok\" or \"error N\"";
+      ASSERT_TRUE(claimed) << block.where()
+                           << ": the outcome must be \"ok\", \"warning NAME\" or \"error N\"";
       const std::string& kind = block.info[0];
       const bool named =
           (kind == "line-file" || kind == "train-file") && block.info.size() > (*claimed ? 3u : 2u);
@@ -158,15 +171,17 @@ TEST(DocExamples, CompileAsTheTextClaims) {
         (kind == "line-file" ? pair.line : pair.train) = block;
         continue;
       }
-      if (kind == "line-file") expect_outcome(block.where(), block.body, kPartnerTrain, *claimed);
-      if (kind == "train-file") expect_outcome(block.where(), kPartnerLine, block.body, *claimed);
+      if (kind == "line-file")
+        expect_outcome(block.where(), block.body, kPartnerTrain, *claimed, block.info);
+      if (kind == "train-file")
+        expect_outcome(block.where(), kPartnerLine, block.body, *claimed, block.info);
       if (kind == "line-rows") {
         expect_outcome(block.where(), kLineFrameHead + block.body + kFrameTail, kPartnerTrain,
-                       *claimed);
+                       *claimed, block.info);
       }
       if (kind == "train-rows") {
         expect_outcome(block.where(), kPartnerLine, kTrainFrameHead + block.body + kFrameTail,
-                       *claimed);
+                       *claimed, block.info);
       }
     }
     for (const auto& [name, pair] : pairs) {
@@ -174,7 +189,7 @@ TEST(DocExamples, CompileAsTheTextClaims) {
       ASSERT_TRUE(pair.line && pair.train) << where << ": a line-file and a train-file are needed";
       const std::optional<int> claimed = claimed_outcome(pair.line->info);
       ASSERT_EQ(claimed, claimed_outcome(pair.train->info)) << where << ": outcomes differ";
-      expect_outcome(where, pair.line->body, pair.train->body, *claimed);
+      expect_outcome(where, pair.line->body, pair.train->body, *claimed, pair.line->info);
     }
   }
   EXPECT_GT(examples, 0) << "no example found: is the info string scheme still the same?";

@@ -6,8 +6,11 @@
 #include <utility>
 #include <vector>
 
+#include "app/findings_output.h"
 #include "app/pipeline.h"
 #include "app/run.h"
+#include "check/lint.h"
+#include "check/render.h"
 #include "inspect/route_features.h"
 #include "inspect/summary.h"
 #include "textio/codepage.h"
@@ -59,6 +62,36 @@ void check_standard_input(const CompileOptions& options) {
   }
 }
 
+InputEncoding input_encoding_named(const std::string& name) {
+  const std::optional<InputEncoding> encoding = parse_input_encoding(name);
+  if (!encoding) throw UsageError("--input-encoding " + name + ": give windows-1252 or utf-8");
+  return *encoding;
+}
+
+std::string decode_source(std::string text, InputEncoding encoding,
+                          const std::filesystem::path& path) {
+  DecodedText decoded = decode_input(std::move(text), encoding);
+  if (decoded.failed_at) {
+    throw UsageError(path.string() + ":" + std::to_string(decoded.failed_at->line) + ":" +
+                     std::to_string(decoded.failed_at->column) +
+                     ": this character is not valid UTF-8 or has no Windows-1252 form; the files "
+                     "may hold only the characters of the Windows-1252 code page");
+  }
+  return std::move(decoded.text);
+}
+
+// The warnings compile prints; none with -w.
+std::vector<Finding> compile_warnings(const CompileOptions& options, const SourceTexts& texts) {
+  if (options.no_warnings) return {};
+  CheckOptions check;
+  apply_warning_flags(options.warning_flags, false, check);
+  std::vector<Finding> warnings = lint_sources(*texts.line_text, *texts.train_text,
+                                               input_encoding_named(options.input_encoding));
+  apply_warning_options(warnings, check);
+  sort_in_file_order(warnings);
+  return warnings;
+}
+
 void create_output_dir(const std::filesystem::path& dir) {
   std::error_code error;
   std::filesystem::create_directories(dir, error);
@@ -67,13 +100,15 @@ void create_output_dir(const std::filesystem::path& dir) {
 }
 
 nlohmann::json json_report(const RunOutcome& run, const SourceNames& sources,
-                           const std::vector<std::filesystem::path>& written) {
+                           const std::vector<std::filesystem::path>& written,
+                           const std::vector<Finding>& warnings) {
   nlohmann::json diagnostics = nlohmann::json::array();
   for (const Diagnostic& d : run.errors.diagnostics()) {
     nlohmann::json item = {
-        {"number", d.number}, {"position", d.has_position ? nlohmann::json(d.position) : nullptr},
-        {"file", nullptr},    {"line", nullptr},
-        {"column", nullptr},  {"message", cp1252_to_utf8(d.message)}};
+        {"severity", "error"}, {"name", error_info(d.code).name},
+        {"number", d.number},  {"position", d.has_position ? nlohmann::json(d.position) : nullptr},
+        {"file", nullptr},     {"line", nullptr},
+        {"column", nullptr},   {"message", cp1252_to_utf8(d.message)}};
     if (d.source != Source::kRoute) {
       item["file"] = d.source == Source::kLineFile ? sources.line_file : sources.train_file;
     }
@@ -89,7 +124,8 @@ nlohmann::json json_report(const RunOutcome& run, const SourceNames& sources,
           {"error_position", run.errors.error_position()},
           {"fatal_error", run.fatal_error},
           {"files", files},
-          {"diagnostics", diagnostics}};
+          {"diagnostics", diagnostics},
+          {"warnings", findings_json(warnings, sources)}};
 }
 
 nlohmann::json json_station(const Station& s) {
@@ -140,26 +176,39 @@ CompiledFiles compile_files(const CompileOptions& options, Disk& disk, int32_t j
   std::string train_number =
       to_1252(options.train_number.value_or(default_train_number(options.train_file, line_utf8)),
               "the train number");
-  const SourceTexts texts{read_source(disk, options.line_file, "line file"),
-                          read_source(disk, options.train_file, "train file")};
-  return {memorizza_percorso(texts, line_name, train_number, j), sources, std::move(line_name),
-          std::move(train_number)};
+  SourceTexts texts = read_sources(options, disk);
+  RunOutcome run = memorizza_percorso(texts, line_name, train_number, j);
+  return {std::move(texts), std::move(run), sources, std::move(line_name), std::move(train_number)};
+}
+
+SourceTexts read_sources(const CompileOptions& options, Disk& disk) {
+  const InputEncoding encoding = input_encoding_named(options.input_encoding);
+  return {
+      decode_source(read_source(disk, options.line_file, "line file"), encoding, options.line_file),
+      decode_source(read_source(disk, options.train_file, "train file"), encoding,
+                    options.train_file)};
 }
 
 int run_compile(const CompileOptions& options, Disk& disk, std::ostream& out, std::ostream& err) {
   return run_command_body("compile", err, [&] {
     const int32_t j = options.no_profile ? 0 : 1;
     const CompiledFiles compiled = compile_files(options, disk, j);
+    const std::vector<Finding> warnings = compile_warnings(options, compiled.texts);
     create_output_dir(options.output_dir);
+    render_findings(err, warnings, {compiled.sources.line_file, *compiled.texts.line_text},
+                    {compiled.sources.train_file, *compiled.texts.train_text}, options.colour);
     const auto terminal = make_terminal_ui();
     std::vector<std::filesystem::path> written;
     const int status = finish_run(
         compiled.run,
         scenario_file_names(options.output_dir, compiled.line_name, compiled.train_number),
         compiled.sources, disk, *terminal, err, written);
+    if (!warnings.empty()) {
+      err << closing_count(compiled.run.errors.diagnostics().size(), warnings.size()) << '\n';
+    }
     const bool summary = options.summary && compiled.run.model.has_cells();
     if (options.json) {
-      nlohmann::json report = json_report(compiled.run, compiled.sources, written);
+      nlohmann::json report = json_report(compiled.run, compiled.sources, written, warnings);
       if (summary) report["summary"] = json_summary(find_features(compiled.run.model));
       out << report.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
     } else if (summary) {

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/disk.h"
 #include "app/interrupt.h"
@@ -23,6 +24,10 @@ struct CompileOptions {
   bool no_profile = false;
   bool json = false;
   bool summary = false;
+  bool no_warnings = false;                // -w
+  std::vector<std::string> warning_flags;  // "no-NAME" from -Wno-NAME
+  std::string input_encoding = "windows-1252";
+  bool colour = false;  // of the warnings on standard error
 };
 
 // A command line that cannot be carried out as given (a name that Windows-1252
@@ -35,12 +40,18 @@ class UsageError : public std::runtime_error {
 // The user's two files, compiled as `compile` compiles them; they are only
 // read. Throws UsageError or IoError.
 struct CompiledFiles {
+  SourceTexts texts;  // as the compilers read them
   RunOutcome run;
   SourceNames sources;
   std::string line_name;  // Windows-1252
   std::string train_number;
 };
 CompiledFiles compile_files(const CompileOptions& options, Disk& disk, int32_t j);
+
+// The two files, converted from `options.input_encoding` to Windows-1252.
+// Throws UsageError, naming the line and column of a character that has no
+// Windows-1252 form.
+SourceTexts read_sources(const CompileOptions& options, Disk& disk);
 
 // Runs the body of the command `name` and returns its status; a UsageError or
 // IoError is reported as "scenario-compiler NAME: message" and gives status 2;

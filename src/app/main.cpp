@@ -1,10 +1,14 @@
+#include <unistd.h>
+
 #include <CLI/CLI.hpp>
 #include <iostream>
 
+#include "app/check_command.h"
 #include "app/compile_command.h"
 #include "app/decompile_command.h"
 #include "app/disk.h"
 #include "app/dump_command.h"
+#include "app/findings_output.h"
 #include "app/interrupt.h"
 #include "app/plot_command.h"
 #include "app/program_dir.h"
@@ -25,6 +29,18 @@ void add_source_options(CLI::App& command, sc::CompileOptions& options) {
                      "Train number, for the output files and titles (default: from TRAIN_FILE)");
 }
 
+// -Werror and -Wno-NAME, taken as -W with the rest of the word as its value.
+void add_warning_flags(CLI::App& command, std::vector<std::string>& flags, const char* help) {
+  command.add_option("-W", flags, help)->type_size(1)->allow_extra_args(false);
+}
+
+void add_input_encoding(CLI::App& command, sc::CompileOptions& options) {
+  command
+      .add_option("--input-encoding", options.input_encoding,
+                  "Code page of LINE_FILE and TRAIN_FILE: windows-1252 (default) or utf-8")
+      ->check(CLI::IsMember({"windows-1252", "utf-8"}));
+}
+
 void add_compile_options(CLI::App& compile, sc::CompileOptions& options) {
   add_source_options(compile, options);
   compile.add_option("-o,--output-dir", options.output_dir,
@@ -34,6 +50,17 @@ void add_compile_options(CLI::App& compile, sc::CompileOptions& options) {
   compile.add_flag("--json", options.json, "Print a JSON report on standard output");
   compile.add_flag("--summary", options.summary,
                    "Print what the route holds: length, stations, signals, boards, ...");
+  compile.add_flag("-w", options.no_warnings, "Print no warning");
+  add_warning_flags(compile, options.warning_flags, "-Wno-NAME: leave out the warning NAME");
+  add_input_encoding(compile, options);
+}
+
+void add_check_options(CLI::App& check, sc::CheckCommandOptions& options) {
+  add_source_options(check, options.sources);
+  check.add_flag("--json", options.json, "Print the diagnostics as JSON on standard output");
+  add_warning_flags(check, options.warning_flags,
+                    "-Werror: make warnings errors; -Wno-NAME: leave out the warning NAME");
+  add_input_encoding(check, options.sources);
 }
 
 void add_dump_options(CLI::App& dump, sc::DumpOptions& options) {
@@ -123,6 +150,11 @@ int main(int argc, char** argv) {
   add_decompile_options(*decompile, decompile_options);
   CLI::App* plot = app.add_subcommand("plot", "Draw a route as an SVG picture");
   add_plot_options(*plot, plot_options);
+  sc::CheckCommandOptions check_options;
+  CLI::App* check =
+      app.add_subcommand("check", "Report every error and warning of both files; write nothing");
+  check->set_version_flag("--version", kVersion);
+  add_check_options(*check, check_options);
 
   try {
     app.parse(argc, argv);
@@ -137,9 +169,16 @@ int main(int argc, char** argv) {
 
   sc::catch_interrupts();
   sc::RealDisk disk;
-  if (compile->parsed()) return sc::run_compile(options, disk, std::cout, std::cerr);
   if (example->parsed()) return sc::run_example(example_options, disk, std::cout, std::cerr);
   if (explain->parsed()) return sc::run_explain(error_number, std::cout, std::cerr);
+  if (compile->parsed()) {
+    options.colour = sc::colour_wanted(STDERR_FILENO);
+    return sc::run_compile(options, disk, std::cout, std::cerr);
+  }
+  if (check->parsed()) {
+    check_options.colour = sc::colour_wanted(STDERR_FILENO);
+    return sc::run_check(check_options, disk, std::cout, std::cerr);
+  }
   if (dump->parsed()) return sc::run_dump(dump_options, disk, std::cout, std::cerr);
   if (decompile->parsed()) {
     return sc::run_decompile(decompile_options, disk, std::cout, std::cerr);

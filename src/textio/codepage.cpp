@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 
 namespace sc {
 namespace {
@@ -40,10 +41,8 @@ void append_utf8(std::string& out, char32_t cp) {
   }
 }
 
-// The code point of the well-formed UTF-8 sequence at `i`, which is moved past
-// it; nullopt for a malformed one: a stray or missing continuation byte, a
-// longer form than the code point needs, a surrogate, or a code point beyond
-// U+10FFFF.
+}  // namespace
+
 std::optional<char32_t> decode_utf8(std::string_view utf8, size_t& i) {
   // The smallest code point each sequence length may carry.
   constexpr char32_t kShortest[] = {0, 0x80, 0x800, 0x10000};
@@ -77,16 +76,23 @@ std::optional<char32_t> decode_utf8(std::string_view utf8, size_t& i) {
   return cp;
 }
 
-}  // namespace
-
 std::optional<std::string> utf8_to_1252(std::string_view utf8) {
-  std::string out;
+  Utf8Conversion converted = convert_utf8_to_1252(utf8);
+  if (converted.failed_at != std::string_view::npos) return std::nullopt;
+  return std::move(converted.text);
+}
+
+Utf8Conversion convert_utf8_to_1252(std::string_view utf8) {
+  Utf8Conversion out;
   for (size_t i = 0; i < utf8.size();) {
+    const size_t start = i;
     const auto cp = decode_utf8(utf8, i);
-    if (!cp) return std::nullopt;
-    const auto byte = byte_of(*cp);
-    if (!byte) return std::nullopt;
-    out += static_cast<char>(*byte);
+    const auto byte = cp ? byte_of(*cp) : std::nullopt;
+    if (!byte) {
+      out.failed_at = start;
+      return out;
+    }
+    out.text += static_cast<char>(*byte);
   }
   return out;
 }

@@ -36,6 +36,21 @@ inline char to_lower_1252(char c) {
 // or holds a character that Windows-1252 cannot represent.
 std::optional<std::string> utf8_to_1252(std::string_view utf8);
 
+// The same, stopping at the first character that is malformed or has no
+// Windows-1252 form: `text` holds what came before it, `failed_at` its byte
+// offset (npos when the whole input converted).
+struct Utf8Conversion {
+  std::string text;
+  size_t failed_at = std::string_view::npos;
+};
+Utf8Conversion convert_utf8_to_1252(std::string_view utf8);
+
+// The code point of the well-formed UTF-8 sequence at `i`, which is moved past
+// it; nullopt for a malformed one: a stray or missing continuation byte, a
+// longer form than the code point needs, a surrogate, or a code point beyond
+// U+10FFFF.
+std::optional<char32_t> decode_utf8(std::string_view utf8, size_t& i);
+
 // Converts Windows-1252 bytes to UTF-8 (for messages on a UTF-8 terminal).
 std::string cp1252_to_utf8(std::string_view text);
 

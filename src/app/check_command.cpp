@@ -1,0 +1,73 @@
+#include "app/check_command.h"
+
+#include <ostream>
+#include <utility>
+
+#include "app/findings_output.h"
+#include "app/pipeline.h"
+#include "check/render.h"
+#include "textio/codepage.h"
+
+namespace sc {
+namespace {
+
+constexpr int32_t kBuildProfile = 1;
+
+// The names only feed the check codes, which no error depends on.
+CompileTexts compile_named_after(const CompileOptions& options) {
+  const std::string line_utf8 = options.line_name.value_or(default_line_name(options.line_file));
+  return compile_as_compile_does(utf8_to_1252(line_utf8).value_or(""),
+                                 utf8_to_1252(options.train_number.value_or(default_train_number(
+                                                  options.train_file, line_utf8)))
+                                     .value_or(""));
+}
+
+void print_report(const std::vector<Finding>& findings, const SourceTexts& texts,
+                  const CheckCommandOptions& options, std::ostream& out, std::ostream& err) {
+  const SourceNames sources{options.sources.line_file.string(),
+                            options.sources.train_file.string()};
+  const size_t errors = count_of(findings, Severity::kError);
+  const size_t warnings = count_of(findings, Severity::kWarning);
+  if (options.json) {
+    const nlohmann::json report = {{"errors", errors},
+                                   {"warnings", warnings},
+                                   {"diagnostics", findings_json(findings, sources)}};
+    out << report.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+    return;
+  }
+  render_findings(err, findings, {sources.line_file, *texts.line_text},
+                  {sources.train_file, *texts.train_text}, options.colour);
+  const std::string count = closing_count(errors, warnings);
+  if (!count.empty()) err << count << '\n';
+}
+
+}  // namespace
+
+CompileTexts compile_as_compile_does(std::string line_name, std::string train_number) {
+  return [line_name = std::move(line_name), train_number = std::move(train_number)](
+             const std::string& line_text, const std::string& train_text) {
+    const RunOutcome run =
+        memorizza_percorso({line_text, train_text}, line_name, train_number, kBuildProfile);
+    return CompileErrors{.diagnostics = run.errors.diagnostics(),
+                         .fatal_error = run.fatal_error,
+                         .built_cells = run.model.has_cells()};
+  };
+}
+
+int run_check(const CheckCommandOptions& options, Disk& disk, std::ostream& out,
+              std::ostream& err) {
+  return run_command_body("check", err, [&] {
+    CheckOptions check;
+    apply_warning_flags(options.warning_flags, true, check);
+    // Refuses an unknown encoding before it is used below.
+    const SourceTexts texts = read_sources(options.sources, disk);
+    check.encoding = *parse_input_encoding(options.sources.input_encoding);
+    const std::vector<Finding> findings = check_sources(*texts.line_text, *texts.train_text, check,
+                                                        compile_named_after(options.sources));
+    print_report(findings, texts, options, out, err);
+    return count_of(findings, Severity::kError) == 0 ? exit_status::kClean
+                                                     : exit_status::kErrorRecorded;
+  });
+}
+
+}  // namespace sc

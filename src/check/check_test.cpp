@@ -1,0 +1,243 @@
+#include "check/check.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <tuple>
+
+#include "app/check_command.h"
+#include "check/lint.h"
+#include "check/render.h"
+#include "documents/documents.h"
+#include "route_generator.h"
+
+namespace sc {
+namespace {
+
+const CompileTexts kCompile = compile_as_compile_does("Prova", "T1");
+
+std::vector<Finding> check(const std::string& line, const std::string& train,
+                           CheckOptions options = {}) {
+  return check_sources(line, train, options, kCompile);
+}
+
+// (file, line, name) of each finding, for comparing whole lists.
+using Place = std::tuple<Source, int, std::string>;
+std::vector<Place> places(const std::vector<Finding>& findings) {
+  std::vector<Place> out;
+  for (const Finding& f : findings) out.emplace_back(f.source, f.location.line, f.name);
+  return out;
+}
+
+constexpr const char* kLineHead =
+    "[generale]\nlunghezza percorso, 10000\n[pendenze]\npendenza, 0, 2\n";
+constexpr const char* kTrainHead = "[generale]\nvelocita, 0, 80\n";
+constexpr const char* kStation9 = "stazione, 0, 12, 600, 0,0,0, 1,1,0, 4,1,1, 1, 9,0,0, UNO\n";
+
+TEST(Check, OneMistakeGivesOneDiagnosticAtItsLine) {
+  struct Case {
+    std::string line_rows;   // after kLineHead, from line 5
+    std::string train_rows;  // after kTrainHead, from line 3
+    Source file;
+    int line;
+    std::string name;
+  };
+  const Case cases[] = {
+      {"pendenze, 100, 2\n", "", Source::kLineFile, 5, "unknown-keyword"},
+      {"# pendenza, 100, 2\n", "", Source::kLineFile, 5, "comment-marker"},
+      {"REM montagna, 100, 400, 11\n", "", Source::kLineFile, 5, "comment-marker"},
+      {"pendenza, 100, 2, 3\n", "", Source::kLineFile, 5, "too-many-values"},
+      {"pendenza, 125, 2\n", "", Source::kLineFile, 5, "off-grid"},
+      {"pendenza, 100, 200\n", "", Source::kLineFile, 5, "value-wraps"},
+      {"montagna, 500, 400, 11\n", "", Source::kLineFile, 5, "tunnel-backwards"},
+      {"montagna, 400, 500, 7\n", "", Source::kLineFile, 5, "tunnel-type"},
+      {"pendenza, 12000, 1\n", "", Source::kLineFile, 5, "beyond-route-end"},
+      {"indicatore cartello, 500, Bivio, nord\n", "", Source::kLineFile, 5, "text-cut-at-comma"},
+      {"indicatore cartello, 500, Citt\xC3\xA0\n", "", Source::kLineFile, 5, "utf8-input"},
+      {"sfondo uno, 1\n", "", Source::kLineFile, 5, "unknown-keyword"},  // after the header
+      {"pendenza, 20000, 1\n", "", Source::kLineFile, 5, "beyond-route"},
+      {"", "orologio, 25, 61, 0\n", Source::kTrainFile, 3, "time-range"},
+      {"", kStation9 + std::string("stazione, 1000, 12, 600, 0,0,0, 1,1,0, 4,1,1, 1, 8,0,0, B\n"),
+       Source::kTrainFile, 4, "time-backwards"},
+      {"", "aderenza, 0, 300\n", Source::kTrainFile, 3, "value-wraps"},
+      {"", "segnale, 2025, 1, 4, 1, 1, 0, 2, 2, 1, 1, 0\n", Source::kTrainFile, 3, "off-grid"},
+      {"", "rallentamento, 3000, 60, 1010, 1, 1, 0\n", Source::kTrainFile, 3, "off-grid"},
+      {"", "vetture, 8, 2\n", Source::kTrainFile, 3, "too-many-values"},
+      {"",
+       "segnale, 3000, 1, 4, 1, 1, 0, 2, 2, 1, 1, 0\nsegnale, 3010, 1, 4, 1, 1, 0, 2, 2, 1, 1, 0\n",
+       Source::kTrainFile, 4, "signal-cell-taken"},
+  };
+  for (const Case& c : cases) {
+    const auto found =
+        places(check(kLineHead + c.line_rows + "[fine]\n", kTrainHead + c.train_rows + "[fine]\n"));
+    EXPECT_THAT(found, ::testing::ElementsAre(Place{c.file, c.line, c.name}))
+        << c.line_rows << c.train_rows;
+  }
+}
+
+// The row itself is named, not the next line where the compile fails.
+TEST(Check, ARowWithTooFewValuesIsNamedAtItsOwnLine) {
+  const auto found =
+      places(check(kLineHead + std::string("pendenza, 100\npendenza, 200, 1\n[fine]\n"),
+                   kTrainHead + std::string("[fine]\n")));
+  EXPECT_THAT(found, ::testing::ElementsAre(Place{Source::kLineFile, 5, "too-few-values"},
+                                            Place{Source::kLineFile, 6, "run-time-fault"}));
+}
+
+TEST(Check, FindsEveryIndependentErrorOfBothFilesInOneRun) {
+  const std::string line =
+      "[generale]\n"
+      "lunghezza percorso, 10000\n"
+      "[righe]\n"
+      "indicatori_vmax, 300, 75, 80, 80, 0, , , , 0\n"
+      "indicatori_vmax, 300, 75, 80, 80, 0, , , , 0\n"  // 5: the same cell
+      "curvad7, 500, 50\n"                              // 6: no radius class
+      "pendenza, abc, 1\n"                              // 7: not a number
+      "indicatore cartello, 20000, Fine\n"              // 8: beyond the route
+      "pendenza, 600, 1\n"
+      "[fine]\n";
+  const std::string train =
+      "[generale]\n"
+      "velocita, 0, 80\n"
+      "segnale, 3000, 1, 4, 1, 1, 0, 2, 2, 1, 1, 0\n"
+      "segnale, 3000, 1, 4, 1, 1, 0, 2, 2, 1, 1, 0\n"                  // 4: the same cell
+      "stazione, 1025, 12, 600, 0,0,0, 1,1,0, 4,1,1, 1, 9,0,0, UNO\n"  // 5: off the grid
+      "numero vetture, many\n"                                         // 6: not a number
+      "abbattimento, 3050, 1\n"                                        // 7: the signal's cell
+      "[fine]\n";
+  std::vector<std::tuple<Source, int, int32_t>> errors;
+  for (const Finding& f : check(line, train)) {
+    EXPECT_EQ(f.severity, Severity::kError) << f.message;
+    errors.emplace_back(f.source, f.location.line, f.error_number);
+  }
+  EXPECT_THAT(errors,
+              ::testing::ElementsAre(
+                  std::tuple(Source::kLineFile, 5, 21), std::tuple(Source::kLineFile, 6, 103),
+                  std::tuple(Source::kLineFile, 7, 25), std::tuple(Source::kLineFile, 8, 15),
+                  std::tuple(Source::kTrainFile, 4, 16), std::tuple(Source::kTrainFile, 5, 8),
+                  std::tuple(Source::kTrainFile, 6, 25), std::tuple(Source::kTrainFile, 7, 7)));
+}
+
+// A taken cell, and cell 1 that the format marker needs, name the row that
+// holds them.
+TEST(Check, NamesTheRowThatHoldsATakenCell) {
+  const std::vector<Finding> found =
+      check(kLineHead + std::string("indicatore cartello, 500, A\n[fine]\n"),
+            kTrainHead + std::string("segnale, 0, 1, 4, 1, 1, 0, 2, 2, 1, 1, 0\n"
+                                     "rallentamento, 2000, 60, 500, 1, 1, 0\n"
+                                     "rallentamento, 2500, 60, 500, 1, 1, 0\n[fine]\n"));
+  std::vector<std::tuple<int32_t, Source, int>> holders;
+  for (const Finding& f : found) {
+    ASSERT_FALSE(f.notes.empty()) << f.message;
+    const Note& holder = f.notes.back();
+    holders.emplace_back(f.error_number, holder.source, holder.location.line);
+  }
+  // The second slowdown's start cell is the first one's end cell.
+  EXPECT_THAT(holders, ::testing::ElementsAre(std::tuple(18, Source::kTrainFile, 4),
+                                              std::tuple(1250, Source::kTrainFile, 3)));
+  EXPECT_EQ(found[0].notes.back().text,
+            "the slowdown's end of this row, at 2000 m, already holds cell 51");
+}
+
+TEST(Check, BuiltInFilesAndGeneratedRoutesGiveNoWarning) {
+  EXPECT_THAT(places(check(render_document(dati_linea()), render_document(dati_treno()))),
+              ::testing::IsEmpty());
+  for (int32_t length : {10000, 100000, 1000000}) {
+    const RouteTexts route = generate_route(length);
+    EXPECT_THAT(places(lint_sources(route.line, route.train, InputEncoding::kWindows1252)),
+                ::testing::IsEmpty())
+        << length;
+  }
+}
+
+TEST(Check, WarningOptionsTurnWarningsOffOrIntoErrors) {
+  const std::string line = kLineHead + std::string("pendenza, 125, 2\npendenze, 1, 1\n[fine]\n");
+  const std::string train = kTrainHead + std::string("[fine]\n");
+  CheckOptions options;
+  options.disabled_warnings = {"off-grid"};
+  EXPECT_THAT(places(check(line, train, options)),
+              ::testing::ElementsAre(Place{Source::kLineFile, 6, "unknown-keyword"}));
+  options.warnings_as_errors = true;
+  EXPECT_EQ(check(line, train, options).at(0).severity, Severity::kError);
+}
+
+TEST(Check, Utf8InputIsConvertedOrRefusedAtTheCharacter) {
+  const std::string line =
+      kLineHead + std::string("indicatore cartello, 500, \"Citt\xC3\xA0\"\n[fine]\n");
+  const std::string train = kTrainHead + std::string("[fine]\n");
+  CheckOptions options;
+  options.encoding = InputEncoding::kUtf8;
+  EXPECT_THAT(check(line, train, options), ::testing::IsEmpty());
+  EXPECT_EQ(decode_input("a\nb\xE2\x86\x92", InputEncoding::kUtf8).failed_at,
+            (SourceLocation{2, 2}));  // an arrow has no Windows-1252 form
+}
+
+struct DocExample {
+  std::string warning;
+  Source file = Source::kLineFile;
+  std::string rows;
+};
+
+// Each "## name" section of docs/warnings.md with its ```check-line or
+// ```check-train block.
+std::vector<DocExample> warning_doc_examples() {
+  std::ifstream doc(SC_WARNINGS_DOC);
+  std::vector<DocExample> examples;
+  std::string line;
+  bool in_block = false;
+  while (std::getline(doc, line)) {
+    if (line.starts_with("## ")) {
+      examples.push_back({line.substr(3), Source::kLineFile, ""});
+    } else if (line.starts_with("```check-") && !examples.empty()) {
+      in_block = true;
+      examples.back().file = line == "```check-train" ? Source::kTrainFile : Source::kLineFile;
+    } else if (line.starts_with("```")) {
+      in_block = false;
+    } else if (in_block) {
+      examples.back().rows += line + "\n";
+    }
+  }
+  return examples;
+}
+
+TEST(Check, EveryWarningIsDocumentedWithAnExampleThatGivesIt) {
+  const std::vector<DocExample> examples = warning_doc_examples();
+  ASSERT_EQ(examples.size(), warning_catalogue().size());
+  for (const DocExample& example : examples) {
+    EXPECT_NE(find_warning(example.warning), nullptr) << example.warning;
+    const bool in_line = example.file == Source::kLineFile;
+    const std::vector<Finding> found =
+        check(kLineHead + (in_line ? example.rows : "") + "[fine]\n",
+              kTrainHead + (in_line ? "" : example.rows) + "[fine]\n");
+    std::vector<std::string> warnings;
+    for (const Finding& f : found) {
+      if (f.severity == Severity::kWarning) warnings.push_back(f.name);
+    }
+    EXPECT_THAT(warnings, ::testing::ElementsAre(example.warning)) << example.rows;
+  }
+}
+
+TEST(Render, ShowsTheSourceLineWithACaretUnderTheField) {
+  Finding finding = warning_at(Warning::kOffGrid, Source::kLineFile, {2, 12}, "message");
+  finding.notes.push_back({"a note", Source::kLineFile, {2, 12}});
+  std::ostringstream out;
+  render_findings(out, std::vector{finding}, {"L.txt", "[generale]\n\tpendenza, 125, 1\r\n"},
+                  {"T.txt", ""}, false);
+  EXPECT_EQ(out.str(),
+            "L.txt:2:12: warning: message [off-grid]\n"
+            "\tpendenza, 125, 1\n"
+            "\t          ^\n"
+            "L.txt:2:12: note: a note\n");
+  std::ostringstream coloured;
+  render_findings(coloured, std::vector{finding}, {"L.txt", "x"}, {"T.txt", ""}, true);
+  EXPECT_NE(coloured.str().find("\033[1;35mwarning:"), std::string::npos) << coloured.str();
+  EXPECT_EQ(closing_count(2, 3), "2 errors and 3 warnings generated.");
+  EXPECT_EQ(closing_count(1, 0), "1 error generated.");
+  EXPECT_EQ(closing_count(0, 1), "1 warning generated.");
+  EXPECT_EQ(closing_count(0, 0), "");
+}
+
+}  // namespace
+}  // namespace sc

@@ -1,0 +1,110 @@
+#include "check/render.h"
+
+#include <algorithm>
+#include <ostream>
+
+#include "textio/codepage.h"
+
+namespace sc {
+namespace {
+
+struct Palette {
+  const char* bold = "";
+  const char* error = "";
+  const char* warning = "";
+  const char* note = "";
+  const char* caret = "";
+  const char* reset = "";
+};
+
+constexpr Palette kPlain;
+constexpr Palette kColours{"\033[1m",    "\033[1;31m", "\033[1;35m",
+                           "\033[1;36m", "\033[1;32m", "\033[0m"};
+
+std::string_view line_of(std::string_view text, int number) {
+  size_t start = 0;
+  for (int line = 1; line < number; ++line) {
+    const size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) return {};
+    start = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
+  }
+  if (start > text.size()) return {};
+  const size_t end = text.find_first_of("\r\n", start);
+  return text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+}
+
+// Blanks under the line up to the column; tabs stay tabs so the caret lines
+// up however wide the terminal shows them.
+std::string caret_padding(std::string_view line, int column) {
+  std::string padding;
+  for (size_t i = 0; i + 1 < static_cast<size_t>(column) && i < line.size(); ++i) {
+    padding += line[i] == '\t' ? '\t' : ' ';
+  }
+  return padding;
+}
+
+std::string place_of(Source source, SourceLocation location, const NamedText& line,
+                     const NamedText& train) {
+  if (source == Source::kRoute) return "";
+  std::string place = source == Source::kLineFile ? line.name : train.name;
+  if (location.known()) {
+    place += ":" + std::to_string(location.line) + ":" + std::to_string(location.column);
+  }
+  return place + ": ";
+}
+
+void show_source_line(std::ostream& out, Source source, SourceLocation location,
+                      const NamedText& line, const NamedText& train, const Palette& p) {
+  if (source == Source::kRoute || !location.known()) return;
+  const std::string_view text = source == Source::kLineFile ? line.text : train.text;
+  const std::string_view source_line = line_of(text, location.line);
+  out << cp1252_to_utf8(source_line) << '\n'
+      << caret_padding(source_line, location.column) << p.caret << '^' << p.reset << '\n';
+}
+
+void render_one(std::ostream& out, const Finding& f, const NamedText& line, const NamedText& train,
+                const Palette& p) {
+  const std::string place = place_of(f.source, f.location, line, train);
+  const bool error = f.severity == Severity::kError;
+  out << p.bold << place << p.reset << (error ? p.error : p.warning)
+      << (error ? "error" : "warning");
+  if (error && f.error_number != 0) out << ' ' << f.error_number;
+  out << ':' << p.reset << ' ' << p.bold << cp1252_to_utf8(f.message) << p.reset;
+  if (!f.name.empty()) out << " [" << f.name << ']';
+  out << '\n';
+  show_source_line(out, f.source, f.location, line, train, p);
+  for (const Note& note : f.notes) {
+    out << p.bold << place_of(note.source, note.location, line, train) << p.reset << p.note
+        << "note:" << p.reset << ' ' << cp1252_to_utf8(note.text) << '\n';
+    // The note at the finding's own field needs no second copy of the line.
+    if (note.source != f.source || note.location != f.location) {
+      show_source_line(out, note.source, note.location, line, train, p);
+    }
+  }
+}
+
+std::string counted(size_t n, std::string_view noun) {
+  return std::to_string(n) + " " + std::string(noun) + (n == 1 ? "" : "s");
+}
+
+}  // namespace
+
+void render_findings(std::ostream& out, std::span<const Finding> findings, const NamedText& line,
+                     const NamedText& train, bool colour) {
+  for (const Finding& f : findings) render_one(out, f, line, train, colour ? kColours : kPlain);
+}
+
+std::string closing_count(size_t errors, size_t warnings) {
+  if (errors == 0 && warnings == 0) return "";
+  if (errors == 0) return counted(warnings, "warning") + " generated.";
+  if (warnings == 0) return counted(errors, "error") + " generated.";
+  return counted(errors, "error") + " and " + counted(warnings, "warning") + " generated.";
+}
+
+size_t count_of(std::span<const Finding> findings, Severity severity) {
+  return static_cast<size_t>(
+      std::count_if(findings.begin(), findings.end(),
+                    [severity](const Finding& f) { return f.severity == severity; }));
+}
+
+}  // namespace sc

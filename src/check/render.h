@@ -1,0 +1,32 @@
+#pragma once
+
+#include <iosfwd>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "check/finding.h"
+
+namespace sc {
+
+// A text file as the findings name it, with its text as the compilers read it
+// (Windows-1252), for the source lines under each finding.
+struct NamedText {
+  std::string name;
+  std::string_view text;
+};
+
+// Writes each finding as compilers do:
+//   FILE:LINE:COLUMN: warning: message [name]
+//   the source line
+//       ^
+// followed by its notes. Errors show their number ("error 15:"). `colour`
+// adds terminal colours.
+void render_findings(std::ostream& out, std::span<const Finding> findings, const NamedText& line,
+                     const NamedText& train, bool colour);
+
+// "2 errors and 3 warnings generated."; empty when both are 0.
+std::string closing_count(size_t errors, size_t warnings);
+size_t count_of(std::span<const Finding> findings, Severity severity);
+
+}  // namespace sc

@@ -1,0 +1,74 @@
+#include "check/value_checks.h"
+
+#include <cstdint>
+#include <string>
+
+#include "model/cell_geometry.h"
+
+namespace sc {
+namespace {
+
+std::string metres(int64_t value) {
+  return std::to_string(value) + " m";
+}
+
+std::string two_digits(int64_t value) {
+  return (value < 10 ? "0" : "") + std::to_string(value);
+}
+
+}  // namespace
+
+void check_grid(LintContext& context, std::string_view what, int64_t value, SourceLocation at,
+                int cell_offset) {
+  if (value % kCellMetres == 0) return;
+  const int64_t rounded = (cell_index(value, cell_offset) - cell_offset) * kCellMetres;
+  context.warn(Warning::kOffGrid, at,
+               std::string(what) + " " + metres(value) +
+                   " is not a multiple of 50 m: the compile rounds it to " + metres(rounded));
+}
+
+void check_on_route(LintContext& context, std::string_view what, int64_t position,
+                    SourceLocation at) {
+  if (!context.route_length || position <= *context.route_length) return;
+  context.warn(Warning::kBeyondRouteEnd, at,
+               std::string(what) + " " + metres(position) + " lies beyond the route's end at " +
+                   metres(*context.route_length) +
+                   ": it lands in the run-out after the route; positions on the route go up to " +
+                   metres(*context.route_length));
+}
+
+void check_fits(LintContext& context, std::string_view what, int64_t value, SourceLocation at,
+                int64_t low, int64_t high, int64_t stored) {
+  if (value >= low && value <= high) return;
+  context.warn(Warning::kValueWraps, at,
+               std::string(what) + " " + std::to_string(value) + " does not fit its field (" +
+                   std::to_string(low) + " to " + std::to_string(high) +
+                   "): " + std::to_string(stored) + " is stored instead");
+}
+
+void check_fits_16(LintContext& context, std::string_view what, int64_t value, SourceLocation at) {
+  check_fits(context, what, value, at, INT16_MIN, INT16_MAX, static_cast<int16_t>(value));
+}
+
+void check_time_of_day(LintContext& context, std::string_view what, const Row& row,
+                       size_t hours_index) {
+  const struct {
+    const char* unit;
+    int64_t highest;
+  } parts[] = {{"hour", 23}, {"minute", 59}, {"second", 59}};
+  for (size_t k = 0; k < 3; ++k) {
+    const int64_t value = row[hours_index + k];
+    if (value >= 0 && value <= parts[k].highest) continue;
+    context.warn(Warning::kTimeRange, row.at(hours_index + k),
+                 std::string(what) + " has " + std::to_string(value) + " as its " + parts[k].unit +
+                     ": it must lie from 0 to " + std::to_string(parts[k].highest));
+    return;
+  }
+}
+
+std::string clock_text(int64_t seconds_of_day) {
+  return std::to_string(seconds_of_day / 3600) + ":" + two_digits(seconds_of_day / 60 % 60) + ":" +
+         two_digits(seconds_of_day % 60);
+}
+
+}  // namespace sc

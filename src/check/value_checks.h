@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "check/row_lint.h"
+
+namespace sc {
+
+// Checks of single values shared by the row kinds of both files. `what`
+// names the value in the message ("the signal's position").
+
+// A position or length in metres off the 50 m grid, with where the compile
+// puts it: its cell index is metres / 50 + `cell_offset`, rounded.
+void check_grid(LintContext& context, std::string_view what, int64_t metres, SourceLocation at,
+                int cell_offset);
+
+// A position past the route's end, in the run-out after it.
+void check_on_route(LintContext& context, std::string_view what, int64_t position,
+                    SourceLocation at);
+
+// A value outside `low` to `high`, which its field stores as `stored`.
+void check_fits(LintContext& context, std::string_view what, int64_t value, SourceLocation at,
+                int64_t low, int64_t high, int64_t stored);
+// The same for a 16-bit field that keeps the low bits.
+void check_fits_16(LintContext& context, std::string_view what, int64_t value, SourceLocation at);
+
+// Hours 0 to 23, minutes and seconds 0 to 59; the first value out of range
+// is reported.
+void check_time_of_day(LintContext& context, std::string_view what, const Row& row,
+                       size_t hours_index);
+
+// "8:05:00"
+std::string clock_text(int64_t seconds_of_day);
+
+}  // namespace sc
