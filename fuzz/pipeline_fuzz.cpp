@@ -1,6 +1,6 @@
 // Compiles an arbitrary pair of line and train texts through the whole driver
-// and serializes the result; the lint of check reads them too. Input: one byte whose low bit is j,
-// then the line text, a NUL byte, the train text.
+// and serializes the result; the lint of check reads them too. Input: one byte
+// whose low bit is j, then the line text, a NUL byte, the train text.
 #include <cstddef>
 #include <cstdint>
 #include <string>
