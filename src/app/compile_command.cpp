@@ -81,13 +81,17 @@ std::string decode_source(std::string text, InputEncoding encoding,
 }
 
 // The warnings compile prints; none with -w.
-std::vector<Finding> compile_warnings(const CompileOptions& options, const SourceTexts& texts) {
+std::vector<Finding> compile_warnings(const CompileOptions& options, const SourceTexts& texts,
+                                      const ErrorLog& errors) {
   if (options.no_warnings) return {};
   CheckOptions check;
   apply_warning_flags(options.warning_flags, false, check);
   std::vector<Finding> warnings = lint_sources(*texts.line_text, *texts.train_text,
                                                input_encoding_named(options.input_encoding));
   apply_warning_options(warnings, check);
+  std::vector<Finding> recorded;
+  for (const Diagnostic& d : errors.diagnostics()) recorded.push_back(error_from(d));
+  drop_warnings_at_errors(warnings, recorded);
   sort_in_file_order(warnings);
   return warnings;
 }
@@ -193,7 +197,8 @@ int run_compile(const CompileOptions& options, Disk& disk, std::ostream& out, st
   return run_command_body("compile", err, [&] {
     const int32_t j = options.no_profile ? 0 : 1;
     const CompiledFiles compiled = compile_files(options, disk, j);
-    const std::vector<Finding> warnings = compile_warnings(options, compiled.texts);
+    const std::vector<Finding> warnings =
+        compile_warnings(options, compiled.texts, compiled.run.errors);
     create_output_dir(options.output_dir);
     render_findings(err, warnings, {compiled.sources.line_file, *compiled.texts.line_text},
                     {compiled.sources.train_file, *compiled.texts.train_text}, options.colour);

@@ -116,15 +116,6 @@ class ErrorMerge {
   std::vector<Finding> findings_;
 };
 
-// An error at the very field says more than a warning there.
-void drop_warnings_at_errors(std::vector<Finding>& warnings, const std::vector<Finding>& errors) {
-  std::erase_if(warnings, [&](const Finding& w) {
-    return w.location.known() && std::any_of(errors.begin(), errors.end(), [&](const Finding& e) {
-             return e.source == w.source && e.location == w.location;
-           });
-  });
-}
-
 // Which of a row's cells each "cell taken" error is about.
 std::optional<std::string_view> taken_part(int32_t number) {
   switch (static_cast<ErrorCode>(number)) {
@@ -253,6 +244,15 @@ std::vector<Finding> find_errors(std::string line_text, std::string train_text,
   }
   if (is_slot_error(run.fatal_error)) findings.push_back(fatal_finding(run));
   return findings;
+}
+
+// An error at the very field says more than a warning there.
+void drop_warnings_at_errors(std::vector<Finding>& warnings, const std::vector<Finding>& errors) {
+  std::erase_if(warnings, [&](const Finding& w) {
+    return w.location.known() && std::any_of(errors.begin(), errors.end(), [&](const Finding& e) {
+             return e.source == w.source && e.location == w.location;
+           });
+  });
 }
 
 void apply_warning_options(std::vector<Finding>& findings, const CheckOptions& options) {

@@ -57,6 +57,9 @@ struct CheckOptions {
 std::vector<Finding> check_sources(const std::string& line_text, const std::string& train_text,
                                    const CheckOptions& options, const CompileTexts& compile);
 
+// Drops each warning that stands at the very field of an error.
+void drop_warnings_at_errors(std::vector<Finding>& warnings, const std::vector<Finding>& errors);
+
 // Drops the disabled warnings and, with -Werror, makes the others errors.
 void apply_warning_options(std::vector<Finding>& findings, const CheckOptions& options);
 
