@@ -230,8 +230,7 @@ TEST_F(Compile, PrintsWarningsThatChangeNeitherBytesNorStatus) {
                             "pendenza, 125, 1\n"
                             "          ^\n";
   EXPECT_EQ(warned.err.rfind(first, 0), 0u) << warned.err;
-  EXPECT_NE(warned.err.find("1 error and 1 warning generated.\n"), std::string::npos)
-      << warned.err;
+  EXPECT_NE(warned.err.find("1 error and 1 warning generated.\n"), std::string::npos) << warned.err;
   EXPECT_EQ(warned.err.find('\033'), std::string::npos) << "no colour off a terminal";
 
   const ProcessResult silent = compile("-w");

@@ -20,7 +20,7 @@ bool has_both(std::string_view keyword, std::string_view a, std::string_view b) 
 
 // --- header ---
 
-void check_route_length(LintContext& context, const Row& row) {
+void check_route_length(LintContext& context, const LintRow& row) {
   if (row[0] >= 0 && row[0] <= kLongestRoute) context.route_length = row[0];
 }
 
@@ -29,7 +29,7 @@ constexpr ValueSpec kReferenceValues[] = {{"key"}, {"kilometre value"}, {"adjust
 constexpr ValueSpec kBackgroundValues[] = {{"background"}};
 constexpr ValueSpec kRepetitionValues[] = {{"first value"}, {"second value"}};
 
-const RowKind kHeaderKinds[] = {
+const LintRowKind kHeaderKinds[] = {
     {"route length",
      [](std::string_view k) {
        return contains_any_case(k, "percorso") && contains_any_case(k, "lunghezza");
@@ -64,7 +64,7 @@ constexpr std::string_view kHeaderKeywords[] = {
 
 // --- rows ---
 
-void check_gradient(LintContext& context, const Row& row) {
+void check_gradient(LintContext& context, const LintRow& row) {
   check_grid(context, "the gradient's position", row[0], row.at(0), 0);
   check_on_route(context, "the gradient's position", row[0], row.at(0));
   const auto stored = static_cast<uint8_t>(row[1] + kGradientOffset);
@@ -72,11 +72,11 @@ void check_gradient(LintContext& context, const Row& row) {
              int64_t{stored} - kGradientOffset);
 }
 
-void check_curve(LintContext& context, const Row& row) {
+void check_curve(LintContext& context, const LintRow& row) {
   check_on_route(context, "the curve's start", row[0], row.at(0));
 }
 
-void check_tunnel(LintContext& context, const Row& row) {
+void check_tunnel(LintContext& context, const LintRow& row) {
   check_grid(context, "the tunnel's start", row[0], row.at(0), 0);
   check_grid(context, "the tunnel's end", row[1], row.at(1), 0);
   check_on_route(context, "the tunnel's start", row[0], row.at(0));
@@ -95,13 +95,13 @@ void check_tunnel(LintContext& context, const Row& row) {
   }
 }
 
-void check_speed_board(LintContext& context, const Row& row) {
+void check_speed_board(LintContext& context, const LintRow& row) {
   check_grid(context, "the speed board's position", row[0], row.at(0), 1);
   check_on_route(context, "the speed board's position", row[0], row.at(0));
   context.occupy(cell_index(row[0], 1), "speed board", "", row[0], row.keyword_at);
 }
 
-void check_text_board(LintContext& context, const Row& row) {
+void check_text_board(LintContext& context, const LintRow& row) {
   check_grid(context, "the text board's position", row[0], row.at(0), 1);
   check_on_route(context, "the text board's position", row[0], row.at(0));
   context.occupy(cell_index(row[0], 1), "text board", "", row[0], row.keyword_at);
@@ -115,7 +115,7 @@ constexpr ValueSpec kSpeedBoardValues[] = {
 constexpr ValueSpec kTextBoardValues[] = {{"position"}, {"text", ValueKind::kText}};
 
 // The check always builds the profile, so curve rows read their values.
-const RowKind kRowKinds[] = {
+const LintRowKind kRowKinds[] = {
     {"gradient", [](std::string_view k) { return contains_any_case(k, "pendenza"); },
      kGradientValues, check_gradient},
     {"curve", [](std::string_view k) { return contains_any_case(k, "curva"); }, kCurveValues,
@@ -142,7 +142,7 @@ bool header_ends_at(std::string_view keyword) {
 }
 
 bool is_header_row(std::string_view keyword) {
-  for (const RowKind& kind : kHeaderKinds) {
+  for (const LintRowKind& kind : kHeaderKinds) {
     if (kind.matches(keyword)) return true;
   }
   return false;
@@ -156,7 +156,7 @@ void warn_late_header_row(LintContext& context, std::string_view keyword, Source
 }
 
 bool is_row_of_a_section(std::string_view keyword) {
-  for (const RowKind& kind : kRowKinds) {
+  for (const LintRowKind& kind : kRowKinds) {
     if (kind.matches(keyword)) return true;
   }
   return false;

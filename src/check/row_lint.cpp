@@ -80,7 +80,7 @@ std::string count_of(size_t n, std::string_view noun) {
   return std::to_string(n) + " " + std::string(noun) + (n == 1 ? "" : "s");
 }
 
-void warn_too_few(LintContext& context, const RowKind& kind, const Row& row) {
+void warn_too_few(LintContext& context, const LintRowKind& kind, const LintRow& row) {
   const size_t found = row.values.size();
   const ValueSpec& missing = kind.values[found];
   context.warn(Warning::kTooFewValues, row.keyword_at,
@@ -90,7 +90,7 @@ void warn_too_few(LintContext& context, const RowKind& kind, const Row& row) {
                    std::string(missing.name) + " from the next line instead");
 }
 
-void warn_too_many(LintContext& context, const RowKind& kind, SourceLocation extra_at) {
+void warn_too_many(LintContext& context, const LintRowKind& kind, SourceLocation extra_at) {
   const bool ends_in_text = kind.values.back().kind == ValueKind::kText;
   if (ends_in_text) {
     context.warn(Warning::kTextCutAtComma, extra_at,
@@ -106,7 +106,7 @@ void warn_too_many(LintContext& context, const RowKind& kind, SourceLocation ext
 }
 
 void warn_comment_marker(LintContext& context, std::string_view keyword, SourceLocation at,
-                         const RowKind& kind) {
+                         const LintRowKind& kind) {
   const std::optional<std::string_view> marker = comment_marker(keyword);
   if (!marker) return;
   context.warn(Warning::kCommentMarker, at,
@@ -116,7 +116,7 @@ void warn_comment_marker(LintContext& context, std::string_view keyword, SourceL
 }
 
 // Reads one kind's values; false when the line runs out first.
-bool read_values(LintContext& context, LineFields& fields, const RowKind& kind, Row& row) {
+bool read_values(LintContext& context, LineFields& fields, const LintRowKind& kind, LintRow& row) {
   for (const ValueSpec& spec : kind.values) {
     if (fields.at_end()) {
       warn_too_few(context, kind, row);
@@ -138,8 +138,8 @@ void LintContext::occupy(int64_t cell, std::string_view what, std::string_view p
   if (placements) placements->push_back({cell, what, part, position, source_, row});
 }
 
-RowValue LineFields::value(ValueKind kind) {
-  RowValue value;
+LintValue LineFields::value(ValueKind kind) {
+  LintValue value;
   switch (kind) {
     case ValueKind::kLong:
       value.number = reader_.read_long();
@@ -190,13 +190,13 @@ bool is_section_line(std::string_view field) {
 }
 
 bool lint_row(LintContext& context, LineFields& fields, std::string_view keyword,
-              SourceLocation keyword_at, std::span<const RowKind> kinds) {
-  const RowKind* last = nullptr;
-  for (const RowKind& kind : kinds) {
+              SourceLocation keyword_at, std::span<const LintRowKind> kinds) {
+  const LintRowKind* last = nullptr;
+  for (const LintRowKind& kind : kinds) {
     if (!kind.matches(keyword)) continue;
     if (!last) warn_comment_marker(context, keyword, keyword_at, kind);
     last = &kind;
-    Row row{std::string(keyword), keyword_at, {}};
+    LintRow row{std::string(keyword), keyword_at, {}};
     if (!read_values(context, fields, kind, row)) return true;
     if (kind.check) kind.check(context, row);
   }

@@ -25,17 +25,17 @@ struct ValueSpec {
   ValueKind kind = ValueKind::kLong;
 };
 
-struct RowValue {
+struct LintValue {
   int64_t number = 0;
   std::string text;
   SourceLocation at;
 };
 
 // The values of one row kind as read from its line.
-struct Row {
+struct LintRow {
   std::string keyword;
   SourceLocation keyword_at;
-  std::vector<RowValue> values;
+  std::vector<LintValue> values;
   int64_t operator[](size_t i) const { return values[i].number; }
   SourceLocation at(size_t i) const { return values[i].at; }
 };
@@ -74,11 +74,11 @@ class LintContext {
   std::vector<Finding>& out_;
 };
 
-struct RowKind {
+struct LintRowKind {
   std::string_view what;  // "gradient", for messages
   bool (*matches)(std::string_view keyword) = nullptr;
   std::span<const ValueSpec> values;
-  void (*check)(LintContext&, const Row&) = nullptr;  // once every value is read
+  void (*check)(LintContext&, const LintRow&) = nullptr;  // once every value is read
 };
 
 // The fields of one line, located as in the whole file.
@@ -88,7 +88,7 @@ class LineFields {
   bool at_end() const { return reader_.at_end(); }
   // Throw Fault, as the compile's reads do, on a field it cannot read.
   std::string text() { return reader_.read_text(); }
-  RowValue value(ValueKind kind);
+  LintValue value(ValueKind kind);
   SourceLocation location() const;
 
  private:
@@ -112,7 +112,7 @@ bool is_section_line(std::string_view field);
 // warns about too few or too many values, and about a comment marker in front
 // of the keyword. Returns false when no kind matches.
 bool lint_row(LintContext& context, LineFields& fields, std::string_view keyword,
-              SourceLocation keyword_at, std::span<const RowKind> kinds);
+              SourceLocation keyword_at, std::span<const LintRowKind> kinds);
 
 // Warns that `keyword` names no row kind, suggesting the nearest of
 // `known_keywords`; a field that opens with a comment marker is taken as the

@@ -15,24 +15,24 @@ constexpr int64_t kHighestTempo = 100;
 constexpr int64_t kRaisedTempo = 101;
 constexpr int64_t kTimedSx = 2;
 
-void check_speed(LintContext& context, const Row& row) {
+void check_speed(LintContext& context, const LintRow& row) {
   check_grid(context, "the speed limit's position", row[0], row.at(0), 0);
   check_on_route(context, "the speed limit's position", row[0], row.at(0));
 }
 
-void check_adhesion(LintContext& context, const Row& row) {
+void check_adhesion(LintContext& context, const LintRow& row) {
   check_grid(context, "the adhesion's position", row[0], row.at(0), 0);
   check_on_route(context, "the adhesion's position", row[0], row.at(0));
   check_fits(context, "adhesion", row[1], row.at(1), 0, 255, static_cast<uint8_t>(row[1]));
 }
 
-void check_clock(LintContext& context, const Row& row) {
+void check_clock(LintContext& context, const LintRow& row) {
   check_time_of_day(context, "the clock", row, 0);
 }
 
 // Values 0 to 10 as they stand in the row: posizione, sx, s1, s2, s3, rapp,
 // dx, d1, d2, d3, tempo.
-void check_signal(LintContext& context, const Row& row) {
+void check_signal(LintContext& context, const LintRow& row) {
   check_grid(context, "the signal's position", row[0], row.at(0), 1);
   check_on_route(context, "the signal's position", row[0], row.at(0));
   context.occupy(cell_index(row[0], 1), "signal", "", row[0], row.keyword_at);
@@ -58,7 +58,7 @@ constexpr int64_t kLastUnwarnedStart = 1500;
 constexpr int64_t kWarningDistance = 1200;
 constexpr int kCountdownCells = 4;
 
-void occupy_slowdown_cells(LintContext& context, const Row& row) {
+void occupy_slowdown_cells(LintContext& context, const LintRow& row) {
   const int64_t x = row[0];
   const auto occupy = [&](int64_t cell, std::string_view what, std::string_view part) {
     context.occupy(cell, what, part, x, row.keyword_at);
@@ -74,7 +74,7 @@ void occupy_slowdown_cells(LintContext& context, const Row& row) {
 }
 
 // x, v, l, f_tt, f_ta, d_v
-void check_slowdown(LintContext& context, const Row& row) {
+void check_slowdown(LintContext& context, const LintRow& row) {
   check_grid(context, "the slowdown's start", row[0], row.at(0), 1);
   check_grid(context, "the slowdown's end (start + length)", row[0] + row[2], row.at(2), 1);
   check_on_route(context, "the slowdown's start", row[0], row.at(0));
@@ -84,7 +84,7 @@ void check_slowdown(LintContext& context, const Row& row) {
   occupy_slowdown_cells(context, row);
 }
 
-void check_abbattimento(LintContext& context, const Row& row) {
+void check_abbattimento(LintContext& context, const LintRow& row) {
   check_grid(context, "the abbattimento point's position", row[0], row.at(0), 0);
   check_on_route(context, "the abbattimento point's position", row[0], row.at(0));
   context.occupy(cell_index(row[0]), "abbattimento point", "", row[0], row.keyword_at);
@@ -97,7 +97,7 @@ constexpr int64_t kFirstUnmarkedStation = 25;
 
 // The stop cell is the last cell inside the station; its extent depends on the
 // type (value 2) and the end extension (value 6).
-void occupy_stop_cell(LintContext& context, const Row& row) {
+void occupy_stop_cell(LintContext& context, const LintRow& row) {
   const int64_t type = row[1];
   if (type >= kFirstUnmarkedStation) return;
   const int64_t p = row[0];
@@ -108,7 +108,7 @@ void occupy_stop_cell(LintContext& context, const Row& row) {
   context.occupy(last / 50 - 1, "station's stop cell", "", p, row.keyword_at);
 }
 
-void check_station(LintContext& context, const Row& row) {
+void check_station(LintContext& context, const LintRow& row) {
   check_on_route(context, "the station's position", row[0], row.at(0));
   occupy_stop_cell(context, row);
   check_time_of_day(context, "the station's time", row, kStationHours);
@@ -155,7 +155,7 @@ constexpr ValueSpec kStationValues[] = {
     {"name", ValueKind::kText},
 };
 
-const RowKind kRowKinds[] = {
+const LintRowKind kRowKinds[] = {
     {"braked mass",
      [](std::string_view k) {
        return contains_any_case(k, "frenata") && contains_any_case(k, "massa");

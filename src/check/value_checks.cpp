@@ -50,7 +50,7 @@ void check_fits_16(LintContext& context, std::string_view what, int64_t value, S
   check_fits(context, what, value, at, INT16_MIN, INT16_MAX, static_cast<int16_t>(value));
 }
 
-void check_time_of_day(LintContext& context, std::string_view what, const Row& row,
+void check_time_of_day(LintContext& context, std::string_view what, const LintRow& row,
                        size_t hours_index) {
   const struct {
     const char* unit;

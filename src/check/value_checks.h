@@ -27,7 +27,7 @@ void check_fits_16(LintContext& context, std::string_view what, int64_t value, S
 
 // Hours 0 to 23, minutes and seconds 0 to 59; the first value out of range
 // is reported.
-void check_time_of_day(LintContext& context, std::string_view what, const Row& row,
+void check_time_of_day(LintContext& context, std::string_view what, const LintRow& row,
                        size_t hours_index);
 
 // "8:05:00"
