@@ -131,8 +131,30 @@ TEST_F(Compile, AFatalErrorWritesNoBinaryFile) {
   write_sources(kShortLine, "[generale]\nsegnale, 0, 1,4,1,1,0,2,2,1,1,0\n[fine]\n");
   const ProcessResult result = compile();
   EXPECT_EQ(result.status, 3);
-  EXPECT_EQ(result.err, " Errore n. 1250\n");
+  EXPECT_EQ(result.err.rfind(" Errore n. 1250\n", 0), 0u) << result.err;
   EXPECT_TRUE(std::filesystem::is_empty(out_dir()));
+}
+
+// A taken cell, or a slot of cell 1, is traced to the row that holds it.
+TEST_F(Compile, NamesTheRowThatHoldsATakenCell) {
+  const struct {
+    const char* line;
+    const char* train;
+    const char* note;
+  } cases[] = {
+      {"[generale]\nlunghezza percorso, 1000\n[cartelli]\n"
+       "indicatori_vmax, 400, 70, 75, 75, 0, , , , 0\n[fine]\n",
+       "[generale]\nvelocita, 0, 80\nsegnale, 400, 1,4,1,1,0,2,2,1,1,0\n[fine]\n",
+       "_linea.txt:4:1: note: the speed board of this row, at 400 m, already holds cell 9\n"
+       "indicatori_vmax, 400, 70, 75, 75, 0, , , , 0\n^\n"},
+      {kShortLine, "[generale]\nsegnale, 0, 1,4,1,1,0,2,2,1,1,0\n[fine]\n",
+       "-.txt:2:1: note: the signal of this row, at 0 m, already holds cell 1\n"},
+  };
+  for (const auto& c : cases) {
+    write_sources(c.line, c.train);
+    const ProcessResult result = compile("-w");
+    EXPECT_NE(result.err.find(c.note), std::string::npos) << result.err;
+  }
 }
 
 TEST_F(Compile, NamesTheOutputFilesAfterTheSources) {
@@ -198,12 +220,12 @@ TEST_F(Compile, DiagnosticsPointAtTheFieldConcerned) {
   const Case cases[] = {
       {"[generale]\nlunghezza percorso, 1000\n[c]\nindicatori_vmax, 300, 75,80,80,0,,,,0\n"
        "indicatori_vmax, 310, 75,80,80,0,,,,0\n[fine]\n",
-       kShortTrain, "Prova_linea.txt:5:18: error 21: "},
+       kShortTrain, "Prova_linea.txt:5:18: error 21: ", 4},  // and the note at line 4
       {"[generale]\nlunghezza percorso, 2000000\n[fine]\n", kShortTrain,
        "Prova_linea.txt:2:21: error 1: ", 2},  // then " Errore n. 1": no cells to write
       {kShortLine, "[generale]\nnumero vetture, many\n[fine]\n", "Prova_T1-.txt:2:17: error 25: "},
       {kShortLine, "[generale]\nabbattimento, 200, 1\nabbattimento, 210, 1\n[fine]\n",
-       "Prova_T1-.txt:3:"},
+       "Prova_T1-.txt:3:", 4},
   };
   for (const Case& c : cases) {
     write_sources(c.line, c.train);
@@ -235,7 +257,8 @@ TEST_F(Compile, PrintsWarningsThatChangeNeitherBytesNorStatus) {
 
   const ProcessResult silent = compile("-w");
   EXPECT_EQ(silent.status, warned.status);
-  EXPECT_EQ(std::count(silent.err.begin(), silent.err.end(), '\n'), 1) << silent.err;
+  // The error, then the note at the row that holds its cell.
+  EXPECT_EQ(std::count(silent.err.begin(), silent.err.end(), '\n'), 4) << silent.err;
   EXPECT_EQ(read_bytes(out_dir() / "Prova_T1.dat"), dat);
   EXPECT_EQ(compile("-Wno-off-grid").err, silent.err);
 }

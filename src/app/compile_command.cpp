@@ -9,6 +9,7 @@
 #include "app/findings_output.h"
 #include "app/pipeline.h"
 #include "app/run.h"
+#include "check/check.h"
 #include "check/lint.h"
 #include "check/render.h"
 #include "inspect/route_features.h"
@@ -208,6 +209,13 @@ int run_compile(const CompileOptions& options, Disk& disk, std::ostream& out, st
         compiled.run,
         scenario_file_names(options.output_dir, compiled.line_name, compiled.train_number),
         compiled.sources, disk, *terminal, err, written);
+    const NamedText line_text{compiled.sources.line_file, *compiled.texts.line_text};
+    const NamedText train_text{compiled.sources.train_file, *compiled.texts.train_text};
+    render_notes(err,
+                 errors_naming_holders(compiled.run.errors.diagnostics(), compiled.run.fatal_error,
+                                       line_text.text, train_text.text,
+                                       input_encoding_named(options.input_encoding)),
+                 line_text, train_text, options.colour);
     if (!warnings.empty()) {
       err << closing_count(compiled.run.errors.diagnostics().size(), warnings.size()) << '\n';
     }

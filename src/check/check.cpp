@@ -82,11 +82,11 @@ bool blank_lines(std::string& text, std::pair<int, int> lines) {
   return changed;
 }
 
-Finding fatal_finding(const CompileErrors& run) {
+Finding fatal_finding(int32_t fatal_error) {
   Finding fatal;
   fatal.severity = Severity::kError;
-  fatal.error_number = run.fatal_error;
-  const ErrorInfo* info = find_error(run.fatal_error);
+  fatal.error_number = fatal_error;
+  const ErrorInfo* info = find_error(fatal_error);
   fatal.name = info ? std::string(info->name) : "";
   fatal.message = info ? std::string(info->summary) : "";
   return fatal;
@@ -242,8 +242,21 @@ std::vector<Finding> find_errors(std::string line_text, std::string train_text,
   for (const Diagnostic& d : run.diagnostics) {
     if (!is_in_a_file(d)) findings.push_back(error_from(d));
   }
-  if (is_slot_error(run.fatal_error)) findings.push_back(fatal_finding(run));
+  if (is_slot_error(run.fatal_error)) findings.push_back(fatal_finding(run.fatal_error));
   return findings;
+}
+
+std::vector<Finding> errors_naming_holders(const std::vector<Diagnostic>& diagnostics,
+                                           int32_t fatal_error, std::string_view line_text,
+                                           std::string_view train_text, InputEncoding encoding) {
+  std::vector<Finding> errors;
+  for (const Diagnostic& d : diagnostics) errors.push_back(error_from(d));
+  if (is_slot_error(fatal_error)) errors.push_back(fatal_finding(fatal_error));
+  if (errors.empty()) return errors;
+  std::vector<Placement> placements;
+  lint_sources(line_text, train_text, encoding, &placements);
+  name_the_rows_that_hold_cells(errors, placements);
+  return errors;
 }
 
 // An error at the very field says more than a warning there.

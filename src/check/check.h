@@ -4,6 +4,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "check/encoding.h"
@@ -44,6 +45,13 @@ std::vector<Finding> find_errors(std::string line_text, std::string train_text,
 // cell, and says for 1250 and 1251 which row, or the post-pass, filled cell 1.
 void name_the_rows_that_hold_cells(std::vector<Finding>& errors,
                                    const std::vector<Placement>& placements);
+
+// The errors one compile recorded, and its fatal error if it is 1250 or 1251,
+// each taken-cell error and slot error with a note at the row that holds the
+// cell: what compile adds under its own error lines.
+std::vector<Finding> errors_naming_holders(const std::vector<Diagnostic>& diagnostics,
+                                           int32_t fatal_error, std::string_view line_text,
+                                           std::string_view train_text, InputEncoding encoding);
 
 struct CheckOptions {
   InputEncoding encoding = InputEncoding::kWindows1252;

@@ -62,6 +62,20 @@ void show_source_line(std::ostream& out, Source source, SourceLocation location,
       << caret_padding(source_line, location.column) << p.caret << '^' << p.reset << '\n';
 }
 
+// A note at the finding's own field needs no second copy of the source line
+// shown under the finding, unless `always_show_lines` (the finding itself was
+// written without one).
+void render_notes_of(std::ostream& out, const Finding& f, const NamedText& line,
+                     const NamedText& train, const Palette& p, bool always_show_lines) {
+  for (const Note& note : f.notes) {
+    out << p.bold << place_of(note.source, note.location, line, train) << p.reset << p.note
+        << "note:" << p.reset << ' ' << cp1252_to_utf8(note.text) << '\n';
+    if (always_show_lines || note.source != f.source || note.location != f.location) {
+      show_source_line(out, note.source, note.location, line, train, p);
+    }
+  }
+}
+
 void render_one(std::ostream& out, const Finding& f, const NamedText& line, const NamedText& train,
                 const Palette& p) {
   const std::string place = place_of(f.source, f.location, line, train);
@@ -73,14 +87,7 @@ void render_one(std::ostream& out, const Finding& f, const NamedText& line, cons
   if (!f.name.empty()) out << " [" << f.name << ']';
   out << '\n';
   show_source_line(out, f.source, f.location, line, train, p);
-  for (const Note& note : f.notes) {
-    out << p.bold << place_of(note.source, note.location, line, train) << p.reset << p.note
-        << "note:" << p.reset << ' ' << cp1252_to_utf8(note.text) << '\n';
-    // The note at the finding's own field needs no second copy of the line.
-    if (note.source != f.source || note.location != f.location) {
-      show_source_line(out, note.source, note.location, line, train, p);
-    }
-  }
+  render_notes_of(out, f, line, train, p, false);
 }
 
 std::string counted(size_t n, std::string_view noun) {
@@ -92,6 +99,12 @@ std::string counted(size_t n, std::string_view noun) {
 void render_findings(std::ostream& out, std::span<const Finding> findings, const NamedText& line,
                      const NamedText& train, bool colour) {
   for (const Finding& f : findings) render_one(out, f, line, train, colour ? kColours : kPlain);
+}
+
+void render_notes(std::ostream& out, std::span<const Finding> findings, const NamedText& line,
+                  const NamedText& train, bool colour) {
+  for (const Finding& f : findings)
+    render_notes_of(out, f, line, train, colour ? kColours : kPlain, true);
 }
 
 std::string closing_count(size_t errors, size_t warnings) {

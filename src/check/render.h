@@ -25,6 +25,11 @@ struct NamedText {
 void render_findings(std::ostream& out, std::span<const Finding> findings, const NamedText& line,
                      const NamedText& train, bool colour);
 
+// Writes only the notes of each finding, each with its source line and caret:
+// for findings whose own line was written already.
+void render_notes(std::ostream& out, std::span<const Finding> findings, const NamedText& line,
+                  const NamedText& train, bool colour);
+
 // "2 errors and 3 warnings generated."; empty when both are 0.
 std::string closing_count(size_t errors, size_t warnings);
 size_t count_of(std::span<const Finding> findings, Severity severity);
