@@ -3,17 +3,13 @@
 #include "check/lint.h"
 #include "check/value_checks.h"
 #include "model/cell_geometry.h"
+#include "model/format_rules.h"
 #include "textio/keywords.h"
 
 namespace sc {
 namespace {
 
 constexpr int kHyphenReads = 2;
-// A signal `tempo` from 1 to 100 is raised to 101 before it is stored.
-constexpr int64_t kLowestTempo = 1;
-constexpr int64_t kHighestTempo = 100;
-constexpr int64_t kRaisedTempo = 101;
-constexpr int64_t kTimedSx = 2;
 
 void check_speed(LintContext& context, const LintRow& row) {
   check_grid(context, "the speed limit's position", row[0], row.at(0), 0);
@@ -53,9 +49,6 @@ void check_signal(LintContext& context, const LintRow& row) {
   check_fits(context, "the signal's time", tempo, row.at(10), 0, 255, static_cast<uint8_t>(tempo));
 }
 
-// Slowdowns starting after this position get a warning cell and countdown.
-constexpr int64_t kLastUnwarnedStart = 1500;
-constexpr int64_t kWarningDistance = 1200;
 constexpr int kCountdownCells = 4;
 
 void occupy_slowdown_cells(LintContext& context, const LintRow& row) {

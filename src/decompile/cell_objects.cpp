@@ -7,13 +7,11 @@
 
 #include "decompile/code_changes.h"
 #include "decompile/decompile.h"
+#include "model/format_rules.h"
 
 namespace sc {
 namespace {
 
-constexpr int16_t kPassCode = 180;
-constexpr int kApproachMarks = 4;
-constexpr int kStationMarkCode = 80;
 constexpr int kFirstUnmarkedStationType = 25;
 constexpr int32_t kWarningCells = 24;      // a warning stands 1200 m before its start
 constexpr int32_t kLastUnwarnedCell = 31;  // a start here may lie at 1500 m or just after
@@ -528,7 +526,7 @@ class ObjectRecovery {
     std::vector<bool> marked(cells_.size(), false);
     std::vector<Cell> before_pass = cells_;
     for (int32_t i = 0; i <= last_; ++i) {
-      if (!holds(i, cell_type::kCodeChange) || cell(i).info1 != kPassCode) continue;
+      if (!holds(i, cell_type::kCodeChange) || cell(i).info1 != kInsertedCode) continue;
       marked[static_cast<size_t>(i)] = true;
       before_pass[static_cast<size_t>(i)] = Cell{};
     }
@@ -555,7 +553,7 @@ class ObjectRecovery {
 
   // A value above 0 makes a code-change point; its low 16 bits are stored.
   int64_t code_value(int32_t i, const std::vector<bool>& row_180) const {
-    if (row_180[static_cast<size_t>(i)]) return kPassCode;
+    if (row_180[static_cast<size_t>(i)]) return kInsertedCode;
     if (cell(i).type_code == cell_type::kAbbattimento) return 0;
     return cell(i).info1 > 0 ? cell(i).info1 : cell(i).info1 + 65536;
   }

@@ -4,12 +4,12 @@
 #include <string>
 
 #include "decompile/decompile.h"
+#include "model/format_rules.h"
 #include "output/post_pass.h"
 
 namespace sc {
 namespace {
 
-constexpr int16_t kPassCode = 180;
 // Each attempt runs the whole pass; a search this long means the marks do
 // not come from the pass.
 constexpr int kMaxAttempts = 4096;
@@ -40,7 +40,7 @@ Attempt run_pass(const std::vector<Cell>& before_pass, const std::vector<bool>& 
     if (!decisions[next++]) return true;
     Cell& cell = work.cells[static_cast<size_t>(index)];
     cell.type_code = cell_type::kCodeChange;
-    cell.info1 = kPassCode;
+    cell.info1 = kInsertedCode;
     attempt.rows.push_back(index);
     return false;
   };

@@ -8,10 +8,11 @@
 #include <utility>
 #include <vector>
 
+#include "model/format_rules.h"
+
 namespace sc {
 namespace {
 
-constexpr int16_t kInsertedCode = 180;
 // Slowdowns slower than this get code changes along their length.
 constexpr int16_t kSlowSpeed = 110;
 // Signals this many cells or fewer before a warning are served.

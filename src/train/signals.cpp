@@ -2,22 +2,12 @@
 
 #include <string>
 
+#include "model/format_rules.h"
 #include "textio/narrow.h"
 
 namespace sc {
 namespace {
 
-// A signal whose `tempo` lies in this range carries the raised time instead.
-constexpr int32_t kLowestTempo = 1;
-constexpr int32_t kHighestTempo = 100;
-constexpr int32_t kRaisedTempo = 101;
-// Only a signal with this `sx` stores its time in the cell.
-constexpr int32_t kTimedSx = 2;
-constexpr int kApproachMarks = 4;
-
-constexpr int32_t kWarningDistance = 1200;
-// Slowdowns starting after this position get a warning cell and countdown.
-constexpr int32_t kLastUnwarnedStart = 1500;
 constexpr int kCountdownCells = 4;
 
 std::string occupant(uint8_t type_code) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "model/format_rules.h"
 #include "textio/narrow.h"
 
 namespace sc {
@@ -14,8 +15,6 @@ constexpr int32_t kEndExtension = 50;
 constexpr int32_t kShortStationLength = 600;
 constexpr int kFirstUnmarkedType =
     25;  // stations of this type and above place nothing in the cells
-constexpr uint8_t kStationMarkCode = 80;
-constexpr int kApproachMarks = 4;
 constexpr int64_t kLowestStopCell = 2;
 
 // What the row gives beyond the entry's own fields.
