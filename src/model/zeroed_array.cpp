@@ -17,10 +17,16 @@ ZeroedStorage::ZeroedStorage(const ZeroedStorage& other) : ZeroedStorage(other.b
   std::memcpy(data_, other.data_, bytes_);
 }
 
+ZeroedStorage::ZeroedStorage(ZeroedStorage&& other) noexcept
+    : data_(std::exchange(other.data_, nullptr)), bytes_(std::exchange(other.bytes_, 0)) {}
+
 ZeroedStorage& ZeroedStorage::operator=(const ZeroedStorage& other) {
-  ZeroedStorage copy(other);
-  std::swap(data_, copy.data_);
-  std::swap(bytes_, copy.bytes_);
+  return *this = ZeroedStorage(other);
+}
+
+ZeroedStorage& ZeroedStorage::operator=(ZeroedStorage&& other) noexcept {
+  std::swap(data_, other.data_);
+  std::swap(bytes_, other.bytes_);
   return *this;
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <utility>
 
 namespace sc {
 namespace {
@@ -25,6 +26,15 @@ TEST(ZeroedArray, StartsZeroHoldsWhatIsWrittenAndCopiesWhole) {
     EXPECT_EQ(copy[size - 1], -2.25) << size;
     EXPECT_EQ(assigned[size - 1], -2.25) << size;
   }
+}
+
+TEST(ZeroedArray, AMoveHandsTheBlockOverWithoutCopying) {
+  ZeroedArray<double> values(100000);
+  values[99999] = 3.5;
+  const double* block = &values[0];
+  const ZeroedArray<double> moved = std::move(values);
+  EXPECT_EQ(&moved[0], block);
+  EXPECT_EQ(moved[99999], 3.5);
 }
 
 }  // namespace
