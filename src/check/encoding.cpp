@@ -41,6 +41,11 @@ DecodedText decode_input(std::string text, InputEncoding encoding) {
 void lint_encoding(std::string_view text, LintContext& context) {
   std::optional<std::pair<size_t, size_t>> first_wide;  // offset and end
   for (size_t i = 0; i < text.size();) {
+    // Plain ASCII reads the same in both encodings.
+    if (static_cast<unsigned char>(text[i]) < 0x80) {
+      ++i;
+      continue;
+    }
     const size_t start = i;
     if (!decode_utf8(text, i)) return;  // not UTF-8: a Windows-1252 text as expected
     if (i - start > 1 && !first_wide) first_wide = std::pair(start, i);

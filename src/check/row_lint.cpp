@@ -24,8 +24,13 @@ std::optional<std::string_view> comment_marker(std::string_view keyword) {
   for (std::string_view marker : {"#", ";", "//"}) {
     if (field.starts_with(marker)) return marker;
   }
-  const std::string lower = lower_case(std::string(field.substr(0, 4)));
-  if (lower == "rem" || lower == "rem " || lower == "rem\t") return field.substr(0, 3);
+  // "REM" in any case, alone or followed by a blank.
+  const auto is = [&](size_t i, char lower) {
+    return i < field.size() && (field[i] | 0x20) == lower;
+  };
+  const bool rem = is(0, 'r') && is(1, 'e') && is(2, 'm') &&
+                   (field.size() == 3 || field[3] == ' ' || field[3] == '\t');
+  if (rem) return field.substr(0, 3);
   return std::nullopt;
 }
 
