@@ -10,8 +10,6 @@
 namespace sc {
 namespace {
 
-constexpr int32_t kRunOut = 7000;
-
 // Raw generator output only, so the same seed gives the same texts with any
 // standard library.
 class Random {

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "check/lint.h"
+#include "model/model.h"
 
 namespace sc {
 namespace {
@@ -168,9 +169,6 @@ const Placement* holder_of(const Finding& error, std::string_view part,
   return nullptr;
 }
 
-// Cell 1 holds the values whose slots the format markers and check codes take.
-constexpr int64_t kSlotCell = 1;
-
 void explain_slot(Finding& fatal, const std::vector<Placement>& placements) {
   fatal.message = "cell 1 already holds a value in the slot that the " +
                   std::string(fatal.error_number == error_number(ErrorCode::kFormatMarkerSlotTaken)
@@ -179,7 +177,7 @@ void explain_slot(Finding& fatal, const std::vector<Placement>& placements) {
                   " takes, so the run ends without writing any binary file; no object may "
                   "stand in cell 1";
   const auto holder = std::find_if(placements.begin(), placements.end(),
-                                   [](const Placement& p) { return p.cell == kSlotCell; });
+                                   [](const Placement& p) { return p.cell == kMarkerCell; });
   if (holder != placements.end()) {
     fatal.notes.push_back(holder_note(*holder));
   } else {

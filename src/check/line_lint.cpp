@@ -10,8 +10,7 @@ namespace {
 
 constexpr int kHeaderHyphenReads = 10;
 constexpr int kRowHyphenReads = 2;
-constexpr int64_t kGradientOffset = 100;  // a cell stores gradient + 100 in a byte
-constexpr int64_t kMarkedTunnel = 10;     // a type above this also places markers
+constexpr int64_t kMarkedTunnel = 10;  // a type above this also places markers
 constexpr int64_t kHighestTunnelType = 3;
 
 bool has_both(std::string_view keyword, std::string_view a, std::string_view b) {
@@ -67,9 +66,9 @@ constexpr std::string_view kHeaderKeywords[] = {
 void check_gradient(LintContext& context, const LintRow& row) {
   check_grid(context, "the gradient's position", row[0], row.at(0), 0);
   check_on_route(context, "the gradient's position", row[0], row.at(0));
-  const auto stored = static_cast<uint8_t>(row[1] + kGradientOffset);
-  check_fits(context, "gradient", row[1], row.at(1), -kGradientOffset, 255 - kGradientOffset,
-             int64_t{stored} - kGradientOffset);
+  const auto stored = static_cast<uint8_t>(row[1] + kGradientBias);
+  check_fits(context, "gradient", row[1], row.at(1), -kGradientBias, 255 - kGradientBias,
+             int64_t{stored} - kGradientBias);
 }
 
 void check_curve(LintContext& context, const LintRow& row) {
@@ -136,11 +135,6 @@ constexpr std::string_view kRowKeywords[] = {"pendenza", "curva", "montagna", "i
 
 enum class Part { kBeforeHeader, kHeader, kRows };
 
-bool header_ends_at(std::string_view keyword) {
-  const size_t first = keyword.find_first_not_of(" \t");
-  return is_section_line(keyword) && !(first != std::string_view::npos && keyword[first] == '-');
-}
-
 bool is_header_row(std::string_view keyword) {
   for (const LintRowKind& kind : kHeaderKinds) {
     if (kind.matches(keyword)) return true;
@@ -174,14 +168,14 @@ Part lint_header_line(LintContext& context, LineFields& fields) {
   const auto keyword = keyword_of(fields, kHeaderHyphenReads);
   if (!keyword) return Part::kHeader;
   const SourceLocation at = fields.location();
-  if (!lint_row(context, fields, *keyword, at, kHeaderKinds) && !header_ends_at(*keyword)) {
+  if (!lint_row(context, fields, *keyword, at, kHeaderKinds) && !ends_header(*keyword)) {
     if (is_row_of_a_section(*keyword)) {
       warn_early_row(context, *keyword, at);
     } else {
       warn_unknown_keyword(context, *keyword, at, kHeaderKeywords);
     }
   }
-  return header_ends_at(*keyword) ? Part::kRows : Part::kHeader;
+  return ends_header(*keyword) ? Part::kRows : Part::kHeader;
 }
 
 void lint_row_line(LintContext& context, LineFields& fields) {

@@ -14,10 +14,6 @@ std::string_view trimmed(std::string_view field) {
   return field.substr(first, field.find_last_not_of(" \t") - first + 1);
 }
 
-std::string quoted(std::string_view text) {
-  return "\"" + std::string(text) + "\"";
-}
-
 // The comment markers of other file formats, which this one does not have.
 std::optional<std::string_view> comment_marker(std::string_view keyword) {
   const std::string_view field = trimmed(keyword);
@@ -188,10 +184,6 @@ std::optional<std::string> keyword_of(LineFields& fields, int hyphen_reads) {
     field = fields.text();
   }
   return field;
-}
-
-bool is_section_line(std::string_view field) {
-  return contains(field, "[") && contains(field, "]");
 }
 
 bool lint_row(LintContext& context, LineFields& fields, std::string_view keyword,

@@ -105,9 +105,6 @@ void for_each_line(std::string_view text, const std::function<void(std::string_v
 // hides the next line's keyword, which the compile then tests as usual.
 std::optional<std::string> keyword_of(LineFields& fields, int hyphen_reads);
 
-// "[curve]" and the like: section lines match no keyword, on purpose.
-bool is_section_line(std::string_view field);
-
 // Reads the values of every kind that `keyword` matches and runs their checks;
 // warns about too few or too many values, and about a comment marker in front
 // of the keyword. Returns false when no kind matches.

@@ -25,10 +25,10 @@ const char* const kCodes = "[codici]";
 
 // Row positions of the cell an object stands in.
 int64_t metres_before(int32_t cell) {
-  return (int64_t{cell} - 1) * kMetresPerCell;
+  return (int64_t{cell} - 1) * kCellMetres;
 }
 int64_t metres_at(int32_t cell) {
-  return int64_t{cell} * kMetresPerCell;
+  return int64_t{cell} * kCellMetres;
 }
 
 int64_t floor_mod(int64_t value, int64_t modulus) {

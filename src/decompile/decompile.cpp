@@ -10,7 +10,6 @@
 namespace sc {
 namespace {
 
-constexpr int32_t kRunOut = 7000;
 constexpr int kRepetitionCodeNine = 9;
 
 // The cells and the profile must have the sizes the route length gives.
@@ -20,7 +19,7 @@ void check_sizes(const Scenario& compiled) {
     throw DecompileError("the route length " + std::to_string(length) +
                          " m in entry 84 lies outside 0 to 1000000 m");
   }
-  const int64_t cells = round_half_even((length + kRunOut) / 50.0) + 1;
+  const int64_t cells = round_half_even((length + kRunOut) / double{kCellMetres}) + 1;
   if (static_cast<int64_t>(compiled.cells.size()) != cells) {
     throw DecompileError("the cell file holds " + std::to_string(compiled.cells.size()) +
                          " cells, but a route of " + std::to_string(length) + " m has " +

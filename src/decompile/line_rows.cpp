@@ -58,14 +58,14 @@ Row tunnel_row(int64_t inizio, int64_t fine, int64_t tipo) {
 }
 
 Row tunnel_row(const Span& span) {
-  return tunnel_row(int64_t{span.first} * kMetresPerCell, (int64_t{span.last} + 1) * kMetresPerCell,
+  return tunnel_row(int64_t{span.first} * kCellMetres, (int64_t{span.last} + 1) * kCellMetres,
                     tunnel_tipo(span));
 }
 
 // A row that covers no cell: the next row no longer starts close to the one
 // before, so it keeps its own type.
 Row tunnel_separator() {
-  return tunnel_row(0, -4 * kMetresPerCell, 0);
+  return tunnel_row(0, -4 * kCellMetres, 0);
 }
 
 class TunnelPlan {
@@ -82,16 +82,16 @@ class TunnelPlan {
     std::optional<int64_t> previous_end;
     for (const Span& span : marker_spans) {
       rows.push_back(tunnel_row(span));
-      previous_end = (int64_t{span.last} + 1) * kMetresPerCell;
+      previous_end = (int64_t{span.last} + 1) * kCellMetres;
     }
     for (const Span& span : spans) {
-      const int64_t inizio = int64_t{span.first} * kMetresPerCell;
+      const int64_t inizio = int64_t{span.first} * kCellMetres;
       if (previous_end && inizio - *previous_end <= kCloseTunnelGap &&
           span.type != kCloseTunnelType) {
         rows.push_back(tunnel_separator());
       }
       rows.push_back(tunnel_row(span));
-      previous_end = (int64_t{span.last} + 1) * kMetresPerCell;
+      previous_end = (int64_t{span.last} + 1) * kCellMetres;
     }
     check(rows);
     return rows;
@@ -185,7 +185,7 @@ class TunnelPlan {
     TunnelList tunnels;
     for (const Row& row : rows) {
       const auto inizio = static_cast<int32_t>(row.values[0]);
-      if (inizio + 100 > int64_t{kMetresPerCell} * last()) {
+      if (inizio + 100 > int64_t{kCellMetres} * last()) {
         throw DecompileError("a tunnel starting at " + std::to_string(inizio) +
                              " m would lie beyond the last position a row may have");
       }
@@ -302,12 +302,12 @@ std::vector<Row> fill_rows(std::string_view keyword, const std::vector<uint8_t>&
   const int32_t in_order_end = last - kUnfilledTail;
   for (int32_t i = 1; i <= in_order_end; ++i) {
     if (bytes[static_cast<size_t>(i)] != bytes[static_cast<size_t>(i) - 1]) {
-      rows.push_back(row(int64_t{i} * kMetresPerCell, value(i)));
+      rows.push_back(row(int64_t{i} * kCellMetres, value(i)));
     }
   }
   if (filled > in_order_end) {
     // The last position a row may have: the fill reaches the fourth-last cell.
-    rows.push_back(row(int64_t{in_order_end + 1} * kMetresPerCell, value(in_order_end + 1)));
+    rows.push_back(row(int64_t{in_order_end + 1} * kCellMetres, value(in_order_end + 1)));
     for (int32_t i = in_order_end + 1; i < filled; ++i) {
       rows.push_back(row(kOutOfOrderPosition, value(i + 1)));
     }

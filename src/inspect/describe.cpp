@@ -169,8 +169,8 @@ int gradient_per_mille(uint8_t gradient) {
 }
 
 std::string describe_cell(const Cell& cell, int32_t index) {
-  std::string text = "cell " + str(index) + " at " + str(int64_t{index} * kMetresPerCell) +
-                     " m: " + occupant(cell);
+  std::string text =
+      "cell " + str(index) + " at " + str(int64_t{index} * kCellMetres) + " m: " + occupant(cell);
   if (index == kMarkerCell) {
     text += "; format marker " + str(cell.info1) + ", check code " + str(cell.info2);
   }

@@ -18,22 +18,10 @@
 namespace sc {
 namespace {
 
-constexpr int32_t kRunOut = 7000;  // metres of cells and profile beyond the route's end
 constexpr int kHeaderHyphenReads = 10;
 
 bool has_hyphen(std::string_view field) {
   return contains(field, "-");
-}
-
-// "[" and "]" end the header unless the line is hidden behind a hyphen.
-bool is_section_line(std::string_view field) {
-  const size_t first = field.find_first_not_of(" \t");
-  const bool hidden = first != std::string_view::npos && field[first] == '-';
-  return contains(field, "[") && contains(field, "]") && !hidden;
-}
-
-std::string quoted(std::string_view field) {
-  return "\"" + std::string(field) + "\"";
 }
 
 // The read state of one line text file, alive for one compile call.
@@ -171,7 +159,7 @@ Flow run_header(LinePass& pass) {
     }
     pass.keyword_location = pass.reader.field_location();
     if (run_header_row(pass, keyword) == Flow::kStop) return Flow::kStop;
-    if (is_section_line(keyword)) break;
+    if (ends_header(keyword)) break;
   }
   return Flow::kGoOn;
 }

@@ -17,7 +17,7 @@ constexpr int kY = Profile::kY;
 
 // The byte keeps the low eight bits of gradient + 100.
 void store_gradient(Cell& cell, int32_t gradient, SourceLocation /*gradient_at*/) {
-  cell.gradient = low_bits<uint8_t>(int64_t{gradient} + 100);
+  cell.gradient = low_bits<uint8_t>(int64_t{gradient} + kGradientBias);
 }
 
 // Out of line, so that the check below stays a compare in the profile loop.

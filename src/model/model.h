@@ -16,6 +16,8 @@ constexpr int32_t kCellMetres = 50;
 // The longest route a line file may give, in metres; no profile point beyond
 // it is ever computed.
 constexpr int32_t kLongestRoute = 1000000;
+// Metres of cells and profile beyond the route's end.
+constexpr int32_t kRunOut = 7000;
 
 // One kCellMetres stretch of route.
 struct Cell {
@@ -33,7 +35,6 @@ struct Cell {
   bool operator==(const Cell&) const = default;
 };
 
-constexpr int32_t kMetresPerCell = 50;
 // A cell's speed_limit is the line speed in km/h divided by this; its gradient
 // is the gradient in per mille plus kGradientBias, kept to its low 8 bits.
 constexpr int kSpeedStepKmh = 5;

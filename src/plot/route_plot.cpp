@@ -86,7 +86,7 @@ std::string utf8(const std::string& text_1252) {
 }
 
 int32_t cell_metres(int32_t index) {
-  return index * kMetresPerCell;
+  return index * kCellMetres;
 }
 
 // The smallest of 1, 2 or 5 times a power of ten that is at least `value`.
@@ -488,8 +488,8 @@ class RoutePlot {
   template <typename Value>
   std::vector<Point> steps(int32_t first, int32_t last, const Panel& panel, Value value) const {
     std::vector<Point> points;
-    const int32_t from = std::max<int32_t>(0, first / kMetresPerCell);
-    const int32_t to = std::min(model_.last_cell(), (last - 1) / kMetresPerCell);
+    const int32_t from = std::max<int32_t>(0, first / kCellMetres);
+    const int32_t to = std::min(model_.last_cell(), (last - 1) / kCellMetres);
     std::optional<double> previous;
     for (int32_t i = from; i <= to; ++i) {
       const double v = value(model_.cells[static_cast<size_t>(i)]);
@@ -526,9 +526,8 @@ class RoutePlot {
   // The cells that begin within the drawn metres: the panels' scales come from
   // them, not from the run-out's unfilled last cells.
   std::span<const Cell> cells_drawn() const {
-    const size_t count =
-        std::min(model_.cells.size(),
-                 static_cast<size_t>((layout_.extent + kMetresPerCell - 1) / kMetresPerCell));
+    const size_t count = std::min(
+        model_.cells.size(), static_cast<size_t>((layout_.extent + kCellMetres - 1) / kCellMetres));
     return std::span<const Cell>(model_.cells).first(count);
   }
 

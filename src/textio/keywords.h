@@ -24,6 +24,25 @@ inline bool contains_any_case(std::string_view field, std::string_view word) {
   return false;
 }
 
+// A section line names a section in brackets: "[" and "]" anywhere in the
+// field.
+inline bool is_section_line(std::string_view field) {
+  return contains(field, "[") && contains(field, "]");
+}
+
+// The line file's header ends at its first section line that is not hidden
+// behind a hyphen.
+inline bool ends_header(std::string_view field) {
+  const size_t first = field.find_first_not_of(" \t");
+  const bool hidden = first != std::string_view::npos && field[first] == '-';
+  return is_section_line(field) && !hidden;
+}
+
+// A field's text in double quotes, for messages.
+inline std::string quoted(std::string_view text) {
+  return "\"" + std::string(text) + "\"";
+}
+
 // The field in lower case, for testing it against several lower-case words.
 inline std::string lower_case(std::string field) {
   for (char& c : field) c = to_lower_1252(c);

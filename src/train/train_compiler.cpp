@@ -16,7 +16,6 @@ namespace sc {
 namespace {
 
 // The cells hold a speed limit as the speed divided by 5, one byte.
-constexpr int kSpeedScale = 5;
 constexpr int kMaxSpeedValue = 255;
 
 // --- general values ---
@@ -47,7 +46,7 @@ Flow read_sand(TrainPass& pass) {
 // --- speed and adhesion profiles ---
 
 void store_speed(Cell& cell, int32_t speed, SourceLocation speed_location) {
-  const int64_t value = round_half_even(static_cast<double>(speed) / kSpeedScale);
+  const int64_t value = round_half_even(static_cast<double>(speed) / kSpeedStepKmh);
   if (value < 0 || value > kMaxSpeedValue) {
     throw Fault("speed " + std::to_string(speed) + " km/h gives the speed-limit value " +
                     std::to_string(value) +
