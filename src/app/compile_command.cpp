@@ -81,20 +81,32 @@ std::string decode_source(std::string text, InputEncoding encoding,
   return std::move(decoded.text);
 }
 
-// The warnings compile prints; none with -w.
-std::vector<Finding> compile_warnings(const CompileOptions& options, const SourceTexts& texts,
-                                      const ErrorLog& errors) {
-  if (options.no_warnings) return {};
+// What the lint tells compile: the warnings it prints (none with -w), and the
+// cells each row's objects take, to name the rows behind its errors. One lint
+// pass serves both; a clean run under -w needs none.
+struct CompileLint {
+  std::vector<Finding> warnings;
+  std::vector<Placement> placements;
+};
+
+CompileLint lint_for_compile(const CompileOptions& options, const CompiledFiles& compiled) {
+  const RunOutcome& run = compiled.run;
+  CompileLint lint;
+  if (options.no_warnings && run.errors.diagnostics().empty() && run.fatal_error == 0) return lint;
+  lint.warnings = lint_sources(*compiled.texts.line_text, *compiled.texts.train_text,
+                               input_encoding_named(options.input_encoding), &lint.placements);
+  if (options.no_warnings) {
+    lint.warnings.clear();
+    return lint;
+  }
   CheckOptions check;
   apply_warning_flags(options.warning_flags, false, check);
-  std::vector<Finding> warnings = lint_sources(*texts.line_text, *texts.train_text,
-                                               input_encoding_named(options.input_encoding));
-  apply_warning_options(warnings, check);
+  apply_warning_options(lint.warnings, check);
   std::vector<Finding> recorded;
-  for (const Diagnostic& d : errors.diagnostics()) recorded.push_back(error_from(d));
-  drop_warnings_at_errors(warnings, recorded);
-  sort_in_file_order(warnings);
-  return warnings;
+  for (const Diagnostic& d : run.errors.diagnostics()) recorded.push_back(error_from(d));
+  drop_warnings_at_errors(lint.warnings, recorded);
+  sort_in_file_order(lint.warnings);
+  return lint;
 }
 
 void create_output_dir(const std::filesystem::path& dir) {
@@ -198,8 +210,8 @@ int run_compile(const CompileOptions& options, Disk& disk, std::ostream& out, st
   return run_command_body("compile", err, [&] {
     const int32_t j = options.no_profile ? 0 : 1;
     const CompiledFiles compiled = compile_files(options, disk, j);
-    const std::vector<Finding> warnings =
-        compile_warnings(options, compiled.texts, compiled.run.errors);
+    const CompileLint lint = lint_for_compile(options, compiled);
+    const std::vector<Finding>& warnings = lint.warnings;
     create_output_dir(options.output_dir);
     render_findings(err, warnings, {compiled.sources.line_file, *compiled.texts.line_text},
                     {compiled.sources.train_file, *compiled.texts.train_text}, options.colour);
@@ -213,8 +225,7 @@ int run_compile(const CompileOptions& options, Disk& disk, std::ostream& out, st
     const NamedText train_text{compiled.sources.train_file, *compiled.texts.train_text};
     render_notes(err,
                  errors_naming_holders(compiled.run.errors.diagnostics(), compiled.run.fatal_error,
-                                       line_text.text, train_text.text,
-                                       input_encoding_named(options.input_encoding)),
+                                       lint.placements),
                  line_text, train_text, options.colour);
     if (!warnings.empty()) {
       err << closing_count(compiled.run.errors.diagnostics().size(), warnings.size()) << '\n';

@@ -245,14 +245,11 @@ std::vector<Finding> find_errors(std::string line_text, std::string train_text,
 }
 
 std::vector<Finding> errors_naming_holders(const std::vector<Diagnostic>& diagnostics,
-                                           int32_t fatal_error, std::string_view line_text,
-                                           std::string_view train_text, InputEncoding encoding) {
+                                           int32_t fatal_error,
+                                           const std::vector<Placement>& placements) {
   std::vector<Finding> errors;
   for (const Diagnostic& d : diagnostics) errors.push_back(error_from(d));
   if (is_slot_error(fatal_error)) errors.push_back(fatal_finding(fatal_error));
-  if (errors.empty()) return errors;
-  std::vector<Placement> placements;
-  lint_sources(line_text, train_text, encoding, &placements);
   name_the_rows_that_hold_cells(errors, placements);
   return errors;
 }

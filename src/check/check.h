@@ -48,10 +48,11 @@ void name_the_rows_that_hold_cells(std::vector<Finding>& errors,
 
 // The errors one compile recorded, and its fatal error if it is 1250 or 1251,
 // each taken-cell error and slot error with a note at the row that holds the
-// cell: what compile adds under its own error lines.
+// cell (`placements`, from the lint of the same texts): what compile adds under
+// its own error lines.
 std::vector<Finding> errors_naming_holders(const std::vector<Diagnostic>& diagnostics,
-                                           int32_t fatal_error, std::string_view line_text,
-                                           std::string_view train_text, InputEncoding encoding);
+                                           int32_t fatal_error,
+                                           const std::vector<Placement>& placements);
 
 struct CheckOptions {
   InputEncoding encoding = InputEncoding::kWindows1252;
