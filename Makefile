@@ -6,7 +6,9 @@ RELEASE := build/release
 ASAN := build/asan
 FUZZ := build/fuzz
 FUZZ_SECONDS ?= 300
-CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=Release
+# ccache, where installed, keeps rebuilds of unchanged sources cheap.
+LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=Release $(LAUNCHER)
 
 .PHONY: deps deps-test deps-bench build run test test-release test-asan test-fuzz fuzz-build fuzz format format-check clean
 
@@ -30,14 +32,14 @@ test-release: deps-test build
 	cd $(RELEASE) && ctest -j$(JOBS) --output-on-failure
 
 test-asan: deps-test
-	cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DSC_SANITIZE=ON > /dev/null
+	cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DSC_SANITIZE=ON $(LAUNCHER) > /dev/null
 	cmake --build $(ASAN) -j$(JOBS)
 	cd $(ASAN) && ctest -j$(JOBS) --output-on-failure
 
 # The fuzz targets for a short bounded run each (clang, libFuzzer).
 fuzz-build: deps-test
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DSC_FUZZ=ON -DSC_BUILD_TESTS=OFF -DSC_BUILD_APP=OFF > /dev/null
+	  -DSC_FUZZ=ON -DSC_BUILD_TESTS=OFF -DSC_BUILD_APP=OFF $(LAUNCHER) > /dev/null
 	cmake --build $(FUZZ) -j$(JOBS)
 
 test-fuzz: fuzz-build
