@@ -6,6 +6,8 @@
 # argument, `run`. Used by `make`, CI and developers alike; when everything is
 # present it needs no root and calls no sudo.
 set -euo pipefail
+# shellcheck source=toolchain.env
+source "$(dirname "$0")/toolchain.env"
 
 run_packages=(
   build-essential cmake make
@@ -17,7 +19,7 @@ test_packages=(
   googletest libgtest-dev libgmock-dev
   xvfb xauth
   chromium python3
-  clang libclang-rt-14-dev clang-format
+  "clang-$LLVM_VERSION" "libclang-rt-$LLVM_VERSION-dev" "clang-format-$LLVM_VERSION"
 )
 bench_packages=(libbenchmark-dev python3)
 
