@@ -15,8 +15,8 @@ TEST_FLAGS := -DSC_BUILD_TESTS=ON -DSC_WERROR=ON
 CLANG_FORMAT := clang-format-$(LLVM_VERSION)
 FUZZ_TARGETS := $(shell grep -v '^\#' fuzz/targets.txt)
 
-.PHONY: deps deps-test deps-bench build build-tests run test test-release test-asan test-fuzz \
-  fuzz-build fuzz bench format format-check clean
+.PHONY: deps deps-test deps-bench build build-tests run install package test test-release \
+  test-asan test-fuzz test-package fuzz-build fuzz bench format format-check clean
 
 # Each target installs only the packages it needs (scripts/install-deps.sh).
 deps:
@@ -39,6 +39,23 @@ run: build
 	$(RELEASE)/bin/scenario-compiler; status=$$?; \
 	  echo "exit status $$status; files in $(RELEASE)/bin:"; ls $(RELEASE)/bin; exit $$status
 
+# The program, its manual page, bash completion and docs under PREFIX.
+PREFIX ?= /usr/local
+install: build
+	cmake --build $(RELEASE) -j$(JOBS) --target man-page
+	cmake --install $(RELEASE) --prefix $(PREFIX)
+
+# build/release/packages/: the Debian package, and the Windows zip when the
+# Windows build (build/windows/bin/scenario-compiler.exe) is there.
+package: build
+	cmake --build $(RELEASE) -j$(JOBS) --target man-page
+	cd $(RELEASE) && cpack -G DEB
+	cmake --build $(RELEASE) --target windows-zip
+
+# The Debian package unpacked into a scratch root and tried there.
+test-package: package
+	bash tests/package_test.sh $(RELEASE)/packages/scenario-compiler_*_amd64.deb
+
 test-release: build-tests
 	cd $(RELEASE) && ctest -j$(JOBS) --output-on-failure
 
@@ -57,7 +74,7 @@ fuzz-build: deps-test
 test-fuzz: fuzz-build
 	cd $(FUZZ) && ctest --output-on-failure
 
-test: format-check test-release test-asan test-fuzz
+test: format-check test-release test-package test-asan test-fuzz
 
 # Each fuzz target for FUZZ_SECONDS (default 300).
 fuzz: fuzz-build

@@ -14,10 +14,12 @@ run_packages=(
   libfltk1.3-dev libx11-dev libxcursor-dev libxinerama-dev libxft-dev libxfixes-dev libxext-dev
   libxrender-dev libfontconfig-dev
   libcli11-dev nlohmann-json3-dev
+  python3
 )
 test_packages=(
   googletest libgtest-dev libgmock-dev
   xvfb xauth
+  groff-base man-db dpkg-dev
   chromium python3
   "clang-$LLVM_VERSION" "libclang-rt-$LLVM_VERSION-dev" "clang-format-$LLVM_VERSION"
 )
