@@ -147,7 +147,7 @@ TEST_F(Compile, ARecordedErrorLeavesTheOlderFilesUntouched) {
   const ProcessResult broken = compile("--json");
   EXPECT_EQ(broken.status, 1);
   EXPECT_EQ(nlohmann::json::parse(broken.out)["written"], false);
-  EXPECT_NE(broken.err.find("no file written"), std::string::npos) << broken.err;
+  EXPECT_NE(broken.err.find("no file was written"), std::string::npos) << broken.err;
   EXPECT_EQ(file_names(out_dir()), names) << "a temporary file was left";
   for (size_t i = 0; i < names.size(); ++i) {
     EXPECT_EQ(read_bytes(out_dir() / names[i]), bytes[i]) << names[i];
@@ -160,7 +160,7 @@ TEST_F(Compile, ARecordedErrorLeavesTheOlderFilesUntouched) {
   EXPECT_EQ(report["written"], true);
   EXPECT_EQ(report["error_number"], 15);
   EXPECT_EQ(report["files"].size(), 3u);
-  EXPECT_EQ(forced.err.find("no file written"), std::string::npos) << forced.err;
+  EXPECT_EQ(forced.err.find("no file was written"), std::string::npos) << forced.err;
   EXPECT_EQ(file_names(out_dir()), names);
   for (size_t i = 0; i < names.size(); ++i) {
     EXPECT_NE(read_bytes(out_dir() / names[i]), bytes[i]) << names[i];

@@ -203,8 +203,12 @@ CompiledFiles compile_files(const CompileOptions& options, Disk& disk, int32_t j
   SourceEncodings encodings;
   SourceTexts texts = read_sources(options, disk, encodings);
   RunOutcome run = memorizza_percorso(texts, line_name, train_number, j);
-  return {std::move(texts),       encodings, std::move(run), sources, std::move(line_name),
-          std::move(train_number)};
+  return {.texts = std::move(texts),
+          .encodings = encodings,
+          .run = std::move(run),
+          .sources = sources,
+          .line_name = std::move(line_name),
+          .train_number = std::move(train_number)};
 }
 
 SourceTexts read_sources(const CompileOptions& options, Disk& disk, SourceEncodings& encodings) {
@@ -241,8 +245,8 @@ int run_compile(const CompileOptions& options, Disk& disk, std::ostream& out, st
       err << closing_count(compiled.run.errors.diagnostics().size(), warnings.size()) << '\n';
     }
     if (status == exit_status::kErrorRecorded && written.empty()) {
-      err << "scenario-compiler compile: no file written, the older files are untouched; give "
-             "--write-on-error to write them with the error\n";
+      err << "scenario-compiler compile: an error was recorded, so no file was written and the "
+             "older files are untouched; give --write-on-error to write this run's files anyway\n";
     }
     const bool summary = options.summary && compiled.run.model.has_cells();
     if (options.json) {
