@@ -16,7 +16,7 @@ CLANG_FORMAT := clang-format-$(LLVM_VERSION)
 FUZZ_TARGETS := $(shell grep -v '^\#' fuzz/targets.txt)
 
 .PHONY: deps deps-test deps-bench build build-tests run install package test test-release \
-  test-asan test-fuzz test-package fuzz-build fuzz bench format format-check clean
+  test-asan test-fuzz test-odr test-package fuzz-build fuzz bench format format-check clean
 
 # Each target installs only the packages it needs (scripts/install-deps.sh).
 deps:
@@ -64,6 +64,17 @@ test-asan: deps-test
 	cmake --build $(ASAN) -j$(JOBS)
 	cd $(ASAN) && ctest -j$(JOBS) --output-on-failure
 
+# Link-time optimisation sees every definition of a type at once: a type or
+# function defined differently in two sources (a one-definition-rule breach)
+# fails the link. Only the executable and the test binaries that link the most
+# libraries are linked, to keep the cost low.
+ODR := build/odr
+ODR_FLAGS := -flto=$(JOBS) -Werror=odr -Werror=lto-type-mismatch
+test-odr: deps-test
+	cmake -S . -B $(ODR) -DCMAKE_BUILD_TYPE=Release $(LAUNCHER) "-DCMAKE_CXX_FLAGS=$(ODR_FLAGS)" \
+	  -DCMAKE_AR=$$(command -v gcc-ar) -DCMAKE_RANLIB=$$(command -v gcc-ranlib) > /dev/null
+	cmake --build $(ODR) -j$(JOBS) --target scenario-compiler app_tests check_tests
+
 # The fuzz targets for a short bounded run each (clang, libFuzzer).
 fuzz-build: deps-test
 	CC=clang-$(LLVM_VERSION) CXX=clang++-$(LLVM_VERSION) cmake -S . -B $(FUZZ) \
@@ -74,7 +85,7 @@ fuzz-build: deps-test
 test-fuzz: fuzz-build
 	cd $(FUZZ) && ctest --output-on-failure
 
-test: format-check test-release test-package test-asan test-fuzz
+test: format-check test-release test-odr test-package test-asan test-fuzz
 
 # Each fuzz target for FUZZ_SECONDS (default 300).
 fuzz: fuzz-build
