@@ -54,7 +54,8 @@ package: build
 
 # The Debian package unpacked into a scratch root and tried there.
 test-package: package
-	bash tests/package_test.sh $(RELEASE)/packages/scenario-compiler_*_amd64.deb
+	bash tests/package_test.sh $(RELEASE)/packages/scenario-compiler_*_amd64.deb \
+	  $(wildcard $(RELEASE)/packages/scenario-compiler-*-win64.zip)
 
 test-release: build-tests
 	cd $(RELEASE) && ctest -j$(JOBS) --output-on-failure

@@ -2,11 +2,12 @@
 # Packs scenario-compiler-VERSION-win64.zip: one folder of that name holding
 # the Windows executable, README.md and docs/. Without the executable (no
 # Windows build yet) it says so and packs nothing.
+set(name scenario-compiler-${VERSION}-win64)
 if(NOT EXISTS "${EXE}")
+  file(REMOVE "${OUTPUT_DIR}/${name}.zip")
   message(STATUS "No Windows build at ${EXE}: the Windows zip is skipped")
   return()
 endif()
-set(name scenario-compiler-${VERSION}-win64)
 set(stage "${OUTPUT_DIR}/windows-zip")
 file(REMOVE_RECURSE "${stage}")
 file(MAKE_DIRECTORY "${stage}/${name}")
