@@ -3,6 +3,7 @@
 #include "check/lint.h"
 #include "check/value_checks.h"
 #include "model/cell_geometry.h"
+#include "model/object_rules.h"
 #include "textio/keywords.h"
 
 namespace sc {
@@ -97,13 +98,13 @@ void check_tunnel(LintContext& context, const LintRow& row) {
 void check_speed_board(LintContext& context, const LintRow& row) {
   check_grid(context, "the speed board's position", row[0], row.at(0), 1);
   check_on_route(context, "the speed board's position", row[0], row.at(0));
-  context.occupy(cell_index(row[0], 1), "speed board", "", row[0], row.keyword_at);
+  context.occupy(object_cell(row[0]), "speed board", "", row[0], row.keyword_at);
 }
 
 void check_text_board(LintContext& context, const LintRow& row) {
   check_grid(context, "the text board's position", row[0], row.at(0), 1);
   check_on_route(context, "the text board's position", row[0], row.at(0));
-  context.occupy(cell_index(row[0], 1), "text board", "", row[0], row.keyword_at);
+  context.occupy(object_cell(row[0]), "text board", "", row[0], row.keyword_at);
 }
 
 constexpr ValueSpec kGradientValues[] = {{"position"}, {"gradient"}};
