@@ -5,10 +5,10 @@
 #include <system_error>
 
 #include "app/compile_command.h"
-#include "app/pipeline.h"
 #include "app/run.h"
 #include "app/scenario_files.h"
 #include "decompile/decompile.h"
+#include "driver/pipeline.h"
 #include "textio/codepage.h"
 #include "textio/file_names.h"
 

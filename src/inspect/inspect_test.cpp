@@ -1,8 +1,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "app/pipeline.h"
 #include "documents/documents.h"
+#include "driver/pipeline.h"
 #include "inspect/describe.h"
 #include "inspect/file_kind.h"
 #include "inspect/object_listing.h"

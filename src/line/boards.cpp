@@ -19,7 +19,7 @@ int16_t fitted_speeds(int32_t left, int32_t right, const char* what, SourceLocat
 }
 
 // Each part must fit 16 bits, and so must 10 x strisces.
-int16_t fitted_stripes(const SpeedBoard& board) {
+int16_t fitted_stripes(const SpeedBoardRow& board) {
   const int16_t left = fit_16_bits(board.strisces, "strisces", board.strisces_at);
   const int16_t right = fit_16_bits(board.strisced, "strisced", board.strisced_at);
   fit_16_bits(packed_stripes(left, 0), "10 x strisces", board.strisces_at);
@@ -32,7 +32,7 @@ int64_t board_cell(int32_t position) {
   return object_cell(position);
 }
 
-bool memo_indicatori_v_max(Scenario& model, const SpeedBoard& board) {
+bool memo_indicatori_v_max(Scenario& model, const SpeedBoardRow& board) {
   Cell& cell = cell_at(model, board_cell(board.posizione), board.posizione_at);
   if (!is_free(cell)) return false;
   const int16_t info1 = fitted_speeds(board.vas, board.vad, "first packed speed", board.vas_at);

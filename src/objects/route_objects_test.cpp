@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/pipeline.h"
+#include "driver/pipeline.h"
 
 namespace sc::objects {
 namespace {
