@@ -51,10 +51,15 @@ std::string code_point(const objects::CodePoint& p) {
   return p.code ? "code change to " + str(*p.code) : std::string("abbattimento point");
 }
 
+std::string signed_str(int64_t value) {
+  return (value > 0 ? "+" : "") + str(value);
+}
+
+template <typename Format>
 void add_changes(std::vector<Line>& lines, const std::vector<objects::ValueChange>& changes,
-                 const std::string& what, const std::string& unit) {
+                 const std::string& what, Format format) {
   for (const objects::ValueChange& c : changes) {
-    lines.push_back({c.position, what + " " + str(c.value) + unit});
+    lines.push_back({c.position, what + " " + format(c.value)});
   }
 }
 
@@ -73,9 +78,10 @@ std::string object_listing(const objects::RouteObjects& route) {
     lines.push_back({t.start, "tunnel type " + str(t.type) + " up to " + metres(t.end)});
   }
   for (const auto& p : route.code_points) lines.push_back({p.position, code_point(p)});
-  add_changes(lines, route.gradients, "gradient", " \u2030");
-  add_changes(lines, route.speed_limits, "line speed", " km/h");
-  add_changes(lines, route.adhesions, "adhesion", "");
+  add_changes(lines, route.gradients, "gradient",
+              [](int value) { return signed_str(value) + " \u2030"; });
+  add_changes(lines, route.speed_limits, "line speed", kmh);
+  add_changes(lines, route.adhesions, "adhesion", str);
   std::stable_sort(lines.begin(), lines.end(),
                    [](const Line& a, const Line& b) { return a.position < b.position; });
   std::string text = "route length: " + metres(route.route_length) + "\n";
