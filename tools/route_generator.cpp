@@ -40,6 +40,7 @@ constexpr int32_t kTextBoards = 18;
 constexpr int32_t kStations = 78 - kTextBoards;
 constexpr int32_t kStationLength = 200;
 constexpr std::array<int32_t, 4> kStationTypes = {12, 22, 28, 27};
+constexpr int32_t kFirstUnmarkedStationType = 25;
 
 // Keyword, then values separated by commas; CR LF after every line.
 class TextFile {
@@ -205,12 +206,15 @@ std::vector<int32_t> station_blocks(int32_t blocks) {
   return spread(std::min(kStations, blocks), blocks);
 }
 
-// Written before the stations: each station's stop cell then takes the start.
+// Written before the stations: each stop cell then takes a start. Stations of
+// type 25 and above place no stop cell, so they get none.
 void write_covered_slowdowns(TextFile& f, int32_t blocks) {
   f.line("[rallentamenti]");
-  for (const int32_t b : station_blocks(blocks)) {
-    const int32_t start = metres_before(first_cell(b) + block_slot::kStationStop);
-    const int32_t end = metres_before(first_cell(b) + block_slot::kCoveredSlowdownEnd);
+  const std::vector<int32_t> chosen = station_blocks(blocks);
+  for (size_t k = 0; k < chosen.size(); ++k) {
+    if (kStationTypes[k % kStationTypes.size()] >= kFirstUnmarkedStationType) continue;
+    const int32_t start = metres_before(first_cell(chosen[k]) + block_slot::kStationStop);
+    const int32_t end = metres_before(first_cell(chosen[k]) + block_slot::kCoveredSlowdownEnd);
     f.row("rallentamento", start, 60, end - start, 0, 0, 0);
   }
 }
