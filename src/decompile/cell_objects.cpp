@@ -195,7 +195,7 @@ class ObjectRecovery {
         after_stations.push_back(std::move(row));
       }
     };
-    for (const objects::Slowdown& d : objects::decode_slowdowns(cells_)) {
+    for (const objects::Slowdown& d : slowdowns_with_their_ends()) {
       claim(d.start_cell);
       claim(d.end_cell);
       bool under_stop = false;
@@ -216,6 +216,36 @@ class ObjectRecovery {
     slowdowns_ = std::move(after_stations);
   }
 
+  // The slowdowns the decoder finds, except that an end goes to a slowdown
+  // whose start a stop cell took, when that one's warning shows and no other
+  // end has its values: the visible start then had a length of 0. Both give
+  // the same cells, and the block post-pass finds the same end.
+  std::vector<objects::Slowdown> slowdowns_with_their_ends() const {
+    std::vector<objects::Slowdown> decoded = objects::decode_slowdowns(cells_);
+    std::vector<bool> paired(cells_.size(), false);
+    for (const objects::Slowdown& d : decoded) paired[static_cast<size_t>(d.end_cell)] = true;
+    const auto same_values = [&](int32_t a, int32_t b) {
+      return cell(a).info1 == cell(b).info1 && remnant_of(cell(a)) == remnant_of(cell(b));
+    };
+    for (objects::Slowdown& d : decoded) {
+      if (d.end_cell == d.start_cell || !covered_start_with_warning(cell(d.end_cell))) continue;
+      bool other_end = false;
+      for (int32_t e = 0; e <= last_; ++e) {
+        other_end = other_end || (holds(e, cell_type::kSlowdownEnd) &&
+                                  !paired[static_cast<size_t>(e)] && same_values(e, d.end_cell));
+      }
+      if (other_end) continue;
+      paired[static_cast<size_t>(d.end_cell)] = false;
+      d.end_cell = d.start_cell;
+    }
+    return decoded;
+  }
+
+  bool covered_start_with_warning(const Cell& end) const {
+    const std::optional<int32_t> s = covered_start(end);
+    return s && warning_part(*s, end) == Part::kVisible;
+  }
+
   // The warning a slowdown starting in `s` with these values has, if any.
   Part warning_part(int32_t s, const Cell& values) const {
     if (s < kLastWarnableCell) return Part::kMissing;
@@ -226,16 +256,21 @@ class ObjectRecovery {
   }
 
   // A stop cell that keeps the values of an end cell's slowdown: first one
-  // whose warning stands where it should, else one that needs none.
+  // whose warning shows where it should, then one that needs no warning,
+  // then one whose warning another stop cell took (an empty stop cell keeps
+  // the values of a warning with a d_v of 0, so that is the weakest sign).
   std::optional<int32_t> covered_start(const Cell& end) const {
     const auto keeps = [&](int32_t s) {
       return open_stop_cell(s) && remnant_of(cell(s)) == Remnant{end.info2, end.info3, 0, 0};
     };
     for (int32_t s = 0; s <= last_; ++s) {
-      if (keeps(s) && warning_part(s, end) != Part::kMissing) return s;
+      if (keeps(s) && warning_part(s, end) == Part::kVisible) return s;
     }
     for (int32_t s = 0; s <= last_; ++s) {
       if (keeps(s) && !slowdown_must_warn(s)) return s;
+    }
+    for (int32_t s = 0; s <= last_; ++s) {
+      if (keeps(s) && warning_part(s, end) == Part::kUnderStop) return s;
     }
     return std::nullopt;
   }
