@@ -10,7 +10,8 @@ FUZZ_SECONDS ?= 300
 LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=Release $(LAUNCHER)
 
-.PHONY: deps deps-test deps-bench build run test test-release test-asan test-fuzz fuzz-build fuzz format format-check clean
+.PHONY: deps deps-test deps-bench deps-windows build run test test-release test-asan test-fuzz \
+  fuzz-build fuzz windows test-windows format format-check clean
 
 # Each target installs only the packages it needs (scripts/install-deps.sh).
 deps:
@@ -19,6 +20,8 @@ deps-test:
 	@bash scripts/install-deps.sh test
 deps-bench:
 	@bash scripts/install-deps.sh bench
+deps-windows:
+	@bash scripts/install-deps.sh windows
 
 build: deps
 	cmake -S . -B $(RELEASE) $(CMAKE_FLAGS) > /dev/null
@@ -45,7 +48,28 @@ fuzz-build: deps-test
 test-fuzz: fuzz-build
 	cd $(FUZZ) && ctest --output-on-failure
 
-test: format-check test-release test-asan test-fuzz
+test: format-check test-release test-asan test-fuzz test-windows
+
+# The Windows executable, cross-built with MinGW-w64:
+# build/windows/bin/scenario-compiler.exe, one static file.
+WINDOWS := build/windows
+WINDOWS_FLAGS := -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake $(CMAKE_FLAGS)
+WINE := WINEPREFIX=$(CURDIR)/$(WINDOWS)/wine-prefix WINEDEBUG=-all
+
+windows: deps-windows
+	cmake -S . -B $(WINDOWS) $(WINDOWS_FLAGS) > /dev/null
+	cmake --build $(WINDOWS) -j$(JOBS) --target scenario-compiler
+
+# The unit tests cross-built and run under Wine, then the Linux build's
+# command-line tests against the .exe, the byte comparison with the Linux
+# build and the window on a virtual display (tests/windows). Wine's prefix is
+# made once, in the build.
+test-windows: deps-test deps-windows build
+	cmake --build $(RELEASE) -j$(JOBS) --target cli_tests generate_route
+	cmake -S . -B $(WINDOWS) $(WINDOWS_FLAGS) -DSC_LINUX_BUILD=$(CURDIR)/$(RELEASE) > /dev/null
+	cmake --build $(WINDOWS) -j$(JOBS)
+	[ -f $(WINDOWS)/wine-prefix/system.reg ] || $(WINE) wineboot -i
+	cd $(WINDOWS) && ctest -j$(JOBS) --output-on-failure
 
 # Each fuzz target for FUZZ_SECONDS (default 300).
 fuzz: fuzz-build
