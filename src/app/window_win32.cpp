@@ -18,7 +18,9 @@ constexpr int kFormWidth = 280;
 constexpr int kFormHeight = 179;
 constexpr int kLabelLeft = 64;
 constexpr int kLabelTop = 64;
-constexpr int kLabelWidth = 177;
+// The label reaches to the form's right edge: a font wider than Arial, such as
+// the one Wine puts in its place, would otherwise cut off its last letter.
+constexpr int kLabelWidth = kFormWidth - kLabelLeft;
 constexpr int kLabelHeight = 53;
 constexpr int kLabelFontPoints = 24;
 constexpr const wchar_t* kFormClass = L"ScenarioCompilerForm1";
