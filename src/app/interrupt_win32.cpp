@@ -17,6 +17,8 @@ constexpr int kBreak = 21;     // SIGBREAK: Ctrl-Break
 constexpr int kHangUp = 1;     // SIGHUP: the console closed, the user logged off
 
 std::atomic<int> g_arrived{0};
+// How many InterruptsHeld live: while one does, no call is broken off.
+std::atomic<int> g_held{0};
 HANDLE g_event = nullptr;
 HANDLE g_main_thread = nullptr;
 
@@ -35,7 +37,7 @@ BOOL WINAPI note_control_event(DWORD event) {
   int none = 0;
   g_arrived.compare_exchange_strong(none, signal_of(event));
   SetEvent(g_event);
-  CancelSynchronousIo(g_main_thread);
+  if (g_held.load() == 0) CancelSynchronousIo(g_main_thread);
   if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) return TRUE;
   // The system ends the process once this returns from a close, logoff or
   // shutdown: the run has until then to remove its temporaries and exit.
@@ -60,8 +62,14 @@ void stop_if_interrupted() {
   if (const int signal = g_arrived.load(); signal != 0) throw Interrupted{signal};
 }
 
-// The handler only takes note; nothing needs holding back.
-InterruptsHeld::InterruptsHeld() = default;
-InterruptsHeld::~InterruptsHeld() = default;
+// The handler only takes note, and breaks off no call while the files are put
+// in place.
+InterruptsHeld::InterruptsHeld() {
+  ++g_held;
+}
+
+InterruptsHeld::~InterruptsHeld() {
+  --g_held;
+}
 
 }  // namespace sc
