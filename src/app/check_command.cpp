@@ -4,15 +4,12 @@
 #include <utility>
 
 #include "app/findings_output.h"
-#include "app/pipeline.h"
 #include "check/render.h"
 #include "textio/codepage.h"
 #include "textio/utf8_path.h"
 
 namespace sc {
 namespace {
-
-constexpr int32_t kBuildProfile = 1;
 
 // The names only feed the check codes, which no error depends on.
 CompileTexts compile_named_after(const CompileOptions& options) {
@@ -43,17 +40,6 @@ void print_report(const std::vector<Finding>& findings, const SourceTexts& texts
 }
 
 }  // namespace
-
-CompileTexts compile_as_compile_does(std::string line_name, std::string train_number) {
-  return [line_name = std::move(line_name), train_number = std::move(train_number)](
-             const std::string& line_text, const std::string& train_text) {
-    const RunOutcome run =
-        memorizza_percorso({line_text, train_text}, line_name, train_number, kBuildProfile);
-    return CompileErrors{.diagnostics = run.errors.diagnostics(),
-                         .fatal_error = run.fatal_error,
-                         .built_cells = run.model.has_cells()};
-  };
-}
 
 int run_check(const CheckCommandOptions& options, Disk& disk, std::ostream& out,
               std::ostream& err) {
