@@ -75,8 +75,9 @@ windows: deps-windows
 # command-line tests against the .exe, the byte comparison with the Linux
 # build and the window on a virtual display (tests/windows). Wine's prefix is
 # made once, in the build.
-test-windows: deps-test deps-windows build
-	cmake --build $(RELEASE) -j$(JOBS) --target cli_tests generate_route
+test-windows: deps-test deps-windows
+	cmake -S . -B $(RELEASE) $(CMAKE_FLAGS) > /dev/null
+	cmake --build $(RELEASE) -j$(JOBS) --target scenario-compiler cli_tests generate_route
 	cmake -S . -B $(WINDOWS) $(WINDOWS_FLAGS) -DSC_LINUX_BUILD=$(CURDIR)/$(RELEASE) > /dev/null
 	cmake --build $(WINDOWS) -j$(JOBS)
 	[ -f $(WINDOWS)/wine-prefix/system.reg ] || $(WINE) wineboot -i
