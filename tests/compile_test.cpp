@@ -155,6 +155,15 @@ TEST_F(Compile, NamesTheRowThatHoldsATakenCell) {
     const ProcessResult result = compile("-w");
     EXPECT_NE(result.err.find(c.note), std::string::npos) << result.err;
   }
+
+  // The JSON report gives the note too.
+  write_sources(cases[0].line, cases[0].train);
+  const nlohmann::json report = compile_json();
+  const auto& notes = report["diagnostics"][0]["notes"];
+  ASSERT_EQ(notes.size(), 1u) << report.dump();
+  EXPECT_EQ(notes[0]["line"], 4);
+  EXPECT_EQ(notes[0]["column"], 1);
+  EXPECT_EQ(notes[0]["file"], line_file().string());
 }
 
 TEST_F(Compile, NamesTheOutputFilesAfterTheSources) {
@@ -215,17 +224,17 @@ TEST_F(Compile, DiagnosticsPointAtTheFieldConcerned) {
     std::string line;
     std::string train;
     std::string expected;  // the diagnostic up to its message
-    int lines = 1;         // on standard error
+    int lines = 3;         // on standard error: the error, its source line and caret
   };
   const Case cases[] = {
       {"[generale]\nlunghezza percorso, 1000\n[c]\nindicatori_vmax, 300, 75,80,80,0,,,,0\n"
        "indicatori_vmax, 310, 75,80,80,0,,,,0\n[fine]\n",
-       kShortTrain, "Prova_linea.txt:5:18: error 21: ", 4},  // and the note at line 4
+       kShortTrain, "Prova_linea.txt:5:18: error 21: ", 6},  // and the note at line 4 under it
       {"[generale]\nlunghezza percorso, 2000000\n[fine]\n", kShortTrain,
-       "Prova_linea.txt:2:21: error 1: ", 2},  // then " Errore n. 1": no cells to write
+       "Prova_linea.txt:2:21: error 1: ", 4},  // then " Errore n. 1": no cells to write
       {kShortLine, "[generale]\nnumero vetture, many\n[fine]\n", "Prova_T1-.txt:2:17: error 25: "},
       {kShortLine, "[generale]\nabbattimento, 200, 1\nabbattimento, 210, 1\n[fine]\n",
-       "Prova_T1-.txt:3:", 4},
+       "Prova_T1-.txt:3:", 6},
   };
   for (const Case& c : cases) {
     write_sources(c.line, c.train);
@@ -257,8 +266,9 @@ TEST_F(Compile, PrintsWarningsThatChangeNeitherBytesNorStatus) {
 
   const ProcessResult silent = compile("-w");
   EXPECT_EQ(silent.status, warned.status);
-  // The error, then the note at the row that holds its cell.
-  EXPECT_EQ(std::count(silent.err.begin(), silent.err.end(), '\n'), 4) << silent.err;
+  // The error, then the note at the row that holds its cell, each with its
+  // source line and caret.
+  EXPECT_EQ(std::count(silent.err.begin(), silent.err.end(), '\n'), 6) << silent.err;
   EXPECT_EQ(read_bytes(out_dir() / "Prova_T1.dat"), dat);
   EXPECT_EQ(compile("-Wno-off-grid").err, silent.err);
 }

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "app/findings_output.h"
-#include "check/render.h"
+#include "diagnostics/render.h"
 #include "textio/codepage.h"
 
 namespace sc {

@@ -72,6 +72,7 @@ nlohmann::json findings_json(std::span<const Finding> findings, const SourceName
                    {{"severity", f.severity == Severity::kError ? "error" : "warning"},
                     {"name", f.name},
                     {"number", f.error_number != 0 ? nlohmann::json(f.error_number) : nullptr},
+                    {"position", f.position ? nlohmann::json(*f.position) : nullptr},
                     {"message", cp1252_to_utf8(f.message)},
                     {"notes", notes_json(f.notes, sources)}}));
   }

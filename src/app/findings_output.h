@@ -19,8 +19,10 @@ bool colour_wanted(int fd);
 void apply_warning_flags(const std::vector<std::string>& flags, bool allow_error,
                          CheckOptions& options);
 
-// One object per finding: severity, name, number (errors), file, line,
-// column, message, notes.
+// The one JSON form of findings, for compile, check and plot: one object per
+// finding with severity, name, number (errors), position (metres along the
+// route, where an error sets one), file, line, column, message and notes
+// (each with message, file, line and column).
 nlohmann::json findings_json(std::span<const Finding> findings, const SourceNames& sources);
 
 }  // namespace sc

@@ -81,6 +81,7 @@ void add_dump_options(CLI::App& dump, sc::DumpOptions& options) {
 void add_plot_options(CLI::App& plot, sc::PlotOptions& options) {
   add_source_options(plot, options.sources);
   plot.add_option("-o,--output", options.svg, "The SVG file to write")->required();
+  plot.add_flag("--json", options.json, "Print a JSON report on standard output");
 }
 
 void add_decompile_options(CLI::App& decompile, sc::DecompileOptions& options) {
@@ -183,6 +184,6 @@ int main(int argc, char** argv) {
   if (decompile->parsed()) {
     return sc::run_decompile(decompile_options, disk, std::cout, std::cerr);
   }
-  if (plot->parsed()) return sc::run_plot(plot_options, disk, std::cerr);
+  if (plot->parsed()) return sc::run_plot(plot_options, disk, std::cout, std::cerr);
   return run_built_in(disk);
 }

@@ -34,12 +34,15 @@ struct SourceNames {
 // sentence for the errors of the route as a whole.
 std::string format_diagnostic(const Diagnostic& diagnostic, const SourceNames& sources);
 
-// Reports every recorded error, then ends a compiled run: stages the binary
-// files unless there is a fatal error, puts every file staged on `disk` in
-// place, and shows the fatal error through `ui`. Returns the exit status and
-// appends the binary files written to `written`.
-int finish_run(const RunOutcome& run, const ScenarioFileNames& names, const SourceNames& sources,
-               Disk& disk, Ui& ui, std::ostream& err, std::vector<std::filesystem::path>& written);
+// Every recorded error, one line each in the order recorded.
+void list_errors(const RunOutcome& run, const SourceNames& sources, std::ostream& err);
+
+// Ends a compiled run whose errors were reported: stages the binary files
+// unless there is a fatal error, puts every file staged on `disk` in place,
+// and shows the fatal error through `ui`. Returns the exit status and appends
+// the binary files written to `written`.
+int finish_run(const RunOutcome& run, const ScenarioFileNames& names, Disk& disk, Ui& ui,
+               std::ostream& err, std::vector<std::filesystem::path>& written);
 
 // The one-shot run in `program_dir`: documents, compile of the built-in
 // scenario, binary files.

@@ -1,7 +1,8 @@
-#include "check/render.h"
+#include "diagnostics/render.h"
 
 #include <algorithm>
 #include <ostream>
+#include <sstream>
 
 #include "textio/codepage.h"
 
@@ -76,15 +77,23 @@ void render_notes_of(std::ostream& out, const Finding& f, const NamedText& line,
   }
 }
 
-void render_one(std::ostream& out, const Finding& f, const NamedText& line, const NamedText& train,
-                const Palette& p) {
+// FILE:LINE:COLUMN: error N: message, or warning: message [name]. Errors go
+// without their name: scripts read the line up to the message, and the
+// number says which error it is.
+void write_first_line(std::ostream& out, const Finding& f, const NamedText& line,
+                      const NamedText& train, const Palette& p) {
   const std::string place = place_of(f.source, f.location, line, train);
   const bool error = f.severity == Severity::kError;
   out << p.bold << place << p.reset << (error ? p.error : p.warning)
       << (error ? "error" : "warning");
   if (error && f.error_number != 0) out << ' ' << f.error_number;
   out << ':' << p.reset << ' ' << p.bold << cp1252_to_utf8(f.message) << p.reset;
-  if (!f.name.empty()) out << " [" << f.name << ']';
+  if (!error && !f.name.empty()) out << " [" << f.name << ']';
+}
+
+void render_one(std::ostream& out, const Finding& f, const NamedText& line, const NamedText& train,
+                const Palette& p) {
+  write_first_line(out, f, line, train, p);
   out << '\n';
   show_source_line(out, f.source, f.location, line, train, p);
   render_notes_of(out, f, line, train, p, false);
@@ -105,6 +114,14 @@ void render_notes(std::ostream& out, std::span<const Finding> findings, const Na
                   const NamedText& train, bool colour) {
   for (const Finding& f : findings)
     render_notes_of(out, f, line, train, colour ? kColours : kPlain, true);
+}
+
+std::string first_line(const Finding& finding, std::string_view line_name,
+                       std::string_view train_name) {
+  std::ostringstream out;
+  write_first_line(out, finding, {std::string(line_name), {}}, {std::string(train_name), {}},
+                   kPlain);
+  return out.str();
 }
 
 std::string closing_count(size_t errors, size_t warnings) {
