@@ -17,15 +17,15 @@ std::string_view file_name_of(Source source) {
   return source == Source::kLineFile ? "line file" : "train file";
 }
 
-bool is_in_a_file(const Diagnostic& d) {
-  return d.source != Source::kRoute && d.location.known();
+// Every error a compiler records at a row ends the reading of that file.
+bool stops_its_file(const Diagnostic& d) {
+  return d.source != Source::kRoute && d.location.known() && !found_after_rows(d.code);
 }
 
-// Every error a compiler records at a row ends the reading of that file.
 std::vector<Diagnostic> stopping_errors(const CompileErrors& run) {
   std::vector<Diagnostic> stops;
   std::copy_if(run.diagnostics.begin(), run.diagnostics.end(), std::back_inserter(stops),
-               is_in_a_file);
+               stops_its_file);
   return stops;
 }
 
@@ -252,7 +252,7 @@ std::vector<Finding> find_errors(std::string line_text, std::string train_text,
   }
   std::vector<Finding> findings = merge.take();
   for (const Diagnostic& d : run.diagnostics) {
-    if (!is_in_a_file(d)) findings.push_back(error_from(d));
+    if (!stops_its_file(d)) findings.push_back(error_from(d));
   }
   if (is_slot_error(run.fatal_error)) findings.push_back(fatal_finding(run.fatal_error));
   return findings;

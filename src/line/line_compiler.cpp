@@ -282,7 +282,9 @@ Flow run_row(LinePass& pass, std::string_view keyword) {
 }
 
 Flow run_rows(LinePass& pass) {
-  progressive_ordina(pass.model.table, pass.reference_fields);
+  const ReferenceFields ordered = progressive_ordina(pass.model.table, pass.reference_fields);
+  pass.model.rows.km_reference_a = ordered.a;
+  pass.model.rows.km_reference_b = ordered.b;
   if (pass.builds_profile()) seed_profile(profile_of(pass));
   while (const std::optional<RowKeyword> keyword = read_row_keyword(pass.reader)) {
     pass.keyword_location = keyword->where;
