@@ -312,6 +312,44 @@ TEST_F(Compile, CheckReportsWithoutWritingAndSaysSoInItsStatus) {
   EXPECT_FALSE(std::filesystem::exists(out_dir()));
 }
 
+// 25 stations off the 50 m grid: 25 errors, of which check shows 20 unless
+// told otherwise, and says that it stopped.
+TEST_F(Compile, CheckStopsAfterTwentyErrors) {
+  std::string stations;
+  for (int i = 1; i <= 25; ++i) {
+    stations += "stazione, " + std::to_string(1000 * i + 25) +
+                ", 12, 400, 0, 0, 0, 0,0,0, 0,0,0, 30, 8,48, 0, S\n";
+  }
+  write_sources("[generale]\nlunghezza percorso, 30000\n[fine]\n",
+                "[generale]\n" + stations + "[fine]\n");
+  const auto check = [&](const std::string& extra) {
+    return run_command(std::string(SC_EXECUTABLE) + " check " + quoted(line_file()) + " " +
+                       quoted(train_file()) + " " + extra);
+  };
+  const auto errors_in = [](const std::string& err) {
+    size_t count = 0;
+    for (size_t at = err.find(": error 8: "); at != std::string::npos;
+         at = err.find(": error 8: ", at + 1))
+      ++count;
+    return count;
+  };
+  const ProcessResult limited = check("");
+  EXPECT_EQ(limited.status, 1);
+  EXPECT_EQ(errors_in(limited.err), 20u) << limited.err;
+  EXPECT_NE(limited.err.find("Prova_T1-.txt:21:11: error 8: "), std::string::npos);
+  EXPECT_NE(limited.err.find("check stopped after 20 errors; --error-limit 0 shows them all.\n"
+                             "20 errors generated.\n"),
+            std::string::npos)
+      << limited.err;
+  EXPECT_EQ(errors_in(check("--error-limit 0").err), 25u);
+  EXPECT_EQ(errors_in(check("--error-limit 25").err), 25u);
+  EXPECT_EQ(check("--error-limit 25").err.find("check stopped"), std::string::npos);
+  const auto report = nlohmann::json::parse(check("--error-limit 3 --json").out);
+  EXPECT_EQ(report["errors"], 3);
+  EXPECT_EQ(report["stopped_at_error_limit"], true);
+  EXPECT_EQ(report["diagnostics"][0]["position"], 1025);
+}
+
 TEST_F(Compile, ACleanRunSaysNothingOnStandardError) {
   write_sources(kShortLine, kShortTrain);
   const ProcessResult result = compile("--json");

@@ -114,6 +114,7 @@ class ErrorMerge {
     findings_.push_back(std::move(finding));
   }
   std::vector<Finding> take() { return std::move(findings_); }
+  size_t size() const { return findings_.size(); }
 
  private:
   std::set<std::tuple<Source, int, int, int32_t>> seen_;
@@ -232,7 +233,8 @@ SpilledRows spilled_rows(const std::vector<Finding>& warnings) {
 }
 
 std::vector<Finding> find_errors(std::string line_text, std::string train_text,
-                                 const CompileTexts& compile, const SpilledRows& spilled) {
+                                 const CompileTexts& compile, const SpilledRows& spilled,
+                                 size_t error_limit) {
   ErrorMerge merge;
   CompileErrors run = compile(line_text, train_text);
   for (bool first_run = true;; first_run = false) {
@@ -248,6 +250,8 @@ std::vector<Finding> find_errors(std::string line_text, std::string train_text,
     }
     // Without cells every later row would fail for want of them.
     if (stops.empty() || !blanked || !run.built_cells) break;
+    // One error past the limit tells that there were more.
+    if (error_limit != 0 && merge.size() > error_limit) break;
     run = compile(line_text, train_text);
   }
   std::vector<Finding> findings = merge.take();
@@ -294,12 +298,24 @@ std::vector<Finding> check_sources(const std::string& line_text, const std::stri
       lint_sources(line_text, train_text, options.encoding, &placements);
   const SpilledRows spilled = spilled_rows(findings);
   apply_warning_options(findings, options);
-  std::vector<Finding> errors = find_errors(line_text, train_text, compile, spilled);
+  std::vector<Finding> errors =
+      find_errors(line_text, train_text, compile, spilled, options.error_limit);
   name_the_rows_that_hold_cells(errors, placements);
   drop_warnings_at_errors(findings, errors);
   findings.insert(findings.end(), errors.begin(), errors.end());
   sort_in_file_order(findings);
   return findings;
+}
+
+bool stop_after_errors(std::vector<Finding>& findings, size_t limit) {
+  if (limit == 0) return false;
+  size_t errors = 0;
+  const auto last = std::find_if(findings.begin(), findings.end(), [&](const Finding& f) {
+    return f.severity == Severity::kError && ++errors == limit;
+  });
+  if (last == findings.end() || last + 1 == findings.end()) return false;
+  findings.erase(last + 1, findings.end());
+  return true;
 }
 
 }  // namespace sc

@@ -40,9 +40,11 @@ SpilledRows spilled_rows(const std::vector<Finding>& warnings);
 // row that spilled into the line of the error is blanked in its place, so
 // that the line is read again as a row of its own. The errors of all runs are
 // merged without repeats; errors of the route as a whole (post-pass, format
-// markers, check codes) come from the last run.
+// markers, check codes) come from the last run. With a non-zero
+// `error_limit`, no new run starts once more errors than that are found.
 std::vector<Finding> find_errors(std::string line_text, std::string train_text,
-                                 const CompileTexts& compile, const SpilledRows& spilled);
+                                 const CompileTexts& compile, const SpilledRows& spilled,
+                                 size_t error_limit = 0);
 
 // Adds to each "cell taken" error a note at the row whose object holds the
 // cell, and says for 1250 and 1251 which row, or the post-pass, filled cell 1.
@@ -61,6 +63,7 @@ struct CheckOptions {
   InputEncoding encoding = InputEncoding::kWindows1252;
   bool warnings_as_errors = false;
   std::set<std::string> disabled_warnings;  // names given as -Wno-NAME
+  size_t error_limit = 0;                   // errors to find at most; 0 for all
 };
 
 // Errors and warnings of both files in file order, for texts as the compilers
@@ -68,6 +71,11 @@ struct CheckOptions {
 // written in.
 std::vector<Finding> check_sources(const std::string& line_text, const std::string& train_text,
                                    const CheckOptions& options, const CompileTexts& compile);
+
+// Drops every finding after the `limit`-th error (in the order given), as a
+// compiler stops after so many errors. True when something was dropped; 0
+// for no limit.
+bool stop_after_errors(std::vector<Finding>& findings, size_t limit);
 
 // Drops each warning that stands at the very field of an error.
 void drop_warnings_at_errors(std::vector<Finding>& warnings, const std::vector<Finding>& errors);
