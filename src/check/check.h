@@ -10,6 +10,7 @@
 #include "check/encoding.h"
 #include "check/finding.h"
 #include "check/row_lint.h"
+#include "driver/pipeline.h"
 #include "model/error_log.h"
 
 namespace sc {
@@ -23,8 +24,10 @@ struct CompileErrors {
 using CompileTexts =
     std::function<CompileErrors(const std::string& line_text, const std::string& train_text)>;
 
-// The compile of the `compile` command, with the profile built.
-CompileTexts compile_as_compile_does(std::string line_name, std::string train_number);
+// The compile of the `compile` command, with the profile built; by default
+// reading on past each row's error, so that one compile finds them all.
+CompileTexts compile_as_compile_does(std::string line_name, std::string train_number,
+                                     RowErrors row_errors = RowErrors::kReadOn);
 
 // The lines of each file whose row has too few values on its line, so that
 // the compile reads the row on into the next line.
@@ -34,9 +37,10 @@ struct SpilledRows {
 };
 SpilledRows spilled_rows(const std::vector<Finding>& warnings);
 
-// Every error of both files. The compile stops reading a file at its first
-// error; to go on, the row of each stopping error is blanked out (its line
-// numbers kept) and the texts compiled again, until no row stops a file. A
+// Every error of both files. A compile may stop reading a file at its first
+// error (and always stops at a fault); to go on, the row of each stopping
+// error is blanked out (its line numbers kept) and the texts compiled again,
+// until no row stops a file. A
 // row that spilled into the line of the error is blanked in its place, so
 // that the line is read again as a row of its own. The errors of all runs are
 // merged without repeats; errors of the route as a whole (post-pass, format

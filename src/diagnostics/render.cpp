@@ -22,16 +22,10 @@ constexpr Palette kPlain;
 constexpr Palette kColours{"\033[1m",    "\033[1;31m", "\033[1;35m",
                            "\033[1;36m", "\033[1;32m", "\033[0m"};
 
-std::string_view line_of(std::string_view text, int number) {
-  size_t start = 0;
-  for (int line = 1; line < number; ++line) {
-    const size_t end = text.find_first_of("\r\n", start);
-    if (end == std::string_view::npos) return {};
-    start = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
-  }
-  if (start > text.size()) return {};
-  const size_t end = text.find_first_of("\r\n", start);
-  return text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+// The lines are found on the first finding that shows one, once per text.
+std::string_view line_of(const NamedText& named, int number) {
+  if (!named.lines) named.lines.emplace(named.text);
+  return named.lines->line(number);
 }
 
 // Blanks under the line up to the column; tabs stay tabs so the caret lines
@@ -57,8 +51,8 @@ std::string place_of(Source source, SourceLocation location, const NamedText& li
 void show_source_line(std::ostream& out, Source source, SourceLocation location,
                       const NamedText& line, const NamedText& train, const Palette& p) {
   if (source == Source::kRoute || !location.known()) return;
-  const std::string_view text = source == Source::kLineFile ? line.text : train.text;
-  const std::string_view source_line = line_of(text, location.line);
+  const std::string_view source_line =
+      line_of(source == Source::kLineFile ? line : train, location.line);
   out << cp1252_to_utf8(source_line) << '\n'
       << caret_padding(source_line, location.column) << p.caret << '^' << p.reset << '\n';
 }

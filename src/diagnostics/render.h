@@ -1,11 +1,13 @@
 #pragma once
 
 #include <iosfwd>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
 #include "diagnostics/diagnostic.h"
+#include "diagnostics/source_lines.h"
 
 namespace sc {
 
@@ -14,6 +16,7 @@ namespace sc {
 struct NamedText {
   std::string name;
   std::string_view text;
+  mutable std::optional<SourceLines> lines = {};  // found when first needed
 };
 
 // Writes each finding as compilers do:

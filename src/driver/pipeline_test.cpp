@@ -312,5 +312,27 @@ TEST(MemorizzaPercorso, EveryErrorThatInvolvesARowNamesIt) {
   }
 }
 
+// check's compile reads on past each row's error: the errors of every row in
+// one compile, where compile stops each file at its first.
+TEST(MemorizzaPercorso, ReadingOnFindsTheErrorOfEveryRowInOneCompile) {
+  const SourceTexts texts{
+      "[generale]\nlunghezza percorso, 1000\n[c]\n"
+      "indicatori_vmax, 300, 75, 80, 80, 0, , , , 0\n"
+      "indicatori_vmax, 310, 75, 80, 80, 0, , , , 0\n"
+      "pendenza, 99999, 1\n[fine]\n",
+      "[generale]\nstazione, 125, 12, 400, 0, 0, 0, 0,0,0, 0,0,0, 30, 8,48, 0, S\n"
+      "abbattimento, 200, 1\nabbattimento, 210, 1\n[fine]\n"};
+  const auto numbers = [](const RunOutcome& run) {
+    std::vector<int32_t> found;
+    for (const Diagnostic& d : run.errors.diagnostics()) found.push_back(d.number);
+    return found;
+  };
+  const RunOutcome stopping = memorizza_percorso(texts, "L", "T", 1);
+  EXPECT_EQ(numbers(stopping), (std::vector<int32_t>{21}));
+  EXPECT_FALSE(stopping.read.train);  // the line file's error stops the run there
+  const RunOutcome reading_on = memorizza_percorso(texts, "L", "T", 1, RowErrors::kReadOn);
+  EXPECT_EQ(numbers(reading_on), (std::vector<int32_t>{21, 15, 8, 7}));
+}
+
 }  // namespace
 }  // namespace sc

@@ -289,7 +289,7 @@ Flow run_rows(LinePass& pass) {
   while (const std::optional<RowKeyword> keyword = read_row_keyword(pass.reader)) {
     pass.keyword_location = keyword->where;
     const Flow flow = run_row(pass, keyword->text);
-    if (flow != Flow::kGoOn) return flow;
+    if (flow != Flow::kGoOn && !pass.errors.reads_past_stopping_rows()) return flow;
   }
   return Flow::kEndStep;
 }

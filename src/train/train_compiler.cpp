@@ -125,7 +125,7 @@ Flow run_rows(TrainPass& pass) {
   while (const std::optional<RowKeyword> keyword = read_row_keyword(pass.reader)) {
     pass.keyword_location = keyword->where;
     const Flow flow = run_row(pass, lower_case(keyword->text));
-    if (flow != Flow::kGoOn) return flow;
+    if (flow != Flow::kGoOn && !pass.errors.reads_past_stopping_rows()) return flow;
   }
   return Flow::kEndStep;
 }
