@@ -117,21 +117,6 @@ void create_output_dir(const std::filesystem::path& dir) {
     throw IoError("cannot create the output directory " + dir.string() + ": " + error.message());
 }
 
-// `errors` holds the recorded errors first, in the order recorded, and then,
-// for error 1250 or 1251, the fatal error.
-nlohmann::json json_report(const RunOutcome& run, const SourceNames& sources,
-                           const std::vector<std::filesystem::path>& written,
-                           std::span<const Finding> errors, const std::vector<Finding>& warnings) {
-  nlohmann::json files = nlohmann::json::array();
-  for (const auto& path : written) files.push_back(path.string());
-  return {{"error_number", run.errors.error_number()},
-          {"error_position", run.errors.error_position()},
-          {"fatal_error", run.fatal_error},
-          {"files", files},
-          {"diagnostics", findings_json(errors.first(run.errors.diagnostics().size()), sources)},
-          {"warnings", findings_json(warnings, sources)}};
-}
-
 nlohmann::json json_station(const Station& s) {
   return {{"entry", s.entry}, {"name", cp1252_to_utf8(s.name)}, {"time", clock_time(s.time)}};
 }
@@ -221,7 +206,8 @@ int run_compile(const CompileOptions& options, Disk& disk, std::ostream& out, st
     const bool summary = options.summary && compiled.run.model.has_cells();
     if (options.json) {
       nlohmann::json report =
-          json_report(compiled.run, compiled.sources, written, errors, warnings);
+          run_report_json(compiled.run, compiled.sources, written, all_errors.first(recorded));
+      report["warnings"] = findings_json(warnings, compiled.sources);
       if (summary) report["summary"] = json_summary(find_features(compiled.run.model));
       out << report.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
     } else if (summary) {

@@ -64,6 +64,18 @@ void apply_warning_flags(const std::vector<std::string>& flags, bool allow_error
   }
 }
 
+nlohmann::json run_report_json(const RunOutcome& run, const SourceNames& sources,
+                               const std::vector<std::filesystem::path>& files,
+                               std::span<const Finding> errors) {
+  nlohmann::json paths = nlohmann::json::array();
+  for (const auto& path : files) paths.push_back(path.string());
+  return {{"error_number", run.errors.error_number()},
+          {"error_position", run.errors.error_position()},
+          {"fatal_error", run.fatal_error},
+          {"files", paths},
+          {"diagnostics", findings_json(errors, sources)}};
+}
+
 nlohmann::json findings_json(std::span<const Finding> findings, const SourceNames& sources) {
   nlohmann::json list = nlohmann::json::array();
   for (const Finding& f : findings) {

@@ -25,4 +25,11 @@ void apply_warning_flags(const std::vector<std::string>& flags, bool allow_error
 // (each with message, file, line and column).
 nlohmann::json findings_json(std::span<const Finding> findings, const SourceNames& sources);
 
+// The report of a compiled run, as `compile --json` and `plot --json` print
+// it: error_number, error_position, fatal_error, the files written and the
+// recorded errors (`errors`, with their notes) as diagnostics.
+nlohmann::json run_report_json(const RunOutcome& run, const SourceNames& sources,
+                               const std::vector<std::filesystem::path>& files,
+                               std::span<const Finding> errors);
+
 }  // namespace sc

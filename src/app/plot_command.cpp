@@ -14,13 +14,9 @@ nlohmann::json json_report(const CompiledFiles& compiled, const std::filesystem:
   const RunOutcome& run = compiled.run;
   std::vector<Finding> errors;
   for (const Diagnostic& d : run.errors.diagnostics()) errors.push_back(error_from(d));
-  nlohmann::json files = nlohmann::json::array();
-  if (run.model.has_cells()) files.push_back(svg.string());
-  return {{"error_number", run.errors.error_number()},
-          {"error_position", run.errors.error_position()},
-          {"fatal_error", run.fatal_error},
-          {"files", files},
-          {"diagnostics", findings_json(errors, compiled.sources)}};
+  std::vector<std::filesystem::path> files;
+  if (run.model.has_cells()) files.push_back(svg);
+  return run_report_json(run, compiled.sources, files, errors);
 }
 
 }  // namespace
