@@ -1,14 +1,16 @@
 #!/usr/bin/env python3
 """Whole-process benchmarks of scenario-compiler (standard library only).
 
-Prints three tables and a summary:
+Prints four tables and a summary:
   1. the one-shot run against floor processes that only write the same six
      files;
   2. `compile` of a generated 1,000,000 m route against floors that only
      write its three binary files, with the peak resident memory of each;
   3. `compile` at 10,000, 100,000 and 1,000,000 m: time and memory growth;
-  4. the two ratios to the exchange floor and the peak memory, against their
-     targets.
+  4. `check --error-limit 0` of the 1,000,000 m route with 200 errors against
+     one `compile` of the same files;
+  5. the ratios to the exchange floor and to compile, and the peak memory,
+     against their targets.
 
 Times and CPU times are medians over repeated runs; peak resident memory is
 the largest of the runs. The program and its floors run in turn, round after
@@ -48,6 +50,8 @@ TRAIN_NUMBER = "T1"
 ONE_SHOT_TARGET = (2.0, 1.3)  # within this many times the exchange floor; the goal
 ROUTE_TARGET = (5.0, 3.0)
 MEMORY_TARGET_MIB = (64, 32)
+CHECK_ERRORS = 200
+CHECK_TARGET = (10.0, 3.0)  # check with every error within this many compiles
 
 
 class Sample:
@@ -74,12 +78,12 @@ def environment():
     return env
 
 
-def run_timed(timer, argv, cwd, stderr_path):
+def run_timed(timer, argv, cwd, stderr_path, expected_status=0):
     """Runs argv in cwd through the spawn timer; stderr is appended to stderr_path."""
     result = subprocess.run([str(timer), str(stderr_path)] + argv, cwd=cwd, env=environment(),
                             check=True, capture_output=True, text=True)
     wall_ns, cpu_ns, rss_kib, code = (int(v) for v in result.stdout.split())
-    if code != 0:
+    if code != expected_status:
         sys.exit(f"run_bench: {' '.join(argv)} in {cwd} ended with status {code}")
     return Sample(wall_ns / 1e9, cpu_ns / 1e9, rss_kib)
 
@@ -89,8 +93,9 @@ class Job:
 
     timer = None  # the spawn timer executable, built by main()
 
-    def __init__(self, name, argv, cwd):
+    def __init__(self, name, argv, cwd, expected_status=0):
         self.name = name
+        self.expected_status = expected_status
         self.argv = [str(a) for a in argv]
         self.cwd = Path(cwd)
         self.stderr = self.cwd.parent / f"{self.cwd.name}.stderr"
@@ -98,10 +103,12 @@ class Job:
         self.samples = []
 
     def run(self):
-        self.samples.append(run_timed(Job.timer, self.argv, self.cwd, self.stderr))
+        self.samples.append(
+            run_timed(Job.timer, self.argv, self.cwd, self.stderr, self.expected_status))
 
     def figures(self):
-        if self.stderr.stat().st_size != 0:
+        # A run that reports errors (status 1) says so on stderr.
+        if self.expected_status == 0 and self.stderr.stat().st_size != 0:
             sys.exit(f"run_bench: {self.name} wrote to stderr, see {self.stderr}")
         return Figures(self.samples)
 
@@ -314,6 +321,46 @@ def growth_table(bin_dir, work, runs, longest, longest_figures):
         rows)
 
 
+def with_errors(train_text, count):
+    """The train text with a second signal 10 m after each of its first `count`
+    signals: each stands in the cell of the one before it (error 16)."""
+    rows = []
+    for row in train_text.split("\n"):
+        rows.append(row)
+        if count > 0 and row.startswith("segnale,"):
+            fields = row.split(",")
+            fields[1] = f" {int(fields[1]) + 10}"
+            rows.append(",".join(fields))
+            count -= 1
+    return "\n".join(rows)
+
+
+def check_table(bin_dir, work, runs):
+    directory = work / "check"
+    directory.mkdir()
+    line = directory / f"{LINE_NAME}_linea.txt"
+    train = directory / f"{LINE_NAME}_{TRAIN_NUMBER}-.txt"
+    subprocess.run([str(bin_dir / "generate_route"), str(ROUTE_LENGTHS[-1]), str(line),
+                    str(train)], check=True)
+    train.write_text(with_errors(train.read_text(encoding="latin-1"), CHECK_ERRORS),
+                     encoding="latin-1")
+    program = bin_dir / "scenario-compiler"
+    check = Job("check --error-limit 0",
+                [program, "check", line.name, train.name, "--error-limit", "0"], directory, 1)
+    compile_ = Job("compile", [program, "compile", line.name, train.name, "-o", "out", "-w"],
+                   directory, 1)
+    figures = measure([check, compile_], runs)
+    ratios = [c.wall / p.wall for c, p in zip(figures[0].samples, figures[1].samples)]
+    check_ratio = statistics.median(ratios)
+    print_table(
+        f"4. check of the generated {ROUTE_LENGTHS[-1]} m route with {CHECK_ERRORS} errors "
+        f"against one compile of it, median of {runs} alternating runs",
+        ["process", "wall ms", "cpu ms", "peak RSS MiB"],
+        [[job.name, ms(f.wall), ms(f.cpu), mib(f.rss_mib)]
+         for job, f in zip([check, compile_], figures)])
+    return check_ratio
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--build", required=True, type=Path,
@@ -335,7 +382,8 @@ def main():
     empty.samples.clear()
     longest, figures = longest_route_table(bin_dir, work, args.runs, args.cc, empty)
     growth_table(bin_dir, work, args.runs, longest, figures[0])
-    summary(one_shot, figures)
+    check_ratio = check_table(bin_dir, work, args.runs)
+    summary(one_shot, figures, check_ratio)
 
 
 def verdict(value, target, goal):
@@ -344,12 +392,12 @@ def verdict(value, target, goal):
     return "target met" if value <= target else "TARGET MISSED"
 
 
-def summary(one_shot, route):
+def summary(one_shot, route, check_ratio):
     _, shot_ratio, shot_in_place = one_shot
     route_figures, route_ratio, route_in_place = route
     memory = route_figures.rss_mib
     print_table(
-        f"4. Summary (load average now {os.getloadavg()[0]:.2f}; "
+        f"5. Summary (load average now {os.getloadavg()[0]:.2f}; "
         "each ratio the median over alternating rounds)",
         ["figure", "value", "target", "goal", "", "in-place floor"],
         [["one-shot / exchange floor", f"{shot_ratio:.2f}x", f"{ONE_SHOT_TARGET[0]}x",
@@ -360,7 +408,10 @@ def summary(one_shot, route):
           f"{route_in_place:.2f}x"],
          [f"compile {ROUTE_LENGTHS[-1]} m peak memory", f"{mib(memory)} MiB",
           f"{MEMORY_TARGET_MIB[0]} MiB", f"{MEMORY_TARGET_MIB[1]} MiB",
-          verdict(memory, *MEMORY_TARGET_MIB), ""]])
+          verdict(memory, *MEMORY_TARGET_MIB), ""],
+         [f"check with {CHECK_ERRORS} errors / compile", f"{check_ratio:.2f}x",
+          f"{CHECK_TARGET[0]}x", f"{CHECK_TARGET[1]}x", verdict(check_ratio, *CHECK_TARGET),
+          ""]])
 
 
 if __name__ == "__main__":

@@ -39,13 +39,13 @@ _scenario_compiler() {
     "") options="-h --help --version" ;;
     compile) options="-h --help --version $sources -o --output-dir --no-profile --write-on-error
                       --json --summary -w -W -Wno- --input-encoding" ;;
-    check) options="-h --help --version $sources --json -W -Werror -Wno- --input-encoding" ;;
+    check) options="-h --help --version $sources --json --error-limit -W -Werror -Wno- --input-encoding" ;;
     example) options="-h --help --force" ;;
     explain) options="-h --help --list" ;;
     dump) options="-h --help --json --kind --cells --entry --every" ;;
     inspect) options="-h --help --json" ;;
     decompile) options="-h --help -o --output-dir --force" ;;
-    plot) options="-h --help $sources -o --output" ;;
+    plot) options="-h --help $sources -o --output --json" ;;
   esac
 
   # The value of the option before the word.

@@ -194,6 +194,15 @@ TEST_F(Compile, NamesTheRowThatHoldsATakenCell) {
     const ProcessResult result = compile("-w");
     EXPECT_NE(result.err.find(c.note), std::string::npos) << result.err;
   }
+
+  // The JSON report gives the note too.
+  write_sources(cases[0].line, cases[0].train);
+  const nlohmann::json report = compile_json();
+  const auto& notes = report["diagnostics"][0]["notes"];
+  ASSERT_EQ(notes.size(), 1u) << report.dump();
+  EXPECT_EQ(notes[0]["line"], 4);
+  EXPECT_EQ(notes[0]["column"], 1);
+  EXPECT_EQ(notes[0]["file"], line_file().string());
 }
 
 TEST_F(Compile, NamesTheOutputFilesAfterTheSources) {
@@ -255,17 +264,18 @@ TEST_F(Compile, DiagnosticsPointAtTheFieldConcerned) {
     std::string line;
     std::string train;
     std::string expected;  // the diagnostic up to its message
-    int lines = 2;         // on standard error, with the line that says no file was written
+    int lines = 4;         // on standard error: the error, its source line and caret, and
+                           // the line that says no file was written
   };
   const Case cases[] = {
       {"[generale]\nlunghezza percorso, 1000\n[c]\nindicatori_vmax, 300, 75,80,80,0,,,,0\n"
        "indicatori_vmax, 310, 75,80,80,0,,,,0\n[fine]\n",
-       kShortTrain, "Prova_linea.txt:5:18: error 21: ", 5},  // and the note at line 4
+       kShortTrain, "Prova_linea.txt:5:18: error 21: ", 7},  // and the note at line 4 under it
       {"[generale]\nlunghezza percorso, 2000000\n[fine]\n", kShortTrain,
-       "Prova_linea.txt:2:21: error 1: ", 2},  // then " Errore n. 1": no cells to write
+       "Prova_linea.txt:2:21: error 1: ", 4},  // then " Errore n. 1": no cells to write
       {kShortLine, "[generale]\nnumero vetture, many\n[fine]\n", "Prova_T1-.txt:2:17: error 25: "},
       {kShortLine, "[generale]\nabbattimento, 200, 1\nabbattimento, 210, 1\n[fine]\n",
-       "Prova_T1-.txt:3:", 5},
+       "Prova_T1-.txt:3:", 7},
   };
   for (const Case& c : cases) {
     write_sources(c.line, c.train);
@@ -297,8 +307,9 @@ TEST_F(Compile, PrintsWarningsThatChangeNeitherBytesNorStatus) {
 
   const ProcessResult silent = compile("-w --write-on-error");
   EXPECT_EQ(silent.status, warned.status);
-  // The error, then the note at the row that holds its cell.
-  EXPECT_EQ(std::count(silent.err.begin(), silent.err.end(), '\n'), 4) << silent.err;
+  // The error, then the note at the row that holds its cell, each with its
+  // source line and caret.
+  EXPECT_EQ(std::count(silent.err.begin(), silent.err.end(), '\n'), 6) << silent.err;
   EXPECT_EQ(read_bytes(out_dir() / "Prova_T1.dat"), dat);
   EXPECT_EQ(compile("-Wno-off-grid --write-on-error").err, silent.err);
 }
@@ -377,6 +388,44 @@ TEST_F(Compile, CheckReportsWithoutWritingAndSaysSoInItsStatus) {
   EXPECT_EQ(report["diagnostics"][0]["name"], "unknown-keyword");
   EXPECT_EQ(report["diagnostics"][0]["line"], 4);
   EXPECT_FALSE(std::filesystem::exists(out_dir()));
+}
+
+// 25 stations off the 50 m grid: 25 errors, of which check shows 20 unless
+// told otherwise, and says that it stopped.
+TEST_F(Compile, CheckStopsAfterTwentyErrors) {
+  std::string stations;
+  for (int i = 1; i <= 25; ++i) {
+    stations += "stazione, " + std::to_string(1000 * i + 25) +
+                ", 12, 400, 0, 0, 0, 0,0,0, 0,0,0, 30, 8,48, 0, S\n";
+  }
+  write_sources("[generale]\nlunghezza percorso, 30000\n[fine]\n",
+                "[generale]\n" + stations + "[fine]\n");
+  const auto check = [&](const std::string& extra) {
+    return run_command(std::string(SC_EXECUTABLE) + " check " + quoted(line_file()) + " " +
+                       quoted(train_file()) + " " + extra);
+  };
+  const auto errors_in = [](const std::string& err) {
+    size_t count = 0;
+    for (size_t at = err.find(": error 8: "); at != std::string::npos;
+         at = err.find(": error 8: ", at + 1))
+      ++count;
+    return count;
+  };
+  const ProcessResult limited = check("");
+  EXPECT_EQ(limited.status, 1);
+  EXPECT_EQ(errors_in(limited.err), 20u) << limited.err;
+  EXPECT_NE(limited.err.find("Prova_T1-.txt:21:11: error 8: "), std::string::npos);
+  EXPECT_NE(limited.err.find("check stopped after 20 errors; --error-limit 0 shows them all.\n"
+                             "20 errors generated.\n"),
+            std::string::npos)
+      << limited.err;
+  EXPECT_EQ(errors_in(check("--error-limit 0").err), 25u);
+  EXPECT_EQ(errors_in(check("--error-limit 25").err), 25u);
+  EXPECT_EQ(check("--error-limit 25").err.find("check stopped"), std::string::npos);
+  const auto report = nlohmann::json::parse(check("--error-limit 3 --json").out);
+  EXPECT_EQ(report["errors"], 3);
+  EXPECT_EQ(report["stopped_at_error_limit"], true);
+  EXPECT_EQ(report["diagnostics"][0]["position"], 1025);
 }
 
 TEST_F(Compile, ACleanRunSaysNothingOnStandardError) {

@@ -161,6 +161,18 @@ TEST_F(Inspect, PlotDrawsEvenARouteWithErrors) {
   EXPECT_EQ(bad.status, 1);
   EXPECT_NE(bad.err.find("bad-.txt:2:11: error 8"), std::string::npos) << bad.err;
   EXPECT_NE(read_bytes(*dir_ / "b.svg").find("bad-.txt:2:11: error 8"), std::string::npos);
+
+  const ProcessResult json =
+      run_command(plot + quoted(*dir_ / "bad-.txt") + " -o " + quoted(*dir_ / "b.svg") + " --json");
+  const nlohmann::json report = nlohmann::json::parse(json.out);
+  EXPECT_EQ(report["error_number"], 8);
+  EXPECT_EQ(report["files"][0], (*dir_ / "b.svg").string());
+  const auto& error = report["diagnostics"][0];
+  EXPECT_EQ(error["severity"], "error");
+  EXPECT_EQ(error["number"], 8);
+  EXPECT_EQ(error["position"], 25);
+  EXPECT_EQ(error["line"], 2);
+  EXPECT_EQ(error["column"], 11);
 }
 
 // Two slowdowns that overlap, each listed and drawn over its own span.

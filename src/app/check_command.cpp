@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "app/findings_output.h"
-#include "check/render.h"
+#include "diagnostics/render.h"
 #include "textio/codepage.h"
 #include "textio/utf8_path.h"
 
@@ -20,7 +20,12 @@ CompileTexts compile_named_after(const CompileOptions& options) {
                                      .value_or(""));
 }
 
-void print_report(const std::vector<Finding>& findings, const SourceTexts& texts,
+std::string stopped_line(size_t limit) {
+  return "check stopped after " + std::to_string(limit) +
+         " errors; --error-limit 0 shows them all.";
+}
+
+void print_report(const std::vector<Finding>& findings, bool stopped, const SourceTexts& texts,
                   const CheckCommandOptions& options, std::ostream& out, std::ostream& err) {
   const SourceNames sources{utf8_of(options.sources.line_file),
                             utf8_of(options.sources.train_file)};
@@ -29,12 +34,14 @@ void print_report(const std::vector<Finding>& findings, const SourceTexts& texts
   if (options.json) {
     const nlohmann::json report = {{"errors", errors},
                                    {"warnings", warnings},
+                                   {"stopped_at_error_limit", stopped},
                                    {"diagnostics", findings_json(findings, sources)}};
     out << report.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
     return;
   }
   render_findings(err, findings, {sources.line_file, *texts.line_text},
                   {sources.train_file, *texts.train_text}, options.colour);
+  if (stopped) err << stopped_line(options.error_limit) << '\n';
   const std::string count = closing_count(errors, warnings);
   if (!count.empty()) err << count << '\n';
 }
@@ -47,9 +54,11 @@ int run_check(const CheckCommandOptions& options, Disk& disk, std::ostream& out,
     CheckOptions check;
     apply_warning_flags(options.warning_flags, true, check);
     const SourceTexts texts = read_sources(options.sources, disk, check.encodings);
-    const std::vector<Finding> findings = check_sources(*texts.line_text, *texts.train_text, check,
-                                                        compile_named_after(options.sources));
-    print_report(findings, texts, options, out, err);
+    check.error_limit = options.error_limit;
+    std::vector<Finding> findings = check_sources(*texts.line_text, *texts.train_text, check,
+                                                  compile_named_after(options.sources));
+    const bool stopped = stop_after_errors(findings, options.error_limit);
+    print_report(findings, stopped, texts, options, out, err);
     return count_of(findings, Severity::kError) == 0 ? exit_status::kClean
                                                      : exit_status::kErrorRecorded;
   });

@@ -15,6 +15,7 @@ struct CheckCommandOptions {
   bool json = false;
   std::vector<std::string> warning_flags;  // "error", "no-NAME"
   bool colour = false;
+  size_t error_limit = 20;  // errors shown at most; 0 for all
 };
 
 // `scenario-compiler check`: every error and warning of both files, writing

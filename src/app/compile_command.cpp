@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 #include <ostream>
+#include <span>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -10,7 +11,7 @@
 #include "app/run.h"
 #include "check/check.h"
 #include "check/lint.h"
-#include "check/render.h"
+#include "diagnostics/render.h"
 #include "driver/pipeline.h"
 #include "inspect/summary.h"
 #include "textio/codepage.h"
@@ -123,36 +124,6 @@ void create_output_dir(const std::filesystem::path& dir) {
     throw IoError("cannot create the output directory " + utf8_of(dir) + ": " + error.message());
 }
 
-nlohmann::json json_report(const RunOutcome& run, const SourceNames& sources,
-                           const std::vector<std::filesystem::path>& written,
-                           const std::vector<Finding>& warnings) {
-  nlohmann::json diagnostics = nlohmann::json::array();
-  for (const Diagnostic& d : run.errors.diagnostics()) {
-    nlohmann::json item = {
-        {"severity", "error"}, {"name", error_info(d.code).name},
-        {"number", d.number},  {"position", d.has_position ? nlohmann::json(d.position) : nullptr},
-        {"file", nullptr},     {"line", nullptr},
-        {"column", nullptr},   {"message", cp1252_to_utf8(d.message)}};
-    if (d.source != Source::kRoute) {
-      item["file"] = d.source == Source::kLineFile ? sources.line_file : sources.train_file;
-    }
-    if (d.location.known()) {
-      item["line"] = d.location.line;
-      item["column"] = d.location.column;
-    }
-    diagnostics.push_back(std::move(item));
-  }
-  nlohmann::json files = nlohmann::json::array();
-  for (const auto& path : written) files.push_back(utf8_of(path));
-  return {{"written", !written.empty()},
-          {"error_number", run.errors.error_number()},
-          {"error_position", run.errors.error_position()},
-          {"fatal_error", run.fatal_error},
-          {"files", files},
-          {"diagnostics", diagnostics},
-          {"warnings", findings_json(warnings, sources)}};
-}
-
 nlohmann::json json_station(const objects::Station& s) {
   return {
       {"entry", s.entry}, {"name", cp1252_to_utf8(s.name)}, {"time", objects::clock_time(s.time)}};
@@ -230,29 +201,32 @@ int run_compile(const CompileOptions& options, Disk& disk, std::ostream& out, st
     create_output_dir(options.output_dir);
     render_findings(err, warnings, {compiled.sources.line_file, *compiled.texts.line_text},
                     {compiled.sources.train_file, *compiled.texts.train_text}, options.colour);
+    const NamedText line_text{compiled.sources.line_file, *compiled.texts.line_text};
+    const NamedText train_text{compiled.sources.train_file, *compiled.texts.train_text};
+    const std::vector<Finding> errors = errors_naming_holders(
+        compiled.run.errors.diagnostics(), compiled.run.fatal_error, lint.placements);
+    const size_t recorded = compiled.run.errors.diagnostics().size();
+    const std::span<const Finding> all_errors(errors);
+    render_findings(err, all_errors.first(recorded), line_text, train_text, options.colour);
     const auto terminal = make_terminal_ui();
     std::vector<std::filesystem::path> written;
     const int status = finish_run(
         compiled.run,
-        scenario_file_names(options.output_dir, compiled.line_name, compiled.train_number),
-        compiled.sources, disk, *terminal, err, written,
-        options.write_on_error ? OnError::kWrite : OnError::kWriteNothing);
-    const NamedText line_text{compiled.sources.line_file, *compiled.texts.line_text};
-    const NamedText train_text{compiled.sources.train_file, *compiled.texts.train_text};
-    render_notes(err,
-                 errors_naming_holders(compiled.run.errors.diagnostics(), compiled.run.fatal_error,
-                                       lint.placements),
-                 line_text, train_text, options.colour);
-    if (!warnings.empty()) {
-      err << closing_count(compiled.run.errors.diagnostics().size(), warnings.size()) << '\n';
-    }
+        scenario_file_names(options.output_dir, compiled.line_name, compiled.train_number), disk,
+        *terminal, err, written, options.write_on_error ? OnError::kWrite : OnError::kWriteNothing);
+    // The fatal error shows as " Errore n. N"; only its notes follow.
+    render_notes(err, all_errors.subspan(recorded), line_text, train_text, options.colour);
+    if (!warnings.empty()) err << closing_count(recorded, warnings.size()) << '\n';
     if (status == exit_status::kErrorRecorded && written.empty()) {
       err << "scenario-compiler compile: an error was recorded, so no file was written and the "
              "older files are untouched; give --write-on-error to write this run's files anyway\n";
     }
     const bool summary = options.summary && compiled.run.model.has_cells();
     if (options.json) {
-      nlohmann::json report = json_report(compiled.run, compiled.sources, written, warnings);
+      nlohmann::json report =
+          run_report_json(compiled.run, compiled.sources, written, all_errors.first(recorded));
+      report["written"] = !written.empty();
+      report["warnings"] = findings_json(warnings, compiled.sources);
       if (summary) report["summary"] = json_summary(objects::decode_objects(compiled.run.model));
       out << report.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
     } else if (summary) {

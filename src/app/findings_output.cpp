@@ -2,6 +2,7 @@
 
 #include "app/compile_command.h"
 #include "textio/codepage.h"
+#include "textio/utf8_path.h"
 
 namespace sc {
 namespace {
@@ -55,6 +56,18 @@ void apply_warning_flags(const std::vector<std::string>& flags, bool allow_error
   }
 }
 
+nlohmann::json run_report_json(const RunOutcome& run, const SourceNames& sources,
+                               const std::vector<std::filesystem::path>& files,
+                               std::span<const Finding> errors) {
+  nlohmann::json paths = nlohmann::json::array();
+  for (const auto& path : files) paths.push_back(utf8_of(path));
+  return {{"error_number", run.errors.error_number()},
+          {"error_position", run.errors.error_position()},
+          {"fatal_error", run.fatal_error},
+          {"files", paths},
+          {"diagnostics", findings_json(errors, sources)}};
+}
+
 nlohmann::json findings_json(std::span<const Finding> findings, const SourceNames& sources) {
   nlohmann::json list = nlohmann::json::array();
   for (const Finding& f : findings) {
@@ -63,6 +76,7 @@ nlohmann::json findings_json(std::span<const Finding> findings, const SourceName
                    {{"severity", f.severity == Severity::kError ? "error" : "warning"},
                     {"name", f.name},
                     {"number", f.error_number != 0 ? nlohmann::json(f.error_number) : nullptr},
+                    {"position", f.position ? nlohmann::json(*f.position) : nullptr},
                     {"message", cp1252_to_utf8(f.message)},
                     {"notes", notes_json(f.notes, sources)}}));
   }

@@ -76,6 +76,8 @@ void add_compile_options(CLI::App& compile, sc::CompileOptions& options) {
 void add_check_options(CLI::App& check, sc::CheckCommandOptions& options) {
   add_source_options(check, options.sources);
   check.add_flag("--json", options.json, "Print the diagnostics as JSON on standard output");
+  check.add_option("--error-limit", options.error_limit,
+                   "Stop after N errors (default 20); 0 for no limit");
   add_warning_flags(check, options.warning_flags,
                     "-Werror: make warnings errors; -Wno-NAME: leave out the warning NAME");
   add_input_encoding(check, options.sources);
@@ -99,6 +101,7 @@ void add_dump_options(CLI::App& dump, sc::DumpOptions& options) {
 void add_plot_options(CLI::App& plot, sc::PlotOptions& options) {
   add_source_options(plot, options.sources);
   add_path_option(plot, "-o,--output", options.svg, "The SVG file to write")->required();
+  plot.add_flag("--json", options.json, "Print a JSON report on standard output");
 }
 
 void add_scenario_files(CLI::App& command, sc::ScenarioFiles& files, const char* without_profile) {
@@ -222,6 +225,6 @@ int main(int argc, char** argv) {
   if (decompile->parsed()) {
     return sc::run_decompile(decompile_options, disk, std::cout, std::cerr);
   }
-  if (plot->parsed()) return sc::run_plot(plot_options, disk, std::cerr);
+  if (plot->parsed()) return sc::run_plot(plot_options, disk, std::cout, std::cerr);
   return run_built_in(disk);
 }

@@ -3,11 +3,25 @@
 #include <ostream>
 #include <vector>
 
+#include "app/findings_output.h"
 #include "plot/route_plot.h"
 
 namespace sc {
 
-int run_plot(const PlotOptions& options, Disk& disk, std::ostream& err) {
+namespace {
+
+nlohmann::json json_report(const CompiledFiles& compiled, const std::filesystem::path& svg) {
+  const RunOutcome& run = compiled.run;
+  std::vector<Finding> errors;
+  for (const Diagnostic& d : run.errors.diagnostics()) errors.push_back(error_from(d));
+  std::vector<std::filesystem::path> files;
+  if (run.model.has_cells()) files.push_back(svg);
+  return run_report_json(run, compiled.sources, files, errors);
+}
+
+}  // namespace
+
+int run_plot(const PlotOptions& options, Disk& disk, std::ostream& out, std::ostream& err) {
   constexpr int32_t kBuildProfile = 1;
   return run_command_body("plot", err, [&] {
     const CompiledFiles compiled = compile_files(options.sources, disk, kBuildProfile);
@@ -17,6 +31,11 @@ int run_plot(const PlotOptions& options, Disk& disk, std::ostream& err) {
       errors.push_back(format_diagnostic(d, compiled.sources));
     if (run.fatal_error != 0) errors.push_back(" Errore n. " + std::to_string(run.fatal_error));
     for (const std::string& e : errors) err << e << '\n';
+    if (options.json) {
+      out << json_report(compiled, options.svg)
+                 .dump(2, ' ', false, nlohmann::json::error_handler_t::replace)
+          << '\n';
+    }
     if (!run.model.has_cells()) {
       err << "scenario-compiler plot: nothing was compiled that could be drawn\n";
       return exit_status::kFatal;

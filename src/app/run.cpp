@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/interrupt.h"
+#include "diagnostics/render.h"
 #include "documents/documents.h"
 #include "output/binary_files.h"
 #include "textio/codepage.h"
@@ -35,19 +36,15 @@ void delete_read_texts(const TextFilesRead& read, const ScenarioFileNames& names
 }  // namespace
 
 std::string format_diagnostic(const Diagnostic& d, const SourceNames& sources) {
-  const std::string head = "error " + std::to_string(d.number) + ": ";
-  const std::string message = cp1252_to_utf8(d.message);
-  if (d.source == Source::kRoute) return head + message;
-  const std::string& file = d.source == Source::kLineFile ? sources.line_file : sources.train_file;
-  if (!d.location.known()) return file + ": " + head + message;
-  return file + ":" + std::to_string(d.location.line) + ":" + std::to_string(d.location.column) +
-         ": " + head + message;
+  return first_line(error_from(d), sources.line_file, sources.train_file);
 }
 
-int finish_run(const RunOutcome& run, const ScenarioFileNames& names, const SourceNames& sources,
-               Disk& disk, Ui& ui, std::ostream& err, std::vector<std::filesystem::path>& written,
-               OnError on_error) {
+void list_errors(const RunOutcome& run, const SourceNames& sources, std::ostream& err) {
   for (const Diagnostic& d : run.errors.diagnostics()) err << format_diagnostic(d, sources) << '\n';
+}
+
+int finish_run(const RunOutcome& run, const ScenarioFileNames& names, Disk& disk, Ui& ui,
+               std::ostream& err, std::vector<std::filesystem::path>& written, OnError on_error) {
   if (run.fatal_error != 0) {
     disk.commit();
     err.flush();
@@ -76,8 +73,8 @@ int run_one_shot(const std::filesystem::path& program_dir, Disk& disk, Ui& ui, s
     const RunOutcome run = memorizza_percorso(texts, kLineName, kTrainNumber, kBuildProfile);
     delete_read_texts(run.read, names, disk);
     std::vector<std::filesystem::path> written;
-    status = finish_run(run, names, {utf8_of(names.line_text), utf8_of(names.train_text)}, disk, ui,
-                        err, written, OnError::kWrite);
+    list_errors(run, {utf8_of(names.line_text), utf8_of(names.train_text)}, err);
+    status = finish_run(run, names, disk, ui, err, written, OnError::kWrite);
   } catch (const IoError& e) {
     err << "scenario-compiler: " << e.what() << '\n';
     status = exit_status::kInputOutput;

@@ -34,18 +34,20 @@ struct SourceNames {
 // sentence for the errors of the route as a whole.
 std::string format_diagnostic(const Diagnostic& diagnostic, const SourceNames& sources);
 
+// Every recorded error, one line each in the order recorded.
+void list_errors(const RunOutcome& run, const SourceNames& sources, std::ostream& err);
+
 // What a run that records an error does with its binary files: the one-shot
 // run writes them, `compile` leaves the older set untouched unless asked.
 enum class OnError { kWrite, kWriteNothing };
 
-// Reports every recorded error, then ends a compiled run: stages the binary
-// files unless there is a fatal error (or, with OnError::kWriteNothing, any
-// error), puts every file staged on `disk` in place, and shows the fatal error
+// Ends a compiled run whose errors were reported: stages the binary files
+// unless there is a fatal error (or, with OnError::kWriteNothing, any error),
+// puts every file staged on `disk` in place, and shows the fatal error
 // through `ui`. Returns the exit status and appends the binary files written
 // to `written`.
-int finish_run(const RunOutcome& run, const ScenarioFileNames& names, const SourceNames& sources,
-               Disk& disk, Ui& ui, std::ostream& err, std::vector<std::filesystem::path>& written,
-               OnError on_error);
+int finish_run(const RunOutcome& run, const ScenarioFileNames& names, Disk& disk, Ui& ui,
+               std::ostream& err, std::vector<std::filesystem::path>& written, OnError on_error);
 
 // The one-shot run in `program_dir`: documents, compile of the built-in
 // scenario, binary files.

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "check/lint.h"
+#include "diagnostics/source_lines.h"
 #include "driver/pipeline.h"
 #include "model/model.h"
 
@@ -17,16 +18,32 @@ std::string_view file_name_of(Source source) {
   return source == Source::kLineFile ? "line file" : "train file";
 }
 
-bool is_in_a_file(const Diagnostic& d) {
-  return d.source != Source::kRoute && d.location.known();
+// Every error a compiler records at a row ends the reading of that file.
+bool stops_its_file(const Diagnostic& d) {
+  return d.source != Source::kRoute && d.location.known() && !found_after_rows(d.code);
 }
 
-// Every error a compiler records at a row ends the reading of that file.
 std::vector<Diagnostic> stopping_errors(const CompileErrors& run) {
   std::vector<Diagnostic> stops;
   std::copy_if(run.diagnostics.begin(), run.diagnostics.end(), std::back_inserter(stops),
-               is_in_a_file);
+               stops_its_file);
   return stops;
+}
+
+// The errors of a compile that reads on past a row's error at which a compile
+// that stops there stops: the first in the line file and, unless that one is
+// error 15 (after which the train file is read), the first in the train file.
+std::vector<const Diagnostic*> where_compile_stops(const std::vector<Diagnostic>& stops) {
+  std::vector<const Diagnostic*> found;
+  const auto first_in = [&](Source source) {
+    const auto it = std::ranges::find(stops, source, &Diagnostic::source);
+    return it == stops.end() ? nullptr : &*it;
+  };
+  const Diagnostic* line = first_in(Source::kLineFile);
+  if (line) found.push_back(line);
+  const Diagnostic* train = first_in(Source::kTrainFile);
+  if (train && (!line || line->code == ErrorCode::kBeyondRoute)) found.push_back(train);
+  return found;
 }
 
 std::string compile_stops_note(const Diagnostic& d, bool built_cells) {
@@ -45,46 +62,47 @@ std::string compile_stops_note(const Diagnostic& d, bool built_cells) {
   return "compile stops reading the train file here; check read on to its end";
 }
 
-// Replaces the text of line `number` by blanks, keeping its line end; false
-// when it held nothing to blank.
-bool blank_line(std::string& text, int number) {
-  int line = 1;
-  size_t i = 0;
-  while (i < text.size() && line < number) {
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    if (text[i] == '\r' || text[i] == '\n') ++line;
-    ++i;
-  }
-  bool changed = false;
-  for (; i < text.size() && text[i] != '\r' && text[i] != '\n'; ++i) {
-    changed |= text[i] != ' ';
-    text[i] = ' ';
-  }
-  return changed;
-}
+// A text whose rows check leaves out by blanking their lines; blanking keeps
+// every line end, so the lines are found once.
+class BlankableText {
+ public:
+  explicit BlankableText(std::string& text) : text_(text), lines_(text) {}
 
-bool is_blank_line(std::string_view text, int number) {
-  std::string copy(text);
-  return !blank_line(copy, number);
-}
-
-// The row that holds the field at `line`: it starts on an earlier line when
-// rows with too few values ran on into this one. Returns the lines to blank.
-std::pair<int, int> stopping_row(std::string_view text, int line, const std::set<int>& spilled) {
-  int first = line;
-  for (int before = line - 1; before >= 1; --before) {
-    if (is_blank_line(text, before)) continue;
-    if (!spilled.contains(before)) break;
-    first = before;
+  // Replaces the text of line `number` by blanks, keeping its line end; false
+  // when it held nothing to blank.
+  bool blank_line(int number) {
+    bool changed = false;
+    const size_t end = lines_.start(number) + lines_.line(number).size();
+    for (size_t i = lines_.start(number); i < end; ++i) {
+      changed |= text_[i] != ' ';
+      text_[i] = ' ';
+    }
+    return changed;
   }
-  return first < line ? std::pair(first, line - 1) : std::pair(line, line);
-}
 
-bool blank_lines(std::string& text, std::pair<int, int> lines) {
-  bool changed = false;
-  for (int line = lines.first; line <= lines.second; ++line) changed |= blank_line(text, line);
-  return changed;
-}
+  bool is_blank_line(int number) const {
+    return lines_.line(number).find_first_not_of(' ') == std::string_view::npos;
+  }
+
+  // The row that holds the field at `line`: it starts on an earlier line when
+  // rows with too few values ran on into this one. Blanks its lines.
+  bool blank_row(int line, const std::set<int>& spilled) {
+    int first = line;
+    for (int before = line - 1; before >= 1; --before) {
+      if (is_blank_line(before)) continue;
+      if (!spilled.contains(before)) break;
+      first = before;
+    }
+    const int last = first < line ? line - 1 : line;
+    bool changed = false;
+    for (int number = first; number <= last; ++number) changed |= blank_line(number);
+    return changed;
+  }
+
+ private:
+  std::string& text_;
+  SourceLines lines_;
+};
 
 Finding fatal_finding(int32_t fatal_error) {
   Finding fatal;
@@ -104,16 +122,18 @@ bool is_slot_error(int32_t number) {
 // Located errors of every run, each once.
 class ErrorMerge {
  public:
-  void add(const Diagnostic& d, bool first_run, bool built_cells) {
+  // `compile_stops` tells that compile, which stops at a row's error, stops here.
+  void add(const Diagnostic& d, bool compile_stops, bool built_cells) {
     const auto key = std::tuple(d.source, d.location.line, d.location.column, d.number);
     if (!seen_.insert(key).second) return;
     Finding finding = error_from(d);
-    if (first_run) {
+    if (compile_stops) {
       finding.notes.push_back({compile_stops_note(d, built_cells), d.source, d.location});
     }
     findings_.push_back(std::move(finding));
   }
   std::vector<Finding> take() { return std::move(findings_); }
+  size_t size() const { return findings_.size(); }
 
  private:
   std::set<std::tuple<Source, int, int, int32_t>> seen_;
@@ -209,11 +229,12 @@ void name_the_rows_that_hold_cells(std::vector<Finding>& errors,
   }
 }
 
-CompileTexts compile_as_compile_does(std::string line_name, std::string train_number) {
-  return [line_name = std::move(line_name), train_number = std::move(train_number)](
+CompileTexts compile_as_compile_does(std::string line_name, std::string train_number,
+                                     RowErrors row_errors) {
+  return [line_name = std::move(line_name), train_number = std::move(train_number), row_errors](
              const std::string& line_text, const std::string& train_text) {
-    const RunOutcome run =
-        memorizza_percorso({line_text, train_text}, line_name, train_number, kBuildProfile);
+    const RunOutcome run = memorizza_percorso({line_text, train_text}, line_name, train_number,
+                                              kBuildProfile, row_errors);
     return CompileErrors{.diagnostics = run.errors.diagnostics(),
                          .fatal_error = run.fatal_error,
                          .built_cells = run.model.has_cells()};
@@ -232,27 +253,33 @@ SpilledRows spilled_rows(const std::vector<Finding>& warnings) {
 }
 
 std::vector<Finding> find_errors(std::string line_text, std::string train_text,
-                                 const CompileTexts& compile, const SpilledRows& spilled) {
+                                 const CompileTexts& compile, const SpilledRows& spilled,
+                                 size_t error_limit) {
   ErrorMerge merge;
+  BlankableText line_rows(line_text);
+  BlankableText train_rows(train_text);
   CompileErrors run = compile(line_text, train_text);
   for (bool first_run = true;; first_run = false) {
     const std::vector<Diagnostic> stops = stopping_errors(run);
+    const std::vector<const Diagnostic*> compile_stops =
+        first_run ? where_compile_stops(stops) : std::vector<const Diagnostic*>{};
     bool blanked = false;
     for (const Diagnostic& d : stops) {
-      merge.add(d, first_run, run.built_cells);
+      merge.add(d, std::ranges::find(compile_stops, &d) != compile_stops.end(), run.built_cells);
       const bool in_line_file = d.source == Source::kLineFile;
-      std::string& text = in_line_file ? line_text : train_text;
       blanked |=
-          blank_lines(text, stopping_row(text, d.location.line,
-                                         in_line_file ? spilled.line_file : spilled.train_file));
+          (in_line_file ? line_rows : train_rows)
+              .blank_row(d.location.line, in_line_file ? spilled.line_file : spilled.train_file);
     }
     // Without cells every later row would fail for want of them.
     if (stops.empty() || !blanked || !run.built_cells) break;
+    // One error past the limit tells that there were more.
+    if (error_limit != 0 && merge.size() > error_limit) break;
     run = compile(line_text, train_text);
   }
   std::vector<Finding> findings = merge.take();
   for (const Diagnostic& d : run.diagnostics) {
-    if (!is_in_a_file(d)) findings.push_back(error_from(d));
+    if (!stops_its_file(d)) findings.push_back(error_from(d));
   }
   if (is_slot_error(run.fatal_error)) findings.push_back(fatal_finding(run.fatal_error));
   return findings;
@@ -294,12 +321,24 @@ std::vector<Finding> check_sources(const std::string& line_text, const std::stri
       lint_sources(line_text, train_text, options.encodings, &placements);
   const SpilledRows spilled = spilled_rows(findings);
   apply_warning_options(findings, options);
-  std::vector<Finding> errors = find_errors(line_text, train_text, compile, spilled);
+  std::vector<Finding> errors =
+      find_errors(line_text, train_text, compile, spilled, options.error_limit);
   name_the_rows_that_hold_cells(errors, placements);
   drop_warnings_at_errors(findings, errors);
   findings.insert(findings.end(), errors.begin(), errors.end());
   sort_in_file_order(findings);
   return findings;
+}
+
+bool stop_after_errors(std::vector<Finding>& findings, size_t limit) {
+  if (limit == 0) return false;
+  size_t errors = 0;
+  const auto last = std::find_if(findings.begin(), findings.end(), [&](const Finding& f) {
+    return f.severity == Severity::kError && ++errors == limit;
+  });
+  if (last == findings.end() || last + 1 == findings.end()) return false;
+  findings.erase(last + 1, findings.end());
+  return true;
 }
 
 }  // namespace sc

@@ -10,6 +10,7 @@
 #include "check/encoding.h"
 #include "check/finding.h"
 #include "check/row_lint.h"
+#include "driver/pipeline.h"
 #include "model/error_log.h"
 
 namespace sc {
@@ -23,8 +24,10 @@ struct CompileErrors {
 using CompileTexts =
     std::function<CompileErrors(const std::string& line_text, const std::string& train_text)>;
 
-// The compile of the `compile` command, with the profile built.
-CompileTexts compile_as_compile_does(std::string line_name, std::string train_number);
+// The compile of the `compile` command, with the profile built; by default
+// reading on past each row's error, so that one compile finds them all.
+CompileTexts compile_as_compile_does(std::string line_name, std::string train_number,
+                                     RowErrors row_errors = RowErrors::kReadOn);
 
 // The lines of each file whose row has too few values on its line, so that
 // the compile reads the row on into the next line.
@@ -34,15 +37,18 @@ struct SpilledRows {
 };
 SpilledRows spilled_rows(const std::vector<Finding>& warnings);
 
-// Every error of both files. The compile stops reading a file at its first
-// error; to go on, the row of each stopping error is blanked out (its line
-// numbers kept) and the texts compiled again, until no row stops a file. A
+// Every error of both files. A compile may stop reading a file at its first
+// error (and always stops at a fault); to go on, the row of each stopping
+// error is blanked out (its line numbers kept) and the texts compiled again,
+// until no row stops a file. A
 // row that spilled into the line of the error is blanked in its place, so
 // that the line is read again as a row of its own. The errors of all runs are
 // merged without repeats; errors of the route as a whole (post-pass, format
-// markers, check codes) come from the last run.
+// markers, check codes) come from the last run. With a non-zero
+// `error_limit`, no new run starts once more errors than that are found.
 std::vector<Finding> find_errors(std::string line_text, std::string train_text,
-                                 const CompileTexts& compile, const SpilledRows& spilled);
+                                 const CompileTexts& compile, const SpilledRows& spilled,
+                                 size_t error_limit = 0);
 
 // Adds to each "cell taken" error a note at the row whose object holds the
 // cell, and says for 1250 and 1251 which row, or the post-pass, filled cell 1.
@@ -61,12 +67,18 @@ struct CheckOptions {
   SourceEncodings encodings;  // how each file was read
   bool warnings_as_errors = false;
   std::set<std::string> disabled_warnings;  // names given as -Wno-NAME
+  size_t error_limit = 0;                   // errors to find at most; 0 for all
 };
 
 // Errors and warnings of both files in file order, for texts as the compilers
 // read them (Windows-1252); `options.encodings` tells how each file was read.
 std::vector<Finding> check_sources(const std::string& line_text, const std::string& train_text,
                                    const CheckOptions& options, const CompileTexts& compile);
+
+// Drops every finding after the `limit`-th error (in the order given), as a
+// compiler stops after so many errors. True when something was dropped; 0
+// for no limit.
+bool stop_after_errors(std::vector<Finding>& findings, size_t limit);
 
 // Drops each warning that stands at the very field of an error.
 void drop_warnings_at_errors(std::vector<Finding>& warnings, const std::vector<Finding>& errors);

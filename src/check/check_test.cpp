@@ -8,7 +8,7 @@
 #include <tuple>
 
 #include "check/lint.h"
-#include "check/render.h"
+#include "diagnostics/render.h"
 #include "documents/documents.h"
 #include "route_generator.h"
 

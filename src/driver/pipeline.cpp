@@ -31,8 +31,9 @@ TextFilesRead memorizza_dati(const SourceTexts& texts, ProfileChoice profile, Sc
 }
 
 RunOutcome memorizza_percorso(const SourceTexts& texts, const std::string& line_name,
-                              const std::string& train_number, int32_t j) {
+                              const std::string& train_number, int32_t j, RowErrors row_errors) {
   RunOutcome run;
+  if (row_errors == RowErrors::kReadOn) run.errors.read_past_stopping_rows();
   run.model.table[entry::kLineHeader].text = line_name;
   run.model.table[entry::kTrainHeader].text = train_number;
   const ProfileChoice profile = j != 0 ? ProfileChoice::kBuild : ProfileChoice::kWithout;

@@ -41,7 +41,14 @@ TextFilesRead memorizza_dati(const SourceTexts& texts, ProfileChoice profile, Sc
 // format markers and check codes. A non-zero `j` builds the line profile.
 // Writes no file; the caller writes the binary files unless fatal_error is
 // set.
+// How the rows of a file go on after a row that records an error.
+enum class RowErrors {
+  kStopTheFile,  // as the simulator's tools do: the file is read no further
+  kReadOn,       // every row is read; only a fault ends a file
+};
+
 RunOutcome memorizza_percorso(const SourceTexts& texts, const std::string& line_name,
-                              const std::string& train_number, int32_t j);
+                              const std::string& train_number, int32_t j,
+                              RowErrors row_errors = RowErrors::kStopTheFile);
 
 }  // namespace sc

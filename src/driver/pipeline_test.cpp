@@ -210,5 +210,129 @@ TEST(MemorizzaPercorso, EveryOverflowOfAStatedWidthIsError25AtItsField) {
   }
 }
 
+// Every error of the catalogue that involves a row, from a tiny input, with
+// the row's field it names. The inputs stand in a 12 km line (rows after its
+// route length, line 2) or in a train file (rows from line 2). Errors 101
+// and 102 concern a file as a whole; 1250 and 1251 are fatal and record no
+// error (compile names the row that holds cell 1 in a note).
+TEST(MemorizzaPercorso, EveryErrorThatInvolvesARowNamesIt) {
+  const std::string line_head = "[generale]\nlunghezza percorso, 12000\n";
+  const std::string empty_line = line_head + "[fine]\n";
+  const auto line = [&](const std::string& rows) { return line_head + rows + "[fine]\n"; };
+  const auto train = [](const std::string& rows) { return "[generale]\n" + rows + "[fine]\n"; };
+  const std::string signal = ", 1, 4, 1, 1, 0, 2, 2,1,1, 0\n";
+  const std::string station = ", 12, 400, 0, 0, 0, 0,0,0, 0,0,0, 30, 8,48, 0, S\n";
+  // Text boards take table entries from 80 down, stations from 1 up.
+  const auto boards = [](int count) {
+    std::string rows = "[indicazioni]\n";
+    for (int i = 0; i < count; ++i)
+      rows += "indicatore cartello, " + std::to_string(100 * i) + ", B\n";
+    return rows;
+  };
+  const std::string slowdown = "rallentamento, 6000, 60, 800, 0, 1, 0\n";
+  const struct {
+    ErrorCode error;
+    std::string line_text;
+    std::string train_text;
+    std::string where;  // FILE:LINE:COLUMN, FILE "line" or "train"
+  } cases[] = {
+      {ErrorCode::kRouteLength, "[generale]\nlunghezza percorso, 1000001\n", "", "line:2:21"},
+      {ErrorCode::kKmReferenceGrid, line("progressiva chilometrica uno, 3000, 1025, 0\n"), "",
+       "line:3:37"},
+      {ErrorCode::kKmReferenceGrid,
+       line("progressiva chilometrica tre, 100, 0, 0\nprogressiva chilometrica uno, 3010, 0, 0\n"),
+       "", "line:4:31"},
+      {ErrorCode::kRepetitionFirstValue, line("ripetizione segnali 4 codici, 75, 0\n"), "",
+       "line:3:31"},
+      {ErrorCode::kRepetitionSecondValue, line("ripetizione segnali 4 codici, 0, 120\n"), "",
+       "line:3:34"},
+      {ErrorCode::kRepetitionCode, line("ripetizione segnali, 0, 0\n"), "", "line:3:1"},
+      {ErrorCode::kTextBoardCellTaken,
+       line("[i]\nindicatore cartello, 5000, A\nindicatore cartello, 5010, B\n"), "", "line:5:22"},
+      {ErrorCode::kAbbattimentoCellTaken, empty_line,
+       train("segnale, 3000" + signal + "abbattimento, 3050, 180\n"), "train:3:15"},
+      {ErrorCode::kStationPositionGrid, empty_line, train("stazione, 5020" + station),
+       "train:2:11"},
+      {ErrorCode::kStationLengthGrid, empty_line,
+       train("stazione, 5000, 12, 450, 0, 0, 0, 0,0,0, 0,0,0, 30, 8,48, 0, S\n"), "train:2:21"},
+      {ErrorCode::kTooManyStations, line(boards(79)), train("stazione, 9000" + station),
+       "train:2:1"},
+      {ErrorCode::kSignalBeforeWarningBlocked, empty_line,
+       train("segnale, 4350" + signal + "segnale, 4400" + signal + "segnale, 4450" + signal +
+             slowdown),
+       "train:4:10"},
+      {ErrorCode::kWindowBeforeStartBlocked, empty_line,
+       train("segnale, 5650" + signal + "segnale, 5700" + signal + "segnale, 5750" + signal +
+             slowdown),
+       "train:5:16"},
+      {ErrorCode::kSlowdownMarkBlocked, empty_line,
+       train("segnale, 6350" + signal + "segnale, 6400" + signal + "segnale, 6450" + signal +
+             slowdown),
+       "train:5:16"},
+      {ErrorCode::kSlowdownMarkBlocked, line(""), train("rallentamento, 7000, 60, -200, 0, 0, 0\n"),
+       "train:2:16"},
+      {ErrorCode::kBeyondRoute, line("[pendenze]\npendenza, 18950, 2\n"), "", "line:4:11"},
+      {ErrorCode::kSignalCellTaken, empty_line,
+       train("segnale, 11400" + signal + "segnale, 11410, 2, 3, 1, 1, 0, 2, 2,1,1, 0\n"),
+       "train:3:10"},
+      {ErrorCode::kWarningCellTaken, empty_line, train("segnale, 4800" + signal + slowdown),
+       "train:3:16"},
+      {ErrorCode::kStartCellTaken, empty_line, train("segnale, 6000" + signal + slowdown),
+       "train:3:16"},
+      {ErrorCode::kEndCellTaken, empty_line, train("rallentamento, 18000, 60, 1000, 0, 0, 0\n"),
+       "train:2:27"},
+      {ErrorCode::kCountdownCellTaken, empty_line, train("segnale, 4700" + signal + slowdown),
+       "train:3:16"},
+      {ErrorCode::kSpeedBoardCellTaken,
+       line("[c]\nindicatori_vmax, 300, 75, 80, 80, 0, , , , 0\n"
+            "indicatori_vmax, 320, 60, 60, 60, 0, , , , 0\n"),
+       "", "line:5:18"},
+      {ErrorCode::kStationsTooClose, empty_line,
+       train("stazione, 5000" + station + "stazione, 5500" + station), "train:3:11"},
+      {ErrorCode::kStopCellTooLow, empty_line,
+       train("stazione, 0, 12, 100, 0, 0, 0, 0,0,0, 0,0,0, 1, 8,42, 0, P\n"), "train:2:11"},
+      {ErrorCode::kRunTimeFault, empty_line, train("numero vetture, molte\n"), "train:2:17"},
+      {ErrorCode::kNoBoardEntry, line(boards(81)), "", "line:84:1"},
+      {ErrorCode::kCurve, line("[curve]\ncurvad, 450, 50\n"), "", "line:4:1"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line_text + "--\n" + c.train_text);
+    const RunOutcome run = memorizza_percorso(
+        {c.line_text, c.train_text.empty() ? train("velocita, 0, 80\n") : c.train_text}, "L", "T",
+        1);
+    EXPECT_EQ(run.errors.error_number(), error_number(c.error));
+    if (run.errors.diagnostics().empty()) continue;
+    const Diagnostic& d = run.errors.diagnostics().back();
+    const std::string where = std::string(d.source == Source::kLineFile    ? "line"
+                                          : d.source == Source::kTrainFile ? "train"
+                                                                           : "route") +
+                              ":" + std::to_string(d.location.line) + ":" +
+                              std::to_string(d.location.column);
+    EXPECT_EQ(where, c.where) << error_info(c.error).name;
+  }
+}
+
+// check's compile reads on past each row's error: the errors of every row in
+// one compile, where compile stops each file at its first.
+TEST(MemorizzaPercorso, ReadingOnFindsTheErrorOfEveryRowInOneCompile) {
+  const SourceTexts texts{
+      "[generale]\nlunghezza percorso, 1000\n[c]\n"
+      "indicatori_vmax, 300, 75, 80, 80, 0, , , , 0\n"
+      "indicatori_vmax, 310, 75, 80, 80, 0, , , , 0\n"
+      "pendenza, 99999, 1\n[fine]\n",
+      "[generale]\nstazione, 125, 12, 400, 0, 0, 0, 0,0,0, 0,0,0, 30, 8,48, 0, S\n"
+      "abbattimento, 200, 1\nabbattimento, 210, 1\n[fine]\n"};
+  const auto numbers = [](const RunOutcome& run) {
+    std::vector<int32_t> found;
+    for (const Diagnostic& d : run.errors.diagnostics()) found.push_back(d.number);
+    return found;
+  };
+  const RunOutcome stopping = memorizza_percorso(texts, "L", "T", 1);
+  EXPECT_EQ(numbers(stopping), (std::vector<int32_t>{21}));
+  EXPECT_FALSE(stopping.read.train);  // the line file's error stops the run there
+  const RunOutcome reading_on = memorizza_percorso(texts, "L", "T", 1, RowErrors::kReadOn);
+  EXPECT_EQ(numbers(reading_on), (std::vector<int32_t>{21, 15, 8, 7}));
+}
+
 }  // namespace
 }  // namespace sc

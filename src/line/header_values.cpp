@@ -86,7 +86,7 @@ RepetitionCheck store_signal_repetition(TableEntry& train_header, std::string_vi
   return RepetitionCheck::kAccepted;
 }
 
-void progressive_ordina(ScenarioTable& table, const ReferenceFields& fields) {
+ReferenceFields progressive_ordina(ScenarioTable& table, const ReferenceFields& fields) {
   const std::array<KmReference, 3> read = {reference_in(table, entry::kReferenceUno, fields),
                                            reference_in(table, entry::kReferenceDue, fields),
                                            reference_in(table, entry::kReferenceTre, fields)};
@@ -95,12 +95,17 @@ void progressive_ordina(ScenarioTable& table, const ReferenceFields& fields) {
   const std::array<int, 3> entries = {entry::kReferenceTre, entry::kReferenceDue,
                                       entry::kReferenceUno};
   for (KmReference& ref : slots) add_hundred_when_flagged(ref);
+  ReferenceFields ordered;
   for (size_t i = 0; i < slots.size(); ++i) {
     TableEntry& e = table[entries[i]];
     e.*slot::kReferenceA = slots[i].a;
     e.*slot::kReferenceB = slots[i].b;
     e.*slot::kReferenceC = slots[i].c;
+    const size_t by_entry = static_cast<size_t>(entries[i] - entry::kReferenceTre);
+    ordered.a[by_entry] = slots[i].a_at;
+    ordered.b[by_entry] = slots[i].b_at;
   }
+  return ordered;
 }
 
 }  // namespace sc

@@ -33,7 +33,8 @@ struct ReferenceFields {
 // Puts the three kilometre references into their fixed order: entry 81 the
 // greatest first value, 83 the smallest; a third value of 1 then adds 100 m
 // to the second. Throws Fault, at the field concerned, when the sum of the
-// first values or a second value plus 100 does not fit 32 bits.
-void progressive_ordina(ScenarioTable& table, const ReferenceFields& fields = {});
+// first values or a second value plus 100 does not fit 32 bits. Returns where
+// the values now in entries 81 to 83 were read.
+ReferenceFields progressive_ordina(ScenarioTable& table, const ReferenceFields& fields = {});
 
 }  // namespace sc

@@ -282,12 +282,14 @@ Flow run_row(LinePass& pass, std::string_view keyword) {
 }
 
 Flow run_rows(LinePass& pass) {
-  progressive_ordina(pass.model.table, pass.reference_fields);
+  const ReferenceFields ordered = progressive_ordina(pass.model.table, pass.reference_fields);
+  pass.model.rows.km_reference_a = ordered.a;
+  pass.model.rows.km_reference_b = ordered.b;
   if (pass.builds_profile()) seed_profile(profile_of(pass));
   while (const std::optional<RowKeyword> keyword = read_row_keyword(pass.reader)) {
     pass.keyword_location = keyword->where;
     const Flow flow = run_row(pass, keyword->text);
-    if (flow != Flow::kGoOn) return flow;
+    if (flow != Flow::kGoOn && !pass.errors.reads_past_stopping_rows()) return flow;
   }
   return Flow::kEndStep;
 }

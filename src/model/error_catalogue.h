@@ -44,6 +44,13 @@ constexpr int32_t error_number(ErrorCode code) {
   return static_cast<int32_t>(code);
 }
 
+// Errors found once every row is read: the train file's end step (2) and the
+// block post-pass (11 to 13). They name the row concerned but stop no file.
+constexpr bool found_after_rows(ErrorCode code) {
+  return code == ErrorCode::kKmReferenceGrid || code == ErrorCode::kSignalBeforeWarningBlocked ||
+         code == ErrorCode::kWindowBeforeStartBlocked || code == ErrorCode::kSlowdownMarkBlocked;
+}
+
 // One entry of the catalogue: the number, a short name for diagnostics and
 // tools (`[name]`, `explain`), and a one-line summary of the cause.
 struct ErrorInfo {

@@ -36,6 +36,12 @@ class ErrorLog {
   // on an error number left by an earlier step).
   void set_position(int32_t position) { error_position_ = position; }
 
+  // Whether the rows of a file read on past a row that records an error
+  // which would stop the file: check, to find every row's error in one
+  // compile. A fault (error 25) still ends the file.
+  void read_past_stopping_rows() { reads_past_stops_ = true; }
+  bool reads_past_stopping_rows() const { return reads_past_stops_; }
+
   int32_t error_number() const { return error_number_; }
   int32_t error_position() const { return error_position_; }
   bool has_error() const { return error_number_ > 0; }
@@ -44,6 +50,7 @@ class ErrorLog {
  private:
   int32_t error_number_ = 0;
   int32_t error_position_ = 0;
+  bool reads_past_stops_ = false;
   std::vector<Diagnostic> diagnostics_;
 };
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "model/zeroed_array.h"
@@ -178,11 +179,25 @@ class Profile {
 
 // The compiled scenario: what the compilers fill, the post-pass adjusts and the
 // binary files carry.
+// Where the rows behind some objects stand, for the errors found once every
+// row is read (the train file's end step, the block post-pass): they name
+// the row concerned. Written to no file.
+struct RowPlaces {
+  // The position field of the signal or slowdown row that took each signal,
+  // slowdown warning, start and end cell.
+  std::unordered_map<int32_t, SourceLocation> train_cells;
+  // The first and second values of the kilometre references in entries 81
+  // to 83, once ordered.
+  std::array<SourceLocation, 3> km_reference_a;
+  std::array<SourceLocation, 3> km_reference_b;
+};
+
 struct Scenario {
   ScenarioTable table{};
   // Empty until the line file gives the route length.
   std::vector<Cell> cells;
   std::optional<Profile> profile;
+  RowPlaces rows;
 
   bool has_cells() const { return !cells.empty(); }
   // U, the highest cell index.

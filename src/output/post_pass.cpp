@@ -41,7 +41,11 @@ std::string cell_and_metres(int32_t index) {
 class BlockPostPass {
  public:
   BlockPostPass(Scenario& model, ErrorLog& errors, const MarkChoice* choose)
-      : cells_(model.cells), errors_(errors), choose_(choose), last_(model.last_cell()) {}
+      : cells_(model.cells),
+        rows_(model.rows),
+        errors_(errors),
+        choose_(choose),
+        last_(model.last_cell()) {}
 
   void run() {
     for (int32_t i = 1; i <= last_ - 2; ++i) {
@@ -68,8 +72,16 @@ class BlockPostPass {
     return std::nullopt;
   }
 
-  void record(ErrorCode code, int32_t index, std::string message) {
-    errors_.record_at(code, index * kCellMetres, Source::kRoute, {}, std::move(message));
+  // The error's position is that of cell `index`; it names the train-file
+  // row that put its object in cell `subject`, where a row did.
+  void record(ErrorCode code, int32_t index, int32_t subject, std::string message) {
+    const auto row = rows_.train_cells.find(subject);
+    if (row == rows_.train_cells.end()) {
+      errors_.record_at(code, index * kCellMetres, Source::kRoute, {}, std::move(message));
+    } else {
+      errors_.record_at(code, index * kCellMetres, Source::kTrainFile, row->second,
+                        std::move(message));
+    }
   }
 
   void serve_signals_before_warning(int32_t warning) {
@@ -91,7 +103,7 @@ class BlockPostPass {
         return;
       }
     }
-    record(ErrorCode::kSignalBeforeWarningBlocked, s,
+    record(ErrorCode::kSignalBeforeWarningBlocked, s, s,
            "the signal at " + cell_and_metres(s) + " before the slowdown warning at cell " +
                std::to_string(warning) + " has no free cell before it for its code change: cells " +
                std::to_string(s - 1) + " and " + std::to_string(s - 2) +
@@ -113,7 +125,7 @@ class BlockPostPass {
       const int32_t first = start - nearest;
       if (first - 2 < 1) continue;
       if (mark_first_free({first, first - 1, first - 2})) continue;
-      record(ErrorCode::kWindowBeforeStartBlocked, start,
+      record(ErrorCode::kWindowBeforeStartBlocked, start, start,
              "the slowdown start at " + cell_and_metres(start) +
                  " has no free cell for a code change among cells " + std::to_string(first - 2) +
                  " to " + std::to_string(first));
@@ -129,7 +141,7 @@ class BlockPostPass {
       if (since_mark == kMarkSpacing) since_mark = mark_due_cell(k, start);
       if (type_at(k) == cell_type::kSlowdownEnd) return k;
     }
-    record(ErrorCode::kSlowdownMarkBlocked, last_,
+    record(ErrorCode::kSlowdownMarkBlocked, last_, start,
            "the slowdown starting at cell " + std::to_string(start) +
                " has no end cell up to the last cell, " + cell_and_metres(last_));
     return std::nullopt;
@@ -148,7 +160,7 @@ class BlockPostPass {
             ? "cells " + std::to_string(k - 1) + " to " + std::to_string(k + 1) + " are occupied"
             : "cells " + std::to_string(k - 1) + " and " + std::to_string(k) +
                   " are occupied and no cell follows the last";
-    record(ErrorCode::kSlowdownMarkBlocked, k,
+    record(ErrorCode::kSlowdownMarkBlocked, k, start,
            "the code change due at " + cell_and_metres(k) +
                " along the slowdown starting at cell " + std::to_string(start) +
                " finds no free cell: " + blocked);
@@ -163,7 +175,7 @@ class BlockPostPass {
     for (int32_t t = end; t <= search_last; ++t) {
       if (type_at(t) != cell_type::kSignal) continue;
       if (!mark_first_free({t - 1, t - 2})) {
-        record(ErrorCode::kSlowdownMarkBlocked, end,
+        record(ErrorCode::kSlowdownMarkBlocked, end, t,
                "the signal at cell " + std::to_string(t) + " after the slowdown end at " +
                    cell_and_metres(end) +
                    " has no free cell before it for its code change: cells " +
@@ -174,6 +186,7 @@ class BlockPostPass {
   }
 
   std::vector<Cell>& cells_;
+  const RowPlaces& rows_;
   ErrorLog& errors_;
   const MarkChoice* choose_;
   const int32_t last_;

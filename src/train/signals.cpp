@@ -95,6 +95,7 @@ void memo_segnale(TrainPass& pass, SignalRow row) {
     return;
   }
   cell.type_code = cell_type::kSignal;
+  pass.model.rows.train_cells[static_cast<int32_t>(i)] = row.where;
   cell.info4 = low_bits<int16_t>(int64_t{row.rapp} * 10 + int64_t{row.sx} * 3 + row.dx);
   cell.info1 = low_bits<int16_t>(int64_t{row.s1} * 10 + row.d1);
   cell.info2 = low_bits<int16_t>(int64_t{row.s2} * 10 + row.d2);
@@ -168,6 +169,10 @@ void mark_slowdown(TrainPass& pass, const SlowdownRow& row, const SlowdownCells&
     Cell& cell = cell_at(pass.model, index);
     cell.info1 = low_bits<int16_t>(row.v);
     cell.info3 = low_bits<int16_t>(row.f_tt);
+  }
+  for (const int64_t index : {at.warning, at.start, at.end}) {
+    if (index != at.warning || warned)
+      pass.model.rows.train_cells[static_cast<int32_t>(index)] = row.where;
   }
 }
 

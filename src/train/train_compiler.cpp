@@ -125,7 +125,7 @@ Flow run_rows(TrainPass& pass) {
   while (const std::optional<RowKeyword> keyword = read_row_keyword(pass.reader)) {
     pass.keyword_location = keyword->where;
     const Flow flow = run_row(pass, lower_case(keyword->text));
-    if (flow != Flow::kGoOn) return flow;
+    if (flow != Flow::kGoOn && !pass.errors.reads_past_stopping_rows()) return flow;
   }
   return Flow::kEndStep;
 }
@@ -146,7 +146,10 @@ void check_km_references(const Scenario& model, ErrorLog& errors) {
     const int32_t a = reference.*slot::kReferenceA;
     const int32_t b = reference.*slot::kReferenceB;
     if (a % 50 == 0 && b % 50 == 0) continue;
-    errors.record(ErrorCode::kKmReferenceGrid, Source::kLineFile, {},
+    const size_t slot = static_cast<size_t>(i - entry::kReferenceTre);
+    const SourceLocation where =
+        a % 50 != 0 ? model.rows.km_reference_a[slot] : model.rows.km_reference_b[slot];
+    errors.record(ErrorCode::kKmReferenceGrid, Source::kLineFile, where,
                   "the kilometre reference \"" + std::string(kSlotNames[i - entry::kReferenceTre]) +
                       "\" has " + std::to_string(a) + " and " + std::to_string(b) +
                       " as its first two values; both must be multiples of 50");

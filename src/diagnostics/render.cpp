@@ -1,7 +1,8 @@
-#include "check/render.h"
+#include "diagnostics/render.h"
 
 #include <algorithm>
 #include <ostream>
+#include <sstream>
 
 #include "textio/codepage.h"
 
@@ -21,16 +22,10 @@ constexpr Palette kPlain;
 constexpr Palette kColours{"\033[1m",    "\033[1;31m", "\033[1;35m",
                            "\033[1;36m", "\033[1;32m", "\033[0m"};
 
-std::string_view line_of(std::string_view text, int number) {
-  size_t start = 0;
-  for (int line = 1; line < number; ++line) {
-    const size_t end = text.find_first_of("\r\n", start);
-    if (end == std::string_view::npos) return {};
-    start = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
-  }
-  if (start > text.size()) return {};
-  const size_t end = text.find_first_of("\r\n", start);
-  return text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+// The lines are found on the first finding that shows one, once per text.
+std::string_view line_of(const NamedText& named, int number) {
+  if (!named.lines) named.lines.emplace(named.text);
+  return named.lines->line(number);
 }
 
 // Blanks under the line up to the column; tabs stay tabs so the caret lines
@@ -56,8 +51,8 @@ std::string place_of(Source source, SourceLocation location, const NamedText& li
 void show_source_line(std::ostream& out, Source source, SourceLocation location,
                       const NamedText& line, const NamedText& train, const Palette& p) {
   if (source == Source::kRoute || !location.known()) return;
-  const std::string_view text = source == Source::kLineFile ? line.text : train.text;
-  const std::string_view source_line = line_of(text, location.line);
+  const std::string_view source_line =
+      line_of(source == Source::kLineFile ? line : train, location.line);
   out << cp1252_to_utf8(source_line) << '\n'
       << caret_padding(source_line, location.column) << p.caret << '^' << p.reset << '\n';
 }
@@ -76,15 +71,23 @@ void render_notes_of(std::ostream& out, const Finding& f, const NamedText& line,
   }
 }
 
-void render_one(std::ostream& out, const Finding& f, const NamedText& line, const NamedText& train,
-                const Palette& p) {
+// FILE:LINE:COLUMN: error N: message, or warning: message [name]. Errors go
+// without their name: scripts read the line up to the message, and the
+// number says which error it is.
+void write_first_line(std::ostream& out, const Finding& f, const NamedText& line,
+                      const NamedText& train, const Palette& p) {
   const std::string place = place_of(f.source, f.location, line, train);
   const bool error = f.severity == Severity::kError;
   out << p.bold << place << p.reset << (error ? p.error : p.warning)
       << (error ? "error" : "warning");
   if (error && f.error_number != 0) out << ' ' << f.error_number;
   out << ':' << p.reset << ' ' << p.bold << cp1252_to_utf8(f.message) << p.reset;
-  if (!f.name.empty()) out << " [" << f.name << ']';
+  if (!error && !f.name.empty()) out << " [" << f.name << ']';
+}
+
+void render_one(std::ostream& out, const Finding& f, const NamedText& line, const NamedText& train,
+                const Palette& p) {
+  write_first_line(out, f, line, train, p);
   out << '\n';
   show_source_line(out, f.source, f.location, line, train, p);
   render_notes_of(out, f, line, train, p, false);
@@ -105,6 +108,14 @@ void render_notes(std::ostream& out, std::span<const Finding> findings, const Na
                   const NamedText& train, bool colour) {
   for (const Finding& f : findings)
     render_notes_of(out, f, line, train, colour ? kColours : kPlain, true);
+}
+
+std::string first_line(const Finding& finding, std::string_view line_name,
+                       std::string_view train_name) {
+  std::ostringstream out;
+  write_first_line(out, finding, {std::string(line_name), {}}, {std::string(train_name), {}},
+                   kPlain);
+  return out.str();
 }
 
 std::string closing_count(size_t errors, size_t warnings) {
