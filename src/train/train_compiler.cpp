@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "format/row_kinds.h"
 #include "textio/keywords.h"
 #include "textio/narrow.h"
 #include "textio/rounding.h"
@@ -88,42 +89,50 @@ Flow read_adhesion_row(TrainPass& pass) {
 
 // --- the row loop ---
 
-// A row kind runs when its keyword field contains `word` and `also`.
-struct RowKind {
-  std::string_view word;
-  std::string_view also;
-  Flow (*read_row)(TrainPass&);
-};
+using ReadRow = Flow (*)(TrainPass&);
 
-constexpr RowKind kRowKinds[] = {
-    {"frenata", "massa", read_braked_mass},
-    {"vetture", "", read_cars},
-    {"velocit", "", read_speed_row},
-    {"aderenza", "", read_adhesion_row},
-    {"orologio", "", read_clock},
-    {"sabbia", "", read_sand},
-    {"segnale", "", read_signal_row},
-    {"rallentamento", "", read_slowdown_row},
-    {"abbattimento", "", read_abbattimento_row},
-    {"stazione", "", read_station_row},
-};
+ReadRow reader_of(RowKind kind) {
+  switch (kind) {
+    case RowKind::kBrakedMass:
+      return read_braked_mass;
+    case RowKind::kCars:
+      return read_cars;
+    case RowKind::kSpeedLimit:
+      return read_speed_row;
+    case RowKind::kAdhesion:
+      return read_adhesion_row;
+    case RowKind::kClock:
+      return read_clock;
+    case RowKind::kSand:
+      return read_sand;
+    case RowKind::kSignal:
+      return read_signal_row;
+    case RowKind::kSlowdown:
+      return read_slowdown_row;
+    case RowKind::kAbbattimento:
+      return read_abbattimento_row;
+    case RowKind::kStation:
+      return read_station_row;
+    default:
+      return nullptr;
+  }
+}
 
-// Every matching row kind reads its own values, so a field that names two
-// kinds consumes two rows.
-Flow run_row(TrainPass& pass, const std::string& keyword) {
-  for (const RowKind& kind : kRowKinds) {
-    if (!contains(keyword, kind.word) || !contains(keyword, kind.also)) continue;
-    const Flow flow = kind.read_row(pass);
+// Every row kind the keyword names reads its own values, in the table's
+// order, so a field that names two kinds consumes two rows.
+Flow run_row(TrainPass& pass, std::string_view keyword) {
+  for (const RowKindInfo& kind : row_kinds(TextFile::kTrain, RowPart::kRows)) {
+    if (!names_kind(kind, keyword)) continue;
+    const Flow flow = reader_of(kind.kind)(pass);
     if (flow != Flow::kGoOn) return flow;
   }
   return Flow::kGoOn;
 }
 
-// Keywords are matched in lower case.
 Flow run_rows(TrainPass& pass) {
   while (const std::optional<RowKeyword> keyword = read_row_keyword(pass.reader)) {
     pass.keyword_location = keyword->where;
-    const Flow flow = run_row(pass, lower_case(keyword->text));
+    const Flow flow = run_row(pass, keyword->text);
     if (flow != Flow::kGoOn) return flow;
   }
   return Flow::kEndStep;
@@ -132,7 +141,7 @@ Flow run_rows(TrainPass& pass) {
 // Rows start after the first field naming the general section; a file
 // without one has no rows.
 void skip_to_general_section(FieldReader& reader) {
-  while (!contains(lower_case(reader.read_text()), "[generale]") && !reader.at_end()) {
+  while (!contains_any_case(reader.read_text(), kGeneralSection) && !reader.at_end()) {
   }
 }
 
