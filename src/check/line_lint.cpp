@@ -23,10 +23,10 @@ void check_route_length(LintContext& context, const LintRow& row) {
   if (row[0] >= 0 && row[0] <= kLongestRoute) context.route_length = row[0];
 }
 
-constexpr ValueSpec kRouteLengthValues[] = {{"route length"}};
-constexpr ValueSpec kReferenceValues[] = {{"key"}, {"kilometre value"}, {"adjustment"}};
-constexpr ValueSpec kBackgroundValues[] = {{"background"}};
-constexpr ValueSpec kRepetitionValues[] = {{"first value"}, {"second value"}};
+constexpr LintValueSpec kRouteLengthValues[] = {{"route length"}};
+constexpr LintValueSpec kReferenceValues[] = {{"key"}, {"kilometre value"}, {"adjustment"}};
+constexpr LintValueSpec kBackgroundValues[] = {{"background"}};
+constexpr LintValueSpec kRepetitionValues[] = {{"first value"}, {"second value"}};
 
 const LintRowKind kHeaderKinds[] = {
     {"route length",
@@ -106,12 +106,12 @@ void check_text_board(LintContext& context, const LintRow& row) {
   context.occupy(cell_index(row[0], 1), "text board", "", row[0], row.keyword_at);
 }
 
-constexpr ValueSpec kGradientValues[] = {{"position"}, {"gradient"}};
-constexpr ValueSpec kCurveValues[] = {{"start"}, {"length"}};
-constexpr ValueSpec kTunnelValues[] = {{"start"}, {"end"}, {"type"}};
-constexpr ValueSpec kSpeedBoardValues[] = {
+constexpr LintValueSpec kGradientValues[] = {{"position"}, {"gradient"}};
+constexpr LintValueSpec kCurveValues[] = {{"start"}, {"length"}};
+constexpr LintValueSpec kTunnelValues[] = {{"start"}, {"end"}, {"type"}};
+constexpr LintValueSpec kSpeedBoardValues[] = {
     {"position"}, {"vas"}, {"vbs"}, {"vcs"}, {"strisces"}, {"vad"}, {"vbd"}, {"vcd"}, {"strisced"}};
-constexpr ValueSpec kTextBoardValues[] = {{"position"}, {"text", ValueKind::kText}};
+constexpr LintValueSpec kTextBoardValues[] = {{"position"}, {"text", ValueKind::kText}};
 
 // The check always builds the profile, so curve rows read their values.
 const LintRowKind kRowKinds[] = {

@@ -68,9 +68,9 @@ std::optional<std::string_view> nearest_keyword(std::string_view field,
   return best;
 }
 
-std::string value_names(std::span<const ValueSpec> values) {
+std::string value_names(std::span<const LintValueSpec> values) {
   std::string names;
-  for (const ValueSpec& value : values) {
+  for (const LintValueSpec& value : values) {
     if (!names.empty()) names += ", ";
     names += value.name;
   }
@@ -83,7 +83,7 @@ std::string count_of(size_t n, std::string_view noun) {
 
 void warn_too_few(LintContext& context, const LintRowKind& kind, const LintRow& row) {
   const size_t found = row.values.size();
-  const ValueSpec& missing = kind.values[found];
+  const LintValueSpec& missing = kind.values[found];
   context.warn(Warning::kTooFewValues, row.keyword_at,
                "a " + std::string(kind.what) + " row takes " +
                    count_of(kind.values.size(), "value") + " (" + value_names(kind.values) +
@@ -118,7 +118,7 @@ void warn_comment_marker(LintContext& context, std::string_view keyword, SourceL
 
 // Reads one kind's values; false when the line runs out first.
 bool read_values(LintContext& context, LineFields& fields, const LintRowKind& kind, LintRow& row) {
-  for (const ValueSpec& spec : kind.values) {
+  for (const LintValueSpec& spec : kind.values) {
     if (fields.at_end()) {
       warn_too_few(context, kind, row);
       return false;

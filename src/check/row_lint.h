@@ -20,7 +20,7 @@ namespace sc {
 
 enum class ValueKind { kLong, kInteger, kByte, kText };
 
-struct ValueSpec {
+struct LintValueSpec {
   std::string_view name;
   ValueKind kind = ValueKind::kLong;
 };
@@ -77,7 +77,7 @@ class LintContext {
 struct LintRowKind {
   std::string_view what;  // "gradient", for messages
   bool (*matches)(std::string_view keyword) = nullptr;
-  std::span<const ValueSpec> values;
+  std::span<const LintValueSpec> values;
   void (*check)(LintContext&, const LintRow&) = nullptr;  // once every value is read
 };
 

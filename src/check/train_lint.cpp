@@ -118,17 +118,17 @@ void check_station(LintContext& context, const LintRow& row) {
   context.previous_station_time = time;
 }
 
-constexpr ValueSpec kOneValue[] = {{"value"}};
-constexpr ValueSpec kFillValues[] = {{"position"}, {"value"}};
-constexpr ValueSpec kClockValues[] = {{"hours", ValueKind::kInteger},
+constexpr LintValueSpec kOneValue[] = {{"value"}};
+constexpr LintValueSpec kFillValues[] = {{"position"}, {"value"}};
+constexpr LintValueSpec kClockValues[] = {{"hours", ValueKind::kInteger},
                                       {"minutes", ValueKind::kInteger},
                                       {"seconds", ValueKind::kInteger}};
-constexpr ValueSpec kSandValues[] = {{"sand", ValueKind::kInteger}};
-constexpr ValueSpec kSignalValues[] = {{"position"}, {"sx"}, {"s1"}, {"s2"}, {"s3"},   {"rapp"},
+constexpr LintValueSpec kSandValues[] = {{"sand", ValueKind::kInteger}};
+constexpr LintValueSpec kSignalValues[] = {{"position"}, {"sx"}, {"s1"}, {"s2"}, {"s3"},   {"rapp"},
                                        {"dx"},       {"d1"}, {"d2"}, {"d3"}, {"tempo"}};
-constexpr ValueSpec kSlowdownValues[] = {{"start"}, {"speed"}, {"length"},
+constexpr LintValueSpec kSlowdownValues[] = {{"start"}, {"speed"}, {"length"},
                                          {"f_tt"},  {"f_ta"},  {"d_v"}};
-constexpr ValueSpec kStationValues[] = {
+constexpr LintValueSpec kStationValues[] = {
     {"position"},
     {"type", ValueKind::kByte},
     {"length"},

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "format/row_kinds.h"
+#include "format/row_recorder.h"
 #include "line/boards.h"
 #include "line/header_values.h"
 #include "line/route_profile.h"
@@ -42,6 +43,7 @@ struct LinePass {
   CellFill gradients;
   int32_t profile_cursor = kFirstComputedPoint;
   int board_cursor = entry::kFirstBoard;
+  RowRecorder* rows = nullptr;  // when someone listens
 };
 
 Profile& profile_of(LinePass& pass) {
@@ -283,14 +285,27 @@ bool reads_kind(const LinePass& pass, RowKind kind) {
   return kind != RowKind::kCurve || pass.builds_profile();
 }
 
+Flow run_kind(LinePass& pass, RowPart part, RowKind kind, std::string_view keyword) {
+  if (!pass.rows) return reader_of(kind)(pass, keyword);
+  const int32_t profile_from = pass.profile_cursor;
+  pass.rows->kind_begins(part, kind);
+  const Flow flow = reader_of(kind)(pass, keyword);
+  pass.rows->kind_ends(flow == Flow::kGoOn ? 0 : pass.errors.error_number(), profile_from,
+                       pass.profile_cursor);
+  return flow;
+}
+
 // Every row kind of the part that the keyword names runs, in the table's
 // order, each reading its own values.
 Flow run_row(LinePass& pass, RowPart part, std::string_view keyword) {
+  bool named = false;
   for (const RowKindInfo& kind : row_kinds(TextFile::kLine, part)) {
     if (!reads_kind(pass, kind.kind) || !names_kind(kind, keyword)) continue;
-    const Flow flow = reader_of(kind.kind)(pass, keyword);
+    named = true;
+    const Flow flow = run_kind(pass, part, kind.kind, keyword);
     if (flow != Flow::kGoOn) return flow;
   }
+  if (!named && pass.rows) pass.rows->no_kind(part);
   return Flow::kGoOn;
 }
 
@@ -329,6 +344,7 @@ void run_end_step(LinePass& pass) {
 
 Flow run_pass(LinePass& pass) {
   if (!find_general_section(pass)) return Flow::kStop;
+  if (pass.rows) pass.rows->listen_to(pass.reader);
   if (run_header(pass) == Flow::kStop) return Flow::kStop;
   if (run_rows(pass) == Flow::kStop) return Flow::kStop;
   run_end_step(pass);
@@ -338,12 +354,15 @@ Flow run_pass(LinePass& pass) {
 }  // namespace
 
 LineResult compile_line_file(std::string_view text, ProfileChoice profile, Scenario& model,
-                             ErrorLog& errors) {
+                             ErrorLog& errors, RowListener* listener) {
   LinePass pass(text, profile, model, errors);
+  std::optional<RowRecorder> recorder;
+  if (listener) pass.rows = &recorder.emplace(TextFile::kLine, *listener, model);
   try {
     const Flow end = run_pass(pass);
     return {end, pass.board_cursor};
   } catch (const Fault& fault) {
+    if (pass.rows) pass.rows->fault();
     if (fault.where().known()) throw;
     throw Fault(fault.what(), pass.reader.field_location());
   }

@@ -75,6 +75,8 @@ void FieldReader::start_field() {
 
 std::string FieldReader::read_text() {
   start_field();
+  const size_t begin = pos_;
+  size_t end = 0;
   std::string value;
   if (peek() == '"') {
     const size_t close = text_.find('"', pos_ + 1);
@@ -88,11 +90,12 @@ std::string FieldReader::read_text() {
         line_start_ = i + 1;
       }
     }
-    pos_ = find_end(text_, close + 1, kTextEnds);
+    end = close + 1;
+    pos_ = find_end(text_, end, kTextEnds);
   } else {
-    const size_t start = pos_;
     pos_ = find_end(text_, pos_, kTextEnds);
-    value.assign(text_.substr(start, pos_ - start));
+    end = pos_;
+    value.assign(text_.substr(begin, end - begin));
   }
   if (!done()) {
     if (peek() == ',') {
@@ -104,6 +107,7 @@ std::string FieldReader::read_text() {
   if (value.size() > kMaxTextLength) {
     throw Fault("a text field is longer than 65535 characters", field_location_);
   }
+  if (listener_) listener_->field_read({begin, end, field_location_, 0, value, true});
   return value;
 }
 
@@ -114,7 +118,13 @@ int64_t FieldReader::read_number(int64_t min, int64_t max, const char* kind) {
   const std::string_view digits = text_.substr(start, pos_ - start);
   skip_blanks();
   if (!done() && peek() == ',') ++pos_;
+  const int64_t value = number_in(digits, min, max, kind);
+  if (listener_) listener_->field_read({start, start + digits.size(), field_location_, value, {}});
+  return value;
+}
 
+int64_t FieldReader::number_in(std::string_view digits, int64_t min, int64_t max,
+                               const char* kind) const {
   if (digits.empty()) return 0;
   std::string_view body = digits;
   bool negative = false;

@@ -118,14 +118,25 @@ ReadRow reader_of(RowKind kind) {
   }
 }
 
+Flow run_kind(TrainPass& pass, RowKind kind) {
+  if (!pass.rows) return reader_of(kind)(pass);
+  pass.rows->kind_begins(RowPart::kRows, kind);
+  const Flow flow = reader_of(kind)(pass);
+  pass.rows->kind_ends(flow == Flow::kGoOn ? 0 : pass.errors.error_number());
+  return flow;
+}
+
 // Every row kind the keyword names reads its own values, in the table's
 // order, so a field that names two kinds consumes two rows.
 Flow run_row(TrainPass& pass, std::string_view keyword) {
+  bool named = false;
   for (const RowKindInfo& kind : row_kinds(TextFile::kTrain, RowPart::kRows)) {
     if (!names_kind(kind, keyword)) continue;
-    const Flow flow = reader_of(kind.kind)(pass);
+    named = true;
+    const Flow flow = run_kind(pass, kind.kind);
     if (flow != Flow::kGoOn) return flow;
   }
+  if (!named && pass.rows) pass.rows->no_kind(RowPart::kRows);
   return Flow::kGoOn;
 }
 
@@ -170,13 +181,17 @@ void run_end_step(TrainPass& pass) {
 
 }  // namespace
 
-void compile_train_file(std::string_view text, int board_cursor, Scenario& model,
-                        ErrorLog& errors) {
+void compile_train_file(std::string_view text, int board_cursor, Scenario& model, ErrorLog& errors,
+                        RowListener* listener) {
   TrainPass pass(text, board_cursor, model, errors);
+  std::optional<RowRecorder> recorder;
+  if (listener) pass.rows = &recorder.emplace(TextFile::kTrain, *listener, model);
   try {
     skip_to_general_section(pass.reader);
+    if (pass.rows) pass.rows->listen_to(pass.reader);
     if (run_rows(pass) == Flow::kEndStep) run_end_step(pass);
   } catch (const Fault& fault) {
+    if (pass.rows) pass.rows->fault();
     if (fault.where().known()) throw;
     throw Fault(fault.what(), pass.reader.field_location());
   }
