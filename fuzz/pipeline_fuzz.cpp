@@ -1,5 +1,5 @@
 // Compiles an arbitrary pair of line and train texts through the whole driver
-// and serializes the result; the lint of check reads them too. Input: one byte
+// and serializes the result; the lint of check reads the rows it recorded. Input: one byte
 // whose low bit is j, then the line text, a NUL byte, the train text.
 #include <cstddef>
 #include <cstdint>
@@ -18,8 +18,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   texts.line_text = rest.substr(0, split);
   texts.train_text = split == std::string::npos ? std::string() : rest.substr(split + 1);
 
-  sc::lint_sources(*texts.line_text, *texts.train_text, sc::InputEncoding::kWindows1252);
-  const sc::RunOutcome run = sc::memorizza_percorso(texts, "Linea", "T1", j);
+  sc::RowRecords records;
+  const sc::RunOutcome run = sc::memorizza_percorso(texts, "Linea", "T1", j, &records);
+  sc::lint_records(records, *texts.line_text, *texts.train_text, sc::InputEncoding::kWindows1252);
   if (run.fatal_error != 0) return 0;
   const auto names = sc::scenario_file_names("out", "Linea", "T1");
   for (const sc::OutputFile& file : sc::binary_files(run.model, names)) {

@@ -11,15 +11,14 @@
 namespace sc {
 namespace {
 
-constexpr int32_t kBuildProfile = 1;
-
 // The names only feed the check codes, which no error depends on.
 CompileTexts compile_named_after(const CompileOptions& options) {
   const std::string line_utf8 = options.line_name.value_or(default_line_name(options.line_file));
   return compile_as_compile_does(utf8_to_1252(line_utf8).value_or(""),
                                  utf8_to_1252(options.train_number.value_or(default_train_number(
                                                   options.train_file, line_utf8)))
-                                     .value_or(""));
+                                     .value_or(""),
+                                 options.no_profile ? 0 : 1);
 }
 
 void print_report(const std::vector<Finding>& findings, const SourceTexts& texts,
@@ -43,14 +42,16 @@ void print_report(const std::vector<Finding>& findings, const SourceTexts& texts
 
 }  // namespace
 
-CompileTexts compile_as_compile_does(std::string line_name, std::string train_number) {
-  return [line_name = std::move(line_name), train_number = std::move(train_number)](
+CompileTexts compile_as_compile_does(std::string line_name, std::string train_number, int32_t j) {
+  return [line_name = std::move(line_name), train_number = std::move(train_number), j](
              const std::string& line_text, const std::string& train_text) {
+    CompileErrors errors;
     const RunOutcome run =
-        memorizza_percorso({line_text, train_text}, line_name, train_number, kBuildProfile);
-    return CompileErrors{.diagnostics = run.errors.diagnostics(),
-                         .fatal_error = run.fatal_error,
-                         .built_cells = run.model.has_cells()};
+        memorizza_percorso({line_text, train_text}, line_name, train_number, j, &errors.records);
+    errors.diagnostics = run.errors.diagnostics();
+    errors.fatal_error = run.fatal_error;
+    errors.built_cells = run.model.has_cells();
+    return errors;
   };
 }
 

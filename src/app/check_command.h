@@ -17,8 +17,10 @@ struct CheckCommandOptions {
   bool colour = false;
 };
 
-// The compile of the `compile` command, with the profile built, for check.
-CompileTexts compile_as_compile_does(std::string line_name, std::string train_number);
+// The compile of the `compile` command, for check; a non-zero `j` builds the
+// profile, as without --no-profile.
+CompileTexts compile_as_compile_does(std::string line_name, std::string train_number,
+                                     int32_t j = 1);
 
 // `scenario-compiler check`: every error and warning of both files, writing
 // nothing. Status 0 without errors, 1 with any, 2 for a usage or input failure.

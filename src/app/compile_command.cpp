@@ -81,24 +81,30 @@ std::string decode_source(std::string text, InputEncoding encoding,
   return std::move(decoded.text);
 }
 
-// What the lint tells compile: the warnings it prints (none with -w), and the
-// cells each row's objects take, to name the rows behind its errors. One lint
-// pass serves both; a clean run under -w needs none.
+// What the records tell compile: the warnings it prints (none with -w), and
+// the rows that hold the cells its errors needed. A clean run under -w reads
+// no record.
 struct CompileLint {
   std::vector<Finding> warnings;
-  std::vector<Placement> placements;
+  RowRecords records;
 };
 
-CompileLint lint_for_compile(const CompileOptions& options, const CompiledFiles& compiled) {
+CompileLint lint_for_compile(const CompileOptions& options, const CompiledFiles& compiled,
+                             RowRecords records) {
   const RunOutcome& run = compiled.run;
   CompileLint lint;
-  if (options.no_warnings && run.errors.diagnostics().empty() && run.fatal_error == 0) return lint;
-  lint.warnings = lint_sources(*compiled.texts.line_text, *compiled.texts.train_text,
-                               input_encoding_named(options.input_encoding), &lint.placements);
+  const bool errors = !run.errors.diagnostics().empty() || run.fatal_error != 0;
   if (options.no_warnings) {
-    lint.warnings.clear();
+    // The same compile again, this time telling its rows.
+    if (errors) {
+      (void)memorizza_percorso(compiled.texts, compiled.line_name, compiled.train_number,
+                               options.no_profile ? 0 : 1, &lint.records);
+    }
     return lint;
   }
+  lint.records = std::move(records);
+  lint.warnings = lint_records(lint.records, *compiled.texts.line_text, *compiled.texts.train_text,
+                               input_encoding_named(options.input_encoding));
   CheckOptions check;
   apply_warning_flags(options.warning_flags, false, check);
   apply_warning_options(lint.warnings, check);
@@ -185,7 +191,8 @@ std::string default_train_number(const std::filesystem::path& train_file,
   return train_file.stem().string();
 }
 
-CompiledFiles compile_files(const CompileOptions& options, Disk& disk, int32_t j) {
+CompiledFiles compile_files(const CompileOptions& options, Disk& disk, int32_t j,
+                            RowListener* listener) {
   const SourceNames sources{options.line_file.string(), options.train_file.string()};
   check_standard_input(options);
   const std::string line_utf8 = options.line_name.value_or(default_line_name(options.line_file));
@@ -194,7 +201,7 @@ CompiledFiles compile_files(const CompileOptions& options, Disk& disk, int32_t j
       to_1252(options.train_number.value_or(default_train_number(options.train_file, line_utf8)),
               "the train number");
   SourceTexts texts = read_sources(options, disk);
-  RunOutcome run = memorizza_percorso(texts, line_name, train_number, j);
+  RunOutcome run = memorizza_percorso(texts, line_name, train_number, j, listener);
   return {std::move(texts), std::move(run), sources, std::move(line_name), std::move(train_number)};
 }
 
@@ -209,8 +216,10 @@ SourceTexts read_sources(const CompileOptions& options, Disk& disk) {
 int run_compile(const CompileOptions& options, Disk& disk, std::ostream& out, std::ostream& err) {
   return run_command_body("compile", err, [&] {
     const int32_t j = options.no_profile ? 0 : 1;
-    const CompiledFiles compiled = compile_files(options, disk, j);
-    const CompileLint lint = lint_for_compile(options, compiled);
+    RowRecords records;
+    const CompiledFiles compiled =
+        compile_files(options, disk, j, options.no_warnings ? nullptr : &records);
+    const CompileLint lint = lint_for_compile(options, compiled, std::move(records));
     const std::vector<Finding>& warnings = lint.warnings;
     create_output_dir(options.output_dir);
     render_findings(err, warnings, {compiled.sources.line_file, *compiled.texts.line_text},
@@ -225,7 +234,7 @@ int run_compile(const CompileOptions& options, Disk& disk, std::ostream& out, st
     const NamedText train_text{compiled.sources.train_file, *compiled.texts.train_text};
     render_notes(err,
                  errors_naming_holders(compiled.run.errors.diagnostics(), compiled.run.fatal_error,
-                                       lint.placements),
+                                       lint.records),
                  line_text, train_text, options.colour);
     if (!warnings.empty()) {
       err << closing_count(compiled.run.errors.diagnostics().size(), warnings.size()) << '\n';

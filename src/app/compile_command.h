@@ -46,7 +46,9 @@ struct CompiledFiles {
   std::string line_name;  // Windows-1252
   std::string train_number;
 };
-CompiledFiles compile_files(const CompileOptions& options, Disk& disk, int32_t j);
+// `listener`, when given, is told of every row the compile reads.
+CompiledFiles compile_files(const CompileOptions& options, Disk& disk, int32_t j,
+                            RowListener* listener = nullptr);
 
 // The two files, converted from `options.input_encoding` to Windows-1252.
 // Throws UsageError, naming the line and column of a character that has no

@@ -6,6 +6,7 @@
 
 #include "check/lint.h"
 #include "model/model.h"
+#include "textio/field_reader.h"
 
 namespace sc {
 namespace {
@@ -42,45 +43,78 @@ std::string compile_stops_note(const Diagnostic& d, bool built_cells) {
   return "compile stops reading the train file here; check read on to its end";
 }
 
-// Replaces the text of line `number` by blanks, keeping its line end; false
-// when it held nothing to blank.
-bool blank_line(std::string& text, int number) {
-  int line = 1;
-  size_t i = 0;
-  while (i < text.size() && line < number) {
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    if (text[i] == '\r' || text[i] == '\n') ++line;
-    ++i;
-  }
+bool blank(std::string& text, size_t begin, size_t end) {
   bool changed = false;
-  for (; i < text.size() && text[i] != '\r' && text[i] != '\n'; ++i) {
+  for (size_t i = begin; i < end && i < text.size(); ++i) {
+    if (text[i] == '\r' || text[i] == '\n') continue;
     changed |= text[i] != ' ';
     text[i] = ' ';
   }
   return changed;
 }
 
-bool is_blank_line(std::string_view text, int number) {
-  std::string copy(text);
-  return !blank_line(copy, number);
+size_t line_end_after(std::string_view text, size_t from) {
+  return std::min(text.find_first_of("\r\n", from), text.size());
 }
 
-// The row that holds the field at `line`: it starts on an earlier line when
-// rows with too few values ran on into this one. Returns the lines to blank.
-std::pair<int, int> stopping_row(std::string_view text, int line, const std::set<int>& spilled) {
-  int first = line;
-  for (int before = line - 1; before >= 1; --before) {
-    if (is_blank_line(text, before)) continue;
-    if (!spilled.contains(before)) break;
-    first = before;
+// Hears where the last field read ends.
+class FieldEnd final : public FieldListener {
+ public:
+  void field_read(const ReadField& field) override { end = field.end; }
+  size_t end = 0;
+};
+
+// Where the `count` fields after the field ending at `from` end, read as
+// texts: the values a row that the compile left early still had to give. A
+// field that cannot be read ends them at its line's end.
+size_t end_of_fields(std::string_view text, size_t from, size_t count) {
+  const size_t separator = text.find_first_of(",\r\n", from);
+  if (separator == std::string_view::npos || text[separator] != ',') return from;
+  const size_t start = separator + 1;
+  FieldReader reader(text.substr(start));
+  FieldEnd last;
+  reader.listen(&last);
+  try {
+    for (size_t i = 0; i < count && !reader.at_end(); ++i) (void)reader.read_text();
+  } catch (const Fault&) {
+    return line_end_after(text, start + last.end);
   }
-  return first < line ? std::pair(first, line - 1) : std::pair(line, line);
+  return start + last.end;
 }
 
-bool blank_lines(std::string& text, std::pair<int, int> lines) {
-  bool changed = false;
-  for (int line = lines.first; line <= lines.second; ++line) changed |= blank_line(text, line);
-  return changed;
+// The row that stopped the compile of a file.
+const RowRecord* stopping_record(const std::vector<RowRecord>& records) {
+  const auto stopped = std::find_if(records.begin(), records.end(),
+                                    [](const RowRecord& r) { return r.ending != RowEnd::kRead; });
+  return stopped == records.end() ? nullptr : &*stopped;
+}
+
+size_t start_of_line(std::string_view text, int number) {
+  size_t begin = 0;
+  for (int line = 1; line < number && begin < text.size(); ++line) {
+    begin = line_end_after(text, begin);
+    if (begin + 1 < text.size() && text[begin] == '\r' && text[begin + 1] == '\n') ++begin;
+    ++begin;
+  }
+  return begin;
+}
+
+// Blanks the row that stopped the compile of a file: its fields as read and
+// the values its kind had still to give. A fault outside any row blanks the
+// line it stands on.
+bool blank_stopping_row(std::string& text, const std::vector<RowRecord>& records,
+                        SourceLocation at) {
+  const RowRecord* row = stopping_record(records);
+  if (!row) {
+    const size_t begin = start_of_line(text, at.line);
+    return blank(text, begin, line_end_after(text, begin));
+  }
+  size_t end = row->end();
+  if (row->kind) {
+    const size_t missing = row_kind(*row->kind).values.size() - row->values.size();
+    if (missing > 0) end = end_of_fields(text, end, missing);
+  }
+  return blank(text, row->begin(), end);
 }
 
 Finding fatal_finding(int32_t fatal_error) {
@@ -101,12 +135,12 @@ bool is_slot_error(int32_t number) {
 // Located errors of every run, each once.
 class ErrorMerge {
  public:
-  void add(const Diagnostic& d, bool first_run, bool built_cells) {
+  void add(const Diagnostic& d, Finding finding, bool first_run, bool built_cells) {
     const auto key = std::tuple(d.source, d.location.line, d.location.column, d.number);
     if (!seen_.insert(key).second) return;
-    Finding finding = error_from(d);
     if (first_run) {
-      finding.notes.push_back({compile_stops_note(d, built_cells), d.source, d.location});
+      finding.notes.insert(finding.notes.begin(),
+                           {compile_stops_note(d, built_cells), d.source, d.location});
     }
     findings_.push_back(std::move(finding));
   }
@@ -117,68 +151,95 @@ class ErrorMerge {
   std::vector<Finding> findings_;
 };
 
-// Which of a row's cells each "cell taken" error is about.
-std::optional<std::string_view> taken_part(int32_t number) {
+bool is_taken_cell_error(int32_t number) {
   switch (static_cast<ErrorCode>(number)) {
     case ErrorCode::kTextBoardCellTaken:
     case ErrorCode::kSpeedBoardCellTaken:
     case ErrorCode::kSignalCellTaken:
     case ErrorCode::kAbbattimentoCellTaken:
-      return "";
     case ErrorCode::kWarningCellTaken:
-      return "warning";
     case ErrorCode::kStartCellTaken:
-      return "start";
     case ErrorCode::kEndCellTaken:
-      return "end";
     case ErrorCode::kCountdownCellTaken:
-      return "countdown";
+      return true;
+    default:
+      return false;
+  }
+}
+
+// What a row's object in a cell is, for notes; nullopt for a tunnel marker,
+// which gives way to every object.
+std::optional<std::string_view> object_name(uint8_t type_code) {
+  switch (type_code) {
+    case cell_type::kTextBoard:
+      return "text board";
+    case cell_type::kSpeedBoard:
+      return "speed board";
+    case cell_type::kSignal:
+      return "signal";
+    case cell_type::kSlowdownStart:
+      return "slowdown's start";
+    case cell_type::kSlowdownEnd:
+      return "slowdown's end";
+    case cell_type::kSlowdownWarning:
+      return "slowdown's warning";
+    case cell_type::kCountdown:
+      return "slowdown's countdown";
+    case cell_type::kCodeChange:
+    case cell_type::kAbbattimento:
+      return "abbattimento point";
+    case cell_type::kStationStop:
+      return "station's stop cell";
     default:
       return std::nullopt;
   }
 }
 
-// The compile reads the line file's rows first, then the train file's.
-bool comes_before(Source a, int a_line, Source b, int b_line) {
-  return std::pair(a != Source::kLineFile, a_line) < std::pair(b != Source::kLineFile, b_line);
+Source source_of(TextFile file) {
+  return file == TextFile::kLine ? Source::kLineFile : Source::kTrainFile;
 }
 
-Note holder_note(const Placement& holder) {
-  return {"the " + std::string(holder.what) + " of this row, at " +
-              std::to_string(holder.position) + " m, already holds cell " +
-              std::to_string(holder.cell),
-          holder.source, holder.row};
+// A row and the object it placed in a cell.
+struct Holder {
+  const RowRecord* row = nullptr;
+  PlacedObject object;
+};
+
+Note holder_note(const Holder& holder) {
+  const int64_t position = holder.row->values.empty() ? 0 : holder.row->values.front().number;
+  return {"the " + std::string(*object_name(holder.object.type_code)) + " of this row, at " +
+              std::to_string(position) + " m, already holds cell " +
+              std::to_string(holder.object.cell),
+          source_of(holder.row->file), holder.row->keyword.at};
 }
 
-// The first row before the error's row whose object takes one of the cells
-// the error's row needed.
-const Placement* holder_of(const Finding& error, std::string_view part,
-                           const std::vector<Placement>& placements) {
-  std::set<int64_t> needed;
-  for (const Placement& p : placements) {
-    if (p.source == error.source && p.row.line == error.location.line && p.part == part) {
-      needed.insert(p.cell);
+// Of the rows the compile read before `until` (all of them when nullptr),
+// the line file's and then the train file's, the last one that placed an
+// object in `cell`, or with `first` the first one.
+std::optional<Holder> holder_of(const RowRecords& records, int64_t cell, const RowRecord* until,
+                                bool first) {
+  std::optional<Holder> holder;
+  for (const std::vector<RowRecord>* file : {&records.line, &records.train}) {
+    for (const RowRecord& row : *file) {
+      if (&row == until) return holder;
+      for (const PlacedObject& object : row.objects) {
+        if (object.cell != cell || !object_name(object.type_code)) continue;
+        holder = Holder{&row, object};
+        if (first) return holder;
+      }
     }
   }
-  for (const Placement& p : placements) {
-    if (needed.contains(p.cell) &&
-        comes_before(p.source, p.row.line, error.source, error.location.line)) {
-      return &p;
-    }
-  }
-  return nullptr;
+  return holder;
 }
 
-void explain_slot(Finding& fatal, const std::vector<Placement>& placements) {
+void explain_slot(Finding& fatal, const RowRecords& records) {
   fatal.message = "cell 1 already holds a value in the slot that the " +
                   std::string(fatal.error_number == error_number(ErrorCode::kFormatMarkerSlotTaken)
                                   ? "format marker"
                                   : "check code") +
                   " takes, so the run ends without writing any binary file; no object may "
                   "stand in cell 1";
-  const auto holder = std::find_if(placements.begin(), placements.end(),
-                                   [](const Placement& p) { return p.cell == kMarkerCell; });
-  if (holder != placements.end()) {
+  if (const auto holder = holder_of(records, kMarkerCell, nullptr, true)) {
     fatal.notes.push_back(holder_note(*holder));
   } else {
     fatal.notes.push_back(
@@ -191,66 +252,61 @@ void explain_slot(Finding& fatal, const std::vector<Placement>& placements) {
 
 }  // namespace
 
-void name_the_rows_that_hold_cells(std::vector<Finding>& errors,
-                                   const std::vector<Placement>& placements) {
+void name_the_rows_that_hold_cells(std::vector<Finding>& errors, const RowRecords& records) {
   for (Finding& error : errors) {
     if (is_slot_error(error.error_number)) {
-      explain_slot(error, placements);
+      explain_slot(error, records);
       continue;
     }
-    const std::optional<std::string_view> part = taken_part(error.error_number);
-    if (!part || !error.location.known()) continue;
-    if (const Placement* holder = holder_of(error, *part, placements)) {
+    if (!is_taken_cell_error(error.error_number) || !error.location.known()) continue;
+    const RowRecord* stopped =
+        stopping_record(error.source == Source::kLineFile ? records.line : records.train);
+    if (!stopped || !stopped->final_cell) continue;
+    if (const auto holder = holder_of(records, *stopped->final_cell, stopped, false)) {
       error.notes.push_back(holder_note(*holder));
     }
   }
 }
 
-SpilledRows spilled_rows(const std::vector<Finding>& warnings) {
-  SpilledRows spilled;
-  const std::string_view name = warning_info(Warning::kTooFewValues).name;
-  for (const Finding& f : warnings) {
-    if (f.name != name) continue;
-    (f.source == Source::kLineFile ? spilled.line_file : spilled.train_file)
-        .insert(f.location.line);
-  }
-  return spilled;
-}
-
 std::vector<Finding> find_errors(std::string line_text, std::string train_text,
-                                 const CompileTexts& compile, const SpilledRows& spilled) {
+                                 const CompileTexts& compile, CompileErrors first) {
   ErrorMerge merge;
-  CompileErrors run = compile(line_text, train_text);
+  CompileErrors run = std::move(first);
   for (bool first_run = true;; first_run = false) {
     const std::vector<Diagnostic> stops = stopping_errors(run);
+    std::vector<Finding> errors;
+    for (const Diagnostic& d : stops) errors.push_back(error_from(d));
+    name_the_rows_that_hold_cells(errors, run.records);
     bool blanked = false;
-    for (const Diagnostic& d : stops) {
-      merge.add(d, first_run, run.built_cells);
+    for (size_t i = 0; i < stops.size(); ++i) {
+      const Diagnostic& d = stops[i];
+      merge.add(d, std::move(errors[i]), first_run, run.built_cells);
       const bool in_line_file = d.source == Source::kLineFile;
-      std::string& text = in_line_file ? line_text : train_text;
       blanked |=
-          blank_lines(text, stopping_row(text, d.location.line,
-                                         in_line_file ? spilled.line_file : spilled.train_file));
+          blank_stopping_row(in_line_file ? line_text : train_text,
+                             in_line_file ? run.records.line : run.records.train, d.location);
     }
     // Without cells every later row would fail for want of them.
     if (stops.empty() || !blanked || !run.built_cells) break;
     run = compile(line_text, train_text);
   }
   std::vector<Finding> findings = merge.take();
+  std::vector<Finding> route;
   for (const Diagnostic& d : run.diagnostics) {
-    if (!is_in_a_file(d)) findings.push_back(error_from(d));
+    if (!is_in_a_file(d)) route.push_back(error_from(d));
   }
-  if (is_slot_error(run.fatal_error)) findings.push_back(fatal_finding(run.fatal_error));
+  if (is_slot_error(run.fatal_error)) route.push_back(fatal_finding(run.fatal_error));
+  name_the_rows_that_hold_cells(route, run.records);
+  findings.insert(findings.end(), route.begin(), route.end());
   return findings;
 }
 
 std::vector<Finding> errors_naming_holders(const std::vector<Diagnostic>& diagnostics,
-                                           int32_t fatal_error,
-                                           const std::vector<Placement>& placements) {
+                                           int32_t fatal_error, const RowRecords& records) {
   std::vector<Finding> errors;
   for (const Diagnostic& d : diagnostics) errors.push_back(error_from(d));
   if (is_slot_error(fatal_error)) errors.push_back(fatal_finding(fatal_error));
-  name_the_rows_that_hold_cells(errors, placements);
+  name_the_rows_that_hold_cells(errors, records);
   return errors;
 }
 
@@ -275,13 +331,11 @@ void apply_warning_options(std::vector<Finding>& findings, const CheckOptions& o
 
 std::vector<Finding> check_sources(const std::string& line_text, const std::string& train_text,
                                    const CheckOptions& options, const CompileTexts& compile) {
-  std::vector<Placement> placements;
+  CompileErrors first = compile(line_text, train_text);
   std::vector<Finding> findings =
-      lint_sources(line_text, train_text, options.encoding, &placements);
-  const SpilledRows spilled = spilled_rows(findings);
+      lint_records(first.records, line_text, train_text, options.encoding);
   apply_warning_options(findings, options);
-  std::vector<Finding> errors = find_errors(line_text, train_text, compile, spilled);
-  name_the_rows_that_hold_cells(errors, placements);
+  std::vector<Finding> errors = find_errors(line_text, train_text, compile, std::move(first));
   drop_warnings_at_errors(findings, errors);
   findings.insert(findings.end(), errors.begin(), errors.end());
   sort_in_file_order(findings);

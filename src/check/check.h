@@ -9,50 +9,44 @@
 
 #include "check/encoding.h"
 #include "check/finding.h"
-#include "check/row_lint.h"
+#include "format/row_record.h"
 #include "model/error_log.h"
 
 namespace sc {
 
-// What one compile of a line text and a train text recorded.
+// What one compile of a line text and a train text recorded, and the rows it
+// read.
 struct CompileErrors {
   std::vector<Diagnostic> diagnostics;
   int32_t fatal_error = 0;   // the number shown through errore, 0 when none
   bool built_cells = false;  // false when the line file stopped before its route length
+  RowRecords records;
 };
 using CompileTexts =
     std::function<CompileErrors(const std::string& line_text, const std::string& train_text)>;
 
-// The lines of each file whose row has too few values on its line, so that
-// the compile reads the row on into the next line.
-struct SpilledRows {
-  std::set<int> line_file;
-  std::set<int> train_file;
-};
-SpilledRows spilled_rows(const std::vector<Finding>& warnings);
-
-// Every error of both files. The compile stops reading a file at its first
-// error; to go on, the row of each stopping error is blanked out (its line
-// numbers kept) and the texts compiled again, until no row stops a file. A
-// row that spilled into the line of the error is blanked in its place, so
-// that the line is read again as a row of its own. The errors of all runs are
-// merged without repeats; errors of the route as a whole (post-pass, format
-// markers, check codes) come from the last run.
+// Every error of both files, from `first`, the compile of the two texts, on.
+// The compile stops reading a file at its first error; to go on, the row of
+// each stopping error is blanked out (its bytes, as the compile read them and
+// as far as its kind's values reach, become blanks; line ends stay) and the
+// texts compiled again, until no row stops a file. The errors of all runs are
+// merged without repeats, each with notes naming the rows that hold the cells
+// it needed; errors of the route as a whole (post-pass, format markers, check
+// codes) come from the last run.
 std::vector<Finding> find_errors(std::string line_text, std::string train_text,
-                                 const CompileTexts& compile, const SpilledRows& spilled);
+                                 const CompileTexts& compile, CompileErrors first);
 
 // Adds to each "cell taken" error a note at the row whose object holds the
-// cell, and says for 1250 and 1251 which row, or the post-pass, filled cell 1.
-void name_the_rows_that_hold_cells(std::vector<Finding>& errors,
-                                   const std::vector<Placement>& placements);
+// cell, and says for 1250 and 1251 which row, or the post-pass, filled cell 1;
+// `records` are the rows of the compile that recorded the errors.
+void name_the_rows_that_hold_cells(std::vector<Finding>& errors, const RowRecords& records);
 
 // The errors one compile recorded, and its fatal error if it is 1250 or 1251,
 // each taken-cell error and slot error with a note at the row that holds the
-// cell (`placements`, from the lint of the same texts): what compile adds under
-// its own error lines.
+// cell (`records`, of the same compile): what compile adds under its own error
+// lines.
 std::vector<Finding> errors_naming_holders(const std::vector<Diagnostic>& diagnostics,
-                                           int32_t fatal_error,
-                                           const std::vector<Placement>& placements);
+                                           int32_t fatal_error, const RowRecords& records);
 
 struct CheckOptions {
   InputEncoding encoding = InputEncoding::kWindows1252;

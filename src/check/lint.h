@@ -1,24 +1,46 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
 #include "check/encoding.h"
 #include "check/finding.h"
-#include "check/row_lint.h"
+#include "format/row_record.h"
 
 namespace sc {
 
-// Warnings for both files, in file order within each file, for texts as the
-// compilers read them (`encoding` tells what the files were written in). The
-// train file's rows are checked against the route length the line file gives.
-// `placements`, when given, receives the cells that each row's objects take.
-std::vector<Finding> lint_sources(std::string_view line_text, std::string_view train_text,
-                                  InputEncoding encoding,
-                                  std::vector<Placement>* placements = nullptr);
+// Where the warnings of one file go, and what the line file told about the
+// route.
+class LintContext {
+ public:
+  LintContext(Source source, std::vector<Finding>& out) : source_(source), out_(out) {}
+  void warn(Warning code, SourceLocation at, std::string message);
+  Source source() const { return source_; }
 
-// The halves of lint_sources, for tests.
-void lint_line_file(std::string_view text, LintContext& context);
-void lint_train_file(std::string_view text, LintContext& context);
+  // From the line file's header, for the rows of both files.
+  std::optional<int64_t> route_length;
+  // The time of the last station row, in seconds of the day.
+  std::optional<int64_t> previous_station_time;
+
+ private:
+  Source source_;
+  std::vector<Finding>& out_;
+};
+
+// The values of one row as the compile read them.
+struct LintRow {
+  const RowRecord& record;
+  int64_t operator[](size_t i) const { return record.values[i].number; }
+  SourceLocation at(size_t i) const { return record.values[i].at; }
+};
+
+// Warnings for both files, in file order within each file: checks over the
+// rows that the compile of `line_text` and `train_text` read (`records`).
+// `encoding` tells what the files were written in.
+std::vector<Finding> lint_records(const RowRecords& records, std::string_view line_text,
+                                  std::string_view train_text, InputEncoding encoding);
 
 }  // namespace sc
