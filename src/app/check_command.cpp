@@ -4,7 +4,6 @@
 #include <utility>
 
 #include "app/findings_output.h"
-#include "app/pipeline.h"
 #include "check/render.h"
 #include "textio/codepage.h"
 
@@ -41,19 +40,6 @@ void print_report(const std::vector<Finding>& findings, const SourceTexts& texts
 }
 
 }  // namespace
-
-CompileTexts compile_as_compile_does(std::string line_name, std::string train_number, int32_t j) {
-  return [line_name = std::move(line_name), train_number = std::move(train_number), j](
-             const std::string& line_text, const std::string& train_text) {
-    CompileErrors errors;
-    const RunOutcome run =
-        memorizza_percorso({line_text, train_text}, line_name, train_number, j, &errors.records);
-    errors.diagnostics = run.errors.diagnostics();
-    errors.fatal_error = run.fatal_error;
-    errors.built_cells = run.model.has_cells();
-    return errors;
-  };
-}
 
 int run_check(const CheckCommandOptions& options, Disk& disk, std::ostream& out,
               std::ostream& err) {

@@ -17,11 +17,6 @@ struct CheckCommandOptions {
   bool colour = false;
 };
 
-// The compile of the `compile` command, for check; a non-zero `j` builds the
-// profile, as without --no-profile.
-CompileTexts compile_as_compile_does(std::string line_name, std::string train_number,
-                                     int32_t j = 1);
-
 // `scenario-compiler check`: every error and warning of both files, writing
 // nothing. Status 0 without errors, 1 with any, 2 for a usage or input failure.
 int run_check(const CheckCommandOptions& options, Disk& disk, std::ostream& out, std::ostream& err);

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "check/lint.h"
+#include "driver/pipeline.h"
 #include "model/model.h"
 #include "textio/field_reader.h"
 
@@ -266,6 +267,19 @@ void name_the_rows_that_hold_cells(std::vector<Finding>& errors, const RowRecord
       error.notes.push_back(holder_note(*holder));
     }
   }
+}
+
+CompileTexts compile_as_compile_does(std::string line_name, std::string train_number, int32_t j) {
+  return [line_name = std::move(line_name), train_number = std::move(train_number), j](
+             const std::string& line_text, const std::string& train_text) {
+    CompileErrors errors;
+    const RunOutcome run =
+        memorizza_percorso({line_text, train_text}, line_name, train_number, j, &errors.records);
+    errors.diagnostics = run.errors.diagnostics();
+    errors.fatal_error = run.fatal_error;
+    errors.built_cells = run.model.has_cells();
+    return errors;
+  };
 }
 
 std::vector<Finding> find_errors(std::string line_text, std::string train_text,

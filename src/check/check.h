@@ -25,6 +25,11 @@ struct CompileErrors {
 using CompileTexts =
     std::function<CompileErrors(const std::string& line_text, const std::string& train_text)>;
 
+// The compile of the `compile` command; a non-zero `j` builds the profile, as
+// without --no-profile.
+CompileTexts compile_as_compile_does(std::string line_name, std::string train_number,
+                                     int32_t j = 1);
+
 // Every error of both files, from `first`, the compile of the two texts, on.
 // The compile stops reading a file at its first error; to go on, the row of
 // each stopping error is blanked out (its bytes, as the compile read them and

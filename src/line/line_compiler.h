@@ -5,8 +5,8 @@
 
 #include "format/row_record.h"
 #include "model/error_log.h"
+#include "model/flow.h"
 #include "model/model.h"
-#include "textio/row_keyword.h"
 
 namespace sc {
 

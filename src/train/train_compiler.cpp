@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "format/row_kinds.h"
+#include "model/flow.h"
 #include "textio/keywords.h"
 #include "textio/narrow.h"
 #include "textio/rounding.h"
