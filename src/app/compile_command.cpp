@@ -81,38 +81,37 @@ std::string decode_source(std::string text, InputEncoding encoding,
   return std::move(decoded.text);
 }
 
-// What the records tell compile: the warnings it prints (none with -w), and
-// the rows that hold the cells its errors needed. A clean run under -w reads
-// no record.
+// What the rows tell compile: the warnings it prints (none with -w), and the
+// rows that hold the cells its errors needed. A clean run under -w reads no
+// record.
 struct CompileLint {
   std::vector<Finding> warnings;
-  RowRecords records;
+  RowRecords records{false};
 };
 
 CompileLint lint_for_compile(const CompileOptions& options, const CompiledFiles& compiled,
-                             RowRecords records) {
+                             RecordLint& lint, RowRecords& records) {
   const RunOutcome& run = compiled.run;
-  CompileLint lint;
-  const bool errors = !run.errors.diagnostics().empty() || run.fatal_error != 0;
+  CompileLint out;
   if (options.no_warnings) {
     // The same compile again, this time telling its rows.
-    if (errors) {
+    if (!run.errors.diagnostics().empty() || run.fatal_error != 0) {
       (void)memorizza_percorso(compiled.texts, compiled.line_name, compiled.train_number,
-                               options.no_profile ? 0 : 1, &lint.records);
+                               options.no_profile ? 0 : 1, &out.records);
     }
-    return lint;
+    return out;
   }
-  lint.records = std::move(records);
-  lint.warnings = lint_records(lint.records, *compiled.texts.line_text, *compiled.texts.train_text,
-                               input_encoding_named(options.input_encoding));
+  out.warnings = lint.finish(*compiled.texts.line_text, *compiled.texts.train_text,
+                             input_encoding_named(options.input_encoding));
+  out.records = std::move(records);
   CheckOptions check;
   apply_warning_flags(options.warning_flags, false, check);
-  apply_warning_options(lint.warnings, check);
+  apply_warning_options(out.warnings, check);
   std::vector<Finding> recorded;
   for (const Diagnostic& d : run.errors.diagnostics()) recorded.push_back(error_from(d));
-  drop_warnings_at_errors(lint.warnings, recorded);
-  sort_in_file_order(lint.warnings);
-  return lint;
+  drop_warnings_at_errors(out.warnings, recorded);
+  sort_in_file_order(out.warnings);
+  return out;
 }
 
 void create_output_dir(const std::filesystem::path& dir) {
@@ -216,10 +215,11 @@ SourceTexts read_sources(const CompileOptions& options, Disk& disk) {
 int run_compile(const CompileOptions& options, Disk& disk, std::ostream& out, std::ostream& err) {
   return run_command_body("compile", err, [&] {
     const int32_t j = options.no_profile ? 0 : 1;
-    RowRecords records;
+    RowRecords records(false);
+    RecordLint record_lint(&records);
     const CompiledFiles compiled =
-        compile_files(options, disk, j, options.no_warnings ? nullptr : &records);
-    const CompileLint lint = lint_for_compile(options, compiled, std::move(records));
+        compile_files(options, disk, j, options.no_warnings ? nullptr : &record_lint);
+    const CompileLint lint = lint_for_compile(options, compiled, record_lint, records);
     const std::vector<Finding>& warnings = lint.warnings;
     create_output_dir(options.output_dir);
     render_findings(err, warnings, {compiled.sources.line_file, *compiled.texts.line_text},

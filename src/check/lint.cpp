@@ -95,62 +95,48 @@ std::string takes(const RowKindInfo& kind) {
          " (" + value_names(kind.values) + ")";
 }
 
-// Whether a line ends between two offsets of the text.
-bool line_ends_between(std::string_view text, size_t from, size_t to) {
-  return text.substr(from, to - from).find_first_of("\r\n") != std::string_view::npos;
+// Whether a line ends between two fields.
+bool line_ends_between(const RecordedField& before, const RecordedField& after) {
+  return after.at.line > before.end_line;
 }
 
-// Whether another field follows, on the same line, the field that ends at
-// `from`.
-bool field_follows_on_line(std::string_view text, size_t from) {
-  const auto blank = [&](size_t i) {
-    return i < text.size() && (text[i] == ' ' || text[i] == '\t');
-  };
-  while (blank(from)) ++from;
-  if (from < text.size() && text[from] == ',') {
-    ++from;
-    while (blank(from)) ++from;
-  }
-  return from < text.size() && text[from] != '\r' && text[from] != '\n';
-}
+}  // namespace
 
 // The rows of one file, each keyword field with the records of the kinds it
-// named.
-class FileLint {
+// named, checked once the next keyword field's first record shows whether
+// the last one's line held more.
+class RecordLint::FileLint {
  public:
-  FileLint(LintContext& context, std::string_view text, const std::vector<RowRecord>& records)
-      : context_(context), text_(text), records_(records) {}
+  FileLint(LintContext& context, RowListener* next) : context_(context), next_(next) {}
 
-  void run() {
-    size_t i = 0;
-    while (i < records_.size()) {
-      size_t next = i + 1;
-      while (next < records_.size() && records_[next].keyword.begin == records_[i].keyword.begin) {
-        ++next;
-      }
-      lint_keyword_field(i, next);
-      i = next;
+  void add(RowRecord record) {
+    if (!group_.empty() && record.keyword.begin != group_.front().keyword.begin) {
+      lint_keyword_field(&record);
+      hand_on();
     }
+    group_.push_back(std::move(record));
+  }
+
+  void finish() {
+    if (!group_.empty()) lint_keyword_field(nullptr);
+    hand_on();
   }
 
  private:
-  const RowRecord& record(size_t i) const { return records_[i]; }
-
-  void lint_keyword_field(size_t first, size_t past) {
-    const RowRecord& row = record(first);
-    const bool on_flagged_line =
-        flagged_until_ && !line_ends_between(text_, *flagged_until_, row.begin());
-    flagged_until_.reset();
+  void lint_keyword_field(const RowRecord* next) {
+    const RowRecord& row = group_.front();
+    const bool on_flagged_line = flagged_ && !line_ends_between(*flagged_, row.first_field());
+    flagged_.reset();
     if (!row.kind) {
       if (!on_flagged_line) warn_no_kind(row);
       return;
     }
     warn_comment_marker(row);
-    for (size_t i = first; i < past; ++i) {
-      if (spilled(record(i))) return;
-      check_values(record(i));
+    for (const RowRecord& kind_row : group_) {
+      if (spilled(kind_row)) return;
+      check_values(kind_row);
     }
-    warn_extra_fields(past);
+    if (next) warn_extra_fields(group_.back(), *next);
   }
 
   void check_values(const RowRecord& row) {
@@ -163,19 +149,19 @@ class FileLint {
   // there, in place of that line's keyword.
   bool spilled(const RowRecord& row) {
     const RowKindInfo& kind = row_kind(*row.kind);
-    size_t previous_end = row.keyword.end;
+    const RecordedField* previous = &row.keyword;
     for (size_t i = 0; i < row.values.size(); ++i) {
-      if (line_ends_between(text_, previous_end, row.values[i].begin)) {
+      if (line_ends_between(*previous, row.values[i])) {
         warn_too_few(row, i);
         return true;
       }
-      previous_end = row.values[i].end;
+      previous = &row.values[i];
     }
     // A fault in the row: the value it failed on may be the next line's
     // keyword.
     const size_t found = row.values.size();
     if (row.ending != RowEnd::kFault || found == kind.values.size() ||
-        field_follows_on_line(text_, row.end())) {
+        row.fault_at.line <= previous->end_line) {
       return false;
     }
     warn_too_few(row, found);
@@ -193,19 +179,16 @@ class FileLint {
   // A field after the row's last value on its line is read as the next
   // row's keyword; a note such as "-- like this" at the line's end hides
   // nothing but itself.
-  void warn_extra_fields(size_t past) {
-    if (past >= records_.size()) return;
-    const RowRecord& last = record(past - 1);
-    const RowRecord& next = record(past);
-    const RecordedField& extra = next.skipped.empty() ? next.keyword : next.skipped.front();
-    if (line_ends_between(text_, last.end(), extra.begin)) return;
+  void warn_extra_fields(const RowRecord& last, const RowRecord& next) {
+    const RecordedField& extra = next.first_field();
+    if (line_ends_between(last.last_field(), extra)) return;
     const RecordedField& after = next.skipped.size() > 1   ? next.skipped[1]
                                  : next.skipped.size() > 0 ? next.keyword
                                                            : extra;
-    const bool note = contains(extra.text, "-") && &after != &extra &&
-                      line_ends_between(text_, extra.end, after.begin);
+    const bool note =
+        contains(extra.text, "-") && &after != &extra && line_ends_between(extra, after);
     if (note) return;
-    flagged_until_ = last.end();
+    flagged_ = last.last_field();
     const RowKindInfo& kind = row_kind(*last.kind);
     if (kind.values.back().width == ValueWidth::kText) {
       context_.warn(Warning::kTextCutAtComma, extra.at,
@@ -272,31 +255,61 @@ class FileLint {
     context_.warn(Warning::kUnknownKeyword, row.keyword.at, std::move(message));
   }
 
-  LintContext& context_;
-  std::string_view text_;
-  const std::vector<RowRecord>& records_;
-  // The end of a row whose extra fields were warned about: the fields after
-  // it on its line are not warned about again.
-  std::optional<size_t> flagged_until_;
-};
+  void hand_on() {
+    if (next_) {
+      for (RowRecord& row : group_) next_->row_read(std::move(row));
+    }
+    group_.clear();
+  }
 
-}  // namespace
+  LintContext& context_;
+  RowListener* next_;
+  std::vector<RowRecord> group_;  // the records of one keyword field
+  // The last field of a row whose extra fields were warned about: the fields
+  // after it on its line are not warned about again.
+  std::optional<RecordedField> flagged_;
+};
 
 void LintContext::warn(Warning code, SourceLocation at, std::string message) {
   out_.push_back(warning_at(code, source_, at, std::move(message)));
 }
 
+RecordLint::RecordLint(RowListener* next)
+    : line_context_(Source::kLineFile, findings_),
+      train_context_(Source::kTrainFile, findings_),
+      line_(std::make_unique<FileLint>(line_context_, next)),
+      train_(std::make_unique<FileLint>(train_context_, next)) {}
+
+RecordLint::~RecordLint() = default;
+
+void RecordLint::row_read(RowRecord record) {
+  if (record.file == TextFile::kLine) {
+    line_->add(std::move(record));
+    return;
+  }
+  // The line file is over: its route length holds for the train file.
+  line_->finish();
+  train_context_.route_length = line_context_.route_length;
+  train_->add(std::move(record));
+}
+
+std::vector<Finding> RecordLint::finish(std::string_view line_text, std::string_view train_text,
+                                        InputEncoding encoding) {
+  line_->finish();
+  train_->finish();
+  if (encoding == InputEncoding::kWindows1252) {
+    lint_encoding(line_text, line_context_);
+    lint_encoding(train_text, train_context_);
+  }
+  return std::move(findings_);
+}
+
 std::vector<Finding> lint_records(const RowRecords& records, std::string_view line_text,
                                   std::string_view train_text, InputEncoding encoding) {
-  std::vector<Finding> findings;
-  LintContext line(Source::kLineFile, findings);
-  if (encoding == InputEncoding::kWindows1252) lint_encoding(line_text, line);
-  FileLint(line, line_text, records.line).run();
-  LintContext train(Source::kTrainFile, findings);
-  train.route_length = line.route_length;
-  if (encoding == InputEncoding::kWindows1252) lint_encoding(train_text, train);
-  FileLint(train, train_text, records.train).run();
-  return findings;
+  RecordLint lint;
+  for (const RowRecord& row : records.line) lint.row_read(row);
+  for (const RowRecord& row : records.train) lint.row_read(row);
+  return lint.finish(line_text, train_text, encoding);
 }
 
 }  // namespace sc

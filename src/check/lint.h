@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,9 +38,29 @@ struct LintRow {
   SourceLocation at(size_t i) const { return record.values[i].at; }
 };
 
-// Warnings for both files, in file order within each file: checks over the
-// rows that the compile of `line_text` and `train_text` read (`records`).
-// `encoding` tells what the files were written in.
+// The warnings of both files: checks over the rows as the compile reads
+// them, told one by one, so that no more than a keyword field's rows are kept.
+// Each record is then handed on, in order, to `next`, when given.
+class RecordLint final : public RowListener {
+ public:
+  explicit RecordLint(RowListener* next = nullptr);
+  ~RecordLint();
+  void row_read(RowRecord record) override;
+  // The warnings, once the compile is over, with those of the texts' code
+  // page (`encoding`: what the files were written in).
+  std::vector<Finding> finish(std::string_view line_text, std::string_view train_text,
+                              InputEncoding encoding);
+
+ private:
+  class FileLint;
+  std::vector<Finding> findings_;
+  LintContext line_context_;
+  LintContext train_context_;
+  std::unique_ptr<FileLint> line_;
+  std::unique_ptr<FileLint> train_;
+};
+
+// The same for records kept whole.
 std::vector<Finding> lint_records(const RowRecords& records, std::string_view line_text,
                                   std::string_view train_text, InputEncoding encoding);
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "format/row_kinds.h"
+#include "model/model.h"
 #include "textio/fault.h"
 
 namespace sc {
@@ -16,6 +17,7 @@ struct RecordedField {
   size_t begin = 0;  // offsets in the text: the first character (an opening quote included)
   size_t end = 0;    // and the one after the last (a closing quote included)
   SourceLocation at;
+  int end_line = 0;    // the line of its last character
   int64_t number = 0;  // a number field's value
   std::string text;    // a text field's value
 };
@@ -50,7 +52,11 @@ struct RowRecord {
   std::vector<int64_t> entries;                  // the table entries it reached
   int32_t profile_from = 0, profile_to = 0;      // the profile points it computed
   RowEnd ending = RowEnd::kRead;
-  int32_t error = 0;  // the error number a stopped row left
+  int32_t error = 0;        // the error number a stopped row left
+  SourceLocation fault_at;  // where a fault struck
+
+  const RecordedField& first_field() const { return skipped.empty() ? keyword : skipped.front(); }
+  const RecordedField& last_field() const { return values.empty() ? keyword : values.back(); }
 
   // The bytes the row spans, from its first field to the last one read.
   size_t begin() const { return skipped.empty() ? keyword.begin : skipped.front().begin; }
@@ -66,13 +72,15 @@ class RowListener {
   ~RowListener() = default;
 };
 
-// The records of both files.
+// The records of both files: every one, or with `all` false only those that
+// placed an object other than a tunnel marker or stopped the compile (what
+// notes about taken cells and check's recovery need).
 struct RowRecords final : RowListener {
+  explicit RowRecords(bool all = true) : all(all) {}
   std::vector<RowRecord> line;
   std::vector<RowRecord> train;
-  void row_read(RowRecord record) override {
-    (record.file == TextFile::kLine ? line : train).push_back(std::move(record));
-  }
+  bool all;
+  void row_read(RowRecord record) override;
 };
 
 }  // namespace sc

@@ -7,6 +7,14 @@
 
 namespace sc {
 
+void RowRecords::row_read(RowRecord record) {
+  const bool holds_object =
+      std::any_of(record.objects.begin(), record.objects.end(),
+                  [](const PlacedObject& o) { return o.type_code != cell_type::kTunnelMarker; });
+  if (!all && !holds_object && record.ending == RowEnd::kRead) return;
+  (record.file == TextFile::kLine ? line : train).push_back(std::move(record));
+}
+
 RowRecorder::RowRecorder(TextFile file, RowListener& listener, Scenario& model)
     : file_(file), listener_(listener), model_(model) {
   model_.access_listener = this;
@@ -81,12 +89,14 @@ void RowRecorder::no_kind(RowPart part) {
   close(RowEnd::kRead, 0);
 }
 
-void RowRecorder::fault() {
+void RowRecorder::fault(SourceLocation at) {
+  if (row_) row_->fault_at = at;
   close(RowEnd::kFault, error_number(ErrorCode::kRunTimeFault));
 }
 
 void RowRecorder::field_read(const ReadField& field) {
-  RecordedField recorded{field.begin, field.end, field.at, field.number, std::string(field.text)};
+  RecordedField recorded{field.begin,    field.end,    field.at,
+                         field.end_line, field.number, std::string(field.text)};
   if (row_) {
     row_->values.push_back(std::move(recorded));
   } else {

@@ -29,8 +29,8 @@ class RowRecorder final : public FieldListener, public AccessListener {
   void kind_ends(int32_t error, int32_t profile_from = 0, int32_t profile_to = 0);
   // The last field read is a keyword that names no kind of `part`.
   void no_kind(RowPart part);
-  // A fault ends the compile inside the open row, if any.
-  void fault();
+  // A fault at `at` ends the compile inside the open row, if any.
+  void fault(SourceLocation at);
 
   void field_read(const ReadField& field) override;
   void cell_reached(int64_t index, const Cell& cell) override;

@@ -77,6 +77,7 @@ std::string FieldReader::read_text() {
   start_field();
   const size_t begin = pos_;
   size_t end = 0;
+  int end_line = field_location_.line;
   std::string value;
   if (peek() == '"') {
     const size_t close = text_.find('"', pos_ + 1);
@@ -91,6 +92,7 @@ std::string FieldReader::read_text() {
       }
     }
     end = close + 1;
+    end_line = line_;
     pos_ = find_end(text_, end, kTextEnds);
   } else {
     pos_ = find_end(text_, pos_, kTextEnds);
@@ -107,7 +109,7 @@ std::string FieldReader::read_text() {
   if (value.size() > kMaxTextLength) {
     throw Fault("a text field is longer than 65535 characters", field_location_);
   }
-  if (listener_) listener_->field_read({begin, end, field_location_, 0, value, true});
+  if (listener_) listener_->field_read({begin, end, field_location_, end_line, 0, value, true});
   return value;
 }
 
@@ -119,7 +121,10 @@ int64_t FieldReader::read_number(int64_t min, int64_t max, const char* kind) {
   skip_blanks();
   if (!done() && peek() == ',') ++pos_;
   const int64_t value = number_in(digits, min, max, kind);
-  if (listener_) listener_->field_read({start, start + digits.size(), field_location_, value, {}});
+  if (listener_) {
+    listener_->field_read(
+        {start, start + digits.size(), field_location_, field_location_.line, value, {}});
+  }
   return value;
 }
 

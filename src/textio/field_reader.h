@@ -13,6 +13,7 @@ struct ReadField {
   size_t begin = 0;  // offset of its first character (an opening quote included)
   size_t end = 0;    // offset after its last character (a closing quote included)
   SourceLocation at;
+  int end_line = 0;       // the line of its last character
   int64_t number = 0;     // a number field's value
   std::string_view text;  // a text field's value
   bool is_text = false;
