@@ -7,6 +7,7 @@
 
 #include "decompile/code_changes.h"
 #include "decompile/decompile.h"
+#include "format/row_kinds.h"
 #include "model/format_rules.h"
 
 namespace sc {
@@ -162,7 +163,7 @@ class ObjectRecovery {
     const int64_t minutes = e.value4 % 3600 / 60;
     const int64_t seconds = e.value4 % 60;
     Station s{index, std::nullopt, type < kFirstUnmarkedStationType && !short_type,
-              Row{"stazione",
+              Row{keyword_of(RowKind::kStation),
                   {p, type, length, e.flag, e.byte4, byte3, e.int1, e.int2, e.byte1, e.int3, e.int4,
                    e.int5, e.byte2, hours, minutes, seconds},
                   e.text}};
@@ -252,7 +253,7 @@ class ObjectRecovery {
       put_under(w, Under::kSlowdown);
       under_stop = true;
     }
-    return {"rallentamento",
+    return {keyword_of(RowKind::kSlowdown),
             {x, start.info1, metres_before(e) - x, start.info3, countdown ? 1 : 0, d_v},
             std::nullopt};
   }
@@ -447,7 +448,7 @@ class ObjectRecovery {
     if (sx == 2)
       tempo = c.signal_time >= 1 && c.signal_time <= 100 ? c.signal_time + 256 : c.signal_time;
     const int16_t info1 = w.hidden ? int16_t{0} : c.info1;
-    return {"segnale",
+    return {keyword_of(RowKind::kSignal),
             {metres_before(w.cell), sx, info1 / 10, c.info2 / 10, c.info3 / 10, rapp, dx,
              info1 % 10, c.info2 % 10, c.info3 % 10, tempo},
             std::nullopt};
@@ -459,7 +460,7 @@ class ObjectRecovery {
     const auto left = [](int16_t packed) { return packed / 20; };
     const auto right = [](int16_t packed) { return packed % 20 * 5; };
     const int16_t info1 = covered ? int16_t{0} : c.info1;
-    return {"indicatori_vmax",
+    return {keyword_of(RowKind::kSpeedBoard),
             {metres_before(i), left(info1), left(c.info2), left(c.info3), c.info4 / 10,
              right(info1), right(c.info2), right(c.info3), c.info4 % 10},
             std::nullopt};
@@ -516,7 +517,7 @@ class ObjectRecovery {
                              " cannot be written as a text field (it opens with a double quote, "
                              "or needs quotes and holds one)");
       }
-      rows_.text_boards.push_back({"indicatore cartello", {metres_before(i)}, text});
+      rows_.text_boards.push_back({keyword_of(RowKind::kTextBoard), {metres_before(i)}, text});
     }
   }
 
@@ -547,7 +548,9 @@ class ObjectRecovery {
                              " holds a code-change or abbattimento point, but such a point may "
                              "stand no later than the third-last cell");
       }
-      add_train_row(kCodes, {"abbattimento", {metres_at(i), code_value(i, row_180)}, std::nullopt});
+      add_train_row(kCodes, {keyword_of(RowKind::kAbbattimento),
+                             {metres_at(i), code_value(i, row_180)},
+                             std::nullopt});
     }
   }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "decompile/decompile.h"
+#include "format/row_kinds.h"
 #include "line/header_values.h"
 #include "line/route_profile.h"
 #include "line/tunnels.h"
@@ -54,7 +55,7 @@ int64_t tunnel_tipo(const Span& span) {
 }
 
 Row tunnel_row(int64_t inizio, int64_t fine, int64_t tipo) {
-  return {"montagna", {inizio, fine, tipo}, std::nullopt};
+  return {keyword_of(RowKind::kTunnel), {inizio, fine, tipo}, std::nullopt};
 }
 
 Row tunnel_row(const Span& span) {
@@ -216,8 +217,8 @@ bool same_bits(double a, double b) {
 std::array<std::string, 12> curve_keywords() {
   std::array<std::string, 12> keywords;
   for (size_t i = 0; i < 6; ++i) {
-    keywords[i] = "curvad" + std::to_string(i + 1);
-    keywords[i + 6] = "curvas" + std::to_string(i + 1);
+    keywords[i] = keyword_of(RowKind::kCurve) + "d" + std::to_string(i + 1);
+    keywords[i + 6] = keyword_of(RowKind::kCurve) + "s" + std::to_string(i + 1);
   }
   return keywords;
 }
@@ -378,9 +379,9 @@ std::vector<Row> reference_rows(const ScenarioTable& table) {
       slot.value3 = e.value3;
     }
     if (!ordered_as(trial, table)) continue;
-    const std::array<const char*, 3> names = {"progressiva chilometrica uno",
-                                              "progressiva chilometrica due",
-                                              "progressiva chilometrica tre"};
+    const std::array<std::string, 3> names = {keyword_of(RowKind::kReferenceUno),
+                                              keyword_of(RowKind::kReferenceDue),
+                                              keyword_of(RowKind::kReferenceTre)};
     std::vector<Row> rows;
     for (size_t i = 0; i < 3; ++i) {
       rows.push_back({names[i], {written[i].a, written[i].b, written[i].c}, std::nullopt});

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace sc {
@@ -55,6 +56,11 @@ std::span<const RowKindInfo> row_kinds(TextFile file, RowPart part);
 bool names_kind(const RowKindInfo& kind, std::string_view field);
 inline bool names_kind(RowKind kind, std::string_view field) {
   return names_kind(row_kind(kind), field);
+}
+
+// The spelling of `kind` that writers use.
+inline std::string keyword_of(RowKind kind) {
+  return std::string(row_kind(kind).keyword);
 }
 
 }  // namespace sc
