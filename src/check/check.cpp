@@ -347,7 +347,7 @@ std::vector<Finding> check_sources(const std::string& line_text, const std::stri
                                    const CheckOptions& options, const CompileTexts& compile) {
   CompileErrors first = compile(line_text, train_text);
   std::vector<Finding> findings =
-      lint_records(first.records, line_text, train_text, options.encoding);
+      lint_records(first.records, line_text, train_text, options.encodings);
   apply_warning_options(findings, options);
   std::vector<Finding> errors = find_errors(line_text, train_text, compile, std::move(first));
   drop_warnings_at_errors(findings, errors);

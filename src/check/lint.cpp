@@ -294,22 +294,20 @@ void RecordLint::row_read(RowRecord record) {
 }
 
 std::vector<Finding> RecordLint::finish(std::string_view line_text, std::string_view train_text,
-                                        InputEncoding encoding) {
+                                        const SourceEncodings& encodings) {
   line_->finish();
   train_->finish();
-  if (encoding == InputEncoding::kWindows1252) {
-    lint_encoding(line_text, line_context_);
-    lint_encoding(train_text, train_context_);
-  }
+  lint_encoding(line_text, encodings.line, line_context_);
+  lint_encoding(train_text, encodings.train, train_context_);
   return std::move(findings_);
 }
 
 std::vector<Finding> lint_records(const RowRecords& records, std::string_view line_text,
-                                  std::string_view train_text, InputEncoding encoding) {
+                                  std::string_view train_text, const SourceEncodings& encodings) {
   RecordLint lint;
   for (const RowRecord& row : records.line) lint.row_read(row);
   for (const RowRecord& row : records.train) lint.row_read(row);
-  return lint.finish(line_text, train_text, encoding);
+  return lint.finish(line_text, train_text, encodings);
 }
 
 }  // namespace sc

@@ -47,9 +47,9 @@ class RecordLint final : public RowListener {
   ~RecordLint();
   void row_read(RowRecord record) override;
   // The warnings, once the compile is over, with those of the texts' code
-  // page (`encoding`: what the files were written in).
+  // page (`encodings`: how each file was read).
   std::vector<Finding> finish(std::string_view line_text, std::string_view train_text,
-                              InputEncoding encoding);
+                              const SourceEncodings& encodings);
 
  private:
   class FileLint;
@@ -62,6 +62,6 @@ class RecordLint final : public RowListener {
 
 // The same for records kept whole.
 std::vector<Finding> lint_records(const RowRecords& records, std::string_view line_text,
-                                  std::string_view train_text, InputEncoding encoding);
+                                  std::string_view train_text, const SourceEncodings& encodings);
 
 }  // namespace sc
