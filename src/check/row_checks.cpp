@@ -5,11 +5,11 @@
 #include "check/value_checks.h"
 #include "model/cell_geometry.h"
 #include "model/format_rules.h"
+#include "model/object_rules.h"
 
 namespace sc {
 namespace {
 
-constexpr int64_t kMarkedTunnel = 10;  // a type above this also places markers
 constexpr int64_t kHighestTunnelType = 3;
 
 // --- the line file ---
@@ -40,7 +40,7 @@ void check_tunnel(LintContext& context, const LintRow& row) {
                      std::to_string(row[0]) +
                      " m, so it makes no tunnel; give the start first, then the end");
   }
-  const int64_t type = row[2] > kMarkedTunnel ? row[2] - kMarkedTunnel : row[2];
+  const int64_t type = tunnel_kind(row[2]).type;
   if (type < 1 || type > kHighestTunnelType) {
     context.warn(Warning::kTunnelType, row.at(2),
                  "tunnel type " + std::to_string(row[2]) +
