@@ -12,6 +12,14 @@ namespace {
 
 constexpr int64_t kHighestTunnelType = 3;
 
+// The row's position (its first value) on the 50 m grid, where the compile
+// puts it in cell metres / 50 + `cell_offset`, and on the route.
+void check_position(LintContext& context, std::string_view what, const LintRow& row,
+                    int cell_offset) {
+  check_grid(context, what, row[0], row.at(0), cell_offset);
+  check_on_route(context, what, row[0], row.at(0));
+}
+
 // --- the line file ---
 
 void check_route_length(LintContext& context, const LintRow& row) {
@@ -19,8 +27,7 @@ void check_route_length(LintContext& context, const LintRow& row) {
 }
 
 void check_gradient(LintContext& context, const LintRow& row) {
-  check_grid(context, "the gradient's position", row[0], row.at(0), 0);
-  check_on_route(context, "the gradient's position", row[0], row.at(0));
+  check_position(context, "the gradient's position", row, 0);
   const auto stored = static_cast<uint8_t>(row[1] + kGradientBias);
   check_fits(context, "gradient", row[1], row.at(1), -kGradientBias, 255 - kGradientBias,
              int64_t{stored} - kGradientBias);
@@ -50,25 +57,21 @@ void check_tunnel(LintContext& context, const LintRow& row) {
 }
 
 void check_speed_board(LintContext& context, const LintRow& row) {
-  check_grid(context, "the speed board's position", row[0], row.at(0), 1);
-  check_on_route(context, "the speed board's position", row[0], row.at(0));
+  check_position(context, "the speed board's position", row, 1);
 }
 
 void check_text_board(LintContext& context, const LintRow& row) {
-  check_grid(context, "the text board's position", row[0], row.at(0), 1);
-  check_on_route(context, "the text board's position", row[0], row.at(0));
+  check_position(context, "the text board's position", row, 1);
 }
 
 // --- the train file ---
 
 void check_speed(LintContext& context, const LintRow& row) {
-  check_grid(context, "the speed limit's position", row[0], row.at(0), 0);
-  check_on_route(context, "the speed limit's position", row[0], row.at(0));
+  check_position(context, "the speed limit's position", row, 0);
 }
 
 void check_adhesion(LintContext& context, const LintRow& row) {
-  check_grid(context, "the adhesion's position", row[0], row.at(0), 0);
-  check_on_route(context, "the adhesion's position", row[0], row.at(0));
+  check_position(context, "the adhesion's position", row, 0);
   check_fits(context, "adhesion", row[1], row.at(1), 0, 255, static_cast<uint8_t>(row[1]));
 }
 
@@ -79,8 +82,7 @@ void check_clock(LintContext& context, const LintRow& row) {
 // Values 0 to 10 as they stand in the row: posizione, sx, s1, s2, s3, rapp,
 // dx, d1, d2, d3, tempo.
 void check_signal(LintContext& context, const LintRow& row) {
-  check_grid(context, "the signal's position", row[0], row.at(0), 1);
-  check_on_route(context, "the signal's position", row[0], row.at(0));
+  check_position(context, "the signal's position", row, 1);
   const int64_t sx = row[1];
   const int64_t dx = row[6];
   check_fits_16(context, "the signal's rapp x 10 + sx x 3 + dx, which is",
@@ -109,8 +111,7 @@ void check_slowdown(LintContext& context, const LintRow& row) {
 }
 
 void check_abbattimento(LintContext& context, const LintRow& row) {
-  check_grid(context, "the abbattimento point's position", row[0], row.at(0), 0);
-  check_on_route(context, "the abbattimento point's position", row[0], row.at(0));
+  check_position(context, "the abbattimento point's position", row, 0);
   if (row[1] > 0) check_fits_16(context, "the abbattimento code", row[1], row.at(1));
 }
 
