@@ -9,8 +9,10 @@ Prints four tables and a summary:
   3. `compile` at 10,000, 100,000 and 1,000,000 m: time and memory growth;
   4. `check --error-limit 0` of the 1,000,000 m route with 200 errors against
      one `compile` of the same files;
-  5. the ratios to the exchange floor and to compile, and the peak memory,
-     against their targets.
+  5. `compile` of the 1,000,000 m route with 60 rows moved off the 50 m grid
+     (60 warnings) against the same compile with -w and the exchange floor;
+  6. the ratios to the exchange floor, to compile and to -w, and the peak
+     memory, against their targets.
 
 Times and CPU times are medians over repeated runs; peak resident memory is
 the largest of the runs. The program and its floors run in turn, round after
@@ -52,6 +54,9 @@ ROUTE_TARGET = (5.0, 3.0)
 MEMORY_TARGET_MIB = (64, 32)
 CHECK_ERRORS = 200
 CHECK_TARGET = (10.0, 3.0)  # check with every error within this many compiles
+WARNED_ROWS = 60
+WARNINGS_TARGET = (1.25, 1.1)  # compile with the warnings / the same with -w
+WARNED_FLOOR_TARGET = (3.0, 3.0)
 
 
 class Sample:
@@ -93,9 +98,10 @@ class Job:
 
     timer = None  # the spawn timer executable, built by main()
 
-    def __init__(self, name, argv, cwd, expected_status=0):
+    def __init__(self, name, argv, cwd, expected_status=0, writes_stderr=False):
         self.name = name
         self.expected_status = expected_status
+        self.writes_stderr = writes_stderr
         self.argv = [str(a) for a in argv]
         self.cwd = Path(cwd)
         self.stderr = self.cwd.parent / f"{self.cwd.name}.stderr"
@@ -107,8 +113,9 @@ class Job:
             run_timed(Job.timer, self.argv, self.cwd, self.stderr, self.expected_status))
 
     def figures(self):
-        # A run that reports errors (status 1) says so on stderr.
-        if self.expected_status == 0 and self.stderr.stat().st_size != 0:
+        # A run that reports errors (status 1) or warnings says so on stderr.
+        if (self.expected_status == 0 and not self.writes_stderr
+                and self.stderr.stat().st_size != 0):
             sys.exit(f"run_bench: {self.name} wrote to stderr, see {self.stderr}")
         return Figures(self.samples)
 
@@ -361,6 +368,59 @@ def check_table(bin_dir, work, runs):
     return check_ratio
 
 
+def moved_off_grid(text, count):
+    """`text` with the positions of its first `count` text boards, then gradients, 10 m on.
+
+    10 m keeps each row in its cell, so the bytes written stay those of the route.
+    """
+    lines = text.split("\r\n")
+    moved = 0
+    for keyword in ("indicatore cartello, ", "pendenza, "):
+        for i, line in enumerate(lines):
+            if moved == count:
+                return "\r\n".join(lines)
+            if line.startswith(keyword):
+                position, rest = line[len(keyword):].split(",", 1)
+                lines[i] = f"{keyword}{int(position) + 10},{rest}"
+                moved += 1
+    sys.exit(f"run_bench: the route has fewer than {count} rows to move off the grid")
+
+
+def warnings_table(bin_dir, work, runs, cc, empty):
+    """compile of the longest route whose rows sit off the grid, with its warnings and with -w."""
+    length = ROUTE_LENGTHS[-1]
+    directory = work / "warned"
+    directory.mkdir()
+    line = directory / f"{LINE_NAME}_linea.txt"
+    train = directory / f"{LINE_NAME}_{TRAIN_NUMBER}-.txt"
+    subprocess.run([str(bin_dir / "generate_route"), str(length), str(line), str(train)],
+                   check=True)
+    line.write_bytes(moved_off_grid(line.read_bytes().decode("cp1252"),
+                                    WARNED_ROWS).encode("cp1252"))
+    argv = [bin_dir / "scenario-compiler", "compile", line.name, train.name, "-o", "out"]
+    warned = Job(f"compile {length} m, {WARNED_ROWS} warnings", argv, directory,
+                 writes_stderr=True)
+    warned.run()
+    warnings = warned.stderr.read_text(errors="replace").count("[off-grid]")
+    if warnings != WARNED_ROWS:
+        sys.exit(f"run_bench: {warned.name} gave {warnings} warnings, not {WARNED_ROWS}")
+    quiet_dir = work / "warned-w"
+    quiet_dir.mkdir()
+    for source in (line, train):
+        shutil.copyfile(source, quiet_dir / source.name)
+    quiet = Job(f"compile {length} m, -w", argv + ["-w"], quiet_dir)
+    quiet.run()
+    floors = floor_jobs("warned-floor", written_files(directory / "out"), work, cc)
+    figures = measure([warned, quiet] + floors + [empty], runs)
+    p, q, exchange, _, in_place, _ = figures
+    print_table(
+        f"5. compile of the {length} m route with {WARNED_ROWS} rows off the grid, with its "
+        f"warnings and with -w, median of {runs} alternating runs", PROCESS_HEADER,
+        process_rows(list(zip((warned.name, quiet.name) + FLOOR_ROW_NAMES, figures)), exchange,
+                     in_place))
+    return wall_ratio(p, q), wall_ratio(p, exchange)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--build", required=True, type=Path,
@@ -383,7 +443,9 @@ def main():
     longest, figures = longest_route_table(bin_dir, work, args.runs, args.cc, empty)
     growth_table(bin_dir, work, args.runs, longest, figures[0])
     check_ratio = check_table(bin_dir, work, args.runs)
-    summary(one_shot, figures, check_ratio)
+    empty.samples.clear()
+    warned = warnings_table(bin_dir, work, args.runs, args.cc, empty)
+    summary(one_shot, figures, check_ratio, warned)
 
 
 def verdict(value, target, goal):
@@ -392,12 +454,13 @@ def verdict(value, target, goal):
     return "target met" if value <= target else "TARGET MISSED"
 
 
-def summary(one_shot, route, check_ratio):
+def summary(one_shot, route, check_ratio, warned):
     _, shot_ratio, shot_in_place = one_shot
     route_figures, route_ratio, route_in_place = route
+    to_quiet, warned_to_floor = warned
     memory = route_figures.rss_mib
     print_table(
-        f"5. Summary (load average now {os.getloadavg()[0]:.2f}; "
+        f"6. Summary (load average now {os.getloadavg()[0]:.2f}; "
         "each ratio the median over alternating rounds)",
         ["figure", "value", "target", "goal", "", "in-place floor"],
         [["one-shot / exchange floor", f"{shot_ratio:.2f}x", f"{ONE_SHOT_TARGET[0]}x",
@@ -411,7 +474,12 @@ def summary(one_shot, route, check_ratio):
           verdict(memory, *MEMORY_TARGET_MIB), ""],
          [f"check with {CHECK_ERRORS} errors / compile", f"{check_ratio:.2f}x",
           f"{CHECK_TARGET[0]}x", f"{CHECK_TARGET[1]}x", verdict(check_ratio, *CHECK_TARGET),
-          ""]])
+          ""],
+         [f"{WARNED_ROWS} warnings / -w", f"{to_quiet:.2f}x", f"{WARNINGS_TARGET[0]}x",
+          f"{WARNINGS_TARGET[1]}x", verdict(to_quiet, *WARNINGS_TARGET), ""],
+         [f"{WARNED_ROWS} warnings / exchange floor", f"{warned_to_floor:.2f}x",
+          f"{WARNED_FLOOR_TARGET[0]}x", f"{WARNED_FLOOR_TARGET[1]}x",
+          verdict(warned_to_floor, *WARNED_FLOOR_TARGET), ""]])
 
 
 if __name__ == "__main__":

@@ -39,7 +39,8 @@ _scenario_compiler() {
     "") options="-h --help --version" ;;
     compile) options="-h --help --version $sources -o --output-dir --no-profile --write-on-error
                       --json --summary -w -W -Wno- --input-encoding" ;;
-    check) options="-h --help --version $sources --json --error-limit -W -Werror -Wno- --input-encoding" ;;
+    check) options="-h --help --version $sources --json --no-profile --error-limit -W -Werror -Wno-
+                    --input-encoding" ;;
     example) options="-h --help --force" ;;
     explain) options="-h --help --list" ;;
     dump) options="-h --help --json --kind --cells --entry --every" ;;

@@ -1,8 +1,8 @@
 // Compiles an arbitrary pair of line and train texts through the whole driver
-// and serializes the result; the lint of check reads them too. Input: one byte
-// whose low bit is j and whose next bit says whether the lint takes the texts
-// as forced to Windows-1252 or as found to be Windows-1252, then the line
-// text, a NUL byte, the train text.
+// and serializes the result; the lint of check reads the rows it recorded.
+// Input: one byte whose low bit is j and whose next bit says whether the lint
+// takes the texts as forced to Windows-1252 or as found to be Windows-1252,
+// then the line text, a NUL byte, the train text.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -21,8 +21,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   texts.train_text = split == std::string::npos ? std::string() : rest.substr(split + 1);
 
   const sc::FileEncoding encoding{sc::InputEncoding::kWindows1252, (data[0] & 2) != 0};
-  sc::lint_sources(*texts.line_text, *texts.train_text, {encoding, encoding});
-  const sc::RunOutcome run = sc::memorizza_percorso(texts, "Linea", "T1", j);
+  sc::RowRecords records;
+  const sc::RunOutcome run =
+      sc::memorizza_percorso(texts, "Linea", "T1", j, sc::RowErrors::kStopTheFile, &records);
+  sc::lint_records(records, *texts.line_text, *texts.train_text, {encoding, encoding});
   if (run.fatal_error != 0) return 0;
   const auto names = sc::scenario_file_names("out", "Linea", "T1");
   for (const sc::OutputFile& file : sc::binary_files(run.model, names)) {

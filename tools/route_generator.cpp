@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "format/row_kinds.h"
+
 namespace sc {
 namespace {
 
@@ -43,7 +45,7 @@ constexpr std::array<int32_t, 4> kStationTypes = {12, 22, 28, 27};
 constexpr int32_t kFirstUnmarkedStationType = 25;
 
 // Keyword, then values separated by commas; CR LF after every line.
-class TextFile {
+class RowsText {
  public:
   void line(std::string_view text) {
     bytes_ += text;
@@ -93,32 +95,34 @@ void every_cell(int32_t length, Write write) {
   for (int32_t k = 0; k * kCellMetres < length; ++k) write(k, k * kCellMetres);
 }
 
-void write_line_header(TextFile& f, int32_t length) {
+void write_line_header(RowsText& f, int32_t length) {
   f.line("[generale]");
-  f.row("lunghezza percorso", length);
+  f.row(keyword_of(RowKind::kRouteLength), length);
   // Distinct ordering keys put the references in order as they stand.
   const int32_t half = length / 100 * kCellMetres;
-  f.row("progressiva chilometrica uno", 0, 0, 0);
-  f.row("progressiva chilometrica due", half, 1000, 0);
-  f.row("progressiva chilometrica tre", 2 * half, 2000, 1);
-  f.row("sfondo uno", 0);
-  f.row("sfondo due", 1);
-  f.row("sfondo tre", 2);
-  f.row("ripetizione segnali 4 codici", 1000, 50);
+  f.row(keyword_of(RowKind::kReferenceUno), 0, 0, 0);
+  f.row(keyword_of(RowKind::kReferenceDue), half, 1000, 0);
+  f.row(keyword_of(RowKind::kReferenceTre), 2 * half, 2000, 1);
+  f.row(keyword_of(RowKind::kBackgroundUno), 0);
+  f.row(keyword_of(RowKind::kBackgroundDue), 1);
+  f.row(keyword_of(RowKind::kBackgroundTre), 2);
+  f.row(keyword_of(RowKind::kSignalRepetition), 1000, 50);
 }
 
-void write_gradients(TextFile& f, int32_t length) {
+void write_gradients(RowsText& f, int32_t length) {
   f.line("[pendenze]");
-  every_cell(length, [&](int32_t k, int32_t p) { f.row("pendenza", p, k * 7 % 21 - 10); });
+  every_cell(length, [&](int32_t k, int32_t p) {
+    f.row(keyword_of(RowKind::kGradient), p, k * 7 % 21 - 10);
+  });
 }
 
 // Short arcs that alternate right and left with the same class, so the track
 // wiggles but keeps its heading; each ends 30 m before the next starts.
-void write_curves(TextFile& f, int32_t length) {
+void write_curves(RowsText& f, int32_t length) {
   f.line("[curve]");
   every_cell(length, [&](int32_t k, int32_t p) {
     const std::string keyword =
-        std::string("curva") + (k % 2 == 0 ? 'd' : 's') + static_cast<char>('1' + k / 2 % 6);
+        keyword_of(RowKind::kCurve) + (k % 2 == 0 ? 'd' : 's') + static_cast<char>('1' + k / 2 % 6);
     f.row(keyword, p, 20);
   });
 }
@@ -128,40 +132,44 @@ void write_curves(TextFile& f, int32_t length) {
 // Two arcs at the end: one from the route's end to almost the last profile
 // point, and one, out of order, that an earlier row starts and that bends
 // the last points, where no row may start. No arc may reach point 1000000.
-void write_run_out_curves(TextFile& f, int32_t length) {
+void write_run_out_curves(RowsText& f, int32_t length) {
   const int32_t last_arc_point = std::min(length + kRunOut, kLongestRoute - 1);
   const int32_t first_arc_end = last_arc_point - 60;
-  if (first_arc_end > length) f.row("curvas1", length, first_arc_end - length);
-  f.row("curvad1", 0, last_arc_point);
+  if (first_arc_end > length)
+    f.row(keyword_of(RowKind::kCurve) + "s1", length, first_arc_end - length);
+  f.row(keyword_of(RowKind::kCurve) + "d1", 0, last_arc_point);
 }
 
-void write_tunnels(TextFile& f, int32_t length) {
+void write_tunnels(RowsText& f, int32_t length) {
   f.line("[montagne]");
-  every_cell(length, [&](int32_t k, int32_t p) { f.row("montagna", p, p + 200, 11 + k % 3); });
+  every_cell(length, [&](int32_t k, int32_t p) {
+    f.row(keyword_of(RowKind::kTunnel), p, p + 200, 11 + k % 3);
+  });
 }
 
-void write_speed_boards(TextFile& f, int32_t blocks) {
+void write_speed_boards(RowsText& f, int32_t blocks) {
   f.line("[cartelli]");
   for (int32_t b = 0; b < blocks; ++b) {
     for (const int32_t cell : block_slot::kSpeedBoards) {
       const int32_t vas = 60 + 5 * ((b + cell) % 10);
-      f.row("indicatori_vmax", metres_before(first_cell(b) + cell), vas, vas + 5, vas + 5, b % 2, 7,
-            0, 15, cell % 2);
+      f.row(keyword_of(RowKind::kSpeedBoard), metres_before(first_cell(b) + cell), vas, vas + 5,
+            vas + 5, b % 2, 7, 0, 15, cell % 2);
     }
   }
 }
 
-void write_text_boards(TextFile& f, int32_t blocks) {
+void write_text_boards(RowsText& f, int32_t blocks) {
   f.line("[indicazioni]");
   const std::vector<int32_t> chosen = spread(std::min(kTextBoards, blocks), blocks);
   for (size_t k = 0; k < chosen.size(); ++k) {
-    f.row("indicatore cartello", metres_before(first_cell(chosen[k]) + block_slot::kTextBoard),
+    f.row(keyword_of(RowKind::kTextBoard),
+          metres_before(first_cell(chosen[k]) + block_slot::kTextBoard),
           "Posto di blocco " + std::to_string(k + 1));
   }
 }
 
 std::string line_text(int32_t length) {
-  TextFile f;
+  RowsText f;
   write_line_header(f, length);
   write_gradients(f, length);
   write_curves(f, length);
@@ -173,30 +181,34 @@ std::string line_text(int32_t length) {
   return f.take();
 }
 
-void write_train_values(TextFile& f) {
+void write_train_values(RowsText& f) {
   f.line("[generale]");
-  f.row("numero vetture", 8);
-  f.row("percentuale massa frenata", 125);
-  f.row("sabbia", 50);
-  f.row("orologio", 6, 0, 0);
+  f.row(keyword_of(RowKind::kCars), 8);
+  f.row(keyword_of(RowKind::kBrakedMass), 125);
+  f.row(keyword_of(RowKind::kSand), 50);
+  f.row(keyword_of(RowKind::kClock), 6, 0, 0);
 }
 
-void write_adhesion(TextFile& f, int32_t length) {
+void write_adhesion(RowsText& f, int32_t length) {
   f.line("[aderenze]");
-  every_cell(length, [&](int32_t k, int32_t p) { f.row("aderenza", p, 60 + k * 7 % 41); });
+  every_cell(length, [&](int32_t k, int32_t p) {
+    f.row(keyword_of(RowKind::kAdhesion), p, 60 + k * 7 % 41);
+  });
 }
 
-void write_speed_limits(TextFile& f, int32_t length) {
+void write_speed_limits(RowsText& f, int32_t length) {
   f.line("[vel_limite]");
-  every_cell(length, [&](int32_t k, int32_t p) { f.row("velocita", p, 60 + 5 * (k * 3 % 19)); });
+  every_cell(length, [&](int32_t k, int32_t p) {
+    f.row(keyword_of(RowKind::kSpeedLimit), p, 60 + 5 * (k * 3 % 19));
+  });
 }
 
 // A centred station of 200 m whose last cell is the block's stop slot.
-void write_station(TextFile& f, int32_t index, int32_t count, int32_t block) {
+void write_station(RowsText& f, int32_t index, int32_t count, int32_t block) {
   const bool first = index == 0;
   const bool last = index == count - 1;
   const int32_t time = 6 * 3600 + index * 300;
-  f.row("stazione", metres_before(first_cell(block) + block_slot::kStationStop),
+  f.row(keyword_of(RowKind::kStation), metres_before(first_cell(block) + block_slot::kStationStop),
         kStationTypes[static_cast<size_t>(index) % kStationTypes.size()], kStationLength,
         last ? 1 : 0, 0, 0, 1, 1, 0, 4, 1, 1, first ? 1 : (last ? 0 : 30), time / 3600,
         time / 60 % 60, time % 60, "LOCALITA " + std::to_string(index + 1));
@@ -208,18 +220,18 @@ std::vector<int32_t> station_blocks(int32_t blocks) {
 
 // Written before the stations: each stop cell then takes a start. Stations of
 // type 25 and above place no stop cell, so they get none.
-void write_covered_slowdowns(TextFile& f, int32_t blocks) {
+void write_covered_slowdowns(RowsText& f, int32_t blocks) {
   f.line("[rallentamenti]");
   const std::vector<int32_t> chosen = station_blocks(blocks);
   for (size_t k = 0; k < chosen.size(); ++k) {
     if (kStationTypes[k % kStationTypes.size()] >= kFirstUnmarkedStationType) continue;
     const int32_t start = metres_before(first_cell(chosen[k]) + block_slot::kStationStop);
     const int32_t end = metres_before(first_cell(chosen[k]) + block_slot::kCoveredSlowdownEnd);
-    f.row("rallentamento", start, 60, end - start, 0, 0, 0);
+    f.row(keyword_of(RowKind::kSlowdown), start, 60, end - start, 0, 0, 0);
   }
 }
 
-void write_stations(TextFile& f, int32_t blocks) {
+void write_stations(RowsText& f, int32_t blocks) {
   f.line("[stazioni]");
   const std::vector<int32_t> chosen = station_blocks(blocks);
   const auto count = static_cast<int32_t>(chosen.size());
@@ -228,19 +240,20 @@ void write_stations(TextFile& f, int32_t blocks) {
 
 // Even blocks slow down to 60 (marks along the slowdown and after its end),
 // odd blocks to 120 (none).
-void write_slowdowns(TextFile& f, int32_t blocks) {
+void write_slowdowns(RowsText& f, int32_t blocks) {
   f.line("[rallentamenti]");
   for (int32_t b = 0; b < blocks; ++b) {
-    f.row("rallentamento", metres_before(first_cell(b) + block_slot::kSlowdownStart),
+    f.row(keyword_of(RowKind::kSlowdown), metres_before(first_cell(b) + block_slot::kSlowdownStart),
           b % 2 == 0 ? 60 : 120, block_slot::kSlowdownCells * kCellMetres, 1, 1, b % 3);
   }
 }
 
-void write_signal(TextFile& f, int32_t cell, int32_t sx) {
-  f.row("segnale", metres_before(cell), sx, 4, 1, 1, 0, 2, 2, 1, 1, sx == 2 ? 30 : 0);
+void write_signal(RowsText& f, int32_t cell, int32_t sx) {
+  f.row(keyword_of(RowKind::kSignal), metres_before(cell), sx, 4, 1, 1, 0, 2, 2, 1, 1,
+        sx == 2 ? 30 : 0);
 }
 
-void write_signals(TextFile& f, int32_t blocks) {
+void write_signals(RowsText& f, int32_t blocks) {
   f.line("[segnali]");
   for (int32_t b = 0; b < blocks; ++b) {
     write_signal(f, first_cell(b) + block_slot::kSignalBeforeWarning, 1);
@@ -248,16 +261,18 @@ void write_signals(TextFile& f, int32_t blocks) {
   }
 }
 
-void write_abbattimento_points(TextFile& f, int32_t blocks) {
+void write_abbattimento_points(RowsText& f, int32_t blocks) {
   f.line("[codici]");
   for (int32_t b = 0; b < blocks; ++b) {
-    f.row("abbattimento", metres_at(first_cell(b) + block_slot::kAbbattimentoWithoutCode), 0);
-    f.row("abbattimento", metres_at(first_cell(b) + block_slot::kAbbattimentoWithCode), 180);
+    f.row(keyword_of(RowKind::kAbbattimento),
+          metres_at(first_cell(b) + block_slot::kAbbattimentoWithoutCode), 0);
+    f.row(keyword_of(RowKind::kAbbattimento),
+          metres_at(first_cell(b) + block_slot::kAbbattimentoWithCode), 180);
   }
 }
 
 std::string train_text(int32_t length) {
-  TextFile f;
+  RowsText f;
   write_train_values(f);
   write_adhesion(f, length);
   write_speed_limits(f, length);

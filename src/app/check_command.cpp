@@ -17,7 +17,8 @@ CompileTexts compile_named_after(const CompileOptions& options) {
   return compile_as_compile_does(utf8_to_1252(line_utf8).value_or(""),
                                  utf8_to_1252(options.train_number.value_or(default_train_number(
                                                   options.train_file, line_utf8)))
-                                     .value_or(""));
+                                     .value_or(""),
+                                 options.no_profile ? 0 : 1);
 }
 
 std::string stopped_line(size_t limit) {

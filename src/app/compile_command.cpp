@@ -89,32 +89,37 @@ std::string decode_source(std::string text, EncodingChoice choice,
   return std::move(decoded.text);
 }
 
-// What the lint tells compile: the warnings it prints (none with -w), and the
-// cells each row's objects take, to name the rows behind its errors. One lint
-// pass serves both; a clean run under -w needs none.
+// What the rows tell compile: the warnings it prints (none with -w), and the
+// rows that hold the cells its errors needed. A clean run under -w reads no
+// record.
 struct CompileLint {
   std::vector<Finding> warnings;
-  std::vector<Placement> placements;
+  RowRecords records{false};
 };
 
-CompileLint lint_for_compile(const CompileOptions& options, const CompiledFiles& compiled) {
+CompileLint lint_for_compile(const CompileOptions& options, const CompiledFiles& compiled,
+                             RecordLint& lint, RowRecords& records) {
   const RunOutcome& run = compiled.run;
-  CompileLint lint;
-  if (options.no_warnings && run.errors.diagnostics().empty() && run.fatal_error == 0) return lint;
-  lint.warnings = lint_sources(*compiled.texts.line_text, *compiled.texts.train_text,
-                               compiled.encodings, &lint.placements);
+  CompileLint out;
   if (options.no_warnings) {
-    lint.warnings.clear();
-    return lint;
+    // The same compile again, this time telling its rows.
+    if (!run.errors.diagnostics().empty() || run.fatal_error != 0) {
+      (void)memorizza_percorso(compiled.texts, compiled.line_name, compiled.train_number,
+                               options.no_profile ? 0 : 1, RowErrors::kStopTheFile, &out.records);
+    }
+    return out;
   }
+  out.warnings =
+      lint.finish(*compiled.texts.line_text, *compiled.texts.train_text, compiled.encodings);
+  out.records = std::move(records);
   CheckOptions check;
   apply_warning_flags(options.warning_flags, false, check);
-  apply_warning_options(lint.warnings, check);
+  apply_warning_options(out.warnings, check);
   std::vector<Finding> recorded;
   for (const Diagnostic& d : run.errors.diagnostics()) recorded.push_back(error_from(d));
-  drop_warnings_at_errors(lint.warnings, recorded);
-  sort_in_file_order(lint.warnings);
-  return lint;
+  drop_warnings_at_errors(out.warnings, recorded);
+  sort_in_file_order(out.warnings);
+  return out;
 }
 
 void create_output_dir(const std::filesystem::path& dir) {
@@ -165,7 +170,8 @@ std::string default_train_number(const std::filesystem::path& train_file,
   return utf8_of(train_file.stem());
 }
 
-CompiledFiles compile_files(const CompileOptions& options, Disk& disk, int32_t j) {
+CompiledFiles compile_files(const CompileOptions& options, Disk& disk, int32_t j,
+                            RowListener* listener) {
   const SourceNames sources{utf8_of(options.line_file), utf8_of(options.train_file)};
   check_standard_input(options);
   const std::string line_utf8 = options.line_name.value_or(default_line_name(options.line_file));
@@ -175,7 +181,8 @@ CompiledFiles compile_files(const CompileOptions& options, Disk& disk, int32_t j
               "the train number");
   SourceEncodings encodings;
   SourceTexts texts = read_sources(options, disk, encodings);
-  RunOutcome run = memorizza_percorso(texts, line_name, train_number, j);
+  RunOutcome run =
+      memorizza_percorso(texts, line_name, train_number, j, RowErrors::kStopTheFile, listener);
   return {.texts = std::move(texts),
           .encodings = encodings,
           .run = std::move(run),
@@ -195,16 +202,18 @@ SourceTexts read_sources(const CompileOptions& options, Disk& disk, SourceEncodi
 int run_compile(const CompileOptions& options, Disk& disk, std::ostream& out, std::ostream& err) {
   return run_command_body("compile", err, [&] {
     const int32_t j = options.no_profile ? 0 : 1;
-    const CompiledFiles compiled = compile_files(options, disk, j);
-    const CompileLint lint = lint_for_compile(options, compiled);
+    RowRecords records(false);
+    RecordLint record_lint(&records);
+    const CompiledFiles compiled =
+        compile_files(options, disk, j, options.no_warnings ? nullptr : &record_lint);
+    const CompileLint lint = lint_for_compile(options, compiled, record_lint, records);
     const std::vector<Finding>& warnings = lint.warnings;
     create_output_dir(options.output_dir);
-    render_findings(err, warnings, {compiled.sources.line_file, *compiled.texts.line_text},
-                    {compiled.sources.train_file, *compiled.texts.train_text}, options.colour);
     const NamedText line_text{compiled.sources.line_file, *compiled.texts.line_text};
     const NamedText train_text{compiled.sources.train_file, *compiled.texts.train_text};
+    render_findings(err, warnings, line_text, train_text, options.colour);
     const std::vector<Finding> errors = errors_naming_holders(
-        compiled.run.errors.diagnostics(), compiled.run.fatal_error, lint.placements);
+        compiled.run.errors.diagnostics(), compiled.run.fatal_error, lint.records);
     const size_t recorded = compiled.run.errors.diagnostics().size();
     const std::span<const Finding> all_errors(errors);
     render_findings(err, all_errors.first(recorded), line_text, train_text, options.colour);

@@ -49,7 +49,9 @@ struct CompiledFiles {
   std::string line_name;  // Windows-1252
   std::string train_number;
 };
-CompiledFiles compile_files(const CompileOptions& options, Disk& disk, int32_t j);
+// `listener`, when given, is told of every row the compile reads.
+CompiledFiles compile_files(const CompileOptions& options, Disk& disk, int32_t j,
+                            RowListener* listener = nullptr);
 
 // The two files, converted from `options.input_encoding` (or the encoding
 // each file's bytes show) to Windows-1252; `encodings` receives how each was

@@ -75,6 +75,8 @@ void add_compile_options(CLI::App& compile, sc::CompileOptions& options) {
 
 void add_check_options(CLI::App& check, sc::CheckCommandOptions& options) {
   add_source_options(check, options.sources);
+  check.add_flag("--no-profile", options.sources.no_profile,
+                 "Read the files as compile --no-profile does: curve rows are passed over");
   check.add_flag("--json", options.json, "Print the diagnostics as JSON on standard output");
   check.add_option("--error-limit", options.error_limit,
                    "Stop after N errors (default 20); 0 for no limit");

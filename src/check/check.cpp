@@ -5,20 +5,19 @@
 #include <utility>
 
 #include "check/lint.h"
-#include "diagnostics/source_lines.h"
 #include "driver/pipeline.h"
 #include "model/model.h"
+#include "textio/field_reader.h"
 
 namespace sc {
 namespace {
-
-constexpr int32_t kBuildProfile = 1;
 
 std::string_view file_name_of(Source source) {
   return source == Source::kLineFile ? "line file" : "train file";
 }
 
-// Every error a compiler records at a row ends the reading of that file.
+// Every error a compiler records at a row ends the reading of that file, in
+// a compile that stops at a row's error.
 bool stops_its_file(const Diagnostic& d) {
   return d.source != Source::kRoute && d.location.known() && !found_after_rows(d.code);
 }
@@ -62,47 +61,88 @@ std::string compile_stops_note(const Diagnostic& d, bool built_cells) {
   return "compile stops reading the train file here; check read on to its end";
 }
 
-// A text whose rows check leaves out by blanking their lines; blanking keeps
-// every line end, so the lines are found once.
-class BlankableText {
+bool blank(std::string& text, size_t begin, size_t end) {
+  bool changed = false;
+  for (size_t i = begin; i < end && i < text.size(); ++i) {
+    if (text[i] == '\r' || text[i] == '\n') continue;
+    changed |= text[i] != ' ';
+    text[i] = ' ';
+  }
+  return changed;
+}
+
+size_t line_end_after(std::string_view text, size_t from) {
+  return std::min(text.find_first_of("\r\n", from), text.size());
+}
+
+// Hears where the last field read ends.
+class FieldEnd final : public FieldListener {
  public:
-  explicit BlankableText(std::string& text) : text_(text), lines_(text) {}
-
-  // Replaces the text of line `number` by blanks, keeping its line end; false
-  // when it held nothing to blank.
-  bool blank_line(int number) {
-    bool changed = false;
-    const size_t end = lines_.start(number) + lines_.line(number).size();
-    for (size_t i = lines_.start(number); i < end; ++i) {
-      changed |= text_[i] != ' ';
-      text_[i] = ' ';
-    }
-    return changed;
-  }
-
-  bool is_blank_line(int number) const {
-    return lines_.line(number).find_first_not_of(' ') == std::string_view::npos;
-  }
-
-  // The row that holds the field at `line`: it starts on an earlier line when
-  // rows with too few values ran on into this one. Blanks its lines.
-  bool blank_row(int line, const std::set<int>& spilled) {
-    int first = line;
-    for (int before = line - 1; before >= 1; --before) {
-      if (is_blank_line(before)) continue;
-      if (!spilled.contains(before)) break;
-      first = before;
-    }
-    const int last = first < line ? line - 1 : line;
-    bool changed = false;
-    for (int number = first; number <= last; ++number) changed |= blank_line(number);
-    return changed;
-  }
-
- private:
-  std::string& text_;
-  SourceLines lines_;
+  void field_read(const ReadField& field) override { end = field.end; }
+  size_t end = 0;
 };
+
+// Where the `count` fields after the field ending at `from` end, read as
+// texts: the values a row that the compile left early still had to give. A
+// field that cannot be read ends them at its line's end.
+size_t end_of_fields(std::string_view text, size_t from, size_t count) {
+  const size_t separator = text.find_first_of(",\r\n", from);
+  if (separator == std::string_view::npos || text[separator] != ',') return from;
+  const size_t start = separator + 1;
+  FieldReader reader(text.substr(start));
+  FieldEnd last;
+  reader.listen(&last);
+  try {
+    for (size_t i = 0; i < count && !reader.at_end(); ++i) (void)reader.read_text();
+  } catch (const Fault&) {
+    return line_end_after(text, start + last.end);
+  }
+  return start + last.end;
+}
+
+bool is_stopped(const RowRecord& row) {
+  return row.ending != RowEnd::kRead;
+}
+
+// The row that recorded the error at `at`: the last row left early whose
+// keyword comes before it.
+const RowRecord* stopping_record(const std::vector<RowRecord>& records, SourceLocation at) {
+  const RowRecord* found = nullptr;
+  for (const RowRecord& row : records) {
+    const SourceLocation keyword = row.keyword.at;
+    if (std::pair(keyword.line, keyword.column) > std::pair(at.line, at.column)) break;
+    if (is_stopped(row)) found = &row;
+  }
+  return found;
+}
+
+size_t start_of_line(std::string_view text, int number) {
+  size_t begin = 0;
+  for (int line = 1; line < number && begin < text.size(); ++line) {
+    begin = line_end_after(text, begin);
+    if (begin + 1 < text.size() && text[begin] == '\r' && text[begin + 1] == '\n') ++begin;
+    ++begin;
+  }
+  return begin;
+}
+
+// Blanks the row that stopped the compile of a file: its fields as read and
+// the values its kind had still to give. A fault outside any row blanks the
+// line it stands on.
+bool blank_stopping_row(std::string& text, const std::vector<RowRecord>& records,
+                        SourceLocation at) {
+  const RowRecord* row = stopping_record(records, at);
+  if (!row) {
+    const size_t begin = start_of_line(text, at.line);
+    return blank(text, begin, line_end_after(text, begin));
+  }
+  size_t end = row->end();
+  if (row->kind) {
+    const size_t missing = row_kind(*row->kind).values.size() - row->values.size();
+    if (missing > 0) end = end_of_fields(text, end, missing);
+  }
+  return blank(text, row->begin(), end);
+}
 
 Finding fatal_finding(int32_t fatal_error) {
   Finding fatal;
@@ -123,12 +163,12 @@ bool is_slot_error(int32_t number) {
 class ErrorMerge {
  public:
   // `compile_stops` tells that compile, which stops at a row's error, stops here.
-  void add(const Diagnostic& d, bool compile_stops, bool built_cells) {
+  void add(const Diagnostic& d, Finding finding, bool compile_stops, bool built_cells) {
     const auto key = std::tuple(d.source, d.location.line, d.location.column, d.number);
     if (!seen_.insert(key).second) return;
-    Finding finding = error_from(d);
     if (compile_stops) {
-      finding.notes.push_back({compile_stops_note(d, built_cells), d.source, d.location});
+      finding.notes.insert(finding.notes.begin(),
+                           {compile_stops_note(d, built_cells), d.source, d.location});
     }
     findings_.push_back(std::move(finding));
   }
@@ -140,68 +180,95 @@ class ErrorMerge {
   std::vector<Finding> findings_;
 };
 
-// Which of a row's cells each "cell taken" error is about.
-std::optional<std::string_view> taken_part(int32_t number) {
+bool is_taken_cell_error(int32_t number) {
   switch (static_cast<ErrorCode>(number)) {
     case ErrorCode::kTextBoardCellTaken:
     case ErrorCode::kSpeedBoardCellTaken:
     case ErrorCode::kSignalCellTaken:
     case ErrorCode::kAbbattimentoCellTaken:
-      return "";
     case ErrorCode::kWarningCellTaken:
-      return "warning";
     case ErrorCode::kStartCellTaken:
-      return "start";
     case ErrorCode::kEndCellTaken:
-      return "end";
     case ErrorCode::kCountdownCellTaken:
-      return "countdown";
+      return true;
+    default:
+      return false;
+  }
+}
+
+// What a row's object in a cell is, for notes; nullopt for a tunnel marker,
+// which gives way to every object.
+std::optional<std::string_view> object_name(uint8_t type_code) {
+  switch (type_code) {
+    case cell_type::kTextBoard:
+      return "text board";
+    case cell_type::kSpeedBoard:
+      return "speed board";
+    case cell_type::kSignal:
+      return "signal";
+    case cell_type::kSlowdownStart:
+      return "slowdown's start";
+    case cell_type::kSlowdownEnd:
+      return "slowdown's end";
+    case cell_type::kSlowdownWarning:
+      return "slowdown's warning";
+    case cell_type::kCountdown:
+      return "slowdown's countdown";
+    case cell_type::kCodeChange:
+    case cell_type::kAbbattimento:
+      return "abbattimento point";
+    case cell_type::kStationStop:
+      return "station's stop cell";
     default:
       return std::nullopt;
   }
 }
 
-// The compile reads the line file's rows first, then the train file's.
-bool comes_before(Source a, int a_line, Source b, int b_line) {
-  return std::pair(a != Source::kLineFile, a_line) < std::pair(b != Source::kLineFile, b_line);
+Source source_of(TextFile file) {
+  return file == TextFile::kLine ? Source::kLineFile : Source::kTrainFile;
 }
 
-Note holder_note(const Placement& holder) {
-  return {"the " + std::string(holder.what) + " of this row, at " +
-              std::to_string(holder.position) + " m, already holds cell " +
-              std::to_string(holder.cell),
-          holder.source, holder.row};
+// A row and the object it placed in a cell.
+struct Holder {
+  const RowRecord* row = nullptr;
+  PlacedObject object;
+};
+
+Note holder_note(const Holder& holder) {
+  const int64_t position = holder.row->values.empty() ? 0 : holder.row->values.front().number;
+  return {"the " + std::string(*object_name(holder.object.type_code)) + " of this row, at " +
+              std::to_string(position) + " m, already holds cell " +
+              std::to_string(holder.object.cell),
+          source_of(holder.row->file), holder.row->keyword.at};
 }
 
-// The first row before the error's row whose object takes one of the cells
-// the error's row needed.
-const Placement* holder_of(const Finding& error, std::string_view part,
-                           const std::vector<Placement>& placements) {
-  std::set<int64_t> needed;
-  for (const Placement& p : placements) {
-    if (p.source == error.source && p.row.line == error.location.line && p.part == part) {
-      needed.insert(p.cell);
+// Of the rows the compile read before `until` (all of them when nullptr),
+// the line file's and then the train file's, the last one that placed an
+// object in `cell`, or with `first` the first one.
+std::optional<Holder> holder_of(const RowRecords& records, int64_t cell, const RowRecord* until,
+                                bool first) {
+  std::optional<Holder> holder;
+  for (const std::vector<RowRecord>* file : {&records.line, &records.train}) {
+    for (const RowRecord& row : *file) {
+      if (&row == until) return holder;
+      for (const PlacedObject& object : row.objects) {
+        if (object.cell != cell || !object_name(object.type_code)) continue;
+        holder = Holder{&row, object};
+        if (first) return holder;
+      }
     }
   }
-  for (const Placement& p : placements) {
-    if (needed.contains(p.cell) &&
-        comes_before(p.source, p.row.line, error.source, error.location.line)) {
-      return &p;
-    }
-  }
-  return nullptr;
+  return holder;
 }
 
-void explain_slot(Finding& fatal, const std::vector<Placement>& placements) {
+void explain_slot(Finding& fatal, const RowRecords& records) {
   fatal.message = "cell 1 already holds a value in the slot that the " +
                   std::string(fatal.error_number == error_number(ErrorCode::kFormatMarkerSlotTaken)
                                   ? "format marker"
                                   : "check code") +
                   " takes, so the run ends without writing any binary file; no object may "
                   "stand in cell 1";
-  const auto holder = std::find_if(placements.begin(), placements.end(),
-                                   [](const Placement& p) { return p.cell == kMarkerCell; });
-  if (holder != placements.end()) {
+  if (const auto holder = holder_of(records, kMarkerCell, nullptr, true)) {
     fatal.notes.push_back(holder_note(*holder));
   } else {
     fatal.notes.push_back(
@@ -214,62 +281,57 @@ void explain_slot(Finding& fatal, const std::vector<Placement>& placements) {
 
 }  // namespace
 
-void name_the_rows_that_hold_cells(std::vector<Finding>& errors,
-                                   const std::vector<Placement>& placements) {
+void name_the_rows_that_hold_cells(std::vector<Finding>& errors, const RowRecords& records) {
   for (Finding& error : errors) {
     if (is_slot_error(error.error_number)) {
-      explain_slot(error, placements);
+      explain_slot(error, records);
       continue;
     }
-    const std::optional<std::string_view> part = taken_part(error.error_number);
-    if (!part || !error.location.known()) continue;
-    if (const Placement* holder = holder_of(error, *part, placements)) {
+    if (!is_taken_cell_error(error.error_number) || !error.location.known()) continue;
+    const RowRecord* stopped = stopping_record(
+        error.source == Source::kLineFile ? records.line : records.train, error.location);
+    if (!stopped || !stopped->final_cell) continue;
+    if (const auto holder = holder_of(records, *stopped->final_cell, stopped, false)) {
       error.notes.push_back(holder_note(*holder));
     }
   }
 }
 
-CompileTexts compile_as_compile_does(std::string line_name, std::string train_number,
+CompileTexts compile_as_compile_does(std::string line_name, std::string train_number, int32_t j,
                                      RowErrors row_errors) {
-  return [line_name = std::move(line_name), train_number = std::move(train_number), row_errors](
+  return [line_name = std::move(line_name), train_number = std::move(train_number), j, row_errors](
              const std::string& line_text, const std::string& train_text) {
-    const RunOutcome run = memorizza_percorso({line_text, train_text}, line_name, train_number,
-                                              kBuildProfile, row_errors);
-    return CompileErrors{.diagnostics = run.errors.diagnostics(),
-                         .fatal_error = run.fatal_error,
-                         .built_cells = run.model.has_cells()};
+    CompileErrors errors;
+    const RunOutcome run = memorizza_percorso({line_text, train_text}, line_name, train_number, j,
+                                              row_errors, &errors.records);
+    errors.diagnostics = run.errors.diagnostics();
+    errors.fatal_error = run.fatal_error;
+    errors.built_cells = run.model.has_cells();
+    return errors;
   };
 }
 
-SpilledRows spilled_rows(const std::vector<Finding>& warnings) {
-  SpilledRows spilled;
-  const std::string_view name = warning_info(Warning::kTooFewValues).name;
-  for (const Finding& f : warnings) {
-    if (f.name != name) continue;
-    (f.source == Source::kLineFile ? spilled.line_file : spilled.train_file)
-        .insert(f.location.line);
-  }
-  return spilled;
-}
-
 std::vector<Finding> find_errors(std::string line_text, std::string train_text,
-                                 const CompileTexts& compile, const SpilledRows& spilled,
+                                 const CompileTexts& compile, CompileErrors first,
                                  size_t error_limit) {
   ErrorMerge merge;
-  BlankableText line_rows(line_text);
-  BlankableText train_rows(train_text);
-  CompileErrors run = compile(line_text, train_text);
+  CompileErrors run = std::move(first);
   for (bool first_run = true;; first_run = false) {
     const std::vector<Diagnostic> stops = stopping_errors(run);
     const std::vector<const Diagnostic*> compile_stops =
         first_run ? where_compile_stops(stops) : std::vector<const Diagnostic*>{};
+    std::vector<Finding> errors;
+    for (const Diagnostic& d : stops) errors.push_back(error_from(d));
+    name_the_rows_that_hold_cells(errors, run.records);
     bool blanked = false;
-    for (const Diagnostic& d : stops) {
-      merge.add(d, std::ranges::find(compile_stops, &d) != compile_stops.end(), run.built_cells);
+    for (size_t i = 0; i < stops.size(); ++i) {
+      const Diagnostic& d = stops[i];
+      merge.add(d, std::move(errors[i]),
+                std::ranges::find(compile_stops, &d) != compile_stops.end(), run.built_cells);
       const bool in_line_file = d.source == Source::kLineFile;
       blanked |=
-          (in_line_file ? line_rows : train_rows)
-              .blank_row(d.location.line, in_line_file ? spilled.line_file : spilled.train_file);
+          blank_stopping_row(in_line_file ? line_text : train_text,
+                             in_line_file ? run.records.line : run.records.train, d.location);
     }
     // Without cells every later row would fail for want of them.
     if (stops.empty() || !blanked || !run.built_cells) break;
@@ -278,20 +340,22 @@ std::vector<Finding> find_errors(std::string line_text, std::string train_text,
     run = compile(line_text, train_text);
   }
   std::vector<Finding> findings = merge.take();
+  std::vector<Finding> route;
   for (const Diagnostic& d : run.diagnostics) {
-    if (!stops_its_file(d)) findings.push_back(error_from(d));
+    if (!stops_its_file(d)) route.push_back(error_from(d));
   }
-  if (is_slot_error(run.fatal_error)) findings.push_back(fatal_finding(run.fatal_error));
+  if (is_slot_error(run.fatal_error)) route.push_back(fatal_finding(run.fatal_error));
+  name_the_rows_that_hold_cells(route, run.records);
+  findings.insert(findings.end(), route.begin(), route.end());
   return findings;
 }
 
 std::vector<Finding> errors_naming_holders(const std::vector<Diagnostic>& diagnostics,
-                                           int32_t fatal_error,
-                                           const std::vector<Placement>& placements) {
+                                           int32_t fatal_error, const RowRecords& records) {
   std::vector<Finding> errors;
   for (const Diagnostic& d : diagnostics) errors.push_back(error_from(d));
   if (is_slot_error(fatal_error)) errors.push_back(fatal_finding(fatal_error));
-  name_the_rows_that_hold_cells(errors, placements);
+  name_the_rows_that_hold_cells(errors, records);
   return errors;
 }
 
@@ -316,14 +380,12 @@ void apply_warning_options(std::vector<Finding>& findings, const CheckOptions& o
 
 std::vector<Finding> check_sources(const std::string& line_text, const std::string& train_text,
                                    const CheckOptions& options, const CompileTexts& compile) {
-  std::vector<Placement> placements;
+  CompileErrors first = compile(line_text, train_text);
   std::vector<Finding> findings =
-      lint_sources(line_text, train_text, options.encodings, &placements);
-  const SpilledRows spilled = spilled_rows(findings);
+      lint_records(first.records, line_text, train_text, options.encodings);
   apply_warning_options(findings, options);
   std::vector<Finding> errors =
-      find_errors(line_text, train_text, compile, spilled, options.error_limit);
-  name_the_rows_that_hold_cells(errors, placements);
+      find_errors(line_text, train_text, compile, std::move(first), options.error_limit);
   drop_warnings_at_errors(findings, errors);
   findings.insert(findings.end(), errors.begin(), errors.end());
   sort_in_file_order(findings);

@@ -9,59 +9,54 @@
 
 #include "check/encoding.h"
 #include "check/finding.h"
-#include "check/row_lint.h"
 #include "driver/pipeline.h"
+#include "format/row_record.h"
 #include "model/error_log.h"
 
 namespace sc {
 
-// What one compile of a line text and a train text recorded.
+// What one compile of a line text and a train text recorded, and the rows it
+// read.
 struct CompileErrors {
   std::vector<Diagnostic> diagnostics;
   int32_t fatal_error = 0;   // the number shown through errore, 0 when none
   bool built_cells = false;  // false when the line file stopped before its route length
+  RowRecords records;
 };
 using CompileTexts =
     std::function<CompileErrors(const std::string& line_text, const std::string& train_text)>;
 
-// The compile of the `compile` command, with the profile built; by default
-// reading on past each row's error, so that one compile finds them all.
-CompileTexts compile_as_compile_does(std::string line_name, std::string train_number,
+// The compile of the `compile` command; a non-zero `j` builds the profile, as
+// without --no-profile. By default it reads on past each row's error, so that
+// one compile finds them all.
+CompileTexts compile_as_compile_does(std::string line_name, std::string train_number, int32_t j = 1,
                                      RowErrors row_errors = RowErrors::kReadOn);
 
-// The lines of each file whose row has too few values on its line, so that
-// the compile reads the row on into the next line.
-struct SpilledRows {
-  std::set<int> line_file;
-  std::set<int> train_file;
-};
-SpilledRows spilled_rows(const std::vector<Finding>& warnings);
-
-// Every error of both files. A compile may stop reading a file at its first
-// error (and always stops at a fault); to go on, the row of each stopping
-// error is blanked out (its line numbers kept) and the texts compiled again,
-// until no row stops a file. A
-// row that spilled into the line of the error is blanked in its place, so
-// that the line is read again as a row of its own. The errors of all runs are
-// merged without repeats; errors of the route as a whole (post-pass, format
-// markers, check codes) come from the last run. With a non-zero
-// `error_limit`, no new run starts once more errors than that are found.
+// Every error of both files, from `first`, the compile of the two texts, on.
+// A compile may stop reading a file at a row's error (and always stops at a
+// fault); to go on, each row that recorded an error is blanked out (its
+// bytes, as the compile read them and as far as its kind's values reach,
+// become blanks; line ends stay) and the texts compiled again, until no row
+// stops a file. The errors of all runs are merged without repeats, each with
+// notes naming the rows that hold the cells it needed; errors of the route as
+// a whole (post-pass, format markers, check codes) come from the last run.
+// With a non-zero `error_limit`, no new run starts once more errors than that
+// are found.
 std::vector<Finding> find_errors(std::string line_text, std::string train_text,
-                                 const CompileTexts& compile, const SpilledRows& spilled,
+                                 const CompileTexts& compile, CompileErrors first,
                                  size_t error_limit = 0);
 
 // Adds to each "cell taken" error a note at the row whose object holds the
-// cell, and says for 1250 and 1251 which row, or the post-pass, filled cell 1.
-void name_the_rows_that_hold_cells(std::vector<Finding>& errors,
-                                   const std::vector<Placement>& placements);
+// cell, and says for 1250 and 1251 which row, or the post-pass, filled cell 1;
+// `records` are the rows of the compile that recorded the errors.
+void name_the_rows_that_hold_cells(std::vector<Finding>& errors, const RowRecords& records);
 
 // The errors one compile recorded, and its fatal error if it is 1250 or 1251,
 // each taken-cell error and slot error with a note at the row that holds the
-// cell (`placements`, from the lint of the same texts): what compile adds under
-// its own error lines.
+// cell (`records`, of the same compile): what compile adds under its own error
+// lines.
 std::vector<Finding> errors_naming_holders(const std::vector<Diagnostic>& diagnostics,
-                                           int32_t fatal_error,
-                                           const std::vector<Placement>& placements);
+                                           int32_t fatal_error, const RowRecords& records);
 
 struct CheckOptions {
   SourceEncodings encodings;  // how each file was read

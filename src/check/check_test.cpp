@@ -146,7 +146,7 @@ TEST(Check, BuiltInFilesAndGeneratedRoutesGiveNoWarning) {
               ::testing::IsEmpty());
   for (int32_t length : {10000, 100000, 1000000}) {
     const RouteTexts route = generate_route(length);
-    EXPECT_THAT(places(lint_sources(route.line, route.train, {})), ::testing::IsEmpty()) << length;
+    EXPECT_THAT(places(check(route.line, route.train)), ::testing::IsEmpty()) << length;
   }
 }
 
@@ -250,6 +250,133 @@ TEST(Check, EveryWarningIsDocumentedWithAnExampleThatGivesIt) {
     }
     EXPECT_THAT(warnings, ::testing::ElementsAre(example.warning)) << example.rows;
   }
+}
+
+// Check reads each row kind as the compile reads it: the warnings are checks
+// over the compile's own records. Each row below is clean and stands alone
+// in its file; the table gives the values and the cells of the objects the
+// compile recorded for it.
+TEST(Check, ReadsEachRowKindAsTheCompileDoes) {
+  struct Case {
+    TextFile file;
+    std::string header;  // line file rows above "[righe]"
+    std::string rows;
+    RowKind kind;
+    std::vector<int64_t> numbers;  // the number values, in order
+    std::string text;              // the text value, if any
+    std::vector<int64_t> object_cells;
+  };
+  const Case cases[] = {
+      {TextFile::kLine,
+       "progressiva chilometrica uno, 0, 0, 1\n",
+       "",
+       RowKind::kReferenceUno,
+       {0, 0, 1},
+       "",
+       {}},
+      {TextFile::kLine, "sfondo due, 1\n", "", RowKind::kBackgroundDue, {1}, "", {}},
+      {TextFile::kLine,
+       "ripetizione segnali 4 codici, 1000, 50\n",
+       "",
+       RowKind::kSignalRepetition,
+       {1000, 50},
+       "",
+       {}},
+      {TextFile::kLine, "", "pendenza, 1000, 5\n", RowKind::kGradient, {1000, 5}, "", {}},
+      {TextFile::kLine, "", "curvad1, 1000, 200\n", RowKind::kCurve, {1000, 200}, "", {}},
+      {TextFile::kLine, "", "montagna, 1000, 1200, 1\n", RowKind::kTunnel, {1000, 1200, 1}, "", {}},
+      {TextFile::kLine,
+       "",
+       "indicatori_vmax, 1000, 75, 80, 80, 0, , , , 0\n",
+       RowKind::kSpeedBoard,
+       {1000, 75, 80, 80, 0, 0, 0, 0, 0},
+       "",
+       {21}},
+      // A quoted text may run over two lines.
+      {TextFile::kLine,
+       "",
+       "indicatore cartello, 1000, \"Bivio,\nnord\"\n",
+       RowKind::kTextBoard,
+       {1000, 0},
+       "Bivio,\nnord",
+       {21}},
+      {TextFile::kTrain,
+       "",
+       "percentuale massa frenata, 125\n",
+       RowKind::kBrakedMass,
+       {125},
+       "",
+       {}},
+      {TextFile::kTrain, "", "numero vetture, 8\n", RowKind::kCars, {8}, "", {}},
+      {TextFile::kTrain, "", "velocita, 0, 80\n", RowKind::kSpeedLimit, {0, 80}, "", {}},
+      {TextFile::kTrain, "", "aderenza, 0, 60\n", RowKind::kAdhesion, {0, 60}, "", {}},
+      {TextFile::kTrain, "", "orologio, 6, 30, 0\n", RowKind::kClock, {6, 30, 0}, "", {}},
+      {TextFile::kTrain, "", "sabbia, 50\n", RowKind::kSand, {50}, "", {}},
+      {TextFile::kTrain,
+       "",
+       "segnale, 3000, 1, 4, 1, 1, 0, 2, 2, 1, 1, 0\n",
+       RowKind::kSignal,
+       {3000, 1, 4, 1, 1, 0, 2, 2, 1, 1, 0},
+       "",
+       {61}},
+      {TextFile::kTrain,
+       "",
+       "rallentamento, 5000, 60, 500, 1, 1, 0\n",
+       RowKind::kSlowdown,
+       {5000, 60, 500, 1, 1, 0},
+       "",
+       {73, 74, 75, 76, 77, 101, 111}},
+      {TextFile::kTrain,
+       "",
+       "abbattimento, 4000, 1\n",
+       RowKind::kAbbattimento,
+       {4000, 1},
+       "",
+       {80}},
+      {TextFile::kTrain,
+       "",
+       "stazione, 1000, 12, 600, 0,0,0, 1,1,0, 4,1,1, 1, 9,0,0, \"UNO,\nDUE\"\n",
+       RowKind::kStation,
+       {1000, 12, 600, 0, 0, 0, 1, 1, 0, 4, 1, 1, 1, 9, 0, 0, 0},
+       "UNO,\nDUE",
+       {25}},
+  };
+  for (const Case& c : cases) {
+    const bool in_line = c.file == TextFile::kLine;
+    const std::string line = "[generale]\nlunghezza percorso, 10000\n" + c.header + "[righe]\n" +
+                             (in_line ? c.rows : "") + "[fine]\n";
+    const std::string train = "[generale]\n" + (in_line ? "" : c.rows) + "[fine]\n";
+    EXPECT_THAT(places(check(line, train)), ::testing::IsEmpty()) << c.header << c.rows;
+    const CompileErrors run = kCompile(line, train);
+    std::vector<const RowRecord*> of_kind;
+    for (const RowRecord& r : in_line ? run.records.line : run.records.train) {
+      if (r.kind == c.kind) of_kind.push_back(&r);
+    }
+    ASSERT_EQ(of_kind.size(), 1u) << c.header << c.rows;
+    const RowRecord& record = *of_kind[0];
+    EXPECT_EQ(record.ending, RowEnd::kRead);
+    std::vector<int64_t> numbers;
+    std::string text;
+    for (const RecordedField& f : record.values) {
+      numbers.push_back(f.number);
+      text += f.text;
+    }
+    EXPECT_EQ(numbers, c.numbers) << c.rows;
+    EXPECT_EQ(text, c.text) << c.rows;
+    std::vector<int64_t> cells;
+    for (const PlacedObject& o : record.objects) cells.push_back(o.cell);
+    EXPECT_EQ(cells, c.object_cells) << c.rows;
+  }
+}
+
+// Without the profile the compile passes over curve rows, and so does check.
+TEST(Check, ReadsAsTheCompileWithoutTheProfileDoes) {
+  const std::string line = kLineHead + std::string("curvad7, 500, 50\n[fine]\n");
+  const std::string train = kTrainHead + std::string("[fine]\n");
+  EXPECT_THAT(places(check(line, train)),
+              ::testing::ElementsAre(Place{Source::kLineFile, 5, "curve"}));
+  EXPECT_THAT(places(check_sources(line, train, {}, compile_as_compile_does("Prova", "T1", 0))),
+              ::testing::IsEmpty());
 }
 
 TEST(Render, ShowsTheSourceLineWithACaretUnderTheField) {

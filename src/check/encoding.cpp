@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "check/lint.h"
 #include "textio/codepage.h"
 
 namespace sc {

@@ -4,9 +4,11 @@
 #include <string>
 #include <string_view>
 
-#include "check/row_lint.h"
+#include "textio/fault.h"
 
 namespace sc {
+
+class LintContext;
 
 // The code page a user's text file is read in. The compilers read
 // Windows-1252; UTF-8 input is converted to it first.

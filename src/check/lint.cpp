@@ -1,23 +1,313 @@
 #include "check/lint.h"
 
-#include "check/encoding.h"
+#include <algorithm>
+#include <span>
+#include <utility>
+
+#include "check/row_checks.h"
+#include "textio/keywords.h"
 
 namespace sc {
+namespace {
 
-std::vector<Finding> lint_sources(std::string_view line_text, std::string_view train_text,
-                                  const SourceEncodings& encodings,
-                                  std::vector<Placement>* placements) {
-  std::vector<Finding> findings;
-  LintContext line(Source::kLineFile, findings);
-  line.placements = placements;
-  lint_encoding(line_text, encodings.line, line);
-  lint_line_file(line_text, line);
-  LintContext train(Source::kTrainFile, findings);
-  train.route_length = line.route_length;
-  train.placements = placements;
-  lint_encoding(train_text, encodings.train, train);
-  lint_train_file(train_text, train);
-  return findings;
+std::string_view trimmed(std::string_view field) {
+  const size_t first = field.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return field.substr(first, field.find_last_not_of(" \t") - first + 1);
+}
+
+// The comment markers of other file formats, which this one does not have.
+std::optional<std::string_view> comment_marker(std::string_view keyword) {
+  const std::string_view field = trimmed(keyword);
+  for (std::string_view marker : {"#", ";", "//"}) {
+    if (field.starts_with(marker)) return marker;
+  }
+  // "REM" in any case, alone or followed by a blank.
+  const auto is = [&](size_t i, char lower) {
+    return i < field.size() && (field[i] | 0x20) == lower;
+  };
+  const bool rem = is(0, 'r') && is(1, 'e') && is(2, 'm') &&
+                   (field.size() == 3 || field[3] == ' ' || field[3] == '\t');
+  if (rem) return field.substr(0, 3);
+  return std::nullopt;
+}
+
+bool has_letter(std::string_view field) {
+  return std::any_of(field.begin(), field.end(), [](char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || u >= 0xC0;
+  });
+}
+
+size_t edit_distance(std::string_view a, std::string_view b) {
+  std::vector<size_t> row(b.size() + 1);
+  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (size_t i = 1; i <= a.size(); ++i) {
+    size_t diagonal = row[0];
+    row[0] = i;
+    for (size_t j = 1; j <= b.size(); ++j) {
+      const size_t above = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+// The spelling of the kind of `part` nearest to the field, when one is near.
+std::optional<std::string_view> nearest_keyword(std::string_view field, TextFile file,
+                                                RowPart part) {
+  const std::string lower = lower_case(std::string(trimmed(field)));
+  std::optional<std::string_view> best;
+  size_t best_distance = 0;
+  for (const RowKindInfo& kind : row_kinds(file, part)) {
+    const size_t distance = edit_distance(lower, kind.keyword);
+    if (distance > std::max<size_t>(2, kind.keyword.size() / 3)) continue;
+    if (!best || distance < best_distance) {
+      best = kind.keyword;
+      best_distance = distance;
+    }
+  }
+  return best;
+}
+
+bool names_a_kind_of(std::string_view keyword, TextFile file, RowPart part) {
+  const auto kinds = row_kinds(file, part);
+  return std::any_of(kinds.begin(), kinds.end(),
+                     [&](const RowKindInfo& kind) { return names_kind(kind, keyword); });
+}
+
+std::string value_names(std::span<const ValueSpec> values) {
+  std::string names;
+  for (const ValueSpec& value : values) {
+    if (!names.empty()) names += ", ";
+    names += value.name;
+  }
+  return names;
+}
+
+std::string count_of(size_t n, std::string_view noun) {
+  return std::to_string(n) + " " + std::string(noun) + (n == 1 ? "" : "s");
+}
+
+std::string takes(const RowKindInfo& kind) {
+  return "a " + std::string(kind.what) + " row takes " + count_of(kind.values.size(), "value") +
+         " (" + value_names(kind.values) + ")";
+}
+
+// Whether a line ends between two fields.
+bool line_ends_between(const RecordedField& before, const RecordedField& after) {
+  return after.at.line > before.end_line;
+}
+
+}  // namespace
+
+// The rows of one file, each keyword field with the records of the kinds it
+// named, checked once the next keyword field's first record shows whether
+// the last one's line held more.
+class RecordLint::FileLint {
+ public:
+  FileLint(LintContext& context, RowListener* next) : context_(context), next_(next) {}
+
+  void add(RowRecord record) {
+    if (!group_.empty() && record.keyword.begin != group_.front().keyword.begin) {
+      lint_keyword_field(&record);
+      hand_on();
+    }
+    group_.push_back(std::move(record));
+  }
+
+  void finish() {
+    if (!group_.empty()) lint_keyword_field(nullptr);
+    hand_on();
+  }
+
+ private:
+  void lint_keyword_field(const RowRecord* next) {
+    const RowRecord& row = group_.front();
+    const bool on_flagged_line = flagged_ && !line_ends_between(*flagged_, row.first_field());
+    flagged_.reset();
+    if (!row.kind) {
+      if (!on_flagged_line) warn_no_kind(row);
+      return;
+    }
+    warn_comment_marker(row);
+    for (const RowRecord& kind_row : group_) {
+      if (spilled(kind_row)) return;
+      check_values(kind_row);
+    }
+    if (next) warn_extra_fields(group_.back(), *next);
+  }
+
+  void check_values(const RowRecord& row) {
+    const RowKindInfo& kind = row_kind(*row.kind);
+    if (row.values.size() != kind.values.size()) return;
+    if (const RowCheck check = row_check(*row.kind)) check(context_, LintRow{row});
+  }
+
+  // A row whose values run on into the next line: the compile reads them
+  // there, in place of that line's keyword.
+  bool spilled(const RowRecord& row) {
+    const RowKindInfo& kind = row_kind(*row.kind);
+    const RecordedField* previous = &row.keyword;
+    for (size_t i = 0; i < row.values.size(); ++i) {
+      if (line_ends_between(*previous, row.values[i])) {
+        warn_too_few(row, i);
+        return true;
+      }
+      previous = &row.values[i];
+    }
+    // A fault in the row: the value it failed on may be the next line's
+    // keyword.
+    const size_t found = row.values.size();
+    if (row.ending != RowEnd::kFault || found == kind.values.size() ||
+        row.fault_at.line <= previous->end_line) {
+      return false;
+    }
+    warn_too_few(row, found);
+    return true;
+  }
+
+  void warn_too_few(const RowRecord& row, size_t found) {
+    const RowKindInfo& kind = row_kind(*row.kind);
+    context_.warn(Warning::kTooFewValues, row.keyword.at,
+                  takes(kind) + ", but this line has " + std::to_string(found) +
+                      ": the compile reads its " + std::string(kind.values[found].name) +
+                      " from the next line instead");
+  }
+
+  // A field after the row's last value on its line is read as the next
+  // row's keyword; a note such as "-- like this" at the line's end hides
+  // nothing but itself.
+  void warn_extra_fields(const RowRecord& last, const RowRecord& next) {
+    const RecordedField& extra = next.first_field();
+    if (line_ends_between(last.last_field(), extra)) return;
+    const RecordedField& after = next.skipped.size() > 1   ? next.skipped[1]
+                                 : next.skipped.size() > 0 ? next.keyword
+                                                           : extra;
+    const bool note =
+        contains(extra.text, "-") && &after != &extra && line_ends_between(extra, after);
+    if (note) return;
+    flagged_ = last.last_field();
+    const RowKindInfo& kind = row_kind(*last.kind);
+    if (kind.values.back().width == ValueWidth::kText) {
+      context_.warn(Warning::kTextCutAtComma, extra.at,
+                    "the " + std::string(kind.values.back().name) +
+                        " ends at the comma before this: the rest is read as the next row's "
+                        "keyword; put the whole text in double quotes");
+      return;
+    }
+    context_.warn(Warning::kTooManyValues, extra.at,
+                  takes(kind) + ": this value and the rest of the line are read as further rows");
+  }
+
+  void warn_comment_marker(const RowRecord& row) {
+    const std::optional<std::string_view> marker = comment_marker(row.keyword.text);
+    if (!marker) return;
+    context_.warn(Warning::kCommentMarker, row.keyword.at,
+                  quoted(*marker) + " does not comment out a row: the keyword field " +
+                      quoted(row.keyword.text) + " still names a " +
+                      std::string(row_kind(*row.kind).what) + " row, which applies; delete the " +
+                      "row to drop it");
+  }
+
+  void warn_no_kind(const RowRecord& row) {
+    const std::string& keyword = row.keyword.text;
+    if (row.file == TextFile::kLine && row.part == RowPart::kHeader) {
+      if (ends_header(keyword)) return;
+      if (names_a_kind_of(keyword, TextFile::kLine, RowPart::kRows)) {
+        warn_early_row(row);
+        return;
+      }
+    } else if (row.file == TextFile::kLine) {
+      // The compile without the profile passes over curve rows.
+      if (names_kind(RowKind::kCurve, keyword)) return;
+      if (names_a_kind_of(keyword, TextFile::kLine, RowPart::kHeader)) {
+        warn_late_header_row(row);
+        return;
+      }
+    }
+    warn_unknown_keyword(row);
+  }
+
+  void warn_late_header_row(const RowRecord& row) {
+    context_.warn(Warning::kUnknownKeyword, row.keyword.at,
+                  quoted(row.keyword.text) +
+                      " is a header row, but the header ended at the first section line after "
+                      "\"[generale]\", so the row is ignored; move it above that line");
+  }
+
+  void warn_early_row(const RowRecord& row) {
+    context_.warn(Warning::kUnknownKeyword, row.keyword.at,
+                  quoted(row.keyword.text) +
+                      " stands in the header, where only header rows count, so the row is "
+                      "ignored; rows count after the first section line below \"[generale]\", "
+                      "such as \"[pendenze]\"");
+  }
+
+  void warn_unknown_keyword(const RowRecord& row) {
+    const std::string_view keyword = row.keyword.text;
+    if (!has_letter(keyword) || is_section_line(keyword) || comment_marker(keyword)) return;
+    std::string message = quoted(trimmed(keyword)) + " names no row kind, so the row is ignored";
+    if (const auto nearest = nearest_keyword(keyword, row.file, row.part)) {
+      message += "; did you mean " + quoted(*nearest) + "?";
+    }
+    context_.warn(Warning::kUnknownKeyword, row.keyword.at, std::move(message));
+  }
+
+  void hand_on() {
+    if (next_) {
+      for (RowRecord& row : group_) next_->row_read(std::move(row));
+    }
+    group_.clear();
+  }
+
+  LintContext& context_;
+  RowListener* next_;
+  std::vector<RowRecord> group_;  // the records of one keyword field
+  // The last field of a row whose extra fields were warned about: the fields
+  // after it on its line are not warned about again.
+  std::optional<RecordedField> flagged_;
+};
+
+void LintContext::warn(Warning code, SourceLocation at, std::string message) {
+  out_.push_back(warning_at(code, source_, at, std::move(message)));
+}
+
+RecordLint::RecordLint(RowListener* next)
+    : line_context_(Source::kLineFile, findings_),
+      train_context_(Source::kTrainFile, findings_),
+      line_(std::make_unique<FileLint>(line_context_, next)),
+      train_(std::make_unique<FileLint>(train_context_, next)) {}
+
+RecordLint::~RecordLint() = default;
+
+void RecordLint::row_read(RowRecord record) {
+  if (record.file == TextFile::kLine) {
+    line_->add(std::move(record));
+    return;
+  }
+  // The line file is over: its route length holds for the train file.
+  line_->finish();
+  train_context_.route_length = line_context_.route_length;
+  train_->add(std::move(record));
+}
+
+std::vector<Finding> RecordLint::finish(std::string_view line_text, std::string_view train_text,
+                                        const SourceEncodings& encodings) {
+  line_->finish();
+  train_->finish();
+  lint_encoding(line_text, encodings.line, line_context_);
+  lint_encoding(train_text, encodings.train, train_context_);
+  return std::move(findings_);
+}
+
+std::vector<Finding> lint_records(const RowRecords& records, std::string_view line_text,
+                                  std::string_view train_text, const SourceEncodings& encodings) {
+  RecordLint lint;
+  for (const RowRecord& row : records.line) lint.row_read(row);
+  for (const RowRecord& row : records.train) lint.row_read(row);
+  return lint.finish(line_text, train_text, encodings);
 }
 
 }  // namespace sc

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "check/row_lint.h"
+#include "check/lint.h"
 
 namespace sc {
 

@@ -7,6 +7,7 @@
 
 #include "decompile/code_changes.h"
 #include "decompile/decompile.h"
+#include "format/row_kinds.h"
 #include "model/format_rules.h"
 #include "model/object_rules.h"
 #include "objects/route_objects.h"
@@ -152,7 +153,7 @@ class ObjectRecovery {
     const int64_t minutes = e.value4 % 3600 / 60;
     const int64_t seconds = e.value4 % 60;
     Station s{index, std::nullopt, station_marks(type),
-              Row{"stazione",
+              Row{keyword_of(RowKind::kStation),
                   {p, type, row_length.length, e.flag, e.byte4, byte3, e.int1, e.int2, e.byte1,
                    e.int3, e.int4, e.int5, e.byte2, hours, minutes, seconds},
                   e.text}};
@@ -295,7 +296,7 @@ class ObjectRecovery {
       put_under(static_cast<int32_t>(w), Under::kSlowdown);
       under_stop = true;
     }
-    return {"rallentamento",
+    return {keyword_of(RowKind::kSlowdown),
             {x, values.info1, object_position(e) - x, values.info3, countdown ? 1 : 0, d_v},
             std::nullopt};
   }
@@ -492,7 +493,7 @@ class ObjectRecovery {
     if (sx == 2)
       tempo = c.signal_time >= 1 && c.signal_time <= 100 ? c.signal_time + 256 : c.signal_time;
     const int16_t info1 = w.hidden ? int16_t{0} : c.info1;
-    return {"segnale",
+    return {keyword_of(RowKind::kSignal),
             {object_position(w.cell), sx, info1 / 10, c.info2 / 10, c.info3 / 10, rapp, dx,
              info1 % 10, c.info2 % 10, c.info3 % 10, tempo},
             std::nullopt};
@@ -503,7 +504,7 @@ class ObjectRecovery {
   static Row speed_board_row(int32_t i, const Cell& c, bool covered) {
     const int16_t info1 = covered ? int16_t{0} : c.info1;
     return {
-        "indicatori_vmax",
+        keyword_of(RowKind::kSpeedBoard),
         {object_position(i), packed_left_speed(info1), packed_left_speed(c.info2),
          packed_left_speed(c.info3), packed_left_stripes(c.info4), packed_right_speed(info1),
          packed_right_speed(c.info2), packed_right_speed(c.info3), packed_right_stripes(c.info4)},
@@ -561,7 +562,7 @@ class ObjectRecovery {
                              " cannot be written as a text field (it opens with a double quote, "
                              "or needs quotes and holds one)");
       }
-      rows_.text_boards.push_back({"indicatore cartello", {object_position(i)}, text});
+      rows_.text_boards.push_back({keyword_of(RowKind::kTextBoard), {object_position(i)}, text});
     }
   }
 
@@ -592,7 +593,9 @@ class ObjectRecovery {
                              " holds a code-change or abbattimento point, but such a point may "
                              "stand no later than the third-last cell");
       }
-      add_train_row(kCodes, {"abbattimento", {metres_at(i), code_value(i, row_180)}, std::nullopt});
+      add_train_row(kCodes, {keyword_of(RowKind::kAbbattimento),
+                             {metres_at(i), code_value(i, row_180)},
+                             std::nullopt});
     }
   }
 

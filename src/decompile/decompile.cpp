@@ -1,10 +1,12 @@
 #include "decompile/decompile.h"
 
+#include <algorithm>
 #include <string>
 
 #include "decompile/cell_objects.h"
 #include "decompile/line_rows.h"
 #include "decompile/text_rows.h"
+#include "format/row_kinds.h"
 #include "textio/rounding.h"
 
 namespace sc {
@@ -50,13 +52,15 @@ void write_line_header(TextRows& text, const ScenarioTable& table) {
   const TableEntry& line = table[entry::kLineHeader];
   const TableEntry& train = table[entry::kTrainHeader];
   text.section("[generale]");
-  text.row({"lunghezza percorso", {table[entry::kFigures].value2}, std::nullopt});
+  text.row({keyword_of(RowKind::kRouteLength), {table[entry::kFigures].value2}, std::nullopt});
   for (const Row& row : reference_rows(table)) text.row(row);
-  text.row({"sfondo uno", {line.value1}, std::nullopt});
-  text.row({"sfondo due", {line.value3}, std::nullopt});
-  text.row({"sfondo tre", {line.value2}, std::nullopt});
-  const char* repetition = train.value3 == kRepetitionCodeNine ? "ripetizione segnali 9 codici"
-                                                               : "ripetizione segnali 4 codici";
+  text.row({keyword_of(RowKind::kBackgroundUno), {line.value1}, std::nullopt});
+  text.row({keyword_of(RowKind::kBackgroundDue), {line.value3}, std::nullopt});
+  text.row({keyword_of(RowKind::kBackgroundTre), {line.value2}, std::nullopt});
+  // The keyword names the repetition code: "4" or "9".
+  std::string repetition = keyword_of(RowKind::kSignalRepetition);
+  if (train.value3 == kRepetitionCodeNine)
+    std::replace(repetition.begin(), repetition.end(), '4', '9');
   text.row({repetition, {train.value1, train.value2}, std::nullopt});
 }
 
@@ -64,7 +68,7 @@ std::string line_text(const Scenario& compiled, const ObjectRows& objects) {
   TextRows text;
   write_line_header(text, compiled.table);
   write_rows(text, "[pendenze]",
-             fill_rows("pendenza", cell_bytes(compiled.cells, &Cell::gradient),
+             fill_rows(keyword_of(RowKind::kGradient), cell_bytes(compiled.cells, &Cell::gradient),
                        [](uint8_t b) { return int64_t{b} - kGradientBias; }));
   if (compiled.profile)
     write_rows(text, "[curve]", curve_rows(*compiled.profile, compiled.last_cell()));
@@ -79,21 +83,22 @@ void write_train_values(TextRows& text, const ScenarioTable& table) {
   const TableEntry& figures = table[entry::kFigures];
   const TableEntry& train = table[entry::kTrainHeader];
   text.section("[generale]");
-  text.row({"numero vetture", {figures.value3}, std::nullopt});
-  text.row({"percentuale massa frenata", {figures.value1}, std::nullopt});
-  text.row({"sabbia", {train.int1}, std::nullopt});
-  text.row({"orologio", {train.int3, train.int4, train.int5}, std::nullopt});
+  text.row({keyword_of(RowKind::kCars), {figures.value3}, std::nullopt});
+  text.row({keyword_of(RowKind::kBrakedMass), {figures.value1}, std::nullopt});
+  text.row({keyword_of(RowKind::kSand), {train.int1}, std::nullopt});
+  text.row({keyword_of(RowKind::kClock), {train.int3, train.int4, train.int5}, std::nullopt});
 }
 
 std::string train_text(const Scenario& compiled, const ObjectRows& objects) {
   TextRows text;
   write_train_values(text, compiled.table);
   write_rows(text, "[aderenze]",
-             fill_rows("aderenza", cell_bytes(compiled.cells, &Cell::adhesion),
+             fill_rows(keyword_of(RowKind::kAdhesion), cell_bytes(compiled.cells, &Cell::adhesion),
                        [](uint8_t b) { return int64_t{b}; }));
-  write_rows(text, "[vel_limite]",
-             fill_rows("velocita", cell_bytes(compiled.cells, &Cell::speed_limit),
-                       [](uint8_t b) { return int64_t{b} * kSpeedStepKmh; }));
+  write_rows(
+      text, "[vel_limite]",
+      fill_rows(keyword_of(RowKind::kSpeedLimit), cell_bytes(compiled.cells, &Cell::speed_limit),
+                [](uint8_t b) { return int64_t{b} * kSpeedStepKmh; }));
   for (const SectionRow& row : objects.train) {
     text.section(row.section);
     text.row(row.row);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "decompile/decompile.h"
+#include "format/row_kinds.h"
 #include "line/header_values.h"
 #include "line/route_profile.h"
 #include "line/tunnels.h"
@@ -46,7 +47,7 @@ struct Span {
 };
 
 Row tunnel_row(int64_t inizio, int64_t fine, int64_t tipo) {
-  return {"montagna", {inizio, fine, tipo}, std::nullopt};
+  return {keyword_of(RowKind::kTunnel), {inizio, fine, tipo}, std::nullopt};
 }
 
 Row tunnel_row(const Span& span) {
@@ -203,8 +204,8 @@ class TunnelPlan {
 std::array<std::string, 12> curve_keywords() {
   std::array<std::string, 12> keywords;
   for (size_t i = 0; i < 6; ++i) {
-    keywords[i] = "curvad" + std::to_string(i + 1);
-    keywords[i + 6] = "curvas" + std::to_string(i + 1);
+    keywords[i] = keyword_of(RowKind::kCurve) + "d" + std::to_string(i + 1);
+    keywords[i + 6] = keyword_of(RowKind::kCurve) + "s" + std::to_string(i + 1);
   }
   return keywords;
 }
@@ -370,9 +371,9 @@ std::vector<Row> reference_rows(const ScenarioTable& table) {
       slot.value3 = e.value3;
     }
     if (!ordered_as(trial, table)) continue;
-    const std::array<const char*, 3> names = {"progressiva chilometrica uno",
-                                              "progressiva chilometrica due",
-                                              "progressiva chilometrica tre"};
+    const std::array<std::string, 3> names = {keyword_of(RowKind::kReferenceUno),
+                                              keyword_of(RowKind::kReferenceDue),
+                                              keyword_of(RowKind::kReferenceTre)};
     std::vector<Row> rows;
     for (size_t i = 0; i < 3; ++i) {
       rows.push_back({names[i], {written[i].a, written[i].b, written[i].c}, std::nullopt});

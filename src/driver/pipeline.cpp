@@ -8,7 +8,7 @@
 namespace sc {
 
 TextFilesRead memorizza_dati(const SourceTexts& texts, ProfileChoice profile, Scenario& model,
-                             ErrorLog& errors) {
+                             ErrorLog& errors, RowListener* listener) {
   if (!texts.line_text) {
     errors.record(ErrorCode::kNoLineFile, Source::kLineFile, {},
                   "the line text file does not exist");
@@ -16,13 +16,13 @@ TextFilesRead memorizza_dati(const SourceTexts& texts, ProfileChoice profile, Sc
   }
   Source running = Source::kLineFile;
   try {
-    const LineResult line = compile_line_file(*texts.line_text, profile, model, errors);
+    const LineResult line = compile_line_file(*texts.line_text, profile, model, errors, listener);
     if (line.end == Flow::kStop) return {.line = true, .train = false};
     running = Source::kTrainFile;
     if (!texts.train_text) {
       throw Fault("the train text file does not exist or cannot be read");
     }
-    compile_train_file(*texts.train_text, line.board_cursor, model, errors);
+    compile_train_file(*texts.train_text, line.board_cursor, model, errors, listener);
   } catch (const Fault& fault) {
     // The trap deletes both text files, whichever half failed.
     errors.record(ErrorCode::kRunTimeFault, running, fault.where(), fault.what());
@@ -31,13 +31,14 @@ TextFilesRead memorizza_dati(const SourceTexts& texts, ProfileChoice profile, Sc
 }
 
 RunOutcome memorizza_percorso(const SourceTexts& texts, const std::string& line_name,
-                              const std::string& train_number, int32_t j, RowErrors row_errors) {
+                              const std::string& train_number, int32_t j, RowErrors row_errors,
+                              RowListener* listener) {
   RunOutcome run;
   if (row_errors == RowErrors::kReadOn) run.errors.read_past_stopping_rows();
   run.model.table[entry::kLineHeader].text = line_name;
   run.model.table[entry::kTrainHeader].text = train_number;
   const ProfileChoice profile = j != 0 ? ProfileChoice::kBuild : ProfileChoice::kWithout;
-  run.read = memorizza_dati(texts, profile, run.model, run.errors);
+  run.read = memorizza_dati(texts, profile, run.model, run.errors, listener);
   if (!run.model.has_cells()) {
     // Nothing to post-process or write: the line file stopped before its
     // route length.

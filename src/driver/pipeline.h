@@ -34,8 +34,9 @@ struct RunOutcome {
 
 // Compiles the line text, then the train text, into `model`. Failures are
 // recorded in `errors`; a fault of either half is caught here as error 25.
+// `listener`, when given, is told of every row of both files.
 TextFilesRead memorizza_dati(const SourceTexts& texts, ProfileChoice profile, Scenario& model,
-                             ErrorLog& errors);
+                             ErrorLog& errors, RowListener* listener = nullptr);
 
 // The driver: clears the table, compiles, runs the post-pass and stores the
 // format markers and check codes. A non-zero `j` builds the line profile.
@@ -49,6 +50,7 @@ enum class RowErrors {
 
 RunOutcome memorizza_percorso(const SourceTexts& texts, const std::string& line_name,
                               const std::string& train_number, int32_t j,
-                              RowErrors row_errors = RowErrors::kStopTheFile);
+                              RowErrors row_errors = RowErrors::kStopTheFile,
+                              RowListener* listener = nullptr);
 
 }  // namespace sc

@@ -4,6 +4,8 @@
 #include <string>
 #include <utility>
 
+#include "format/row_kinds.h"
+#include "format/row_recorder.h"
 #include "line/boards.h"
 #include "line/header_values.h"
 #include "line/route_profile.h"
@@ -42,6 +44,7 @@ struct LinePass {
   CellFill gradients;
   int32_t profile_cursor = kFirstComputedPoint;
   int board_cursor = entry::kFirstBoard;
+  RowRecorder* rows = nullptr;  // when someone listens
 };
 
 Profile& profile_of(LinePass& pass) {
@@ -70,7 +73,7 @@ bool find_general_section(LinePass& pass) {
                          "field");
       return false;
     }
-    if (contains_any_case(field, "[generale]")) return true;
+    if (contains_any_case(field, kGeneralSection)) return true;
   }
 }
 
@@ -130,39 +133,6 @@ Flow read_repetition(LinePass& pass, std::string_view keyword) {
       break;
   }
   return Flow::kStop;
-}
-
-// Every matching test runs, in this order.
-Flow run_header_row(LinePass& pass, std::string_view keyword) {
-  const auto has_both = [keyword](std::string_view a, std::string_view b) {
-    return contains(keyword, a) && contains(keyword, b);
-  };
-  if (contains_any_case(keyword, "percorso") && contains_any_case(keyword, "lunghezza")) {
-    if (read_route_length(pass) == Flow::kStop) return Flow::kStop;
-  }
-  if (has_both("tre", "progressiva")) read_reference(pass, entry::kReferenceTre);
-  if (has_both("due", "progressiva")) read_reference(pass, entry::kReferenceDue);
-  if (has_both("uno", "progressiva")) read_reference(pass, entry::kReferenceUno);
-  if (has_both("sfondo", "uno")) read_background(pass, slot::kBackgroundUno);
-  if (has_both("sfondo", "due")) read_background(pass, slot::kBackgroundDue);
-  if (has_both("sfondo", "tre")) read_background(pass, slot::kBackgroundTre);
-  if (has_both("segnali", "ripetizione")) return read_repetition(pass, keyword);
-  return Flow::kGoOn;
-}
-
-Flow run_header(LinePass& pass) {
-  while (!pass.reader.at_end()) {
-    std::string keyword = pass.reader.read_text();
-    if (pass.reader.at_end()) break;
-    // No end test between these reads: reading past the end is a fault.
-    for (int i = 0; i < kHeaderHyphenReads && has_hyphen(keyword); ++i) {
-      keyword = pass.reader.read_text();
-    }
-    pass.keyword_location = pass.reader.field_location();
-    if (run_header_row(pass, keyword) == Flow::kStop) return Flow::kStop;
-    if (ends_header(keyword)) break;
-  }
-  return Flow::kGoOn;
 }
 
 // --- the rows ---
@@ -260,23 +230,97 @@ Flow read_text_board_row(LinePass& pass, std::string_view /*keyword*/) {
   return Flow::kStop;
 }
 
-// Every matching row kind runs, in this order, each reading its own values.
-Flow run_row(LinePass& pass, std::string_view keyword) {
-  const struct {
-    bool matches;
-    Flow (*read_row)(LinePass&, std::string_view);
-  } kinds[] = {
-      {contains_any_case(keyword, "pendenza"), read_gradient_row},
-      {pass.builds_profile() && contains_any_case(keyword, "curva"), read_curve_row},
-      {contains_any_case(keyword, "montagna"), read_tunnel_row},
-      {contains_any_case(keyword, "indicatori_v"), read_speed_board_row},
-      {contains_any_case(keyword, "indicat") && contains_any_case(keyword, "cartello"),
-       read_text_board_row},
-  };
-  for (const auto& kind : kinds) {
-    if (!kind.matches) continue;
-    const Flow flow = kind.read_row(pass, keyword);
+Flow read_route_length_row(LinePass& pass, std::string_view /*keyword*/) {
+  return read_route_length(pass);
+}
+
+template <int kEntry>
+Flow read_reference_row(LinePass& pass, std::string_view /*keyword*/) {
+  read_reference(pass, kEntry);
+  return Flow::kGoOn;
+}
+
+template <slot::Field<int32_t> kField>
+Flow read_background_row(LinePass& pass, std::string_view /*keyword*/) {
+  read_background(pass, kField);
+  return Flow::kGoOn;
+}
+
+using ReadRow = Flow (*)(LinePass&, std::string_view keyword);
+
+ReadRow reader_of(RowKind kind) {
+  switch (kind) {
+    case RowKind::kRouteLength:
+      return read_route_length_row;
+    case RowKind::kReferenceTre:
+      return read_reference_row<entry::kReferenceTre>;
+    case RowKind::kReferenceDue:
+      return read_reference_row<entry::kReferenceDue>;
+    case RowKind::kReferenceUno:
+      return read_reference_row<entry::kReferenceUno>;
+    case RowKind::kBackgroundUno:
+      return read_background_row<slot::kBackgroundUno>;
+    case RowKind::kBackgroundDue:
+      return read_background_row<slot::kBackgroundDue>;
+    case RowKind::kBackgroundTre:
+      return read_background_row<slot::kBackgroundTre>;
+    case RowKind::kSignalRepetition:
+      return read_repetition;
+    case RowKind::kGradient:
+      return read_gradient_row;
+    case RowKind::kCurve:
+      return read_curve_row;
+    case RowKind::kTunnel:
+      return read_tunnel_row;
+    case RowKind::kSpeedBoard:
+      return read_speed_board_row;
+    case RowKind::kTextBoard:
+      return read_text_board_row;
+    default:
+      return nullptr;
+  }
+}
+
+// Curve rows are read only when the profile is built.
+bool reads_kind(const LinePass& pass, RowKind kind) {
+  return kind != RowKind::kCurve || pass.builds_profile();
+}
+
+Flow run_kind(LinePass& pass, RowPart part, RowKind kind, std::string_view keyword) {
+  if (!pass.rows) return reader_of(kind)(pass, keyword);
+  const int32_t profile_from = pass.profile_cursor;
+  pass.rows->kind_begins(part, kind);
+  const Flow flow = reader_of(kind)(pass, keyword);
+  pass.rows->kind_ends(flow == Flow::kGoOn ? 0 : pass.errors.error_number(), profile_from,
+                       pass.profile_cursor);
+  return flow;
+}
+
+// Every row kind of the part that the keyword names runs, in the table's
+// order, each reading its own values.
+Flow run_row(LinePass& pass, RowPart part, std::string_view keyword) {
+  bool named = false;
+  for (const RowKindInfo& kind : row_kinds(TextFile::kLine, part)) {
+    if (!reads_kind(pass, kind.kind) || !names_kind(kind, keyword)) continue;
+    named = true;
+    const Flow flow = run_kind(pass, part, kind.kind, keyword);
     if (flow != Flow::kGoOn) return flow;
+  }
+  if (!named && pass.rows) pass.rows->no_kind(part);
+  return Flow::kGoOn;
+}
+
+Flow run_header(LinePass& pass) {
+  while (!pass.reader.at_end()) {
+    std::string keyword = pass.reader.read_text();
+    if (pass.reader.at_end()) break;
+    // No end test between these reads: reading past the end is a fault.
+    for (int i = 0; i < kHeaderHyphenReads && has_hyphen(keyword); ++i) {
+      keyword = pass.reader.read_text();
+    }
+    pass.keyword_location = pass.reader.field_location();
+    if (run_row(pass, RowPart::kHeader, keyword) == Flow::kStop) return Flow::kStop;
+    if (ends_header(keyword)) break;
   }
   return Flow::kGoOn;
 }
@@ -288,8 +332,10 @@ Flow run_rows(LinePass& pass) {
   if (pass.builds_profile()) seed_profile(profile_of(pass));
   while (const std::optional<RowKeyword> keyword = read_row_keyword(pass.reader)) {
     pass.keyword_location = keyword->where;
-    const Flow flow = run_row(pass, keyword->text);
-    if (flow != Flow::kGoOn && !pass.errors.reads_past_stopping_rows()) return flow;
+    const Flow flow = run_row(pass, RowPart::kRows, keyword->text);
+    if (flow == Flow::kGoOn) continue;
+    if (!pass.errors.reads_past_stopping_rows()) return flow;
+    pass.reader.skip_rest_of_line();
   }
   return Flow::kEndStep;
 }
@@ -303,6 +349,7 @@ void run_end_step(LinePass& pass) {
 
 Flow run_pass(LinePass& pass) {
   if (!find_general_section(pass)) return Flow::kStop;
+  if (pass.rows) pass.rows->listen_to(pass.reader);
   if (run_header(pass) == Flow::kStop) return Flow::kStop;
   if (run_rows(pass) == Flow::kStop) return Flow::kStop;
   run_end_step(pass);
@@ -312,12 +359,17 @@ Flow run_pass(LinePass& pass) {
 }  // namespace
 
 LineResult compile_line_file(std::string_view text, ProfileChoice profile, Scenario& model,
-                             ErrorLog& errors) {
+                             ErrorLog& errors, RowListener* listener) {
   LinePass pass(text, profile, model, errors);
+  std::optional<RowRecorder> recorder;
+  if (listener) pass.rows = &recorder.emplace(TextFile::kLine, *listener, model);
   try {
     const Flow end = run_pass(pass);
     return {end, pass.board_cursor};
   } catch (const Fault& fault) {
+    if (pass.rows) {
+      pass.rows->fault(fault.where().known() ? fault.where() : pass.reader.field_location());
+    }
     if (fault.where().known()) throw;
     throw Fault(fault.what(), pass.reader.field_location());
   }

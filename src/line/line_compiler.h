@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "format/row_record.h"
 #include "model/error_log.h"
 #include "model/flow.h"
 #include "model/model.h"
@@ -25,7 +26,8 @@ struct LineResult {
 // (which arrives with a cleared table), creating the cells and, when chosen,
 // the profile. Records errors in `errors`. Throws Fault, with the
 // location of the field at fault, for every failure of the trap kind.
+// `listener`, when given, is told of every row read.
 LineResult compile_line_file(std::string_view text, ProfileChoice profile, Scenario& model,
-                             ErrorLog& errors);
+                             ErrorLog& errors, RowListener* listener = nullptr);
 
 }  // namespace sc

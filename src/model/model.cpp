@@ -18,13 +18,16 @@ Cell& cell_at(Scenario& scenario, int64_t index, SourceLocation where) {
                     std::to_string(scenario.last_cell()),
                 where);
   }
-  return scenario.cells[static_cast<size_t>(index)];
+  Cell& cell = scenario.cells[static_cast<size_t>(index)];
+  if (scenario.access_listener) scenario.access_listener->cell_reached(index, cell);
+  return cell;
 }
 
 TableEntry& entry_at(Scenario& scenario, int64_t index, SourceLocation where) {
   if (index < 0 || index >= kTableEntries) {
     throw Fault("table entry " + std::to_string(index) + " lies outside entries 0 to 86", where);
   }
+  if (scenario.access_listener) scenario.access_listener->entry_reached(index);
   return scenario.table[static_cast<size_t>(index)];
 }
 

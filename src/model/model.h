@@ -177,6 +177,17 @@ class Profile {
   ZeroedArray<Tag> tags_;
 };
 
+// Told of each cell and table entry reached through cell_at and entry_at,
+// before the caller reads or changes it.
+class AccessListener {
+ public:
+  virtual void cell_reached(int64_t index, const Cell& cell) = 0;
+  virtual void entry_reached(int64_t index) = 0;
+
+ protected:
+  ~AccessListener() = default;
+};
+
 // The compiled scenario: what the compilers fill, the post-pass adjusts and the
 // binary files carry.
 // Where the rows behind some objects stand, for the errors found once every
@@ -198,6 +209,8 @@ struct Scenario {
   std::vector<Cell> cells;
   std::optional<Profile> profile;
   RowPlaces rows;
+  // Nobody listens unless a compile records its rows.
+  AccessListener* access_listener = nullptr;
 
   bool has_cells() const { return !cells.empty(); }
   // U, the highest cell index.

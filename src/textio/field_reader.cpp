@@ -51,6 +51,12 @@ void FieldReader::skip_line_end() {
   line_start_ = pos_;
 }
 
+void FieldReader::skip_rest_of_line() {
+  if (pos_ == line_start_) return;
+  while (!done() && !at_line_end()) ++pos_;
+  if (!done()) skip_line_end();
+}
+
 void FieldReader::skip_blanks() {
   while (!done() && is_blank(peek())) ++pos_;
 }
@@ -75,6 +81,9 @@ void FieldReader::start_field() {
 
 std::string FieldReader::read_text() {
   start_field();
+  const size_t begin = pos_;
+  size_t end = 0;
+  int end_line = field_location_.line;
   std::string value;
   if (peek() == '"') {
     const size_t close = text_.find('"', pos_ + 1);
@@ -88,11 +97,13 @@ std::string FieldReader::read_text() {
         line_start_ = i + 1;
       }
     }
-    pos_ = find_end(text_, close + 1, kTextEnds);
+    end = close + 1;
+    end_line = line_;
+    pos_ = find_end(text_, end, kTextEnds);
   } else {
-    const size_t start = pos_;
     pos_ = find_end(text_, pos_, kTextEnds);
-    value.assign(text_.substr(start, pos_ - start));
+    end = pos_;
+    value.assign(text_.substr(begin, end - begin));
   }
   if (!done()) {
     if (peek() == ',') {
@@ -104,6 +115,7 @@ std::string FieldReader::read_text() {
   if (value.size() > kMaxTextLength) {
     throw Fault("a text field is longer than 65535 characters", field_location_);
   }
+  if (listener_) listener_->field_read({begin, end, field_location_, end_line, 0, value, true});
   return value;
 }
 
@@ -114,7 +126,16 @@ int64_t FieldReader::read_number(int64_t min, int64_t max, const char* kind) {
   const std::string_view digits = text_.substr(start, pos_ - start);
   skip_blanks();
   if (!done() && peek() == ',') ++pos_;
+  const int64_t value = number_in(digits, min, max, kind);
+  if (listener_) {
+    listener_->field_read(
+        {start, start + digits.size(), field_location_, field_location_.line, value, {}});
+  }
+  return value;
+}
 
+int64_t FieldReader::number_in(std::string_view digits, int64_t min, int64_t max,
+                               const char* kind) const {
   if (digits.empty()) return 0;
   std::string_view body = digits;
   bool negative = false;

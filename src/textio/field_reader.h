@@ -8,6 +8,26 @@
 
 namespace sc {
 
+// A field as read, for a listener: where it stands and what it gave.
+struct ReadField {
+  size_t begin = 0;  // offset of its first character (an opening quote included)
+  size_t end = 0;    // offset after its last character (a closing quote included)
+  SourceLocation at;
+  int end_line = 0;       // the line of its last character
+  int64_t number = 0;     // a number field's value
+  std::string_view text;  // a text field's value
+  bool is_text = false;
+};
+
+// Told of every field the reader reads without a failure.
+class FieldListener {
+ public:
+  virtual void field_read(const ReadField& field) = 0;
+
+ protected:
+  ~FieldListener() = default;
+};
+
 // Reads a text held in memory as a stream of comma-separated fields.
 //
 // Blanks (space, tab) and line ends (CR LF, LF, CR) before a field are
@@ -34,11 +54,21 @@ class FieldReader {
     return value;
   }
 
+  // Passes over the rest of the current line and its line end, unless the
+  // last field read ended its line: what is left of a row read no further.
+  void skip_rest_of_line();
+
+  // Tells `listener` (none: nullptr) of each field read from now on.
+  void listen(FieldListener* listener) { listener_ = listener; }
+
   // Where the field most recently read (or being read) begins.
   SourceLocation field_location() const { return field_location_; }
 
  private:
   int64_t read_number(int64_t min, int64_t max, const char* kind);
+  // The value of a number field's text; throws Fault when it is none or out
+  // of range.
+  int64_t number_in(std::string_view digits, int64_t min, int64_t max, const char* kind) const;
   void start_field();
   bool at_line_end() const;
   void skip_line_end();
@@ -52,6 +82,7 @@ class FieldReader {
   int line_ = 1;
   size_t line_start_ = 0;
   SourceLocation field_location_;
+  FieldListener* listener_ = nullptr;
 };
 
 }  // namespace sc

@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "format/row_kinds.h"
 #include "model/flow.h"
 #include "textio/keywords.h"
 #include "textio/narrow.h"
@@ -89,43 +90,64 @@ Flow read_adhesion_row(TrainPass& pass) {
 
 // --- the row loop ---
 
-// A row kind runs when its keyword field contains `word` and `also`.
-struct RowKind {
-  std::string_view word;
-  std::string_view also;
-  Flow (*read_row)(TrainPass&);
-};
+using ReadRow = Flow (*)(TrainPass&);
 
-constexpr RowKind kRowKinds[] = {
-    {"frenata", "massa", read_braked_mass},
-    {"vetture", "", read_cars},
-    {"velocit", "", read_speed_row},
-    {"aderenza", "", read_adhesion_row},
-    {"orologio", "", read_clock},
-    {"sabbia", "", read_sand},
-    {"segnale", "", read_signal_row},
-    {"rallentamento", "", read_slowdown_row},
-    {"abbattimento", "", read_abbattimento_row},
-    {"stazione", "", read_station_row},
-};
+ReadRow reader_of(RowKind kind) {
+  switch (kind) {
+    case RowKind::kBrakedMass:
+      return read_braked_mass;
+    case RowKind::kCars:
+      return read_cars;
+    case RowKind::kSpeedLimit:
+      return read_speed_row;
+    case RowKind::kAdhesion:
+      return read_adhesion_row;
+    case RowKind::kClock:
+      return read_clock;
+    case RowKind::kSand:
+      return read_sand;
+    case RowKind::kSignal:
+      return read_signal_row;
+    case RowKind::kSlowdown:
+      return read_slowdown_row;
+    case RowKind::kAbbattimento:
+      return read_abbattimento_row;
+    case RowKind::kStation:
+      return read_station_row;
+    default:
+      return nullptr;
+  }
+}
 
-// Every matching row kind reads its own values, so a field that names two
-// kinds consumes two rows.
-Flow run_row(TrainPass& pass, const std::string& keyword) {
-  for (const RowKind& kind : kRowKinds) {
-    if (!contains(keyword, kind.word) || !contains(keyword, kind.also)) continue;
-    const Flow flow = kind.read_row(pass);
+Flow run_kind(TrainPass& pass, RowKind kind) {
+  if (!pass.rows) return reader_of(kind)(pass);
+  pass.rows->kind_begins(RowPart::kRows, kind);
+  const Flow flow = reader_of(kind)(pass);
+  pass.rows->kind_ends(flow == Flow::kGoOn ? 0 : pass.errors.error_number());
+  return flow;
+}
+
+// Every row kind the keyword names reads its own values, in the table's
+// order, so a field that names two kinds consumes two rows.
+Flow run_row(TrainPass& pass, std::string_view keyword) {
+  bool named = false;
+  for (const RowKindInfo& kind : row_kinds(TextFile::kTrain, RowPart::kRows)) {
+    if (!names_kind(kind, keyword)) continue;
+    named = true;
+    const Flow flow = run_kind(pass, kind.kind);
     if (flow != Flow::kGoOn) return flow;
   }
+  if (!named && pass.rows) pass.rows->no_kind(RowPart::kRows);
   return Flow::kGoOn;
 }
 
-// Keywords are matched in lower case.
 Flow run_rows(TrainPass& pass) {
   while (const std::optional<RowKeyword> keyword = read_row_keyword(pass.reader)) {
     pass.keyword_location = keyword->where;
-    const Flow flow = run_row(pass, lower_case(keyword->text));
-    if (flow != Flow::kGoOn && !pass.errors.reads_past_stopping_rows()) return flow;
+    const Flow flow = run_row(pass, keyword->text);
+    if (flow == Flow::kGoOn) continue;
+    if (!pass.errors.reads_past_stopping_rows()) return flow;
+    pass.reader.skip_rest_of_line();
   }
   return Flow::kEndStep;
 }
@@ -133,7 +155,7 @@ Flow run_rows(TrainPass& pass) {
 // Rows start after the first field naming the general section; a file
 // without one has no rows.
 void skip_to_general_section(FieldReader& reader) {
-  while (!contains(lower_case(reader.read_text()), "[generale]") && !reader.at_end()) {
+  while (!contains_any_case(reader.read_text(), kGeneralSection) && !reader.at_end()) {
   }
 }
 
@@ -165,13 +187,19 @@ void run_end_step(TrainPass& pass) {
 
 }  // namespace
 
-void compile_train_file(std::string_view text, int board_cursor, Scenario& model,
-                        ErrorLog& errors) {
+void compile_train_file(std::string_view text, int board_cursor, Scenario& model, ErrorLog& errors,
+                        RowListener* listener) {
   TrainPass pass(text, board_cursor, model, errors);
+  std::optional<RowRecorder> recorder;
+  if (listener) pass.rows = &recorder.emplace(TextFile::kTrain, *listener, model);
   try {
     skip_to_general_section(pass.reader);
+    if (pass.rows) pass.rows->listen_to(pass.reader);
     if (run_rows(pass) == Flow::kEndStep) run_end_step(pass);
   } catch (const Fault& fault) {
+    if (pass.rows) {
+      pass.rows->fault(fault.where().known() ? fault.where() : pass.reader.field_location());
+    }
     if (fault.where().known()) throw;
     throw Fault(fault.what(), pass.reader.field_location());
   }

@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "format/row_record.h"
 #include "model/error_log.h"
 #include "model/model.h"
 
@@ -11,6 +12,8 @@ namespace sc {
 // (normally or with error 15). `board_cursor` comes from the line half and
 // bounds the station entries. Records errors in `errors`; throws Fault, with
 // the location of the field at fault, for every failure of the trap kind.
-void compile_train_file(std::string_view text, int board_cursor, Scenario& model, ErrorLog& errors);
+// `listener`, when given, is told of every row read.
+void compile_train_file(std::string_view text, int board_cursor, Scenario& model, ErrorLog& errors,
+                        RowListener* listener = nullptr);
 
 }  // namespace sc

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "format/row_recorder.h"
 #include "model/cell_fill.h"
 #include "model/cell_geometry.h"
 #include "model/error_log.h"
@@ -24,6 +25,7 @@ struct TrainPass {
   CellFill adhesions;
   int station_index = entry::kFirstStation;
   SourceLocation keyword_location;
+  RowRecorder* rows = nullptr;  // when someone listens
 };
 
 // The position check of a positioned row of the train file.

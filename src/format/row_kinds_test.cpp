@@ -1,0 +1,80 @@
+#include "format/row_kinds.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+
+namespace sc {
+namespace {
+
+TEST(RowKinds, EachPartOfEachFileIsOneRunOfTheTable) {
+  std::set<std::pair<TextFile, RowPart>> seen;
+  TextFile file = row_kinds().front().file;
+  RowPart part = row_kinds().front().part;
+  seen.insert({file, part});
+  for (const RowKindInfo& kind : row_kinds()) {
+    if (kind.file == file && kind.part == part) continue;
+    file = kind.file;
+    part = kind.part;
+    EXPECT_TRUE(seen.insert({file, part}).second) << kind.keyword;
+  }
+  EXPECT_EQ(row_kinds(TextFile::kLine, RowPart::kHeader).size(), 8u);
+  EXPECT_EQ(row_kinds(TextFile::kLine, RowPart::kRows).size(), 5u);
+  EXPECT_EQ(row_kinds(TextFile::kTrain, RowPart::kRows).size(), 10u);
+}
+
+// The spelling that writers use and warnings suggest must be read back as
+// the same kind, and as no earlier kind of its part.
+TEST(RowKinds, EachKeywordNamesItsOwnKindFirst) {
+  for (const RowKindInfo& kind : row_kinds()) {
+    for (const RowKindInfo& other : row_kinds(kind.file, kind.part)) {
+      if (names_kind(other, kind.keyword)) {
+        EXPECT_EQ(other.kind, kind.kind) << kind.keyword << " is read as " << other.keyword;
+        break;
+      }
+    }
+  }
+}
+
+TEST(RowKinds, LetterCaseIsTheKindsOwn) {
+  EXPECT_TRUE(names_kind(RowKind::kRouteLength, "LUNGHEZZA Percorso"));
+  EXPECT_FALSE(names_kind(RowKind::kReferenceUno, "Progressiva chilometrica uno"));
+  EXPECT_TRUE(names_kind(RowKind::kReferenceUno, "xprogressivax unox"));
+  EXPECT_TRUE(names_kind(RowKind::kTextBoard, "INDICATORE del CARTELLO"));
+  EXPECT_FALSE(names_kind(RowKind::kTextBoard, "indicatore"));
+  EXPECT_TRUE(names_kind(RowKind::kSpeedLimit, "VELOCITÀ"));
+}
+
+std::string slug(std::string heading) {
+  std::string out;
+  for (char c : heading) {
+    const auto u = static_cast<unsigned char>(c);
+    if (std::isalnum(u) || c == '_' || c == '-') {
+      out += static_cast<char>(std::tolower(u));
+    } else if (c == ' ') {
+      out += '-';
+    }
+  }
+  return out;
+}
+
+// The section each kind names exists in its page.
+TEST(RowKinds, EachKindNamesASectionOfTheDocs) {
+  for (const RowKindInfo& kind : row_kinds()) {
+    const size_t hash = kind.doc.find('#');
+    ASSERT_NE(hash, std::string_view::npos) << kind.doc;
+    std::ifstream page(std::string(SC_DOCS_DIR) + "/" + std::string(kind.doc.substr(0, hash)));
+    ASSERT_TRUE(page) << kind.doc;
+    std::set<std::string> anchors;
+    for (std::string line; std::getline(page, line);) {
+      if (line.starts_with("#")) anchors.insert(slug(line.substr(line.find(' ') + 1)));
+    }
+    EXPECT_TRUE(anchors.contains(std::string(kind.doc.substr(hash + 1)))) << kind.doc;
+  }
+}
+
+}  // namespace
+}  // namespace sc

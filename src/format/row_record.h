@@ -1,0 +1,86 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "format/row_kinds.h"
+#include "model/model.h"
+#include "textio/fault.h"
+
+namespace sc {
+
+// A field of a row as the compiler read it.
+struct RecordedField {
+  size_t begin = 0;  // offsets in the text: the first character (an opening quote included)
+  size_t end = 0;    // and the one after the last (a closing quote included)
+  SourceLocation at;
+  int end_line = 0;    // the line of its last character
+  int64_t number = 0;  // a number field's value
+  std::string text;    // a text field's value
+};
+
+// A cell that the row gave an object: its type code changed, or the object
+// in it was replaced.
+struct PlacedObject {
+  int64_t cell = 0;
+  uint8_t type_code = 0;
+};
+
+enum class RowEnd {
+  kRead,     // the compile read on after the row
+  kStopped,  // the row recorded an error that ends the file's rows
+  kFault,    // a run-time fault (error 25) ended the compile in the row
+};
+
+// One row kind that a keyword field named, as the compiler read it, or a
+// keyword field that named no kind of its part. A field naming two kinds
+// gives two records, one after the other, with the same keyword.
+struct RowRecord {
+  TextFile file = TextFile::kLine;
+  RowPart part = RowPart::kRows;
+  std::optional<RowKind> kind;
+  std::vector<RecordedField> skipped;  // fields holding "-" passed over before the keyword
+  RecordedField keyword;
+  std::vector<RecordedField> values;  // in the order read; fewer when the row ended early
+  // What the row wrote.
+  std::vector<PlacedObject> objects;
+  std::optional<int64_t> first_cell, last_cell;  // the cells it reached
+  std::optional<int64_t> final_cell;             // the last cell it reached
+  std::vector<int64_t> entries;                  // the table entries it reached
+  int32_t profile_from = 0, profile_to = 0;      // the profile points it computed
+  RowEnd ending = RowEnd::kRead;
+  int32_t error = 0;        // the error number a stopped row left
+  SourceLocation fault_at;  // where a fault struck
+
+  const RecordedField& first_field() const { return skipped.empty() ? keyword : skipped.front(); }
+  const RecordedField& last_field() const { return values.empty() ? keyword : values.back(); }
+
+  // The bytes the row spans, from its first field to the last one read.
+  size_t begin() const { return skipped.empty() ? keyword.begin : skipped.front().begin; }
+  size_t end() const { return values.empty() ? keyword.end : values.back().end; }
+};
+
+// Told of each row a compiler has read, in the order read.
+class RowListener {
+ public:
+  virtual void row_read(RowRecord record) = 0;
+
+ protected:
+  ~RowListener() = default;
+};
+
+// The records of both files: every one, or with `all` false only those that
+// placed an object other than a tunnel marker or stopped the compile (what
+// notes about taken cells and check's recovery need).
+struct RowRecords final : RowListener {
+  explicit RowRecords(bool all = true) : all(all) {}
+  std::vector<RowRecord> line;
+  std::vector<RowRecord> train;
+  bool all;
+  void row_read(RowRecord record) override;
+};
+
+}  // namespace sc

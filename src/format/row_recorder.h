@@ -1,0 +1,59 @@
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "format/row_record.h"
+#include "model/model.h"
+#include "textio/field_reader.h"
+
+namespace sc {
+
+// The compilers' side of the records: hears every field the reader reads and
+// every cell and entry the row reaches, and hands each finished row to the
+// listener. A compiler calls it at each row kind's start and end.
+class RowRecorder final : public FieldListener, public AccessListener {
+ public:
+  RowRecorder(TextFile file, RowListener& listener, Scenario& model);
+  ~RowRecorder();
+  RowRecorder(const RowRecorder&) = delete;
+  RowRecorder& operator=(const RowRecorder&) = delete;
+
+  // From now on the fields of `reader` make rows.
+  void listen_to(FieldReader& reader);
+
+  // The last field read is the keyword of a row of `kind`; those before it
+  // since the last row were passed over.
+  void kind_begins(RowPart part, RowKind kind);
+  // `error` is 0 when the compile reads on, else the error number it stopped on.
+  void kind_ends(int32_t error, int32_t profile_from = 0, int32_t profile_to = 0);
+  // The last field read is a keyword that names no kind of `part`.
+  void no_kind(RowPart part);
+  // A fault at `at` ends the compile inside the open row, if any.
+  void fault(SourceLocation at);
+
+  void field_read(const ReadField& field) override;
+  void cell_reached(int64_t index, const Cell& cell) override;
+  void entry_reached(int64_t index) override;
+
+ private:
+  void open(RowPart part, std::optional<RowKind> kind);
+  void close(RowEnd ending, int32_t error);
+  void add_objects();
+
+  struct Reached {
+    int64_t index;
+    Cell before;
+  };
+
+  TextFile file_;
+  RowListener& listener_;
+  Scenario& model_;
+  FieldReader* reader_ = nullptr;
+  std::vector<RecordedField> lead_;  // fields read since the last row
+  RecordedField keyword_;
+  std::optional<RowRecord> row_;
+  std::vector<Reached> reached_;
+};
+
+}  // namespace sc
