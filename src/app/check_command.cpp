@@ -13,15 +13,6 @@ namespace {
 
 constexpr int32_t kBuildProfile = 1;
 
-// The names only feed the check codes, which no error depends on.
-CompileTexts compile_named_after(const CompileOptions& options) {
-  const std::string line_utf8 = options.line_name.value_or(default_line_name(options.line_file));
-  return compile_as_compile_does(utf8_to_1252(line_utf8).value_or(""),
-                                 utf8_to_1252(options.train_number.value_or(default_train_number(
-                                                  options.train_file, line_utf8)))
-                                     .value_or(""));
-}
-
 void print_report(const std::vector<Finding>& findings, const SourceTexts& texts,
                   const CheckCommandOptions& options, std::ostream& out, std::ostream& err) {
   const SourceNames sources{options.sources.line_file.string(),
@@ -42,6 +33,15 @@ void print_report(const std::vector<Finding>& findings, const SourceTexts& texts
 }
 
 }  // namespace
+
+// The names only feed the check codes, which no error depends on.
+CompileTexts compile_named_after(const CompileOptions& options) {
+  const std::string line_utf8 = options.line_name.value_or(default_line_name(options.line_file));
+  return compile_as_compile_does(utf8_to_1252(line_utf8).value_or(""),
+                                 utf8_to_1252(options.train_number.value_or(default_train_number(
+                                                  options.train_file, line_utf8)))
+                                     .value_or(""));
+}
 
 CompileTexts compile_as_compile_does(std::string line_name, std::string train_number) {
   return [line_name = std::move(line_name), train_number = std::move(train_number)](

@@ -20,6 +20,10 @@ struct CheckCommandOptions {
 // The compile of the `compile` command, with the profile built, for check.
 CompileTexts compile_as_compile_does(std::string line_name, std::string train_number);
 
+// That compile, with the line name and train number `compile` takes from the
+// files' names unless the options give them.
+CompileTexts compile_named_after(const CompileOptions& options);
+
 // `scenario-compiler check`: every error and warning of both files, writing
 // nothing. Status 0 without errors, 1 with any, 2 for a usage or input failure.
 int run_check(const CheckCommandOptions& options, Disk& disk, std::ostream& out, std::ostream& err);
