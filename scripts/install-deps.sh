@@ -17,6 +17,7 @@ test_packages=(
   googletest libgtest-dev libgmock-dev
   xvfb xauth
   chromium python3
+  neovim
   clang libclang-rt-14-dev clang-format
 )
 bench_packages=(libbenchmark-dev python3)
