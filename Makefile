@@ -49,7 +49,7 @@ test: format-check test-release test-asan test-fuzz
 
 # Each fuzz target for FUZZ_SECONDS (default 300).
 fuzz: fuzz-build
-	for t in field_reader name pipeline binary_reader decompile; do \
+	for t in field_reader name pipeline binary_reader decompile lsp; do \
 	  fuzz/run_fuzzer.sh $(FUZZ)/bin/$${t}_fuzz fuzz/corpus/$$t $(FUZZ_SECONDS) || exit 1; \
 	done
 

@@ -33,6 +33,8 @@ constexpr std::string_view kEmptyTrainFile = "[generale]\n[fine]\n";
 
 constexpr int kSeverityInformation = 3;
 
+constexpr std::chrono::milliseconds kLongestDebounce{250};
+
 Position position_from(const json& p) {
   return {p.at("line").get<int>(), p.at("character").get<int>()};
 }
@@ -272,12 +274,19 @@ std::optional<PairOf> Server::pair_for(const std::filesystem::path& file) const 
   return pair_of(file, settings_pairs_, known);
 }
 
+Server::Clock::duration Server::delay_before_check(const FilePair& pair) const {
+  if (options_.debounce) return *options_.debounce;
+  const auto last = last_check_.find(pair);
+  if (last == last_check_.end()) return {};
+  return std::min<Clock::duration>(last->second / 4, kLongestDebounce);
+}
+
 void Server::schedule(const std::string& uri) {
   const auto path = path_of_uri(uri);
   if (!path) return;
   const auto pair = pair_for(*path);
   if (!pair) return;
-  waiting_[pair->pair] = Clock::now() + options_.debounce;
+  waiting_[pair->pair] = Clock::now() + delay_before_check(pair->pair);
   wake_.notify_all();
 }
 
@@ -364,8 +373,11 @@ void Server::analyse_one(std::unique_lock<std::mutex>& lock) {
   waiting_.erase(earliest);
   const Snapshot snapshot = take_snapshot(pair);
   lock.unlock();
+  const auto start = Clock::now();
   const std::vector<Problem> problems = check_snapshot(snapshot);
+  const auto took = Clock::now() - start;
   lock.lock();
+  last_check_[pair] = took;
   // Changed while it was checked: the next check publishes.
   if (waiting_.contains(pair)) return;
   publish(snapshot, problems);

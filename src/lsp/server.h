@@ -8,6 +8,7 @@
 #include <map>
 #include <mutex>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,9 +21,11 @@ namespace sc::lsp {
 
 struct ServerOptions {
   CompilerFor compiler;
-  // How long after a change the pair is checked, so that typing is not held
-  // up by a check after each key; a client may set it at initialize.
-  std::chrono::milliseconds debounce{150};
+  // How long after a change the pair is checked, so that a burst of changes
+  // makes one check. Unset, it is a quarter of the pair's last check (capped),
+  // so that a small pair is checked at once and a change is answered within
+  // 1.25 times a check; a client may set it at initialize.
+  std::optional<std::chrono::milliseconds> debounce;
 };
 
 // The language server's state and its answers. Messages come in through
@@ -64,6 +67,7 @@ class Server {
   nlohmann::json initialize(const nlohmann::json& params);
   void read_settings(const nlohmann::json& settings);
   void schedule(const std::string& uri);
+  Clock::duration delay_before_check(const FilePair& pair) const;
   std::optional<PairOf> pair_for(const std::filesystem::path& file) const;
   std::string text_of(const std::filesystem::path& file) const;
   Snapshot take_snapshot(const FilePair& pair) const;
@@ -89,6 +93,7 @@ class Server {
   std::vector<FilePair> settings_pairs_;
   DocumentStore documents_;
   std::map<FilePair, Clock::time_point> waiting_;
+  std::map<FilePair, Clock::duration> last_check_;
   std::map<std::string, std::vector<Published>> published_;  // by document URI
 };
 
