@@ -10,7 +10,7 @@ FUZZ_SECONDS ?= 300
 LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=Release $(LAUNCHER)
 
-.PHONY: deps deps-test deps-bench build run test test-release test-asan test-fuzz fuzz-build fuzz format format-check clean
+.PHONY: deps deps-test deps-bench build run test test-release test-asan test-fuzz test-odr fuzz-build fuzz format format-check clean
 
 # Each target installs only the packages it needs (scripts/install-deps.sh).
 deps:
@@ -36,6 +36,17 @@ test-asan: deps-test
 	cmake --build $(ASAN) -j$(JOBS)
 	cd $(ASAN) && ctest -j$(JOBS) --output-on-failure
 
+# Link-time optimisation sees every definition of a type at once: a type or
+# function defined differently in two sources (a one-definition-rule breach)
+# fails the link. Only the executable and the test binaries that link the most
+# libraries are linked, to keep the cost low.
+ODR := build/odr
+ODR_FLAGS := -flto=$(JOBS) -Werror=odr -Werror=lto-type-mismatch
+test-odr: deps-test
+	cmake -S . -B $(ODR) -DCMAKE_BUILD_TYPE=Release $(LAUNCHER) "-DCMAKE_CXX_FLAGS=$(ODR_FLAGS)" \
+	  -DCMAKE_AR=$$(command -v gcc-ar) -DCMAKE_RANLIB=$$(command -v gcc-ranlib) > /dev/null
+	cmake --build $(ODR) -j$(JOBS) --target scenario-compiler app_tests check_tests
+
 # The fuzz targets for a short bounded run each (clang, libFuzzer).
 fuzz-build: deps-test
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -45,7 +56,7 @@ fuzz-build: deps-test
 test-fuzz: fuzz-build
 	cd $(FUZZ) && ctest --output-on-failure
 
-test: format-check test-release test-asan test-fuzz
+test: format-check test-release test-odr test-asan test-fuzz
 
 # Each fuzz target for FUZZ_SECONDS (default 300).
 fuzz: fuzz-build

@@ -3,8 +3,8 @@
 // files, for the built-in scenario and for generated routes.
 #include <benchmark/benchmark.h>
 
-#include "app/pipeline.h"
 #include "documents/documents.h"
+#include "driver/pipeline.h"
 #include "output/binary_files.h"
 #include "route_generator.h"
 

@@ -11,7 +11,7 @@
 #include <sstream>
 #include <thread>
 
-#include "app/check_command.h"
+#include "check/check.h"
 #include "lsp/server.h"
 #include "route_generator.h"
 

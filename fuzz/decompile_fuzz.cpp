@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/pipeline.h"
 #include "decompile/decompile.h"
+#include "driver/pipeline.h"
 
 namespace {
 

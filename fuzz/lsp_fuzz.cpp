@@ -6,7 +6,7 @@
 #include <sstream>
 #include <string>
 
-#include "app/check_command.h"
+#include "check/check.h"
 #include "lsp/server.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/pipeline.h"
 #include "check/lint.h"
+#include "driver/pipeline.h"
 #include "output/binary_files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

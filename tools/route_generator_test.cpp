@@ -4,7 +4,7 @@
 
 #include <set>
 
-#include "app/pipeline.h"
+#include "driver/pipeline.h"
 
 namespace sc {
 namespace {

@@ -4,14 +4,11 @@
 #include <utility>
 
 #include "app/findings_output.h"
-#include "app/pipeline.h"
 #include "check/render.h"
 #include "textio/codepage.h"
 
 namespace sc {
 namespace {
-
-constexpr int32_t kBuildProfile = 1;
 
 void print_report(const std::vector<Finding>& findings, const SourceTexts& texts,
                   const CheckCommandOptions& options, std::ostream& out, std::ostream& err) {
@@ -41,17 +38,6 @@ CompileTexts compile_named_after(const CompileOptions& options) {
                                  utf8_to_1252(options.train_number.value_or(default_train_number(
                                                   options.train_file, line_utf8)))
                                      .value_or(""));
-}
-
-CompileTexts compile_as_compile_does(std::string line_name, std::string train_number) {
-  return [line_name = std::move(line_name), train_number = std::move(train_number)](
-             const std::string& line_text, const std::string& train_text) {
-    const RunOutcome run =
-        memorizza_percorso({line_text, train_text}, line_name, train_number, kBuildProfile);
-    return CompileErrors{.diagnostics = run.errors.diagnostics(),
-                         .fatal_error = run.fatal_error,
-                         .built_cells = run.model.has_cells()};
-  };
 }
 
 int run_check(const CheckCommandOptions& options, Disk& disk, std::ostream& out,

@@ -17,11 +17,8 @@ struct CheckCommandOptions {
   bool colour = false;
 };
 
-// The compile of the `compile` command, with the profile built, for check.
-CompileTexts compile_as_compile_does(std::string line_name, std::string train_number);
-
-// That compile, with the line name and train number `compile` takes from the
-// files' names unless the options give them.
+// The compile of check, with the line name and train number `compile` takes
+// from the files' names unless the options give them.
 CompileTexts compile_named_after(const CompileOptions& options);
 
 // `scenario-compiler check`: every error and warning of both files, writing

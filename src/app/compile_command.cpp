@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "app/findings_output.h"
-#include "app/pipeline.h"
 #include "app/run.h"
 #include "check/check.h"
 #include "check/lint.h"
 #include "check/render.h"
+#include "driver/pipeline.h"
 #include "inspect/route_features.h"
 #include "inspect/summary.h"
 #include "textio/codepage.h"

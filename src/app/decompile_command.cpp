@@ -5,9 +5,9 @@
 #include <system_error>
 
 #include "app/compile_command.h"
-#include "app/pipeline.h"
 #include "app/run.h"
 #include "decompile/decompile.h"
+#include "driver/pipeline.h"
 #include "model/serialize.h"
 #include "textio/codepage.h"
 #include "textio/file_names.h"

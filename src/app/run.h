@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "app/disk.h"
-#include "app/pipeline.h"
 #include "app/ui.h"
+#include "driver/pipeline.h"
 #include "textio/file_names.h"
 
 namespace sc {

@@ -5,10 +5,13 @@
 #include <utility>
 
 #include "check/lint.h"
+#include "driver/pipeline.h"
 #include "model/model.h"
 
 namespace sc {
 namespace {
+
+constexpr int32_t kBuildProfile = 1;
 
 std::string_view file_name_of(Source source) {
   return source == Source::kLineFile ? "line file" : "train file";
@@ -204,6 +207,17 @@ void name_the_rows_that_hold_cells(std::vector<Finding>& errors,
       error.notes.push_back(holder_note(*holder));
     }
   }
+}
+
+CompileTexts compile_as_compile_does(std::string line_name, std::string train_number) {
+  return [line_name = std::move(line_name), train_number = std::move(train_number)](
+             const std::string& line_text, const std::string& train_text) {
+    const RunOutcome run =
+        memorizza_percorso({line_text, train_text}, line_name, train_number, kBuildProfile);
+    return CompileErrors{.diagnostics = run.errors.diagnostics(),
+                         .fatal_error = run.fatal_error,
+                         .built_cells = run.model.has_cells()};
+  };
 }
 
 SpilledRows spilled_rows(const std::vector<Finding>& warnings) {

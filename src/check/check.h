@@ -23,6 +23,9 @@ struct CompileErrors {
 using CompileTexts =
     std::function<CompileErrors(const std::string& line_text, const std::string& train_text)>;
 
+// The compile of the `compile` command, with the profile built.
+CompileTexts compile_as_compile_does(std::string line_name, std::string train_number);
+
 // The lines of each file whose row has too few values on its line, so that
 // the compile reads the row on into the next line.
 struct SpilledRows {

@@ -7,7 +7,6 @@
 #include <sstream>
 #include <tuple>
 
-#include "app/check_command.h"
 #include "check/lint.h"
 #include "check/render.h"
 #include "documents/documents.h"

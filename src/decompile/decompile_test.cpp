@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "app/pipeline.h"
 #include "crowded_route.h"
+#include "driver/pipeline.h"
 #include "model/serialize.h"
 #include "route_generator.h"
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/pipeline.h"
 #include "documents/documents.h"
+#include "driver/pipeline.h"
 #include "inspect/describe.h"
 #include "inspect/file_kind.h"
 #include "inspect/route_features.h"

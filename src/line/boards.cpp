@@ -20,7 +20,7 @@ int16_t packed_speeds(int32_t left, int32_t right, const char* what, SourceLocat
   return fit_16_bits(round_half_even(right / 5.0 + 20.0 * left), what, left_at);
 }
 
-int16_t packed_stripes(const SpeedBoard& board) {
+int16_t packed_stripes(const SpeedBoardRow& board) {
   const int64_t tens = int64_t{fit_16_bits(board.strisces, "strisces", board.strisces_at)} * 10;
   const int64_t right = fit_16_bits(board.strisced, "strisced", board.strisced_at);
   return fit_16_bits(fit_16_bits(tens, "10 x strisces", board.strisces_at) + right, "stripe value",
@@ -33,7 +33,7 @@ int64_t board_cell(int32_t position) {
   return cell_index(position, 1);
 }
 
-bool memo_indicatori_v_max(Scenario& model, const SpeedBoard& board) {
+bool memo_indicatori_v_max(Scenario& model, const SpeedBoardRow& board) {
   Cell& cell = cell_at(model, board_cell(board.posizione), board.posizione_at);
   if (!is_free(cell)) return false;
   const int16_t info1 = packed_speeds(board.vas, board.vad, "first packed speed", board.vas_at);

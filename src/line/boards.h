@@ -8,7 +8,8 @@
 
 namespace sc {
 
-struct SpeedBoard {
+// A speed-limit board row as read, before its values are packed into a cell.
+struct SpeedBoardRow {
   int32_t posizione = 0;
   int32_t vas = 0;
   int32_t vbs = 0;
@@ -25,7 +26,7 @@ struct SpeedBoard {
 // Places a speed-limit board in the board cell of its position. Returns false,
 // writing nothing, when that cell is not free (error 21). Throws Fault when a
 // packed value does not fit 16 bits.
-bool memo_indicatori_v_max(Scenario& model, const SpeedBoard& board);
+bool memo_indicatori_v_max(Scenario& model, const SpeedBoardRow& board);
 
 enum class TextBoardPlacement {
   kPlaced,

@@ -10,6 +10,7 @@
 #include "line/tunnels.h"
 #include "model/cell_fill.h"
 #include "model/cell_geometry.h"
+#include "model/flow.h"
 #include "textio/field_reader.h"
 #include "textio/keywords.h"
 #include "textio/rounding.h"
@@ -209,7 +210,7 @@ Flow read_tunnel_row(LinePass& pass, std::string_view /*keyword*/) {
 }
 
 Flow read_speed_board_row(LinePass& pass, std::string_view /*keyword*/) {
-  SpeedBoard board;
+  SpeedBoardRow board;
   FieldReader& reader = pass.reader;
   board.posizione = reader.read_long(board.posizione_at);
   board.vas = reader.read_long(board.vas_at);

@@ -4,8 +4,8 @@
 #include <string_view>
 
 #include "model/error_log.h"
+#include "model/flow.h"
 #include "model/model.h"
-#include "textio/row_keyword.h"
 
 namespace sc {
 

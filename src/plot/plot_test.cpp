@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/pipeline.h"
 #include "documents/documents.h"
+#include "driver/pipeline.h"
 #include "plot/route_plot.h"
 #include "plot/svg.h"
 #include "route_generator.h"

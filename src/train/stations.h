@@ -1,6 +1,6 @@
 #pragma once
 
-#include "textio/row_keyword.h"
+#include "model/flow.h"
 #include "train/train_pass.h"
 
 namespace sc {

@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "model/flow.h"
 #include "textio/keywords.h"
 #include "textio/narrow.h"
 #include "textio/rounding.h"

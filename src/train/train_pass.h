@@ -8,7 +8,6 @@
 #include "model/error_log.h"
 #include "model/model.h"
 #include "textio/field_reader.h"
-#include "textio/row_keyword.h"
 
 namespace sc {
 

@@ -1,4 +1,4 @@
-#include "app/pipeline.h"
+#include "driver/pipeline.h"
 
 #include "line/line_compiler.h"
 #include "output/check_codes.h"

@@ -1,4 +1,4 @@
-#include "app/pipeline.h"
+#include "driver/pipeline.h"
 
 #include <gtest/gtest.h>
 
