@@ -39,10 +39,6 @@ Range field_span(const LineIndex& lines, int line, const LineField& field) {
   return line_span(lines, line, field.begin, field.end);
 }
 
-bool touches(const Range& range, Position at) {
-  return range.contains(at);
-}
-
 std::optional<int64_t> number_of(std::string_view text) {
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
   int64_t value = 0;
@@ -252,10 +248,10 @@ json hover(const LineIndex& lines, const Outline& outline, Position at) {
   const OutlineRow* row = outline.row_at(at.line);
   if (!row || row->kinds.empty()) return nullptr;
   const Range keyword = field_span(lines, row->line, row->keyword);
-  if (touches(keyword, at)) return markdown(keyword_hover(*row), keyword);
+  if (keyword.contains(at)) return markdown(keyword_hover(*row), keyword);
   for (size_t i = 0; i < row->values.size(); ++i) {
     const Range value = field_span(lines, row->line, row->values[i]);
-    if (touches(value, at)) {
+    if (value.contains(at)) {
       return markdown(value_hover(*row->kinds.front(), i, row->values[i]), value);
     }
   }

@@ -40,7 +40,6 @@ inline constexpr int kParseError = -32700;
 inline constexpr int kInvalidRequest = -32600;
 inline constexpr int kMethodNotFound = -32601;
 inline constexpr int kInvalidParams = -32602;
-inline constexpr int kInternalError = -32603;
 inline constexpr int kServerNotInitialized = -32002;
 inline constexpr int kRequestFailed = -32803;
 }  // namespace error_code

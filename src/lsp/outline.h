@@ -53,7 +53,6 @@ class FieldCursor {
   bool at_end() const;
   LineField text();
   LineField number();
-  size_t offset() const { return pos_; }
 
  private:
   void skip_blanks();

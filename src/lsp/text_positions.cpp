@@ -38,14 +38,6 @@ size_t LineIndex::offset(Position p) const {
   return starts_[static_cast<size_t>(p.line)] + byte_offset(line(p.line), p.character);
 }
 
-Position LineIndex::position(size_t offset) const {
-  offset = std::min(offset, text_.size());
-  const auto after = std::upper_bound(starts_.begin(), starts_.end(), offset);
-  const auto n = static_cast<size_t>(after - starts_.begin() - 1);
-  const size_t within = std::min(offset, ends_[n]) - starts_[n];
-  return {static_cast<int>(n), utf16_length(line(static_cast<int>(n)).substr(0, within))};
-}
-
 int utf16_length(std::string_view utf8) {
   int units = 0;
   for (size_t i = 0; i < utf8.size();) {

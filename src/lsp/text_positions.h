@@ -32,7 +32,6 @@ class LineIndex {
   // Byte offset in the text of `p`; a position past a line's end or past the
   // last line is clamped to it.
   size_t offset(Position p) const;
-  Position position(size_t offset) const;
 
  private:
   std::string_view text_;
