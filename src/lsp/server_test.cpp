@@ -234,6 +234,28 @@ TEST(LspDiagnostics, ACharacterOutsideWindows1252IsReportedWhereItStands) {
   EXPECT_EQ((*encoding)["range"]["start"], json({{"line", 3}, {"character", 24}}));
 }
 
+TEST(LspDiagnostics, APairNamedInTheSettingsIsCheckedTogether) {
+  const json pairs = {{"pairs", {{{"line", "percorso.txt"}, {"train", "sub/R101.txt"}}}}};
+  const std::string line_uri = "file:///w/percorso.txt";
+  const std::string train_uri = "file:///w/sub/R101.txt";
+  const std::string documents = open(line_uri, kLineText) + open(train_uri, kTrainText);
+  const auto initialize_in_w = [](const json& options) {
+    return frame(request(1, "initialize",
+                         {{"rootUri", "file:///w"},
+                          {"capabilities", json::object()},
+                          {"initializationOptions", options}}));
+  };
+  const std::string at_initialize = initialize_in_w(pairs) + documents;
+  const std::string later = initialize_in_w(json::object()) + documents +
+                            frame(notification("workspace/didChangeConfiguration",
+                                               {{"settings", {{"scenarioCompiler", pairs}}}}));
+  for (const std::string& input : {at_initialize, later}) {
+    const Session s = run(input);
+    EXPECT_NE(s.diagnostic(line_uri, "off-grid"), nullptr);
+    EXPECT_NE(s.diagnostic(train_uri, "signal-cell-taken"), nullptr);
+  }
+}
+
 TEST(LspFeatures, HoverNamesTheRowAndTheValue) {
   const Session s =
       run(pair_session() + frame(request(2, "textDocument/hover", at(kLineUri, 3, 2))) +
