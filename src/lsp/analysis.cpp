@@ -1,5 +1,6 @@
 #include "lsp/analysis.h"
 
+#include <algorithm>
 #include <charconv>
 #include <string_view>
 #include <utility>
@@ -88,10 +89,20 @@ Problem problem_from(const Finding& f) {
   return problem;
 }
 
-// The first character of `text` that Windows-1252 has no form for.
-std::optional<Problem> unconvertible(const std::string& text, Side side) {
-  const Utf8Conversion converted = convert_utf8_to_1252(text);
-  if (converted.failed_at == std::string_view::npos) return std::nullopt;
+// A file's text as the compile reads it, or the problem of the first
+// character that Windows-1252 has no form for.
+struct Converted {
+  std::string text;
+  std::optional<Problem> failure;
+};
+
+Converted to_1252(const std::string& text, Side side) {
+  // Most files are ASCII, which reads the same in both.
+  const bool ascii = std::all_of(text.begin(), text.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if (ascii) return {text, std::nullopt};
+  Utf8Conversion converted = convert_utf8_to_1252(text);
+  if (converted.failed_at == std::string_view::npos) return {std::move(converted.text), {}};
   int line = 1;
   size_t line_start = 0;
   for (size_t i = 0; i < converted.failed_at; ++i) {
@@ -103,29 +114,30 @@ std::optional<Problem> unconvertible(const std::string& text, Side side) {
   }
   const int column =
       utf16_length(std::string_view(text).substr(line_start, converted.failed_at - line_start)) + 1;
-  return Problem{true,
-                 {side, line, column},
-                 "encoding",
-                 "this character has no Windows-1252 form, which the files are compiled in; "
-                 "nothing of this pair is checked until it is replaced",
-                 {},
-                 std::nullopt};
+  return {{},
+          Problem{true,
+                  {side, line, column},
+                  "encoding",
+                  "this character has no Windows-1252 form, which the files are compiled in; "
+                  "nothing of this pair is checked until it is replaced",
+                  {},
+                  std::nullopt}};
 }
 
 }  // namespace
 
 std::vector<Problem> analyse_pair(const std::string& line_text, const std::string& train_text,
                                   const CompileTexts& compile) {
+  Converted line = to_1252(line_text, Side::kLineFile);
+  Converted train = to_1252(train_text, Side::kTrainFile);
   std::vector<Problem> problems;
-  for (auto [text, side] :
-       {std::pair{&line_text, Side::kLineFile}, std::pair{&train_text, Side::kTrainFile}}) {
-    if (auto problem = unconvertible(*text, side)) problems.push_back(std::move(*problem));
+  for (Converted* file : {&line, &train}) {
+    if (file->failure) problems.push_back(std::move(*file->failure));
   }
   if (!problems.empty()) return problems;
   CheckOptions options;
   options.encoding = InputEncoding::kUtf8;
-  const std::vector<Finding> findings =
-      check_sources(*utf8_to_1252(line_text), *utf8_to_1252(train_text), options, compile);
+  const std::vector<Finding> findings = check_sources(line.text, train.text, options, compile);
   for (const Finding& f : findings) problems.push_back(problem_from(f));
   return problems;
 }

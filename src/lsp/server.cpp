@@ -278,7 +278,7 @@ Server::Clock::duration Server::delay_before_check(const FilePair& pair) const {
   if (options_.debounce) return *options_.debounce;
   const auto last = last_check_.find(pair);
   if (last == last_check_.end()) return {};
-  return std::min<Clock::duration>(last->second / 4, kLongestDebounce);
+  return std::min<Clock::duration>(last->second / 8, kLongestDebounce);
 }
 
 void Server::schedule(const std::string& uri) {

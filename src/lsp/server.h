@@ -22,9 +22,10 @@ namespace sc::lsp {
 struct ServerOptions {
   CompilerFor compiler;
   // How long after a change the pair is checked, so that a burst of changes
-  // makes one check. Unset, it is a quarter of the pair's last check (capped),
-  // so that a small pair is checked at once and a change is answered within
-  // 1.25 times a check; a client may set it at initialize.
+  // makes one check (so do the changes made while a check runs). Unset, it is
+  // an eighth of the pair's last check (capped), so that a small pair is
+  // checked at once and a change is answered in little more than the time of
+  // one check; a client may set it at initialize.
   std::optional<std::chrono::milliseconds> debounce;
 };
 

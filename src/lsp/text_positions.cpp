@@ -15,15 +15,17 @@ size_t sequence_length(unsigned char lead) {
 
 }  // namespace
 
+// A plain loop: find_first_of with two characters looks each byte up in the
+// set, several times slower on a 1000 km file.
 LineIndex::LineIndex(std::string_view text) : text_(text) {
-  size_t start = 0;
-  while (true) {
-    const size_t end = text.find_first_of("\r\n", start);
-    starts_.push_back(start);
-    ends_.push_back(end == std::string_view::npos ? text.size() : end);
-    if (end == std::string_view::npos) break;
-    start = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
+  starts_.push_back(0);
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r' && text[i] != '\n') continue;
+    ends_.push_back(i);
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    starts_.push_back(i + 1);
   }
+  ends_.push_back(text.size());
 }
 
 std::string_view LineIndex::line(int number) const {
