@@ -351,17 +351,22 @@ void Server::publish(const Snapshot& snapshot, const std::vector<Problem>& probl
   }
 }
 
-std::vector<Problem> Server::check_snapshot(const Snapshot& snapshot) const {
+// Runs without the lock; a failure is told in `failure`, for the caller to
+// log once it holds the lock again.
+std::vector<Problem> Server::check_snapshot(const Snapshot& snapshot, std::string& failure) const {
   const FilePair& pair = snapshot.pair;
   if (pair.line_file.empty()) return {};
   try {
     return analyse_pair(snapshot.line_text, snapshot.train_text,
                         options_.compiler(pair.line_file, pair.train_file));
   } catch (const std::exception& e) {
-    log_ << "scenario-compiler lsp: the check of " << pair.line_file << " failed: " << e.what()
-         << '\n';
+    failure = "the check of " + pair.line_file.string() + " failed: " + e.what();
   }
   return {};
+}
+
+void Server::log_failure(const std::string& failure) {
+  if (!failure.empty()) log_ << "scenario-compiler lsp: " << failure << '\n';
 }
 
 void Server::analyse_one(std::unique_lock<std::mutex>& lock) {
@@ -374,9 +379,11 @@ void Server::analyse_one(std::unique_lock<std::mutex>& lock) {
   const Snapshot snapshot = take_snapshot(pair);
   lock.unlock();
   const auto start = Clock::now();
-  const std::vector<Problem> problems = check_snapshot(snapshot);
+  std::string failure;
+  const std::vector<Problem> problems = check_snapshot(snapshot, failure);
   const auto took = Clock::now() - start;
   lock.lock();
+  log_failure(failure);
   last_check_[pair] = took;
   // Changed while it was checked: the next check publishes.
   if (waiting_.contains(pair)) return;
@@ -390,7 +397,10 @@ void Server::analyse_waiting_pair_of(const std::string& uri) {
   if (!pair || !waiting_.contains(pair->pair)) return;
   waiting_.erase(pair->pair);
   const Snapshot snapshot = take_snapshot(pair->pair);
-  publish(snapshot, check_snapshot(snapshot));
+  std::string failure;
+  const std::vector<Problem> problems = check_snapshot(snapshot, failure);
+  log_failure(failure);
+  publish(snapshot, problems);
 }
 
 void Server::analyse_in_background() {

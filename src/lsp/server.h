@@ -72,7 +72,8 @@ class Server {
   std::optional<PairOf> pair_for(const std::filesystem::path& file) const;
   std::string text_of(const std::filesystem::path& file) const;
   Snapshot take_snapshot(const FilePair& pair) const;
-  std::vector<Problem> check_snapshot(const Snapshot& snapshot) const;
+  std::vector<Problem> check_snapshot(const Snapshot& snapshot, std::string& failure) const;
+  void log_failure(const std::string& failure);
   void publish(const Snapshot& snapshot, const std::vector<Problem>& problems);
   void analyse_one(std::unique_lock<std::mutex>& lock);
   void analyse_waiting_pair_of(const std::string& uri);

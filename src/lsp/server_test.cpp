@@ -98,19 +98,22 @@ struct Session {
   }
 };
 
+CompileTexts compile_as_check_does(const std::filesystem::path& line,
+                                   const std::filesystem::path& train) {
+  CompileOptions names;
+  names.line_file = line;
+  names.train_file = train;
+  return compile_named_after(names);
+}
+
 // Runs the server on `input` to its end; checks run without delay.
-Session run(const std::string& input) {
+Session run(const std::string& input, CompilerFor compiler = compile_as_check_does) {
   std::istringstream in(input);
   std::ostringstream out;
   std::ostringstream log;
   ServerOptions options;
   options.debounce = std::chrono::milliseconds(0);
-  options.compiler = [](const std::filesystem::path& line, const std::filesystem::path& train) {
-    CompileOptions names;
-    names.line_file = line;
-    names.train_file = train;
-    return compile_named_after(names);
-  };
+  options.compiler = std::move(compiler);
   Session session;
   session.status = serve(in, out, log, options);
   session.log = log.str();
@@ -181,6 +184,22 @@ TEST(LspProtocol, RequestsOutOfOrderAndUnknownMethods) {
   EXPECT_EQ((*s.response(7))["error"]["code"], error_code::kInvalidRequest);
   EXPECT_EQ(s.response(8), nullptr) << "nothing is read after exit";
   EXPECT_EQ(s.status, 0);
+}
+
+TEST(LspProtocol, ACheckThatFailsIsLoggedAndTheServerGoesOn) {
+  const auto failing = [](const std::filesystem::path&, const std::filesystem::path&) {
+    return CompileTexts([](const std::string&, const std::string&) -> CompileErrors {
+      throw std::runtime_error("out of cells");
+    });
+  };
+  const Session s =
+      run(pair_session() + frame(request(2, "textDocument/definition", at(kTrainUri, 4, 10))) +
+              frame(request(3, "textDocument/hover", at(kLineUri, 3, 2))),
+          failing);
+  EXPECT_THAT(s.log, testing::HasSubstr("failed: out of cells"));
+  EXPECT_TRUE((*s.response(2))["result"].is_null());
+  EXPECT_TRUE((*s.response(3))["result"].contains("contents"));
+  EXPECT_EQ(s.diagnostics(kLineUri), json::array());
 }
 
 TEST(LspProtocol, ExitWithoutShutdownIsStatusOne) {
