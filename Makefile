@@ -1,6 +1,7 @@
 # Two commands do everything on a fresh machine:
-#   make run   installs what is missing, builds, runs the one-shot job
+#   make run   installs what is missing, builds the program, runs the one-shot job
 #   make test  installs what is missing, builds, runs every test
+include scripts/toolchain.env
 JOBS ?= 2
 RELEASE := build/release
 ASAN := build/asan
@@ -9,8 +10,13 @@ FUZZ_SECONDS ?= 300
 # ccache, where installed, keeps rebuilds of unchanged sources cheap.
 LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=Release $(LAUNCHER)
+# Developers' and CI's builds stop at a compiler warning; a user's build does not.
+TEST_FLAGS := -DSC_BUILD_TESTS=ON -DSC_WERROR=ON
+CLANG_FORMAT := clang-format-$(LLVM_VERSION)
+FUZZ_TARGETS := $(shell grep -v '^\#' fuzz/targets.txt)
 
-.PHONY: deps deps-test deps-bench build run test test-release test-asan test-fuzz test-odr fuzz-build fuzz format format-check clean
+.PHONY: deps deps-test deps-bench build build-tests run install package test test-release \
+  test-asan test-fuzz test-odr test-package fuzz-build fuzz bench format format-check clean
 
 # Each target installs only the packages it needs (scripts/install-deps.sh).
 deps:
@@ -20,19 +26,42 @@ deps-test:
 deps-bench:
 	@bash scripts/install-deps.sh bench
 
+# The program alone: no test is configured, so GoogleTest need not be present.
 build: deps
-	cmake -S . -B $(RELEASE) $(CMAKE_FLAGS) > /dev/null
+	cmake -S . -B $(RELEASE) $(CMAKE_FLAGS) -DSC_BUILD_TESTS=OFF > /dev/null
+	cmake --build $(RELEASE) -j$(JOBS) --target scenario-compiler
+
+build-tests: deps-test
+	cmake -S . -B $(RELEASE) $(CMAKE_FLAGS) $(TEST_FLAGS) > /dev/null
 	cmake --build $(RELEASE) -j$(JOBS)
 
 run: build
 	$(RELEASE)/bin/scenario-compiler; status=$$?; \
 	  echo "exit status $$status; files in $(RELEASE)/bin:"; ls $(RELEASE)/bin; exit $$status
 
-test-release: deps-test build
+# The program, its manual page, bash completion and docs under PREFIX.
+PREFIX ?= /usr/local
+install: build
+	cmake --build $(RELEASE) -j$(JOBS) --target man-page
+	cmake --install $(RELEASE) --prefix $(PREFIX)
+
+# build/release/packages/: the Debian package, and the Windows zip when the
+# Windows build (build/windows/bin/scenario-compiler.exe) is there.
+package: build
+	cmake --build $(RELEASE) -j$(JOBS) --target man-page
+	cd $(RELEASE) && cpack -G DEB
+	cmake --build $(RELEASE) --target windows-zip
+
+# The Debian package unpacked into a scratch root and tried there.
+test-package: package
+	bash tests/package_test.sh $(RELEASE)/packages/scenario-compiler_*_amd64.deb \
+	  $(wildcard $(RELEASE)/packages/scenario-compiler-*-win64.zip)
+
+test-release: build-tests
 	cd $(RELEASE) && ctest -j$(JOBS) --output-on-failure
 
 test-asan: deps-test
-	cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DSC_SANITIZE=ON $(LAUNCHER) > /dev/null
+	cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DSC_SANITIZE=ON $(TEST_FLAGS) $(LAUNCHER) > /dev/null
 	cmake --build $(ASAN) -j$(JOBS)
 	cd $(ASAN) && ctest -j$(JOBS) --output-on-failure
 
@@ -49,18 +78,19 @@ test-odr: deps-test
 
 # The fuzz targets for a short bounded run each (clang, libFuzzer).
 fuzz-build: deps-test
-	CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DSC_FUZZ=ON -DSC_BUILD_TESTS=OFF -DSC_BUILD_APP=OFF $(LAUNCHER) > /dev/null
+	CC=clang-$(LLVM_VERSION) CXX=clang++-$(LLVM_VERSION) cmake -S . -B $(FUZZ) \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSC_FUZZ=ON -DSC_BUILD_TESTS=OFF -DSC_BUILD_APP=OFF \
+	  -DSC_WERROR=ON $(LAUNCHER) > /dev/null
 	cmake --build $(FUZZ) -j$(JOBS)
 
 test-fuzz: fuzz-build
 	cd $(FUZZ) && ctest --output-on-failure
 
-test: format-check test-release test-odr test-asan test-fuzz
+test: format-check test-release test-odr test-package test-asan test-fuzz
 
 # Each fuzz target for FUZZ_SECONDS (default 300).
 fuzz: fuzz-build
-	for t in field_reader name pipeline binary_reader decompile lsp; do \
+	for t in $(FUZZ_TARGETS); do \
 	  fuzz/run_fuzzer.sh $(FUZZ)/bin/$${t}_fuzz fuzz/corpus/$$t $(FUZZ_SECONDS) || exit 1; \
 	done
 
@@ -76,11 +106,11 @@ bench: deps-bench
 	python3 bench/run_bench.py --build $(BENCH) --runs $(BENCH_RUNS)
 
 format: deps-test
-	clang-format -i $$(git ls-files '*.h' '*.cpp')
+	$(CLANG_FORMAT) -i $$(git ls-files '*.h' '*.cpp')
 
 # Fails on the first source file that `make format` would change.
 format-check: deps-test
-	clang-format --dry-run -Werror $$(git ls-files '*.h' '*.cpp')
+	$(CLANG_FORMAT) --dry-run -Werror $$(git ls-files '*.h' '*.cpp')
 
 clean:
 	rm -rf build

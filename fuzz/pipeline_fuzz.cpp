@@ -1,6 +1,8 @@
 // Compiles an arbitrary pair of line and train texts through the whole driver
 // and serializes the result; the lint of check reads them too. Input: one byte
-// whose low bit is j, then the line text, a NUL byte, the train text.
+// whose low bit is j and whose next bit says whether the lint takes the texts
+// as forced to Windows-1252 or as found to be Windows-1252, then the line
+// text, a NUL byte, the train text.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -18,7 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   texts.line_text = rest.substr(0, split);
   texts.train_text = split == std::string::npos ? std::string() : rest.substr(split + 1);
 
-  sc::lint_sources(*texts.line_text, *texts.train_text, sc::InputEncoding::kWindows1252);
+  const sc::FileEncoding encoding{sc::InputEncoding::kWindows1252, (data[0] & 2) != 0};
+  sc::lint_sources(*texts.line_text, *texts.train_text, {encoding, encoding});
   const sc::RunOutcome run = sc::memorizza_percorso(texts, "Linea", "T1", j);
   if (run.fatal_error != 0) return 0;
   const auto names = sc::scenario_file_names("out", "Linea", "T1");

@@ -6,19 +6,23 @@
 # argument, `run`. Used by `make`, CI and developers alike; when everything is
 # present it needs no root and calls no sudo.
 set -euo pipefail
+# shellcheck source=toolchain.env
+source "$(dirname "$0")/toolchain.env"
 
 run_packages=(
   build-essential cmake make
   libfltk1.3-dev libx11-dev libxcursor-dev libxinerama-dev libxft-dev libxfixes-dev libxext-dev
   libxrender-dev libfontconfig-dev
   libcli11-dev nlohmann-json3-dev
+  python3
 )
 test_packages=(
   googletest libgtest-dev libgmock-dev
   xvfb xauth
+  groff-base man-db dpkg-dev
   chromium python3
   neovim
-  clang libclang-rt-14-dev clang-format
+  "clang-$LLVM_VERSION" "libclang-rt-$LLVM_VERSION-dev" "clang-format-$LLVM_VERSION"
 )
 bench_packages=(libbenchmark-dev python3)
 

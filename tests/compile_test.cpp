@@ -127,6 +127,46 @@ TEST_F(Compile, LeavesTheSourcesUntouchedWhateverTheOutcome) {
   }
 }
 
+// A broken edit compiled into the folder of a working scenario leaves the
+// working set as it was, unless --write-on-error asks for the broken one.
+TEST_F(Compile, ARecordedErrorLeavesTheOlderFilesUntouched) {
+  write_sources(kShortLine, kShortTrain);
+  ASSERT_EQ(compile().status, 0);
+  const std::vector<std::string> names = file_names(out_dir());
+  ASSERT_EQ(names.size(), 3u);
+  std::vector<std::string> bytes;
+  std::vector<std::filesystem::file_time_type> times;
+  for (const std::string& name : names) {
+    bytes.push_back(read_bytes(out_dir() / name));
+    times.push_back(std::filesystem::last_write_time(out_dir() / name));
+  }
+  // The route grows, so that a written set would differ; then an error.
+  const std::string broken_line =
+      "[generale]\nlunghezza percorso, 2000\n[pendenze]\npendenza, 99999, 1\n[fine]\n";
+  write_sources(broken_line, kShortTrain);
+  const ProcessResult broken = compile("--json");
+  EXPECT_EQ(broken.status, 1);
+  EXPECT_EQ(nlohmann::json::parse(broken.out)["written"], false);
+  EXPECT_NE(broken.err.find("no file was written"), std::string::npos) << broken.err;
+  EXPECT_EQ(file_names(out_dir()), names) << "a temporary file was left";
+  for (size_t i = 0; i < names.size(); ++i) {
+    EXPECT_EQ(read_bytes(out_dir() / names[i]), bytes[i]) << names[i];
+    EXPECT_EQ(std::filesystem::last_write_time(out_dir() / names[i]), times[i]) << names[i];
+  }
+
+  const ProcessResult forced = compile("--json --write-on-error");
+  EXPECT_EQ(forced.status, 1);
+  const nlohmann::json report = nlohmann::json::parse(forced.out);
+  EXPECT_EQ(report["written"], true);
+  EXPECT_EQ(report["error_number"], 15);
+  EXPECT_EQ(report["files"].size(), 3u);
+  EXPECT_EQ(forced.err.find("no file was written"), std::string::npos) << forced.err;
+  EXPECT_EQ(file_names(out_dir()), names);
+  for (size_t i = 0; i < names.size(); ++i) {
+    EXPECT_NE(read_bytes(out_dir() / names[i]), bytes[i]) << names[i];
+  }
+}
+
 TEST_F(Compile, AFatalErrorWritesNoBinaryFile) {
   write_sources(kShortLine, "[generale]\nsegnale, 0, 1,4,1,1,0,2,2,1,1,0\n[fine]\n");
   const ProcessResult result = compile();
@@ -188,7 +228,8 @@ TEST_F(Compile, ReportsEachRecordedErrorAtItsField) {
   EXPECT_EQ(report["error_number"], 15);
   EXPECT_EQ(report["error_position"], 99999);
   EXPECT_EQ(report["fatal_error"], 0);
-  EXPECT_EQ(report["files"].size(), 3u);
+  EXPECT_EQ(report["written"], false);
+  EXPECT_EQ(report["files"].size(), 0u);
   ASSERT_EQ(report["diagnostics"].size(), 1u);
   const auto& d = report["diagnostics"][0];
   EXPECT_EQ(d["number"], 15);
@@ -215,17 +256,17 @@ TEST_F(Compile, DiagnosticsPointAtTheFieldConcerned) {
     std::string line;
     std::string train;
     std::string expected;  // the diagnostic up to its message
-    int lines = 1;         // on standard error
+    int lines = 2;         // on standard error, with the line that says no file was written
   };
   const Case cases[] = {
       {"[generale]\nlunghezza percorso, 1000\n[c]\nindicatori_vmax, 300, 75,80,80,0,,,,0\n"
        "indicatori_vmax, 310, 75,80,80,0,,,,0\n[fine]\n",
-       kShortTrain, "Prova_linea.txt:5:18: error 21: ", 4},  // and the note at line 4
+       kShortTrain, "Prova_linea.txt:5:18: error 21: ", 5},  // and the note at line 4
       {"[generale]\nlunghezza percorso, 2000000\n[fine]\n", kShortTrain,
        "Prova_linea.txt:2:21: error 1: ", 2},  // then " Errore n. 1": no cells to write
       {kShortLine, "[generale]\nnumero vetture, many\n[fine]\n", "Prova_T1-.txt:2:17: error 25: "},
       {kShortLine, "[generale]\nabbattimento, 200, 1\nabbattimento, 210, 1\n[fine]\n",
-       "Prova_T1-.txt:3:", 4},
+       "Prova_T1-.txt:3:", 5},
   };
   for (const Case& c : cases) {
     write_sources(c.line, c.train);
@@ -243,7 +284,7 @@ TEST_F(Compile, PrintsWarningsThatChangeNeitherBytesNorStatus) {
   write_sources(
       "[generale]\nlunghezza percorso, 1000\n[c]\npendenza, 125, 1\n[fine]\n",
       "[generale]\nvelocita, 0, 80\nabbattimento, 200, 1\nabbattimento, 210, 1\n[fine]\n");
-  const ProcessResult warned = compile();
+  const ProcessResult warned = compile("--write-on-error");
   const std::string dat = read_bytes(out_dir() / "Prova_T1.dat");
   const std::string line = line_file().string();
   const std::string first = line +
@@ -255,28 +296,65 @@ TEST_F(Compile, PrintsWarningsThatChangeNeitherBytesNorStatus) {
   EXPECT_NE(warned.err.find("1 error and 1 warning generated.\n"), std::string::npos) << warned.err;
   EXPECT_EQ(warned.err.find('\033'), std::string::npos) << "no colour off a terminal";
 
-  const ProcessResult silent = compile("-w");
+  const ProcessResult silent = compile("-w --write-on-error");
   EXPECT_EQ(silent.status, warned.status);
   // The error, then the note at the row that holds its cell.
   EXPECT_EQ(std::count(silent.err.begin(), silent.err.end(), '\n'), 4) << silent.err;
   EXPECT_EQ(read_bytes(out_dir() / "Prova_T1.dat"), dat);
-  EXPECT_EQ(compile("-Wno-off-grid").err, silent.err);
+  EXPECT_EQ(compile("-Wno-off-grid --write-on-error").err, silent.err);
 }
 
-TEST_F(Compile, ReadsUtf8InputWhenAskedTo) {
-  write_sources(
-      "[generale]\nlunghezza percorso, 1000\n[c]\nindicatore cartello, 300, Citt\xC3\xA0\n[fine]\n",
-      kShortTrain);
-  EXPECT_NE(compile().err.find("[utf8-input]"), std::string::npos);
-  const ProcessResult converted = compile("--input-encoding utf-8");
-  EXPECT_EQ(converted.status, 0) << converted.err;
-  EXPECT_EQ(converted.err, "");
-  EXPECT_EQ(read_table(read_bytes(out_dir() / "Prova_T1.sim"))[80].text, "Citt\xE0");
+// Without --input-encoding a file that is UTF-8 throughout is read as UTF-8,
+// and any other as Windows-1252: both spellings of a route give its bytes.
+TEST_F(Compile, ReadsEachFileInTheEncodingItsBytesShow) {
+  const std::string line_1252 =
+      "[generale]\nlunghezza percorso, 1000\n[c]\nindicatore cartello, 300, Citt\xE0 "
+      "\xC9vora\n[fine]\n";
+  const std::string train_1252 =
+      "[generale]\nvelocita, 0, 80\nstazione, 500, 12, 600, 0,0,0, 1,1,0, 4,1,1, 1, 9,0,0, "
+      "Santa Ges\xF9\n[fine]\n";
+  const auto to_utf8 = [](std::string text) {
+    for (const auto& [from, to] : {std::pair<std::string, std::string>{"\xE0", "\xC3\xA0"},
+                                   {"\xC9", "\xC3\x89"},
+                                   {"\xF9", "\xC3\xB9"}}) {
+      for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + 2)) {
+        text.replace(at, 1, to);
+      }
+    }
+    return text;
+  };
+  write_sources(line_1252, train_1252);
+  const ProcessResult twin = compile();
+  ASSERT_EQ(twin.status, 0) << twin.err;
+  EXPECT_EQ(twin.err, "");
+  const std::string dat = read_bytes(out_dir() / "Prova_T1.dat");
+  const std::string sim = read_bytes(out_dir() / "Prova_T1.sim");
+  EXPECT_EQ(read_table(sim)[80].text, "Citt\xE0 \xC9vora");
+
+  // UTF-8, and UTF-8 after a byte-order mark, without an option.
+  for (const std::string& mark : {std::string(), std::string("\xEF\xBB\xBF")}) {
+    write_sources(mark + to_utf8(line_1252), mark + to_utf8(train_1252));
+    const ProcessResult utf8 = compile();
+    EXPECT_EQ(utf8.status, 0) << utf8.err;
+    EXPECT_EQ(utf8.err, "");
+    EXPECT_EQ(read_bytes(out_dir() / "Prova_T1.dat"), dat);
+    EXPECT_EQ(read_bytes(out_dir() / "Prova_T1.sim"), sim);
+  }
+
+  // Forced to Windows-1252, the UTF-8 file is read byte for byte and warned about.
+  write_sources(to_utf8(line_1252), train_1252);
+  const ProcessResult forced = compile("--input-encoding windows-1252");
+  EXPECT_EQ(forced.status, 0);
+  EXPECT_NE(forced.err.find("[utf8-input]"), std::string::npos) << forced.err;
+  EXPECT_EQ(read_table(read_bytes(out_dir() / "Prova_T1.sim"))[80].text,
+            "Citt\xC3\xA0 \xC3\x89vora");
 
   write_bytes(train_file(), "[generale]\n\xE2\x86\x92\n");
-  const ProcessResult refused = compile("--input-encoding utf-8");
-  EXPECT_EQ(refused.status, 2);
-  EXPECT_NE(refused.err.find(train_file().string() + ":2:1: "), std::string::npos) << refused.err;
+  for (const char* option : {"", "--input-encoding utf-8"}) {
+    const ProcessResult refused = compile(option);
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_NE(refused.err.find(train_file().string() + ":2:1: "), std::string::npos) << refused.err;
+  }
 }
 
 TEST_F(Compile, CheckReportsWithoutWritingAndSaysSoInItsStatus) {
@@ -372,7 +450,8 @@ TEST_F(Compile, UsageErrorsEndWithStatus2) {
     EXPECT_NE(result.err.find(mention), std::string::npos) << command << "\n" << result.err;
   }
   EXPECT_FALSE(std::filesystem::exists(out_dir()));
-  EXPECT_EQ(run_command(exe + " --version").out, "scenario-compiler 1.0.0\n");
+  // The version is the project's, set once in CMakeLists.txt.
+  EXPECT_EQ(run_command(exe + " --version").out, "scenario-compiler " SC_VERSION "\n");
   EXPECT_EQ(run_command(exe + " compile --help").status, 0);
 }
 

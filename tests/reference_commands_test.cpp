@@ -50,15 +50,49 @@ TEST(Example, ReplacesAnExistingFileOnlyWithForce) {
   }
 }
 
-TEST(Explain, PrintsTheEntryOfAKnownError) {
-  const ProcessResult explained = scenario_compiler("explain 22");
-  EXPECT_EQ(explained.status, 0) << explained.err;
-  EXPECT_TRUE(explained.out.starts_with("## 22: stations-too-close\n")) << explained.out;
-  EXPECT_EQ(explained.out.find("## 24"), std::string::npos) << "the next entry is not printed";
+// By number or by name, errors and warnings alike, as plain text whether on a
+// terminal (script gives the program one) or piped.
+TEST(Explain, PrintsTheEntryOfAnErrorOrAWarningAsPlainText) {
+  const struct {
+    const char* argument;
+    const char* heading;
+    const char* example;  // a row of the entry's example, indented
+  } cases[] = {
+      {"22", "error 22: stations-too-close\n", "\n    stazione, "},
+      {"stations-too-close", "error 22: stations-too-close\n", "\n    stazione, "},
+      {"off-grid", "warning: off-grid\n", "\n    pendenza, "},
+  };
+  for (const auto& c : cases) {
+    for (const std::string& how : {std::string("explain ") + c.argument,
+                                   std::string("script -qec 'env -u DISPLAY ") + SC_EXECUTABLE +
+                                       " explain " + c.argument + "' /dev/null"}) {
+      ProcessResult explained =
+          how.starts_with("script") ? run_command(how) : scenario_compiler(how);
+      std::erase(explained.out, '\r');  // a terminal ends its lines with CR LF
+      EXPECT_EQ(explained.status, 0) << how << ": " << explained.err;
+      EXPECT_TRUE(explained.out.starts_with(c.heading)) << how << ":\n" << explained.out;
+      EXPECT_NE(explained.out.find(c.example), std::string::npos) << how << ":\n" << explained.out;
+      for (const char* markdown : {"```", "**", "`", "## ", "line-rows", "check-line"}) {
+        EXPECT_EQ(explained.out.find(markdown), std::string::npos)
+            << how << " prints " << markdown << ":\n"
+            << explained.out;
+      }
+    }
+  }
+  EXPECT_EQ(scenario_compiler("explain 22").out.find("error 24"), std::string::npos)
+      << "the next entry is not printed";
+}
+
+TEST(Explain, ListsEveryNumberAndName) {
+  const ProcessResult listed = scenario_compiler("explain --list");
+  EXPECT_EQ(listed.status, 0) << listed.err;
+  for (const char* line : {"\n22 stations-too-close\n", "\noff-grid\n", "\nutf8-input\n"}) {
+    EXPECT_NE(("\n" + listed.out).find(line), std::string::npos) << line;
+  }
 }
 
 TEST(Explain, RejectsWhatNamesNoErrorAsAUsageError) {
-  for (const char* argument : {"14", "0", "-1", "abc", ""}) {
+  for (const char* argument : {"14", "0", "-1", "abc", "", "off"}) {
     const ProcessResult explained = scenario_compiler(std::string("explain ") + argument);
     EXPECT_EQ(explained.status, 2) << argument;
     EXPECT_EQ(explained.out, "") << argument;

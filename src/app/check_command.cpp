@@ -45,9 +45,7 @@ int run_check(const CheckCommandOptions& options, Disk& disk, std::ostream& out,
   return run_command_body("check", err, [&] {
     CheckOptions check;
     apply_warning_flags(options.warning_flags, true, check);
-    // Refuses an unknown encoding before it is used below.
-    const SourceTexts texts = read_sources(options.sources, disk);
-    check.encoding = *parse_input_encoding(options.sources.input_encoding);
+    const SourceTexts texts = read_sources(options.sources, disk, check.encodings);
     const std::vector<Finding> findings = check_sources(*texts.line_text, *texts.train_text, check,
                                                         compile_named_after(options.sources));
     print_report(findings, texts, options, out, err);

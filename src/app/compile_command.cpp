@@ -63,21 +63,27 @@ void check_standard_input(const CompileOptions& options) {
   }
 }
 
-InputEncoding input_encoding_named(const std::string& name) {
-  const std::optional<InputEncoding> encoding = parse_input_encoding(name);
-  if (!encoding) throw UsageError("--input-encoding " + name + ": give windows-1252 or utf-8");
+EncodingChoice input_encoding_named(const std::optional<std::string>& name) {
+  if (!name) return std::nullopt;
+  const std::optional<InputEncoding> encoding = parse_input_encoding(*name);
+  if (!encoding) throw UsageError("--input-encoding " + *name + ": give windows-1252 or utf-8");
   return *encoding;
 }
 
-std::string decode_source(std::string text, InputEncoding encoding,
-                          const std::filesystem::path& path) {
-  DecodedText decoded = decode_input(std::move(text), encoding);
+std::string decode_source(std::string text, EncodingChoice choice,
+                          const std::filesystem::path& path, FileEncoding& encoding) {
+  DecodedText decoded = decode_input(std::move(text), choice);
   if (decoded.failed_at) {
     throw UsageError(path.string() + ":" + std::to_string(decoded.failed_at->line) + ":" +
                      std::to_string(decoded.failed_at->column) +
                      ": this character is not valid UTF-8 or has no Windows-1252 form; the files "
-                     "may hold only the characters of the Windows-1252 code page");
+                     "may hold only the characters of the Windows-1252 code page" +
+                     (choice ? ""
+                             : " (the file is read as UTF-8 because it is UTF-8 throughout; "
+                               "give --input-encoding windows-1252 to read its bytes as "
+                               "Windows-1252)"));
   }
+  encoding = decoded.encoding;
   return std::move(decoded.text);
 }
 
@@ -94,7 +100,7 @@ CompileLint lint_for_compile(const CompileOptions& options, const CompiledFiles&
   CompileLint lint;
   if (options.no_warnings && run.errors.diagnostics().empty() && run.fatal_error == 0) return lint;
   lint.warnings = lint_sources(*compiled.texts.line_text, *compiled.texts.train_text,
-                               input_encoding_named(options.input_encoding), &lint.placements);
+                               compiled.encodings, &lint.placements);
   if (options.no_warnings) {
     lint.warnings.clear();
     return lint;
@@ -137,7 +143,8 @@ nlohmann::json json_report(const RunOutcome& run, const SourceNames& sources,
   }
   nlohmann::json files = nlohmann::json::array();
   for (const auto& path : written) files.push_back(path.string());
-  return {{"error_number", run.errors.error_number()},
+  return {{"written", !written.empty()},
+          {"error_number", run.errors.error_number()},
           {"error_position", run.errors.error_position()},
           {"fatal_error", run.fatal_error},
           {"files", files},
@@ -193,17 +200,23 @@ CompiledFiles compile_files(const CompileOptions& options, Disk& disk, int32_t j
   std::string train_number =
       to_1252(options.train_number.value_or(default_train_number(options.train_file, line_utf8)),
               "the train number");
-  SourceTexts texts = read_sources(options, disk);
+  SourceEncodings encodings;
+  SourceTexts texts = read_sources(options, disk, encodings);
   RunOutcome run = memorizza_percorso(texts, line_name, train_number, j);
-  return {std::move(texts), std::move(run), sources, std::move(line_name), std::move(train_number)};
+  return {.texts = std::move(texts),
+          .encodings = encodings,
+          .run = std::move(run),
+          .sources = sources,
+          .line_name = std::move(line_name),
+          .train_number = std::move(train_number)};
 }
 
-SourceTexts read_sources(const CompileOptions& options, Disk& disk) {
-  const InputEncoding encoding = input_encoding_named(options.input_encoding);
-  return {
-      decode_source(read_source(disk, options.line_file, "line file"), encoding, options.line_file),
-      decode_source(read_source(disk, options.train_file, "train file"), encoding,
-                    options.train_file)};
+SourceTexts read_sources(const CompileOptions& options, Disk& disk, SourceEncodings& encodings) {
+  const EncodingChoice choice = input_encoding_named(options.input_encoding);
+  return {decode_source(read_source(disk, options.line_file, "line file"), choice,
+                        options.line_file, encodings.line),
+          decode_source(read_source(disk, options.train_file, "train file"), choice,
+                        options.train_file, encodings.train)};
 }
 
 int run_compile(const CompileOptions& options, Disk& disk, std::ostream& out, std::ostream& err) {
@@ -220,7 +233,8 @@ int run_compile(const CompileOptions& options, Disk& disk, std::ostream& out, st
     const int status = finish_run(
         compiled.run,
         scenario_file_names(options.output_dir, compiled.line_name, compiled.train_number),
-        compiled.sources, disk, *terminal, err, written);
+        compiled.sources, disk, *terminal, err, written,
+        options.write_on_error ? OnError::kWrite : OnError::kWriteNothing);
     const NamedText line_text{compiled.sources.line_file, *compiled.texts.line_text};
     const NamedText train_text{compiled.sources.train_file, *compiled.texts.train_text};
     render_notes(err,
@@ -229,6 +243,10 @@ int run_compile(const CompileOptions& options, Disk& disk, std::ostream& out, st
                  line_text, train_text, options.colour);
     if (!warnings.empty()) {
       err << closing_count(compiled.run.errors.diagnostics().size(), warnings.size()) << '\n';
+    }
+    if (status == exit_status::kErrorRecorded && written.empty()) {
+      err << "scenario-compiler compile: an error was recorded, so no file was written and the "
+             "older files are untouched; give --write-on-error to write this run's files anyway\n";
     }
     const bool summary = options.summary && compiled.run.model.has_cells();
     if (options.json) {

@@ -12,6 +12,7 @@
 #include "app/disk.h"
 #include "app/interrupt.h"
 #include "app/run.h"
+#include "check/encoding.h"
 
 namespace sc {
 
@@ -24,10 +25,11 @@ struct CompileOptions {
   bool no_profile = false;
   bool json = false;
   bool summary = false;
-  bool no_warnings = false;                // -w
-  std::vector<std::string> warning_flags;  // "no-NAME" from -Wno-NAME
-  std::string input_encoding = "windows-1252";
-  bool colour = false;  // of the warnings on standard error
+  bool write_on_error = false;                // write the binary files despite a recorded error
+  bool no_warnings = false;                   // -w
+  std::vector<std::string> warning_flags;     // "no-NAME" from -Wno-NAME
+  std::optional<std::string> input_encoding;  // none: each file's from its bytes
+  bool colour = false;                        // of the warnings on standard error
 };
 
 // A command line that cannot be carried out as given (a name that Windows-1252
@@ -41,6 +43,7 @@ class UsageError : public std::runtime_error {
 // read. Throws UsageError or IoError.
 struct CompiledFiles {
   SourceTexts texts;  // as the compilers read them
+  SourceEncodings encodings;
   RunOutcome run;
   SourceNames sources;
   std::string line_name;  // Windows-1252
@@ -48,10 +51,11 @@ struct CompiledFiles {
 };
 CompiledFiles compile_files(const CompileOptions& options, Disk& disk, int32_t j);
 
-// The two files, converted from `options.input_encoding` to Windows-1252.
-// Throws UsageError, naming the line and column of a character that has no
-// Windows-1252 form.
-SourceTexts read_sources(const CompileOptions& options, Disk& disk);
+// The two files, converted from `options.input_encoding` (or the encoding
+// each file's bytes show) to Windows-1252; `encodings` receives how each was
+// read. Throws UsageError, naming the line and column of a character that has
+// no Windows-1252 form.
+SourceTexts read_sources(const CompileOptions& options, Disk& disk, SourceEncodings& encodings);
 
 // Runs the body of the command `name` and returns its status; a UsageError or
 // IoError is reported as "scenario-compiler NAME: message" and gives status 2;

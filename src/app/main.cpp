@@ -19,7 +19,8 @@
 
 namespace {
 
-constexpr const char* kVersion = "scenario-compiler 1.0.0";
+// SC_VERSION is the project's version, set once in CMakeLists.txt.
+constexpr const char* kVersion = "scenario-compiler " SC_VERSION;
 
 void add_source_options(CLI::App& command, sc::CompileOptions& options) {
   command.add_option("LINE_FILE", options.line_file, "The line text file")->required();
@@ -38,7 +39,9 @@ void add_warning_flags(CLI::App& command, std::vector<std::string>& flags, const
 void add_input_encoding(CLI::App& command, sc::CompileOptions& options) {
   command
       .add_option("--input-encoding", options.input_encoding,
-                  "Code page of LINE_FILE and TRAIN_FILE: windows-1252 (default) or utf-8")
+                  "Code page of LINE_FILE and TRAIN_FILE: windows-1252 or utf-8 (default: utf-8 "
+                  "for a file that is UTF-8 throughout and holds a character beyond ASCII or "
+                  "starts with a byte-order mark, else windows-1252)")
       ->check(CLI::IsMember({"windows-1252", "utf-8"}));
 }
 
@@ -48,6 +51,9 @@ void add_compile_options(CLI::App& compile, sc::CompileOptions& options) {
                      "Directory for the binary files (default: the current directory)");
   compile.add_flag("--no-profile", options.no_profile,
                    "Build no line profile and write no line profile file");
+  compile.add_flag("--write-on-error", options.write_on_error,
+                   "Write the binary files even when an error is recorded (by default a run that "
+                   "records an error writes nothing)");
   compile.add_flag("--json", options.json, "Print a JSON report on standard output");
   compile.add_flag("--summary", options.summary,
                    "Print what the route holds: length, stations, signals, boards, ...");
@@ -138,9 +144,13 @@ int main(int argc, char** argv) {
   CLI::App* example = app.add_subcommand(
       "example", "Write the built-in line and train text files, a scenario that compiles");
   add_example_options(*example, example_options);
-  int error_number = 0;
-  CLI::App* explain = app.add_subcommand("explain", "Explain what error N means and how to fix it");
-  explain->add_option("N", error_number, "The error number")->required();
+  sc::ExplainOptions explain_options;
+  CLI::App* explain =
+      app.add_subcommand("explain", "Explain what an error or a warning means and how to fix it");
+  explain->add_option("N|NAME", explain_options.what,
+                      "An error number, or the name of an error or a warning");
+  explain->add_flag("--list", explain_options.list,
+                    "List every error's number and name and every warning's name");
   sc::DumpOptions dump_options;
   CLI::App* dump = app.add_subcommand("dump", "Decode a binary scenario file");
   add_dump_options(*dump, dump_options);
@@ -178,7 +188,7 @@ int main(int argc, char** argv) {
   sc::catch_interrupts();
   sc::RealDisk disk;
   if (example->parsed()) return sc::run_example(example_options, disk, std::cout, std::cerr);
-  if (explain->parsed()) return sc::run_explain(error_number, std::cout, std::cerr);
+  if (explain->parsed()) return sc::run_explain(explain_options, std::cout, std::cerr);
   if (compile->parsed()) {
     options.colour = sc::colour_wanted(STDERR_FILENO);
     return sc::run_compile(options, disk, std::cout, std::cerr);

@@ -43,15 +43,23 @@ int run_example(const ExampleOptions& options, Disk& disk, std::ostream& out, st
   return exit_status::kClean;
 }
 
-int run_explain(int number, std::ostream& out, std::ostream& err) {
-  const std::optional<ErrorSection> section = find_error_section(number);
+int run_explain(const ExplainOptions& options, std::ostream& out, std::ostream& err) {
+  if (options.list) {
+    for (const ErrorSection& error : error_reference()) {
+      out << error.number << ' ' << error.name << '\n';
+    }
+    for (const ErrorSection& warning : warning_reference()) out << warning.name << '\n';
+    return exit_status::kClean;
+  }
+  const std::optional<ErrorSection> section = find_diagnostic_section(options.what);
   if (!section) {
-    err << "scenario-compiler explain: there is no error " << number << "; the numbers are";
-    for (const ErrorSection& known : error_reference()) err << ' ' << known.number;
-    err << '\n';
+    err << "scenario-compiler explain: "
+        << (options.what.empty() ? "give an error number or the name of an error or a warning"
+                                 : "there is no error or warning \"" + options.what + "\"")
+        << "; scenario-compiler explain --list lists them\n";
     return exit_status::kInputOutput;
   }
-  out << section->text << '\n';
+  out << plain_text(*section);
   return exit_status::kClean;
 }
 

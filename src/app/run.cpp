@@ -44,13 +44,18 @@ std::string format_diagnostic(const Diagnostic& d, const SourceNames& sources) {
 }
 
 int finish_run(const RunOutcome& run, const ScenarioFileNames& names, const SourceNames& sources,
-               Disk& disk, Ui& ui, std::ostream& err, std::vector<std::filesystem::path>& written) {
+               Disk& disk, Ui& ui, std::ostream& err, std::vector<std::filesystem::path>& written,
+               OnError on_error) {
   for (const Diagnostic& d : run.errors.diagnostics()) err << format_diagnostic(d, sources) << '\n';
   if (run.fatal_error != 0) {
     disk.commit();
     err.flush();
     ui.show_fatal_error(" Errore n. " + std::to_string(run.fatal_error));
     return exit_status::kFatal;
+  }
+  // Nothing was staged: the older files stay, and no temporary is left.
+  if (run.errors.has_error() && on_error == OnError::kWriteNothing) {
+    return exit_status::kErrorRecorded;
   }
   for (const OutputFile& file : binary_files(run.model, names)) {
     disk.write_file(file.path, file.write);
@@ -71,7 +76,7 @@ int run_one_shot(const std::filesystem::path& program_dir, Disk& disk, Ui& ui, s
     delete_read_texts(run.read, names, disk);
     std::vector<std::filesystem::path> written;
     status = finish_run(run, names, {names.line_text.string(), names.train_text.string()}, disk, ui,
-                        err, written);
+                        err, written, OnError::kWrite);
   } catch (const IoError& e) {
     err << "scenario-compiler: " << e.what() << '\n';
     status = exit_status::kInputOutput;

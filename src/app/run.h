@@ -34,12 +34,18 @@ struct SourceNames {
 // sentence for the errors of the route as a whole.
 std::string format_diagnostic(const Diagnostic& diagnostic, const SourceNames& sources);
 
+// What a run that records an error does with its binary files: the one-shot
+// run writes them, `compile` leaves the older set untouched unless asked.
+enum class OnError { kWrite, kWriteNothing };
+
 // Reports every recorded error, then ends a compiled run: stages the binary
-// files unless there is a fatal error, puts every file staged on `disk` in
-// place, and shows the fatal error through `ui`. Returns the exit status and
-// appends the binary files written to `written`.
+// files unless there is a fatal error (or, with OnError::kWriteNothing, any
+// error), puts every file staged on `disk` in place, and shows the fatal error
+// through `ui`. Returns the exit status and appends the binary files written
+// to `written`.
 int finish_run(const RunOutcome& run, const ScenarioFileNames& names, const SourceNames& sources,
-               Disk& disk, Ui& ui, std::ostream& err, std::vector<std::filesystem::path>& written);
+               Disk& disk, Ui& ui, std::ostream& err, std::vector<std::filesystem::path>& written,
+               OnError on_error);
 
 // The one-shot run in `program_dir`: documents, compile of the built-in
 // scenario, binary files.

@@ -53,7 +53,8 @@ TEST(FinishRun, AFatalErrorShowsItsNumberAndWritesNoBinaryFile) {
   RecordingUi ui;
   std::ostringstream err;
   std::vector<std::filesystem::path> written;
-  EXPECT_EQ(finish_run(run, kNames, {"l", "t"}, disk, ui, err, written), exit_status::kFatal);
+  EXPECT_EQ(finish_run(run, kNames, {"l", "t"}, disk, ui, err, written, OnError::kWrite),
+            exit_status::kFatal);
   EXPECT_EQ(ui.events, "fatal( Errore n. 1250);");
   EXPECT_TRUE(disk.files.empty());
   EXPECT_TRUE(written.empty());
@@ -73,8 +74,9 @@ TEST(FinishRun, WritesTheBinaryFilesInOrderAndReportsRecordedErrors) {
   RecordingUi ui;
   std::ostringstream err;
   std::vector<std::filesystem::path> written;
-  EXPECT_EQ(finish_run(run, kNames, {"a_linea.txt", "a_T-.txt"}, disk, ui, err, written),
-            exit_status::kErrorRecorded);
+  EXPECT_EQ(
+      finish_run(run, kNames, {"a_linea.txt", "a_T-.txt"}, disk, ui, err, written, OnError::kWrite),
+      exit_status::kErrorRecorded);
   EXPECT_EQ(written,
             (std::vector<std::filesystem::path>{kNames.line_profile, kNames.table, kNames.cells}));
   EXPECT_EQ(disk.files[kNames.cells].size(), 141u * 15);
@@ -83,6 +85,18 @@ TEST(FinishRun, WritesTheBinaryFilesInOrderAndReportsRecordedErrors) {
             "a_linea.txt:12:11: error 15: position beyond the route\n"
             "a_T-.txt: error 2: reference not a multiple of 50\n"
             "error 13: no free cell at 650 m\n");
+
+  // As `compile` runs it: the same report, and nothing staged or put in place.
+  MemoryDisk untouched;
+  std::ostringstream compile_err;
+  written.clear();
+  EXPECT_EQ(finish_run(run, kNames, {"a_linea.txt", "a_T-.txt"}, untouched, ui, compile_err,
+                       written, OnError::kWriteNothing),
+            exit_status::kErrorRecorded);
+  EXPECT_TRUE(written.empty());
+  EXPECT_TRUE(untouched.files.empty());
+  EXPECT_EQ(untouched.commits, 0);
+  EXPECT_EQ(compile_err.str(), err.str());
 }
 
 TEST(FinishRun, WithoutProfileWritesTableAndCellsOnly) {
@@ -92,7 +106,8 @@ TEST(FinishRun, WithoutProfileWritesTableAndCellsOnly) {
   RecordingUi ui;
   std::ostringstream err;
   std::vector<std::filesystem::path> written;
-  EXPECT_EQ(finish_run(run, kNames, {}, disk, ui, err, written), exit_status::kClean);
+  EXPECT_EQ(finish_run(run, kNames, {}, disk, ui, err, written, OnError::kWriteNothing),
+            exit_status::kClean);
   EXPECT_EQ(written, (std::vector<std::filesystem::path>{kNames.table, kNames.cells}));
   EXPECT_EQ(err.str(), "");
 }

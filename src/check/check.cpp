@@ -291,7 +291,7 @@ std::vector<Finding> check_sources(const std::string& line_text, const std::stri
                                    const CheckOptions& options, const CompileTexts& compile) {
   std::vector<Placement> placements;
   std::vector<Finding> findings =
-      lint_sources(line_text, train_text, options.encoding, &placements);
+      lint_sources(line_text, train_text, options.encodings, &placements);
   const SpilledRows spilled = spilled_rows(findings);
   apply_warning_options(findings, options);
   std::vector<Finding> errors = find_errors(line_text, train_text, compile, spilled);

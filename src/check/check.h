@@ -58,14 +58,13 @@ std::vector<Finding> errors_naming_holders(const std::vector<Diagnostic>& diagno
                                            const std::vector<Placement>& placements);
 
 struct CheckOptions {
-  InputEncoding encoding = InputEncoding::kWindows1252;
+  SourceEncodings encodings;  // how each file was read
   bool warnings_as_errors = false;
   std::set<std::string> disabled_warnings;  // names given as -Wno-NAME
 };
 
 // Errors and warnings of both files in file order, for texts as the compilers
-// read them (Windows-1252); `options.encoding` tells what the files were
-// written in.
+// read them (Windows-1252); `options.encodings` tells how each file was read.
 std::vector<Finding> check_sources(const std::string& line_text, const std::string& train_text,
                                    const CheckOptions& options, const CompileTexts& compile);
 

@@ -54,7 +54,8 @@ TEST(Check, OneMistakeGivesOneDiagnosticAtItsLine) {
       {"montagna, 400, 500, 7\n", "", Source::kLineFile, 5, "tunnel-type"},
       {"pendenza, 12000, 1\n", "", Source::kLineFile, 5, "beyond-route-end"},
       {"indicatore cartello, 500, Bivio, nord\n", "", Source::kLineFile, 5, "text-cut-at-comma"},
-      {"indicatore cartello, 500, Citt\xC3\xA0\n", "", Source::kLineFile, 5, "utf8-input"},
+      // UTF-8 but for one Windows-1252 letter, so read as Windows-1252.
+      {"indicatore cartello, 500, Citt\xC3\xA0 Citt\xE0\n", "", Source::kLineFile, 5, "utf8-input"},
       {"sfondo uno, 1\n", "", Source::kLineFile, 5, "unknown-keyword"},  // after the header
       {"pendenza, 20000, 1\n", "", Source::kLineFile, 5, "beyond-route"},
       {"", "orologio, 25, 61, 0\n", Source::kTrainFile, 3, "time-range"},
@@ -145,9 +146,7 @@ TEST(Check, BuiltInFilesAndGeneratedRoutesGiveNoWarning) {
               ::testing::IsEmpty());
   for (int32_t length : {10000, 100000, 1000000}) {
     const RouteTexts route = generate_route(length);
-    EXPECT_THAT(places(lint_sources(route.line, route.train, InputEncoding::kWindows1252)),
-                ::testing::IsEmpty())
-        << length;
+    EXPECT_THAT(places(lint_sources(route.line, route.train, {})), ::testing::IsEmpty()) << length;
   }
 }
 
@@ -167,16 +166,45 @@ TEST(Check, Utf8InputIsConvertedOrRefusedAtTheCharacter) {
       kLineHead + std::string("indicatore cartello, 500, \"Citt\xC3\xA0\"\n[fine]\n");
   const std::string train = kTrainHead + std::string("[fine]\n");
   CheckOptions options;
-  options.encoding = InputEncoding::kUtf8;
+  options.encodings.line = {InputEncoding::kUtf8, true};
   EXPECT_THAT(check(line, train, options), ::testing::IsEmpty());
+  // Forced to Windows-1252, the same UTF-8 file is warned about.
+  options.encodings.line = {InputEncoding::kWindows1252, true};
+  EXPECT_THAT(places(check(line, train, options)),
+              ::testing::ElementsAre(Place{Source::kLineFile, 5, "utf8-input"}));
   EXPECT_EQ(decode_input("a\nb\xE2\x86\x92", InputEncoding::kUtf8).failed_at,
             (SourceLocation{2, 2}));  // an arrow has no Windows-1252 form
+}
+
+TEST(Check, AFileIsReadAsUtf8WhenItsBytesAreUtf8) {
+  const struct {
+    std::string bytes;
+    InputEncoding detected;
+    std::string read;  // as the compilers get it
+  } cases[] = {
+      {"ascii only", InputEncoding::kWindows1252, "ascii only"},
+      {"Citt\xC3\xA0", InputEncoding::kUtf8, "Citt\xE0"},
+      {"Citt\xE0", InputEncoding::kWindows1252, "Citt\xE0"},
+      {"\xEF\xBB\xBF"
+       "ascii",
+       InputEncoding::kUtf8, "ascii"},  // the byte-order mark is dropped
+      {"Citt\xC3\xA0 Citt\xE0", InputEncoding::kWindows1252, "Citt\xC3\xA0 Citt\xE0"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(detect_input_encoding(c.bytes), c.detected) << c.bytes;
+    const DecodedText decoded = decode_input(c.bytes, std::nullopt);
+    EXPECT_EQ(decoded.text, c.read) << c.bytes;
+    EXPECT_EQ(decoded.encoding.read_as, c.detected) << c.bytes;
+    EXPECT_FALSE(decoded.encoding.forced);
+  }
+  EXPECT_EQ(decode_input("Citt\xC3\xA0", InputEncoding::kWindows1252).text, "Citt\xC3\xA0");
 }
 
 struct DocExample {
   std::string warning;
   Source file = Source::kLineFile;
   std::string rows;
+  bool forced_1252 = false;  // ```check-line windows-1252: as --input-encoding gives it
 };
 
 // Each "## name" section of docs/warnings.md with its ```check-line or
@@ -192,6 +220,7 @@ std::vector<DocExample> warning_doc_examples() {
     } else if (line.starts_with("```check-") && !examples.empty()) {
       in_block = true;
       examples.back().file = line == "```check-train" ? Source::kTrainFile : Source::kLineFile;
+      examples.back().forced_1252 = line.ends_with(" windows-1252");
     } else if (line.starts_with("```")) {
       in_block = false;
     } else if (in_block) {
@@ -207,9 +236,14 @@ TEST(Check, EveryWarningIsDocumentedWithAnExampleThatGivesIt) {
   for (const DocExample& example : examples) {
     EXPECT_NE(find_warning(example.warning), nullptr) << example.warning;
     const bool in_line = example.file == Source::kLineFile;
+    CheckOptions options;
+    if (example.forced_1252) {
+      options.encodings = {{InputEncoding::kWindows1252, true},
+                           {InputEncoding::kWindows1252, true}};
+    }
     const std::vector<Finding> found =
         check(kLineHead + (in_line ? example.rows : "") + "[fine]\n",
-              kTrainHead + (in_line ? "" : example.rows) + "[fine]\n");
+              kTrainHead + (in_line ? "" : example.rows) + "[fine]\n", options);
     std::vector<std::string> warnings;
     for (const Finding& f : found) {
       if (f.severity == Severity::kWarning) warnings.push_back(f.name);

@@ -22,6 +22,39 @@ SourceLocation location_of(std::string_view text, size_t offset) {
   return {line, static_cast<int>(offset - line_start) + 1};
 }
 
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// Where the text's characters of more than one byte first stand in UTF-8, and
+// where it first fails to be UTF-8.
+struct Utf8Scan {
+  std::optional<std::pair<size_t, size_t>> first_wide;  // offset and end
+  std::optional<size_t> first_malformed;
+};
+
+Utf8Scan scan_utf8(std::string_view text) {
+  Utf8Scan scan;
+  for (size_t i = 0; i < text.size();) {
+    // Plain ASCII reads the same in both encodings.
+    if (static_cast<unsigned char>(text[i]) < 0x80) {
+      ++i;
+      continue;
+    }
+    const size_t start = i;
+    if (!decode_utf8(text, i)) {
+      if (!scan.first_malformed) scan.first_malformed = start;
+      i = start + 1;
+      continue;
+    }
+    if (!scan.first_wide) scan.first_wide = std::pair(start, i);
+  }
+  return scan;
+}
+
+std::string at(std::string_view text, size_t offset) {
+  const SourceLocation where = location_of(text, offset);
+  return "line " + std::to_string(where.line) + ", column " + std::to_string(where.column);
+}
+
 }  // namespace
 
 std::optional<InputEncoding> parse_input_encoding(std::string_view name) {
@@ -30,33 +63,47 @@ std::optional<InputEncoding> parse_input_encoding(std::string_view name) {
   return std::nullopt;
 }
 
-DecodedText decode_input(std::string text, InputEncoding encoding) {
-  if (encoding == InputEncoding::kWindows1252) return {std::move(text), std::nullopt};
-  Utf8Conversion converted = convert_utf8_to_1252(text);
-  if (converted.failed_at == std::string_view::npos)
-    return {std::move(converted.text), std::nullopt};
-  return {std::move(converted.text), location_of(text, converted.failed_at)};
+InputEncoding detect_input_encoding(std::string_view text) {
+  if (text.starts_with(kByteOrderMark)) return InputEncoding::kUtf8;
+  const Utf8Scan scan = scan_utf8(text);
+  return scan.first_wide && !scan.first_malformed ? InputEncoding::kUtf8
+                                                  : InputEncoding::kWindows1252;
 }
 
-void lint_encoding(std::string_view text, LintContext& context) {
-  std::optional<std::pair<size_t, size_t>> first_wide;  // offset and end
-  for (size_t i = 0; i < text.size();) {
-    // Plain ASCII reads the same in both encodings.
-    if (static_cast<unsigned char>(text[i]) < 0x80) {
-      ++i;
-      continue;
-    }
-    const size_t start = i;
-    if (!decode_utf8(text, i)) return;  // not UTF-8: a Windows-1252 text as expected
-    if (i - start > 1 && !first_wide) first_wide = std::pair(start, i);
+DecodedText decode_input(std::string text, EncodingChoice choice) {
+  const FileEncoding encoding{choice.value_or(detect_input_encoding(text)), choice.has_value()};
+  if (encoding.read_as == InputEncoding::kWindows1252) {
+    return {std::move(text), encoding, std::nullopt};
   }
-  if (!first_wide) return;
-  const std::string_view character =
-      text.substr(first_wide->first, first_wide->second - first_wide->first);
-  context.warn(Warning::kUtf8Input, location_of(text, first_wide->first),
-               "this file looks like UTF-8: the character written with the bytes \"" +
-                   std::string(character) + "\" is read as " + std::to_string(character.size()) +
-                   " Windows-1252 characters; give --input-encoding utf-8 to read it as UTF-8");
+  const size_t mark = text.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
+  Utf8Conversion converted = convert_utf8_to_1252(std::string_view(text).substr(mark));
+  if (converted.failed_at == std::string_view::npos) {
+    return {std::move(converted.text), encoding, std::nullopt};
+  }
+  return {std::move(converted.text), encoding, location_of(text, mark + converted.failed_at)};
+}
+
+void lint_encoding(std::string_view text, FileEncoding encoding, LintContext& context) {
+  if (encoding.read_as != InputEncoding::kWindows1252) return;
+  const Utf8Scan scan = scan_utf8(text);
+  if (!scan.first_wide) return;
+  // A forced Windows-1252 file that is not UTF-8 throughout is what it says;
+  // a file found to be Windows-1252 is one that is not UTF-8 throughout.
+  if (encoding.forced == scan.first_malformed.has_value()) return;
+  const auto [start, end] = *scan.first_wide;
+  const std::string_view character = text.substr(start, end - start);
+  const std::string misread = "the character written with the bytes \"" + std::string(character) +
+                              "\" is read as " + std::to_string(character.size()) +
+                              " Windows-1252 characters";
+  const std::string message =
+      encoding.forced
+          ? "this file is UTF-8, but --input-encoding windows-1252 reads it as Windows-1252: " +
+                misread + "; leave out --input-encoding to read it as UTF-8"
+          : "this file holds UTF-8 characters but is not UTF-8 throughout (" +
+                at(text, *scan.first_malformed) +
+                " is not), so it is read as Windows-1252: " + misread +
+                "; save the file as UTF-8, or as Windows-1252, throughout";
+  context.warn(Warning::kUtf8Input, location_of(text, start), message);
 }
 
 }  // namespace sc

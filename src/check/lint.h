@@ -10,11 +10,11 @@
 namespace sc {
 
 // Warnings for both files, in file order within each file, for texts as the
-// compilers read them (`encoding` tells what the files were written in). The
+// compilers read them (`encodings` tells how each file was read). The
 // train file's rows are checked against the route length the line file gives.
 // `placements`, when given, receives the cells that each row's objects take.
 std::vector<Finding> lint_sources(std::string_view line_text, std::string_view train_text,
-                                  InputEncoding encoding,
+                                  const SourceEncodings& encodings,
                                   std::vector<Placement>* placements = nullptr);
 
 // The halves of lint_sources, for tests.

@@ -135,8 +135,9 @@ std::vector<Problem> analyse_pair(const std::string& line_text, const std::strin
     if (file->failure) problems.push_back(std::move(*file->failure));
   }
   if (!problems.empty()) return problems;
+  // The editor holds the text in UTF-8, whatever the file on disk is in.
   CheckOptions options;
-  options.encoding = InputEncoding::kUtf8;
+  options.encodings = {{InputEncoding::kUtf8, false}, {InputEncoding::kUtf8, false}};
   const std::vector<Finding> findings = check_sources(line.text, train.text, options, compile);
   for (const Finding& f : findings) problems.push_back(problem_from(f));
   return problems;

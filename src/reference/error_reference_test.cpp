@@ -42,6 +42,49 @@ TEST(ErrorSections, IgnoresHeadingsThatNameNoError) {
   }
 }
 
+TEST(WarningSections, TakeOneWordHeadingsOnly) {
+  const std::vector<ErrorSection> sections =
+      warning_sections("# Warnings\n## off-grid\nRounded.\n## How it works\n## 6: x\n");
+  ASSERT_EQ(sections.size(), 1u);
+  EXPECT_EQ(sections[0].name, "off-grid");
+  EXPECT_EQ(sections[0].number, 0);
+  EXPECT_EQ(sections[0].text, "## off-grid\nRounded.");
+}
+
+TEST(PlainText, DropsFencesLabelsAndMarks) {
+  const std::vector<ErrorSection> sections = error_sections(
+      "## 6: text-board-cell-taken\n"
+      "The **cell** of `indicatore cartello` is taken; see [line-file.md](line-file.md#x).\n"
+      "\n"
+      "- **Change:** move `[pendenze]` rows.\n"
+      "```line-rows error 6\n"
+      "indicatore cartello, 500, `A`\n"
+      "\n"
+      "pendenza, 500, 1\n"
+      "```\n");
+  ASSERT_EQ(sections.size(), 1u);
+  EXPECT_EQ(plain_text(sections[0]),
+            "error 6: text-board-cell-taken\n"
+            "The cell of indicatore cartello is taken; see line-file.md.\n"
+            "\n"
+            "- Change: move [pendenze] rows.\n"
+            "    indicatore cartello, 500, `A`\n"
+            "\n"
+            "    pendenza, 500, 1\n");
+  const std::vector<ErrorSection> warnings = warning_sections("## off-grid\nRounded.\n");
+  EXPECT_EQ(plain_text(warnings[0]), "warning: off-grid\nRounded.\n");
+}
+
+TEST(DiagnosticSections, FoundByNumberOrByName) {
+  EXPECT_EQ(find_diagnostic_section("22")->name, "stations-too-close");
+  EXPECT_EQ(find_diagnostic_section("stations-too-close")->number, 22);
+  EXPECT_EQ(find_diagnostic_section("off-grid")->number, 0);
+  for (const char* unknown : {"14", "22x", "", "off", "How"}) {
+    EXPECT_FALSE(find_diagnostic_section(unknown)) << unknown;
+  }
+  EXPECT_FALSE(warning_reference().empty());
+}
+
 // docs/errors.md and the catalogue the compilers record from name the same
 // errors under the same names.
 TEST(ErrorReference, MatchesTheErrorCatalogue) {
