@@ -23,7 +23,7 @@ _scenario_compiler_files() {
 
 _scenario_compiler() {
   local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
-  local commands="compile check example explain dump decompile plot lsp"
+  local commands="compile check example explain dump inspect decompile plot lsp"
   local command="" i
   COMPREPLY=()
   for ((i = 1; i < COMP_CWORD; i++)); do
@@ -43,6 +43,7 @@ _scenario_compiler() {
     example) options="-h --help --force" ;;
     explain) options="-h --help --list" ;;
     dump) options="-h --help --json --kind --cells --entry --every" ;;
+    inspect) options="-h --help --json" ;;
     decompile) options="-h --help -o --output-dir --force" ;;
     plot) options="-h --help $sources -o --output" ;;
     lsp) options="-h --help" ;;
@@ -82,8 +83,7 @@ _scenario_compiler() {
   case $command in
     "") COMPREPLY=($(compgen -W "$commands" -- "$cur")) ;;
     compile | check | plot) _scenario_compiler_files "$cur" txt ;;
-    dump) _scenario_compiler_files "$cur" dat sim ;;
-    decompile) _scenario_compiler_files "$cur" dat sim ;;
+    dump | decompile | inspect) _scenario_compiler_files "$cur" dat sim ;;
     example)
       compopt -o filenames 2>/dev/null
       COMPREPLY=($(compgen -d -- "$cur")) ;;

@@ -1,4 +1,4 @@
-// `dump`, `plot` and `compile --summary` run as processes on the files of the
+// `dump`, `inspect`, `plot` and `compile --summary` run as processes on the files of the
 // built-in scenario.
 #include <gtest/gtest.h>
 
@@ -162,6 +162,53 @@ TEST_F(Inspect, PlotDrawsEvenARouteWithErrors) {
   EXPECT_EQ(bad.status, 1);
   EXPECT_NE(bad.err.find("bad-.txt:2:11: error 8"), std::string::npos) << bad.err;
   EXPECT_NE(read_bytes(*dir_ / "b.svg").find("bad-.txt:2:11: error 8"), std::string::npos);
+}
+
+// Two slowdowns that overlap, each listed and drawn over its own span.
+TEST_F(Inspect, InspectListsTheObjectsAndPlotDrawsThemAlike) {
+  write_bytes(*dir_ / "O_linea.txt",
+              "[generale]\r\nlunghezza percorso, 6000\r\nripetizione segnali 4 codici, 0, 0\r\n"
+              "[fine]\r\n");
+  write_bytes(*dir_ / "O_T-.txt",
+              "[generale]\r\nvelocita, 0, 100\r\naderenza, 0, 100\r\n"
+              "rallentamento, 2000, 60, 1000, 0, 0, 0\r\nrallentamento, 2500, 40, 1000, 0, 0, 0\r\n"
+              "[fine]\r\n");
+  const std::string sources = quoted(*dir_ / "O_linea.txt") + " " + quoted(*dir_ / "O_T-.txt");
+  ASSERT_EQ(
+      run_command(std::string(SC_EXECUTABLE) + " compile " + sources + " -o " + quoted(*dir_ / "o"))
+          .status,
+      0);
+  const std::string files = quoted(*dir_ / "o" / "O_T.dat") + " " + quoted(*dir_ / "o" / "O_T.sim");
+  const ProcessResult json = run_command(std::string(SC_EXECUTABLE) + " inspect --json " + files);
+  ASSERT_EQ(json.status, 0) << json.err;
+  const nlohmann::json objects = nlohmann::json::parse(json.out);
+  EXPECT_EQ(objects["kind"], "objects");
+  EXPECT_EQ(objects["slowdowns"],
+            nlohmann::json::parse(
+                R"([{"start_m": 2000, "end_m": 3000, "speed_kmh": 60, "warning_m": 800,
+                     "countdown": false, "f_tt": 0, "d_v": 0},
+                    {"start_m": 2500, "end_m": 3500, "speed_kmh": 40, "warning_m": 1300,
+                     "countdown": false, "f_tt": 0, "d_v": 0}])"));
+  const ProcessResult text = run_command(std::string(SC_EXECUTABLE) + " inspect " + files);
+  EXPECT_NE(text.out.find("\n2000 m: slowdown to 60 km/h up to 3000 m, warning at 800 m\n"),
+            std::string::npos)
+      << text.out;
+
+  // The speed panel draws each slowdown from its start cell to past its end
+  // cell: 2050 to 3100 m and 2550 to 3600 m, at 60 and 40 km/h.
+  ASSERT_EQ(run_command(std::string(SC_EXECUTABLE) + " plot " + sources + " -o " +
+                        quoted(*dir_ / "o.svg"))
+                .status,
+            0);
+  const std::string svg = read_bytes(*dir_ / "o.svg");
+  size_t lines = 0;
+  for (size_t at = svg.find("class=\"slowdown-line\""); at != std::string::npos;
+       at = svg.find("class=\"slowdown-line\"", at + 1)) {
+    ++lines;
+  }
+  EXPECT_EQ(lines, 2u);
+  EXPECT_NE(svg.find("592.2,502.0 849.5,502.0"), std::string::npos);
+  EXPECT_NE(svg.find("714.8,528.0 972.0,528.0"), std::string::npos);
 }
 
 }  // namespace

@@ -191,12 +191,39 @@ class Generator {
     return true;
   }
 
-  // A signal, a speed board, a text board or a slowdown warning in a cell a
-  // stop cell later takes.
+  // A slowdown whose start a stop cell later takes, ending before its start
+  // (the post-pass sees no start, so even a slow one records no error).
+  bool slowdown_started_at(int32_t s) {
+    const int32_t e = s - random_.between(1, 20);
+    const int32_t x = cell_of_position(s);
+    const bool warned = x > 1500;
+    const bool countdown = warned && random_.percent(60);
+    const int32_t w = s - 24;
+    if (!cells_.free(e) || is_stop(e)) return false;
+    if (warned && (!cells_.free(w) || is_stop(w) || w == e)) return false;
+    if (countdown && !cells_.all_free({w - 1, w - 2, w - 3, w - 4})) return false;
+    if (countdown && e >= w - 4 && e <= w - 1) return false;
+    cells_.take(e);
+    if (warned) cells_.take(w);
+    if (countdown) {
+      for (int32_t j = 1; j <= 4; ++j) cells_.take(w - j);
+    }
+    early_slowdowns_.emplace_back(
+        "rallentamento", std::vector<int64_t>{x, random_.pick(std::vector<int32_t>{60, 120}),
+                                              cell_of_position(e) - x, random_.between(0, 3),
+                                              countdown ? 1 : 0, random_.between(0, 2)});
+    return true;
+  }
+
+  // A signal, a speed board, a text board, a slowdown warning or a slowdown
+  // start in a cell a stop cell later takes.
   void plan_objects_under_stops() {
     for (const int32_t stop : stops_) {
       if (!cells_.free(stop)) continue;
-      switch (random_.between(0, 4)) {
+      switch (random_.between(0, 5)) {
+        case 5:
+          if (!slowdown_started_at(stop)) continue;
+          break;
         case 4:
           if (!slowdown_warned_at(stop)) continue;
           break;
@@ -279,6 +306,15 @@ class Generator {
       const int32_t len = random_.between(0, 300);
       rows.emplace_back(keyword, std::vector<int64_t>{start, len});
       start += len;
+    }
+    // An arc that runs almost to the last point, and one that an earlier row
+    // starts and that bends the last points, where no row may start.
+    if (random_.percent(25)) {
+      const int32_t last_point = length_ + kRunOut;
+      const int32_t from = random_.between(0, length_);
+      rows.emplace_back("curvad1",
+                        std::vector<int64_t>{from, last_point - random_.between(1, 99) - from});
+      rows.emplace_back("curvas2", std::vector<int64_t>{random_.between(0, from), last_point});
     }
     return rows;
   }

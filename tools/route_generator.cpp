@@ -29,6 +29,9 @@ constexpr int32_t kAbbattimentoWithoutCode = 27;
 constexpr int32_t kAbbattimentoWithCode = 48;
 constexpr int32_t kStationStop = 71;  // approach marks in 67-70
 constexpr int32_t kTextBoard = 74;
+// A slowdown whose start the stop cell takes: its end before its start, its
+// warning 24 cells before, without a countdown (the post-pass marks 44).
+constexpr int32_t kCoveredSlowdownEnd = 69;  // warning 47
 }  // namespace block_slot
 
 // Stations and text boards share table entries 1 to 80, and the entry after
@@ -37,6 +40,7 @@ constexpr int32_t kTextBoards = 18;
 constexpr int32_t kStations = 78 - kTextBoards;
 constexpr int32_t kStationLength = 200;
 constexpr std::array<int32_t, 4> kStationTypes = {12, 22, 28, 27};
+constexpr int32_t kFirstUnmarkedStationType = 25;
 
 // Keyword, then values separated by commas; CR LF after every line.
 class TextFile {
@@ -121,6 +125,16 @@ void write_curves(TextFile& f, int32_t length) {
 
 // Overlapping 200 m tunnels with markers, so most cells hold a marker that
 // the objects placed later replace.
+// Two arcs at the end: one from the route's end to almost the last profile
+// point, and one, out of order, that an earlier row starts and that bends
+// the last points, where no row may start. No arc may reach point 1000000.
+void write_run_out_curves(TextFile& f, int32_t length) {
+  const int32_t last_arc_point = std::min(length + kRunOut, kLongestRoute - 1);
+  const int32_t first_arc_end = last_arc_point - 60;
+  if (first_arc_end > length) f.row("curvas1", length, first_arc_end - length);
+  f.row("curvad1", 0, last_arc_point);
+}
+
 void write_tunnels(TextFile& f, int32_t length) {
   f.line("[montagne]");
   every_cell(length, [&](int32_t k, int32_t p) { f.row("montagna", p, p + 200, 11 + k % 3); });
@@ -151,6 +165,7 @@ std::string line_text(int32_t length) {
   write_line_header(f, length);
   write_gradients(f, length);
   write_curves(f, length);
+  write_run_out_curves(f, length);
   write_tunnels(f, length);
   write_speed_boards(f, block_count(length));
   write_text_boards(f, block_count(length));
@@ -187,9 +202,26 @@ void write_station(TextFile& f, int32_t index, int32_t count, int32_t block) {
         time / 60 % 60, time % 60, "LOCALITA " + std::to_string(index + 1));
 }
 
+std::vector<int32_t> station_blocks(int32_t blocks) {
+  return spread(std::min(kStations, blocks), blocks);
+}
+
+// Written before the stations: each stop cell then takes a start. Stations of
+// type 25 and above place no stop cell, so they get none.
+void write_covered_slowdowns(TextFile& f, int32_t blocks) {
+  f.line("[rallentamenti]");
+  const std::vector<int32_t> chosen = station_blocks(blocks);
+  for (size_t k = 0; k < chosen.size(); ++k) {
+    if (kStationTypes[k % kStationTypes.size()] >= kFirstUnmarkedStationType) continue;
+    const int32_t start = metres_before(first_cell(chosen[k]) + block_slot::kStationStop);
+    const int32_t end = metres_before(first_cell(chosen[k]) + block_slot::kCoveredSlowdownEnd);
+    f.row("rallentamento", start, 60, end - start, 0, 0, 0);
+  }
+}
+
 void write_stations(TextFile& f, int32_t blocks) {
   f.line("[stazioni]");
-  const std::vector<int32_t> chosen = spread(std::min(kStations, blocks), blocks);
+  const std::vector<int32_t> chosen = station_blocks(blocks);
   const auto count = static_cast<int32_t>(chosen.size());
   for (int32_t k = 0; k < count; ++k) write_station(f, k, count, chosen[static_cast<size_t>(k)]);
 }
@@ -229,6 +261,7 @@ std::string train_text(int32_t length) {
   write_train_values(f);
   write_adhesion(f, length);
   write_speed_limits(f, length);
+  write_covered_slowdowns(f, block_count(length));
   write_stations(f, block_count(length));
   write_slowdowns(f, block_count(length));
   write_signals(f, block_count(length));

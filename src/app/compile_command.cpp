@@ -12,7 +12,6 @@
 #include "check/lint.h"
 #include "check/render.h"
 #include "driver/pipeline.h"
-#include "inspect/route_features.h"
 #include "inspect/summary.h"
 #include "textio/codepage.h"
 #include "textio/file_names.h"
@@ -152,11 +151,12 @@ nlohmann::json json_report(const RunOutcome& run, const SourceNames& sources,
           {"warnings", findings_json(warnings, sources)}};
 }
 
-nlohmann::json json_station(const Station& s) {
-  return {{"entry", s.entry}, {"name", cp1252_to_utf8(s.name)}, {"time", clock_time(s.time)}};
+nlohmann::json json_station(const objects::Station& s) {
+  return {
+      {"entry", s.entry}, {"name", cp1252_to_utf8(s.name)}, {"time", objects::clock_time(s.time)}};
 }
 
-nlohmann::json json_summary(const RouteFeatures& f) {
+nlohmann::json json_summary(const objects::RouteObjects& f) {
   nlohmann::json summary = {{"route_length", f.route_length},
                             {"stations", f.stations.size()},
                             {"signals", f.signals.size()},
@@ -164,7 +164,7 @@ nlohmann::json json_summary(const RouteFeatures& f) {
                             {"speed_boards", f.speed_boards.size()},
                             {"text_boards", f.text_boards.size()},
                             {"tunnels", f.tunnels.size()},
-                            {"code_change_points", f.code_changes.size()},
+                            {"code_change_points", code_changes(f)},
                             {"first_station", nullptr},
                             {"last_station", nullptr}};
   if (!f.stations.empty()) {
@@ -251,10 +251,10 @@ int run_compile(const CompileOptions& options, Disk& disk, std::ostream& out, st
     const bool summary = options.summary && compiled.run.model.has_cells();
     if (options.json) {
       nlohmann::json report = json_report(compiled.run, compiled.sources, written, warnings);
-      if (summary) report["summary"] = json_summary(find_features(compiled.run.model));
+      if (summary) report["summary"] = json_summary(objects::decode_objects(compiled.run.model));
       out << report.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
     } else if (summary) {
-      out << route_summary(find_features(compiled.run.model));
+      out << route_summary(objects::decode_objects(compiled.run.model));
     }
     return status;
   });

@@ -6,9 +6,9 @@
 
 #include "app/compile_command.h"
 #include "app/run.h"
+#include "app/scenario_files.h"
 #include "decompile/decompile.h"
 #include "driver/pipeline.h"
-#include "model/serialize.h"
 #include "textio/codepage.h"
 #include "textio/file_names.h"
 
@@ -16,28 +16,6 @@ namespace sc {
 namespace {
 
 constexpr const char* kCommand = "decompile";
-
-template <typename Read>
-auto decode(Disk& disk, const std::filesystem::path& path, const char* kind, Read read) {
-  const auto bytes = disk.read_file(path);
-  if (!bytes) throw UsageError("cannot read " + path.string() + ": No such file or directory");
-  try {
-    return read(*bytes);
-  } catch (const DecodeError& e) {
-    throw UsageError(path.string() + " is no " + kind + ": byte " + std::to_string(e.offset()) +
-                     ": " + e.what());
-  }
-}
-
-Scenario read_scenario(const DecompileOptions& options, Disk& disk) {
-  Scenario model;
-  model.cells = decode(disk, options.cell_file, "cell file", read_cells);
-  model.table = decode(disk, options.table_file, "scenario table file", read_table);
-  if (options.profile_file) {
-    model.profile.emplace(decode(disk, *options.profile_file, "line profile file", read_profile));
-  }
-  return model;
-}
 
 // A name from the table, which also names the text files.
 std::string file_name_part(const std::string& name, const char* what) {
@@ -86,7 +64,7 @@ void create_output_directory(const std::filesystem::path& dir) {
 int run_decompile(const DecompileOptions& options, Disk& disk, std::ostream& out,
                   std::ostream& err) {
   return run_command_body(kCommand, err, [&] {
-    const Scenario files = read_scenario(options, disk);
+    const Scenario files = read_scenario(options.files, disk);
     try {
       DecompiledTexts texts = decompile(files);
       const ScenarioFileNames names = scenario_file_names(

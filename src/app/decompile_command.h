@@ -5,13 +5,12 @@
 #include <optional>
 
 #include "app/disk.h"
+#include "app/scenario_files.h"
 
 namespace sc {
 
 struct DecompileOptions {
-  std::filesystem::path cell_file;
-  std::filesystem::path table_file;
-  std::optional<std::filesystem::path> profile_file;
+  ScenarioFiles files;
   std::filesystem::path output_dir = ".";
   bool force = false;  // replace text files that already exist
 };

@@ -9,6 +9,7 @@
 #include "app/disk.h"
 #include "app/dump_command.h"
 #include "app/findings_output.h"
+#include "app/inspect_command.h"
 #include "app/interrupt.h"
 #include "app/lsp_command.h"
 #include "app/plot_command.h"
@@ -90,12 +91,21 @@ void add_plot_options(CLI::App& plot, sc::PlotOptions& options) {
   plot.add_option("-o,--output", options.svg, "The SVG file to write")->required();
 }
 
-void add_decompile_options(CLI::App& decompile, sc::DecompileOptions& options) {
-  decompile.add_option("CELL_FILE", options.cell_file, "The cell file (L_T.dat)")->required();
-  decompile.add_option("TABLE_FILE", options.table_file, "The scenario table file (L_T.sim)")
+void add_scenario_files(CLI::App& command, sc::ScenarioFiles& files, const char* without_profile) {
+  command.add_option("CELL_FILE", files.cell_file, "The cell file (L_T.dat)")->required();
+  command.add_option("TABLE_FILE", files.table_file, "The scenario table file (L_T.sim)")
       ->required();
-  decompile.add_option("PROFILE_FILE", options.profile_file,
-                       "The line profile file (L_linea.dat); without it no curve is recovered");
+  command.add_option("PROFILE_FILE", files.profile_file,
+                     std::string("The line profile file (L_linea.dat); ") + without_profile);
+}
+
+void add_inspect_options(CLI::App& inspect, sc::InspectOptions& options) {
+  add_scenario_files(inspect, options.files, "without it the listing is the same");
+  inspect.add_flag("--json", options.json, "Print the objects as JSON");
+}
+
+void add_decompile_options(CLI::App& decompile, sc::DecompileOptions& options) {
+  add_scenario_files(decompile, options.files, "without it no curve is recovered");
   decompile.add_option("-o,--output-dir", options.output_dir,
                        "Directory for the two text files (default: the current directory)");
   decompile.add_flag("--force", options.force, "Replace text files that already exist");
@@ -154,6 +164,10 @@ int main(int argc, char** argv) {
   sc::DumpOptions dump_options;
   CLI::App* dump = app.add_subcommand("dump", "Decode a binary scenario file");
   add_dump_options(*dump, dump_options);
+  sc::InspectOptions inspect_options;
+  CLI::App* inspect = app.add_subcommand(
+      "inspect", "List the objects of a compiled route in route order, in metres and km/h");
+  add_inspect_options(*inspect, inspect_options);
   sc::PlotOptions plot_options;
   sc::DecompileOptions decompile_options;
   CLI::App* decompile = app.add_subcommand(
@@ -198,6 +212,7 @@ int main(int argc, char** argv) {
     return sc::run_check(check_options, disk, std::cout, std::cerr);
   }
   if (dump->parsed()) return sc::run_dump(dump_options, disk, std::cout, std::cerr);
+  if (inspect->parsed()) return sc::run_inspect(inspect_options, disk, std::cout, std::cerr);
   if (decompile->parsed()) {
     return sc::run_decompile(decompile_options, disk, std::cout, std::cerr);
   }

@@ -3,6 +3,7 @@
 #include "check/lint.h"
 #include "check/value_checks.h"
 #include "model/cell_geometry.h"
+#include "model/object_rules.h"
 #include "textio/keywords.h"
 
 namespace sc {
@@ -10,7 +11,6 @@ namespace {
 
 constexpr int kHeaderHyphenReads = 10;
 constexpr int kRowHyphenReads = 2;
-constexpr int64_t kMarkedTunnel = 10;  // a type above this also places markers
 constexpr int64_t kHighestTunnelType = 3;
 
 bool has_both(std::string_view keyword, std::string_view a, std::string_view b) {
@@ -85,7 +85,7 @@ void check_tunnel(LintContext& context, const LintRow& row) {
                      std::to_string(row[0]) +
                      " m, so it makes no tunnel; give the start first, then the end");
   }
-  const int64_t type = row[2] > kMarkedTunnel ? row[2] - kMarkedTunnel : row[2];
+  const int64_t type = tunnel_kind(row[2]).type;
   if (type < 1 || type > kHighestTunnelType) {
     context.warn(Warning::kTunnelType, row.at(2),
                  "tunnel type " + std::to_string(row[2]) +
@@ -97,13 +97,13 @@ void check_tunnel(LintContext& context, const LintRow& row) {
 void check_speed_board(LintContext& context, const LintRow& row) {
   check_grid(context, "the speed board's position", row[0], row.at(0), 1);
   check_on_route(context, "the speed board's position", row[0], row.at(0));
-  context.occupy(cell_index(row[0], 1), "speed board", "", row[0], row.keyword_at);
+  context.occupy(object_cell(row[0]), "speed board", "", row[0], row.keyword_at);
 }
 
 void check_text_board(LintContext& context, const LintRow& row) {
   check_grid(context, "the text board's position", row[0], row.at(0), 1);
   check_on_route(context, "the text board's position", row[0], row.at(0));
-  context.occupy(cell_index(row[0], 1), "text board", "", row[0], row.keyword_at);
+  context.occupy(object_cell(row[0]), "text board", "", row[0], row.keyword_at);
 }
 
 constexpr ValueSpec kGradientValues[] = {{"position"}, {"gradient"}};

@@ -4,6 +4,7 @@
 #include "check/value_checks.h"
 #include "model/cell_geometry.h"
 #include "model/format_rules.h"
+#include "model/object_rules.h"
 #include "textio/keywords.h"
 
 namespace sc {
@@ -31,7 +32,7 @@ void check_clock(LintContext& context, const LintRow& row) {
 void check_signal(LintContext& context, const LintRow& row) {
   check_grid(context, "the signal's position", row[0], row.at(0), 1);
   check_on_route(context, "the signal's position", row[0], row.at(0));
-  context.occupy(cell_index(row[0], 1), "signal", "", row[0], row.keyword_at);
+  context.occupy(object_cell(row[0]), "signal", "", row[0], row.keyword_at);
   const int64_t sx = row[1];
   const int64_t dx = row[6];
   check_fits_16(context, "the signal's rapp x 10 + sx x 3 + dx, which is",
@@ -49,20 +50,19 @@ void check_signal(LintContext& context, const LintRow& row) {
   check_fits(context, "the signal's time", tempo, row.at(10), 0, 255, static_cast<uint8_t>(tempo));
 }
 
-constexpr int kCountdownCells = 4;
-
 void occupy_slowdown_cells(LintContext& context, const LintRow& row) {
   const int64_t x = row[0];
   const auto occupy = [&](int64_t cell, std::string_view what, std::string_view part) {
     context.occupy(cell, what, part, x, row.keyword_at);
   };
-  occupy(cell_index(x, 1), "slowdown's start", "start");
-  occupy(cell_index(x + row[2], 1), "slowdown's end", "end");
-  if (x <= kLastUnwarnedStart) return;
-  occupy(cell_index(x - kWarningDistance, 1), "slowdown's warning", "warning");
+  const SlowdownCells cells = slowdown_cells(x, row[2]);
+  occupy(cells.start, "slowdown's start", "start");
+  occupy(cells.end, "slowdown's end", "end");
+  if (!slowdown_warned(x)) return;
+  occupy(cells.warning, "slowdown's warning", "warning");
   if (row[4] == 0) return;
   for (int j = 0; j < kCountdownCells; ++j) {
-    occupy(cell_index(x - kWarningDistance) - j, "slowdown's countdown", "countdown");
+    occupy(cells.countdown - j, "slowdown's countdown", "countdown");
   }
 }
 
@@ -86,19 +86,13 @@ void check_abbattimento(LintContext& context, const LintRow& row) {
 
 constexpr size_t kStationHours = 13;
 
-constexpr int64_t kFirstUnmarkedStation = 25;
-
 // The stop cell is the last cell inside the station; its extent depends on the
 // type (value 2) and the end extension (value 6).
 void occupy_stop_cell(LintContext& context, const LintRow& row) {
   const int64_t type = row[1];
-  if (type >= kFirstUnmarkedStation) return;
-  const int64_t p = row[0];
-  const int64_t length = row[2];
-  int64_t last = p + length / 2 + (row[5] != 0 ? 50 : 0);
-  if (type == 5 || type == 6) last = p + 150;
-  if (type == 7 || type == 8) last = p + length;
-  context.occupy(last / 50 - 1, "station's stop cell", "", p, row.keyword_at);
+  if (!station_stops(type)) return;
+  const StationExtent extent = station_extent(type, row[0], row[2], row[5] != 0);
+  context.occupy(station_stop_cell(extent.last), "station's stop cell", "", row[0], row.keyword_at);
 }
 
 void check_station(LintContext& context, const LintRow& row) {

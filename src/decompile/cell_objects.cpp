@@ -8,25 +8,18 @@
 #include "decompile/code_changes.h"
 #include "decompile/decompile.h"
 #include "model/format_rules.h"
+#include "model/object_rules.h"
+#include "objects/route_objects.h"
 
 namespace sc {
 namespace {
-
-constexpr int kFirstUnmarkedStationType = 25;
-constexpr int32_t kWarningCells = 24;      // a warning stands 1200 m before its start
-constexpr int32_t kLastUnwarnedCell = 31;  // a start here may lie at 1500 m or just after
-constexpr int32_t kJustWarnedStart = 1510;
-constexpr int kCountdownCells = 4;
 
 const char* const kStations = "[stazioni]";
 const char* const kSignals = "[segnali]";
 const char* const kSlowdowns = "[rallentamenti]";
 const char* const kCodes = "[codici]";
 
-// Row positions of the cell an object stands in.
-int64_t metres_before(int32_t cell) {
-  return (int64_t{cell} - 1) * kCellMetres;
-}
+// Row position of a code-change point's cell.
 int64_t metres_at(int32_t cell) {
   return int64_t{cell} * kCellMetres;
 }
@@ -145,14 +138,11 @@ class ObjectRecovery {
     const TableEntry& e = table_[static_cast<size_t>(index)];
     const int64_t p = e.value3;
     const int type = e.type_code;
-    const bool short_type = type == 5 || type == 6;
-    const bool long_type = type == 7 || type == 8;
-    const int64_t length = short_type || long_type ? p - e.value1 : 2 * (p - e.value1);
-    int64_t byte3 = e.byte3;
-    if (!short_type && !long_type && index == entry::kFirstStation) {
-      // The first station's end extension flag is cleared after use.
-      byte3 = e.value2 - (p + length / 2) != 0 ? 1 : 0;
-    }
+    const StationLength row_length = station_length(type, p, {e.value1, e.value2});
+    // The first station's end extension flag is cleared after use.
+    const bool first_centred =
+        !is_short_station(type) && !is_long_station(type) && index == entry::kFirstStation;
+    const int64_t byte3 = first_centred ? (row_length.end_extension ? 1 : 0) : e.byte3;
     if (!text_field(e.text)) {
       throw DecompileError("station " + std::to_string(index) +
                            "'s name cannot be written as a text field (it opens with a double "
@@ -161,13 +151,13 @@ class ObjectRecovery {
     const int64_t hours = e.value4 / 3600;
     const int64_t minutes = e.value4 % 3600 / 60;
     const int64_t seconds = e.value4 % 60;
-    Station s{index, std::nullopt, type < kFirstUnmarkedStationType && !short_type,
+    Station s{index, std::nullopt, station_marks(type),
               Row{"stazione",
-                  {p, type, length, e.flag, e.byte4, byte3, e.int1, e.int2, e.byte1, e.int3, e.int4,
-                   e.int5, e.byte2, hours, minutes, seconds},
+                  {p, type, row_length.length, e.flag, e.byte4, byte3, e.int1, e.int2, e.byte1,
+                   e.int3, e.int4, e.int5, e.byte2, hours, minutes, seconds},
                   e.text}};
-    if (type < kFirstUnmarkedStationType) {
-      const int64_t stop = e.value2 / 50 - 1;
+    if (station_stops(type)) {
+      const int64_t stop = station_stop_cell(e.value2);
       if (on_route(stop) && cell(static_cast<int32_t>(stop)).type_code == cell_type::kStationStop &&
           cell(static_cast<int32_t>(stop)).info1 == index) {
         s.stop = static_cast<int32_t>(stop);
@@ -194,66 +184,119 @@ class ObjectRecovery {
     return Part::kMissing;
   }
 
-  // The end cell paired with a start: the nearest unclaimed one with the same
-  // values after it, else before it; the start itself (length 0) when none.
-  int32_t slowdown_end(int32_t s) const {
-    const Cell& start = cell(s);
-    const auto same = [&](int32_t e) {
-      const Cell& c = cell(e);
-      return holds(e, cell_type::kSlowdownEnd) && c.info1 == start.info1 &&
-             remnant_of(c) == remnant_of(start);
-    };
-    for (int32_t e = s + 1; e <= last_; ++e) {
-      if (same(e)) return e;
-    }
-    for (int32_t e = s - 1; e >= 0; --e) {
-      if (same(e)) return e;
-    }
-    return s;
-  }
-
+  // Starts in route order, each with the end the decoder pairs it with, then
+  // the ends whose start a station's stop cell took.
   void find_slowdowns() {
     std::vector<Row> after_stations;
-    for (int32_t s = 0; s <= last_; ++s) {
-      if (!holds(s, cell_type::kSlowdownStart)) continue;
-      bool under_stop = false;
-      Row row = slowdown(s, under_stop);
+    const auto add = [&](Row row, bool under_stop) {
       if (under_stop) {
         add_train_row(kSlowdowns, std::move(row));
       } else {
         after_stations.push_back(std::move(row));
       }
+    };
+    for (const objects::Slowdown& d : slowdowns_with_their_ends()) {
+      claim(d.start_cell);
+      claim(d.end_cell);
+      bool under_stop = false;
+      Row row = slowdown(d.start_cell, d.end_cell, cell(d.start_cell), under_stop);
+      add(std::move(row), under_stop);
+    }
+    for (int32_t e = 0; e <= last_; ++e) {
+      if (!holds(e, cell_type::kSlowdownEnd)) continue;
+      const Cell values = cell(e);
+      const std::optional<int32_t> s = covered_start(values);
+      if (!s) continue;  // left unclaimed, and refused below
+      claim(e);
+      put_under(*s, Under::kSlowdown);
+      bool under_stop = true;
+      Row row = slowdown(*s, e, values, under_stop);
+      add(std::move(row), under_stop);
     }
     slowdowns_ = std::move(after_stations);
   }
 
-  Row slowdown(int32_t s, bool& under_stop) {
-    const Cell start = cell(s);
-    claim(s);
-    const int32_t e = slowdown_end(s);
-    claim(e);
-    const int32_t w = s - kWarningCells;
-    const Remnant warning_rest{start.info2, 0, 0, 0};
-    Part warning = Part::kMissing;
-    if (s >= kLastUnwarnedCell)
-      warning = slowdown_part(w, cell_type::kSlowdownWarning, start.info1, warning_rest);
-    if (s == kLastUnwarnedCell && warning == Part::kUnderStop) warning = Part::kMissing;
-    if (s > kLastUnwarnedCell && warning == Part::kMissing) {
+  // The slowdowns the decoder finds, except that an end goes to a slowdown
+  // whose start a stop cell took, when that one's warning shows and no other
+  // end has its values: the visible start then had a length of 0. Both give
+  // the same cells, and the block post-pass finds the same end.
+  std::vector<objects::Slowdown> slowdowns_with_their_ends() const {
+    std::vector<objects::Slowdown> decoded = objects::decode_slowdowns(cells_);
+    std::vector<bool> paired(cells_.size(), false);
+    for (const objects::Slowdown& d : decoded) paired[static_cast<size_t>(d.end_cell)] = true;
+    const auto same_values = [&](int32_t a, int32_t b) {
+      return cell(a).info1 == cell(b).info1 && remnant_of(cell(a)) == remnant_of(cell(b));
+    };
+    for (objects::Slowdown& d : decoded) {
+      if (d.end_cell == d.start_cell || !covered_start_with_warning(cell(d.end_cell))) continue;
+      bool other_end = false;
+      for (int32_t e = 0; e <= last_; ++e) {
+        other_end = other_end || (holds(e, cell_type::kSlowdownEnd) &&
+                                  !paired[static_cast<size_t>(e)] && same_values(e, d.end_cell));
+      }
+      if (other_end) continue;
+      paired[static_cast<size_t>(d.end_cell)] = false;
+      d.end_cell = d.start_cell;
+    }
+    return decoded;
+  }
+
+  bool covered_start_with_warning(const Cell& end) const {
+    const std::optional<int32_t> s = covered_start(end);
+    return s && warning_part(*s, end) == Part::kVisible;
+  }
+
+  // The warning a slowdown starting in `s` with these values has, if any.
+  Part warning_part(int32_t s, const Cell& values) const {
+    if (s < kLastWarnableCell) return Part::kMissing;
+    const Part part = slowdown_part(slowdown_warning_cell(s), cell_type::kSlowdownWarning,
+                                    values.info1, {values.info2, 0, 0, 0});
+    if (s == kLastWarnableCell && part == Part::kUnderStop) return Part::kMissing;
+    return part;
+  }
+
+  // A stop cell that keeps the values of an end cell's slowdown: first one
+  // whose warning shows where it should, then one that needs no warning,
+  // then one whose warning another stop cell took (an empty stop cell keeps
+  // the values of a warning with a d_v of 0, so that is the weakest sign).
+  std::optional<int32_t> covered_start(const Cell& end) const {
+    const auto keeps = [&](int32_t s) {
+      return open_stop_cell(s) && remnant_of(cell(s)) == Remnant{end.info2, end.info3, 0, 0};
+    };
+    for (int32_t s = 0; s <= last_; ++s) {
+      if (keeps(s) && warning_part(s, end) == Part::kVisible) return s;
+    }
+    for (int32_t s = 0; s <= last_; ++s) {
+      if (keeps(s) && !slowdown_must_warn(s)) return s;
+    }
+    for (int32_t s = 0; s <= last_; ++s) {
+      if (keeps(s) && warning_part(s, end) == Part::kUnderStop) return s;
+    }
+    return std::nullopt;
+  }
+
+  // `values` holds the speed, d_v and f_tt of the start cell as written.
+  Row slowdown(int32_t s, int32_t e, const Cell& values, bool& under_stop) {
+    const int64_t w = slowdown_warning_cell(s);
+    const Part warning = warning_part(s, values);
+    if (slowdown_must_warn(s) && warning == Part::kMissing) {
       throw DecompileError("the slowdown starting in " + cell_name(s) +
                            " has no warning cell 24 cells before it");
     }
     const bool warned = warning != Part::kMissing;
-    const int64_t x = warned && s == kLastUnwarnedCell ? kJustWarnedStart : metres_before(s);
-    int64_t d_v = start.info2;
+    const int64_t x = slowdown_position(s, warned);
+    int64_t d_v = values.info2;
     bool countdown = false;
-    if (warned) countdown = find_countdown(w - 1, start.info2, d_v, under_stop);
-    if (warning == Part::kVisible) claim(w);
+    if (warned) {
+      countdown = find_countdown(static_cast<int32_t>(w) - 1, values.info2, d_v, under_stop);
+    }
+    if (warning == Part::kVisible) claim(static_cast<int32_t>(w));
     if (warning == Part::kUnderStop) {
-      put_under(w, Under::kSlowdown);
+      put_under(static_cast<int32_t>(w), Under::kSlowdown);
       under_stop = true;
     }
     return {"rallentamento",
-            {x, start.info1, metres_before(e) - x, start.info3, countdown ? 1 : 0, d_v},
+            {x, values.info1, object_position(e) - x, values.info3, countdown ? 1 : 0, d_v},
             std::nullopt};
   }
 
@@ -307,10 +350,12 @@ class ObjectRecovery {
     w.station = true;
     w.station_index = s.index;
     if (s.marks) {
-      const int64_t stop = table_[static_cast<size_t>(s.index)].value2 / 50 - 1;
+      const int64_t stop = station_stop_cell(table_[static_cast<size_t>(s.index)].value2);
       for (int j = 1; j <= kApproachMarks; ++j) {
         const int64_t c = stop - j;
-        if (c > 1 && on_route(c)) w.footprint.emplace_back(static_cast<int32_t>(c), j);
+        if (c >= kLowestStationMarkCell && on_route(c)) {
+          w.footprint.emplace_back(static_cast<int32_t>(c), j);
+        }
       }
     }
     return w;
@@ -407,7 +452,7 @@ class ObjectRecovery {
       const auto next = static_cast<size_t>(w.station_index + 1);
       if (next <= stations_.size() && !station_peeled[next]) return false;
       for (const auto& [c, j] : w.footprint) {
-        if (!covered[static_cast<size_t>(c)] && mark(c) != kStationMarkCode + j) return false;
+        if (!covered[static_cast<size_t>(c)] && mark(c) != station_mark(j)) return false;
       }
       return true;
     }
@@ -448,7 +493,7 @@ class ObjectRecovery {
       tempo = c.signal_time >= 1 && c.signal_time <= 100 ? c.signal_time + 256 : c.signal_time;
     const int16_t info1 = w.hidden ? int16_t{0} : c.info1;
     return {"segnale",
-            {metres_before(w.cell), sx, info1 / 10, c.info2 / 10, c.info3 / 10, rapp, dx,
+            {object_position(w.cell), sx, info1 / 10, c.info2 / 10, c.info3 / 10, rapp, dx,
              info1 % 10, c.info2 % 10, c.info3 % 10, tempo},
             std::nullopt};
   }
@@ -456,13 +501,13 @@ class ObjectRecovery {
   // --- boards ---
 
   static Row speed_board_row(int32_t i, const Cell& c, bool covered) {
-    const auto left = [](int16_t packed) { return packed / 20; };
-    const auto right = [](int16_t packed) { return packed % 20 * 5; };
     const int16_t info1 = covered ? int16_t{0} : c.info1;
-    return {"indicatori_vmax",
-            {metres_before(i), left(info1), left(c.info2), left(c.info3), c.info4 / 10,
-             right(info1), right(c.info2), right(c.info3), c.info4 % 10},
-            std::nullopt};
+    return {
+        "indicatori_vmax",
+        {object_position(i), packed_left_speed(info1), packed_left_speed(c.info2),
+         packed_left_speed(c.info3), packed_left_stripes(c.info4), packed_right_speed(info1),
+         packed_right_speed(c.info2), packed_right_speed(c.info3), packed_right_stripes(c.info4)},
+        std::nullopt};
   }
 
   void find_boards() {
@@ -516,7 +561,7 @@ class ObjectRecovery {
                              " cannot be written as a text field (it opens with a double quote, "
                              "or needs quotes and holds one)");
       }
-      rows_.text_boards.push_back({"indicatore cartello", {metres_before(i)}, text});
+      rows_.text_boards.push_back({"indicatore cartello", {object_position(i)}, text});
     }
   }
 

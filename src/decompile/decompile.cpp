@@ -66,7 +66,8 @@ std::string line_text(const Scenario& compiled, const ObjectRows& objects) {
   write_rows(text, "[pendenze]",
              fill_rows("pendenza", cell_bytes(compiled.cells, &Cell::gradient),
                        [](uint8_t b) { return int64_t{b} - kGradientBias; }));
-  if (compiled.profile) write_rows(text, "[curve]", curve_rows(*compiled.profile));
+  if (compiled.profile)
+    write_rows(text, "[curve]", curve_rows(*compiled.profile, compiled.last_cell()));
   write_rows(text, "[montagne]", tunnel_rows(compiled.cells));
   write_rows(text, "[cartelli]", objects.speed_boards);
   write_rows(text, "[indicazioni]", objects.text_boards);

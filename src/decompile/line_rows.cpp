@@ -3,13 +3,14 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstring>
 #include <string>
 
 #include "decompile/decompile.h"
 #include "line/header_values.h"
 #include "line/route_profile.h"
 #include "line/tunnels.h"
+#include "model/cell_geometry.h"
+#include "model/object_rules.h"
 #include "textio/fault.h"
 
 namespace sc {
@@ -35,10 +36,7 @@ int32_t last_filled_cell(const std::vector<uint8_t>& bytes) {
 
 // --- tunnels ---
 
-constexpr int kMarkerEvery = 4;
-constexpr int32_t kMarkedTypeOffset = 10;
-constexpr int32_t kCloseTunnelGap = 150;
-constexpr uint8_t kCloseTunnelType = 3;
+constexpr int32_t kMarkerEvery = kTunnelMarkerEvery;
 
 struct Span {
   int32_t first = 0;
@@ -47,19 +45,13 @@ struct Span {
   bool markers = false;
 };
 
-// A type above 10 without markers is written as its low byte minus 256.
-int64_t tunnel_tipo(const Span& span) {
-  if (span.markers) return int64_t{span.type} + kMarkedTypeOffset;
-  return span.type <= kMarkedTypeOffset ? span.type : int64_t{span.type} - 256;
-}
-
 Row tunnel_row(int64_t inizio, int64_t fine, int64_t tipo) {
   return {"montagna", {inizio, fine, tipo}, std::nullopt};
 }
 
 Row tunnel_row(const Span& span) {
-  return tunnel_row(int64_t{span.first} * kCellMetres, (int64_t{span.last} + 1) * kCellMetres,
-                    tunnel_tipo(span));
+  return tunnel_row(tunnel_start(span.first), tunnel_end(span.last),
+                    tunnel_tipo(span.type, span.markers));
 }
 
 // A row that covers no cell: the next row no longer starts close to the one
@@ -82,16 +74,15 @@ class TunnelPlan {
     std::optional<int64_t> previous_end;
     for (const Span& span : marker_spans) {
       rows.push_back(tunnel_row(span));
-      previous_end = (int64_t{span.last} + 1) * kCellMetres;
+      previous_end = tunnel_end(span.last);
     }
     for (const Span& span : spans) {
-      const int64_t inizio = int64_t{span.first} * kCellMetres;
-      if (previous_end && inizio - *previous_end <= kCloseTunnelGap &&
+      if (previous_end && close_tunnel(tunnel_start(span.first), *previous_end) &&
           span.type != kCloseTunnelType) {
         rows.push_back(tunnel_separator());
       }
       rows.push_back(tunnel_row(span));
-      previous_end = (int64_t{span.last} + 1) * kCellMetres;
+      previous_end = tunnel_end(span.last);
     }
     check(rows);
     return rows;
@@ -208,10 +199,6 @@ class TunnelPlan {
 
 // --- curves ---
 
-bool same_bits(double a, double b) {
-  return std::memcmp(&a, &b, sizeof a) == 0;
-}
-
 // The keywords of the twelve arcs: classes 1 to 6 turning right, then left.
 std::array<std::string, 12> curve_keywords() {
   std::array<std::string, 12> keywords;
@@ -224,17 +211,17 @@ std::array<std::string, 12> curve_keywords() {
 
 // Which step made point m: straight (no curvature) or an arc; nullopt when
 // none did.
+PlanPoint point_at(const Profile& p, int32_t m) {
+  return {p.value(m, Profile::kX), p.value(m, Profile::kY)};
+}
+
 std::optional<double> step_at(const Profile& p, int32_t m, const std::vector<double>& curvatures) {
-  const double x1 = p.value(m - 1, Profile::kX);
-  const double y1 = p.value(m - 1, Profile::kY);
-  const double dx = x1 - p.value(m - 2, Profile::kX);
-  const double dy = y1 - p.value(m - 2, Profile::kY);
-  const double x = p.value(m, Profile::kX);
-  const double y = p.value(m, Profile::kY);
-  if (same_bits(x, x1 + dx) && same_bits(y, y1 + dy)) return 0.0;
+  const PlanPoint before = point_at(p, m - 2);
+  const PlanPoint last = point_at(p, m - 1);
+  const PlanPoint point = point_at(p, m);
+  if (same_point(point, straight_step(before, last))) return 0.0;
   for (const double k : curvatures) {
-    // The arc step of the line compiler, operation for operation.
-    if (same_bits(x, x1 + (dy * k + dx)) && same_bits(y, y1 + (dy - dx * k))) return k;
+    if (same_point(point, arc_step(before, last, k))) return k;
   }
   return std::nullopt;
 }
@@ -319,13 +306,14 @@ std::vector<Row> tunnel_rows(const std::vector<Cell>& cells) {
   return TunnelPlan(cells).rows();
 }
 
-std::vector<Row> curve_rows(const Profile& profile) {
+std::vector<Row> curve_rows(const Profile& profile, int32_t last_cell) {
   check_seed(profile);
   const std::array<std::string, 12> keywords = curve_keywords();
   std::vector<double> curvatures;
   for (const std::string& keyword : keywords) curvatures.push_back(*curvature_of(keyword));
 
   const int32_t last = profile.last_point();
+  const int64_t last_row_position = int64_t{kCellMetres} * last_cell - kRowMargin;
   std::vector<Row> rows;
   int32_t m = kFirstComputedPoint;
   for (; m <= last && computed(profile, m); ++m) {
@@ -340,8 +328,12 @@ std::vector<Row> curve_rows(const Profile& profile) {
     if (!rows.empty() && rows.back().keyword == keywords[index] && arc_end(rows.back()) == m - 1) {
       ++rows.back().values[1];
     } else {
-      // The arc's first point follows the row's start.
-      rows.push_back({keywords[index], {m - 1, 1}, std::nullopt});
+      // The arc's first point follows the row's start. Near the route's end,
+      // where no row may start, an arc that goes on from an earlier arc
+      // starts back at the last position a row may have: a row that starts
+      // behind the profile cursor bends from the cursor on.
+      const int64_t start = std::min<int64_t>(m - 1, last_row_position);
+      rows.push_back({keywords[index], {start, m - start}, std::nullopt});
     }
   }
   // Straight track runs on to the third-last point; only an arc goes further.

@@ -23,7 +23,9 @@ std::vector<Row> tunnel_rows(const std::vector<Cell>& cells);
 
 // Curve rows that bend the profile point by point as it stands, bit for bit.
 // Throws DecompileError when a point is neither straight nor on an arc.
-std::vector<Row> curve_rows(const Profile& profile);
+// Rows start no later than the position check lets a row of a route with
+// `last_cell` stand.
+std::vector<Row> curve_rows(const Profile& profile, int32_t last_cell);
 
 // Three kilometre-reference rows that the ordering turns into entries 81 to
 // 83 as they stand. Throws DecompileError when no order of them does.

@@ -5,12 +5,16 @@
 #include <set>
 #include <string_view>
 
-#include "inspect/route_features.h"
+#include "model/object_rules.h"
 #include "model/serialize.h"
+#include "objects/route_objects.h"
 #include "textio/codepage.h"
 
 namespace sc {
 namespace {
+
+using objects::clock_time;
+using objects::EntryRole;
 
 std::string str(int64_t value) {
   return std::to_string(value);
@@ -29,11 +33,10 @@ std::string quoted(const std::string& text_1252) {
 }
 
 std::string speed_board(const Cell& c) {
-  return "speed board: vas " + kmh(packed_first_speed(c.info1)) + ", vbs " +
-         kmh(packed_first_speed(c.info2)) + ", vcs " + kmh(packed_first_speed(c.info3)) + "; vad " +
-         kmh(packed_second_speed(c.info1)) + ", vbd " + kmh(packed_second_speed(c.info2)) +
-         ", vcd " + kmh(packed_second_speed(c.info3)) +
-         "; 10 x strisces + strisced = " + str(c.info4);
+  return "speed board: vas " + kmh(packed_left_speed(c.info1)) + ", vbs " +
+         kmh(packed_left_speed(c.info2)) + ", vcs " + kmh(packed_left_speed(c.info3)) + "; vad " +
+         kmh(packed_right_speed(c.info1)) + ", vbd " + kmh(packed_right_speed(c.info2)) + ", vcd " +
+         kmh(packed_right_speed(c.info3)) + "; 10 x strisces + strisced = " + str(c.info4);
 }
 
 std::string signal(const Cell& c) {
@@ -188,7 +191,7 @@ std::string describe_cell(const Cell& cell, int32_t index) {
 
 std::string describe_entry(const ScenarioTable& table, int index) {
   const TableEntry& e = table[static_cast<size_t>(index)];
-  return "entry " + str(index) + ": " + role_words(e, index, entry_role(table, index));
+  return "entry " + str(index) + ": " + role_words(e, index, objects::entry_role(table, index));
 }
 
 std::string describe_point(const Profile& profile, int32_t m) {

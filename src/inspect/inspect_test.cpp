@@ -1,10 +1,11 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "documents/documents.h"
 #include "driver/pipeline.h"
 #include "inspect/describe.h"
 #include "inspect/file_kind.h"
-#include "inspect/route_features.h"
+#include "inspect/object_listing.h"
 #include "inspect/summary.h"
 
 namespace sc {
@@ -80,14 +81,9 @@ TEST(Inspect, ProfilePointsGiveBothCoordinatesAndTheirKind) {
   EXPECT_EQ(describe_point(profile, 34000), "point 34000 m: x empty, y empty");
 }
 
-TEST(Inspect, FeaturesAndSummaryOfTheBuiltInRoute) {
-  const RouteFeatures f = find_features(builtin());
-  ASSERT_EQ(f.stations.size(), 8u);
-  EXPECT_EQ(f.stations[3].name, "RAVATE LOMESSA");
-  ASSERT_EQ(f.tunnels.size(), 4u);
-  EXPECT_EQ(f.tunnels[2].first, 436);
-  EXPECT_EQ(f.tunnels[2].last, 459);
-  EXPECT_EQ(route_summary(f),
+TEST(Inspect, SummaryAndListingOfTheBuiltInRoute) {
+  const objects::RouteObjects route = objects::decode_objects(builtin());
+  EXPECT_EQ(route_summary(route),
             "route length: 27000 m\n"
             "stations: 8, first \"VARDEO\" at 08:42:00, last \"LUSTRELLA\" at 09:13:00\n"
             "signals: 4\n"
@@ -96,26 +92,12 @@ TEST(Inspect, FeaturesAndSummaryOfTheBuiltInRoute) {
             "text boards: 0\n"
             "tunnels: 4\n"
             "code-change points: 0\n");
-}
-
-TEST(Inspect, SlowdownsPairTheirWarningStartAndEnd) {
-  Scenario model;
-  model.cells.resize(40);
-  const auto set = [&model](int index, uint8_t type, int16_t info1 = 0) {
-    model.cells[static_cast<size_t>(index)].type_code = type;
-    model.cells[static_cast<size_t>(index)].info1 = info1;
-  };
-  set(5, cell_type::kSlowdownWarning, 60);
-  set(10, cell_type::kSlowdownStart, 60);  // length 0: starts and ends here
-  set(20, cell_type::kSlowdownStart, 30);
-  set(25, cell_type::kSlowdownEnd, 30);
-  const RouteFeatures f = find_features(model);
-  ASSERT_EQ(f.slowdowns.size(), 2u);
-  EXPECT_EQ(f.slowdowns[0].warning, 5);
-  EXPECT_EQ(f.slowdowns[0].end, 10);
-  EXPECT_EQ(f.slowdowns[1].warning, -1);
-  EXPECT_EQ(f.slowdowns[1].end, 25);
-  EXPECT_EQ(f.slowdowns[1].speed, 30);
+  const std::string listing = object_listing(route);
+  EXPECT_THAT(listing, ::testing::StartsWith("route length: 27000 m\n0 m: station \"VARDEO\" (type "
+                                             "12), from -300 m to 300 m, stop cell at 250 m, time "
+                                             "08:42:00\n"));
+  EXPECT_THAT(listing, ::testing::HasSubstr("300 m: speed board 75/80/80 km/h\n"));
+  EXPECT_THAT(listing, ::testing::HasSubstr("11400 m: signal\n"));
 }
 
 TEST(Inspect, KindFromTheFileName) {

@@ -2,10 +2,9 @@
 
 #include <utility>
 
-#include "model/cell_geometry.h"
+#include "model/object_rules.h"
 #include "textio/fault.h"
 #include "textio/narrow.h"
-#include "textio/rounding.h"
 
 namespace sc {
 namespace {
@@ -14,32 +13,32 @@ int16_t fit_16_bits(int64_t value, const char* what, SourceLocation where) {
   return fit<int16_t>(value, std::string("a speed board's ") + what, where);
 }
 
-// 20 x the left speed + the right speed / 5, rounded; a value that does not
-// fit is blamed on the left speed, which weighs most.
-int16_t packed_speeds(int32_t left, int32_t right, const char* what, SourceLocation left_at) {
-  return fit_16_bits(round_half_even(right / 5.0 + 20.0 * left), what, left_at);
+// A value that does not fit is blamed on the left speed, which weighs most.
+int16_t fitted_speeds(int32_t left, int32_t right, const char* what, SourceLocation left_at) {
+  return fit_16_bits(packed_speeds(left, right), what, left_at);
 }
 
-int16_t packed_stripes(const SpeedBoardRow& board) {
-  const int64_t tens = int64_t{fit_16_bits(board.strisces, "strisces", board.strisces_at)} * 10;
-  const int64_t right = fit_16_bits(board.strisced, "strisced", board.strisced_at);
-  return fit_16_bits(fit_16_bits(tens, "10 x strisces", board.strisces_at) + right, "stripe value",
-                     board.strisced_at);
+// Each part must fit 16 bits, and so must 10 x strisces.
+int16_t fitted_stripes(const SpeedBoardRow& board) {
+  const int16_t left = fit_16_bits(board.strisces, "strisces", board.strisces_at);
+  const int16_t right = fit_16_bits(board.strisced, "strisced", board.strisced_at);
+  fit_16_bits(packed_stripes(left, 0), "10 x strisces", board.strisces_at);
+  return fit_16_bits(packed_stripes(left, right), "stripe value", board.strisced_at);
 }
 
 }  // namespace
 
 int64_t board_cell(int32_t position) {
-  return cell_index(position, 1);
+  return object_cell(position);
 }
 
 bool memo_indicatori_v_max(Scenario& model, const SpeedBoardRow& board) {
   Cell& cell = cell_at(model, board_cell(board.posizione), board.posizione_at);
   if (!is_free(cell)) return false;
-  const int16_t info1 = packed_speeds(board.vas, board.vad, "first packed speed", board.vas_at);
-  const int16_t info2 = packed_speeds(board.vbs, board.vbd, "second packed speed", board.vbs_at);
-  const int16_t info3 = packed_speeds(board.vcs, board.vcd, "third packed speed", board.vcs_at);
-  const int16_t info4 = packed_stripes(board);
+  const int16_t info1 = fitted_speeds(board.vas, board.vad, "first packed speed", board.vas_at);
+  const int16_t info2 = fitted_speeds(board.vbs, board.vbd, "second packed speed", board.vbs_at);
+  const int16_t info3 = fitted_speeds(board.vcs, board.vcd, "third packed speed", board.vcs_at);
+  const int16_t info4 = fitted_stripes(board);
   cell.type_code = cell_type::kSpeedBoard;
   cell.info1 = info1;
   cell.info2 = info2;

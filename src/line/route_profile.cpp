@@ -5,6 +5,7 @@
 #include <string>
 
 #include "model/cell_geometry.h"
+#include "model/object_rules.h"
 #include "textio/fault.h"
 #include "textio/keywords.h"
 #include "textio/narrow.h"
@@ -31,22 +32,25 @@ void check_point(const Profile& profile, int32_t point) {
   if (point > profile.last_point()) point_beyond_end(profile, point);
 }
 
-void straight_step(Profile& profile, int32_t point) {
-  check_point(profile, point);
-  for (int k : {kX, kY}) {
-    const double d = profile.value(point - 1, k) - profile.value(point - 2, k);
-    profile.set_double(point, k, profile.value(point - 1, k) + d);
-  }
+PlanPoint point_at(const Profile& profile, int32_t m) {
+  return {profile.value(m, kX), profile.value(m, kY)};
 }
 
-// Turns the last step by `curvature`; the operation order is part of the
-// file format, since the simulator's profile must match bit for bit.
+void set_point(Profile& profile, int32_t m, PlanPoint p) {
+  profile.set_double(m, kX, p.x);
+  profile.set_double(m, kY, p.y);
+}
+
+void straight_step(Profile& profile, int32_t point) {
+  check_point(profile, point);
+  set_point(profile, point,
+            sc::straight_step(point_at(profile, point - 2), point_at(profile, point - 1)));
+}
+
 void arc_step(Profile& profile, int32_t point, double curvature) {
   check_point(profile, point);
-  const double dx = profile.value(point - 1, kX) - profile.value(point - 2, kX);
-  const double dy = profile.value(point - 1, kY) - profile.value(point - 2, kY);
-  profile.set_double(point, kX, profile.value(point - 1, kX) + (dy * curvature + dx));
-  profile.set_double(point, kY, profile.value(point - 1, kY) + (dy - dx * curvature));
+  set_point(profile, point,
+            sc::arc_step(point_at(profile, point - 2), point_at(profile, point - 1), curvature));
 }
 
 }  // namespace

@@ -9,12 +9,14 @@
 #include <string_view>
 
 #include "inspect/describe.h"
-#include "inspect/route_features.h"
+#include "objects/route_objects.h"
 #include "plot/svg.h"
 #include "textio/codepage.h"
 
 namespace sc {
 namespace {
+
+using objects::RouteObjects;
 
 constexpr double kWidth = 1600;
 constexpr double kLeft = 90;
@@ -87,6 +89,15 @@ std::string utf8(const std::string& text_1252) {
 
 int32_t cell_metres(int32_t index) {
   return index * kCellMetres;
+}
+
+// A slowdown covers its start and end cells and those between, whichever
+// comes first along the route.
+int32_t slowdown_from(const objects::Slowdown& s) {
+  return cell_metres(std::min(s.start_cell, s.end_cell));
+}
+int32_t slowdown_to(const objects::Slowdown& s) {
+  return cell_metres(std::max(s.start_cell, s.end_cell) + 1);
 }
 
 // The smallest of 1, 2 or 5 times a power of ten that is at least `value`.
@@ -242,7 +253,7 @@ class RoutePlot {
  public:
   RoutePlot(const Scenario& model, const std::vector<std::string>& errors)
       : model_(model),
-        features_(find_features(model)),
+        features_(objects::decode_objects(model)),
         layout_(strip_layout(model)),
         scale_(kPlotWidth / layout_.strip_metres),
         errors_(errors),
@@ -395,14 +406,14 @@ class RoutePlot {
       svg_.text(middle, "no plan view: the profile has no points here", "small", "middle");
       return;
     }
-    for (const CellSpan& t : features_.tunnels) {
-      svg_.polyline(plan.track(cell_metres(t.first), cell_metres(t.last + 1)), "tunnel");
+    for (const objects::Tunnel& t : features_.tunnels) {
+      svg_.polyline(plan.track(cell_metres(t.first_cell), cell_metres(t.last_cell + 1)), "tunnel");
     }
-    for (const Slowdown& s : features_.slowdowns) {
-      svg_.polyline(plan.track(cell_metres(s.start), cell_metres(s.end + 1)), "slowdown-band");
+    for (const objects::Slowdown& s : features_.slowdowns) {
+      svg_.polyline(plan.track(slowdown_from(s), slowdown_to(s)), "slowdown-band");
     }
-    for (const Station& s : features_.stations) {
-      svg_.polyline(plan.track(s.first, s.last), "station-extent");
+    for (const objects::Station& s : features_.stations) {
+      svg_.polyline(plan.track(s.start, s.end), "station-extent");
     }
     svg_.polyline(plan.track(first, last), "track");
     draw_km_posts(plan, first, last);
@@ -428,14 +439,14 @@ class RoutePlot {
     };
     // Boards stand above the track, in a second row where two would touch.
     std::vector<std::pair<int32_t, std::function<void(Point)>>> boards;
-    for (const SpeedBoard& b : features_.speed_boards) {
+    for (const objects::SpeedBoard& b : features_.speed_boards) {
       if (in_strip(b.cell)) {
         boards.emplace_back(b.cell, [this, speed = std::to_string(b.vas)](Point p) {
           speed_board_symbol(p, speed);
         });
       }
     }
-    for (const TextBoard& b : features_.text_boards) {
+    for (const objects::TextBoard& b : features_.text_boards) {
       if (in_strip(b.cell)) boards.emplace_back(b.cell, [this](Point p) { text_board_symbol(p); });
     }
     std::stable_sort(boards.begin(), boards.end(),
@@ -447,20 +458,21 @@ class RoutePlot {
       svg_.line(p, {p.x, p.y - lift}, "stalk");
       symbol({p.x, p.y - lift - 7});
     }
-    for (int32_t cell : features_.signals) {
-      if (!in_strip(cell)) continue;
-      const Point p = plan.at(cell_metres(cell));
+    for (const objects::Signal& signal : features_.signals) {
+      if (!in_strip(signal.cell)) continue;
+      const Point p = plan.at(cell_metres(signal.cell));
       svg_.line(p, {p.x, p.y + 11}, "stalk");
       svg_.circle({p.x, p.y + 14}, 4.5, "signal");
     }
-    for (const Slowdown& s : features_.slowdowns) {
-      if (in_strip(s.warning)) warning_symbol(shifted(plan.at(cell_metres(s.warning)), 0, 14));
+    for (const objects::Slowdown& s : features_.slowdowns) {
+      if (s.warning_cell && in_strip(*s.warning_cell)) {
+        warning_symbol(shifted(plan.at(cell_metres(*s.warning_cell)), 0, 14));
+      }
     }
-    for (int32_t cell : features_.code_changes) {
-      if (in_strip(cell)) diamond(plan.at(cell_metres(cell)), "code-change");
-    }
-    for (int32_t cell : features_.abbattimento_points) {
-      if (in_strip(cell)) diamond(plan.at(cell_metres(cell)), "abbattimento");
+    for (const objects::CodePoint& point : features_.code_points) {
+      if (in_strip(point.cell)) {
+        diamond(plan.at(cell_metres(point.cell)), point.code ? "code-change" : "abbattimento");
+      }
     }
   }
 
@@ -468,7 +480,7 @@ class RoutePlot {
 
   void draw_plan_stations(const PlanView& plan, int32_t first, int32_t last) {
     LabelRows rows(3);
-    for (const Station& s : features_.stations) {
+    for (const objects::Station& s : features_.stations) {
       if (s.position < first || s.position >= last || !plan.covers(s.position)) continue;
       const Point p = plan.at(s.position);
       const std::string name = utf8(s.name);
@@ -546,7 +558,8 @@ class RoutePlot {
   Panel speed_panel(double top) const {
     int fastest = 40;
     for (const Cell& c : cells_drawn()) fastest = std::max(fastest, c.speed_limit * kSpeedStepKmh);
-    for (const Slowdown& s : features_.slowdowns) fastest = std::max<int>(fastest, s.speed);
+    for (const objects::Slowdown& s : features_.slowdowns)
+      fastest = std::max<int>(fastest, s.speed);
     return {top, kSpeedHeight, 0, std::ceil(fastest / 20.0) * 20};
   }
 
@@ -580,9 +593,9 @@ class RoutePlot {
     svg_.polyline(
         steps(first, last, p, [](const Cell& c) { return double(c.speed_limit * kSpeedStepKmh); }),
         "speed-line");
-    for (const Slowdown& s : features_.slowdowns) {
-      const int32_t from = std::max(first, cell_metres(s.start));
-      const int32_t to = std::min(last, cell_metres(s.end + 1));
+    for (const objects::Slowdown& s : features_.slowdowns) {
+      const int32_t from = std::max(first, slowdown_from(s));
+      const int32_t to = std::min(last, slowdown_to(s));
       if (from < to) {
         const double y = p.y(std::clamp<double>(s.speed, p.low, p.high));
         svg_.polyline({{axis_x(first, from), p.top + p.height},
@@ -591,9 +604,9 @@ class RoutePlot {
                        {axis_x(first, to), p.top + p.height}},
                       "slowdown-line");
       }
-      const int32_t warning = cell_metres(s.warning);
-      if (s.warning >= 0 && warning >= first && warning < last)
-        warning_symbol({axis_x(first, warning), p.top + 8});
+      if (!s.warning_cell) continue;
+      const int32_t warning = cell_metres(*s.warning_cell);
+      if (warning >= first && warning < last) warning_symbol({axis_x(first, warning), p.top + 8});
     }
     panel_title(p, "line speed limit km/h, slowdowns in red");
   }
@@ -608,7 +621,7 @@ class RoutePlot {
 
   void draw_station_marks(int32_t first, int32_t last, double top, double bottom) {
     LabelRows rows(3);
-    for (const Station& s : features_.stations) {
+    for (const objects::Station& s : features_.stations) {
       if (s.position < first || s.position >= last) continue;
       const double x = axis_x(first, s.position);
       svg_.line({x, top}, {x, bottom + 30}, "station-mark");
@@ -648,7 +661,7 @@ class RoutePlot {
   }
 
   const Scenario& model_;
-  RouteFeatures features_;
+  RouteObjects features_;
   StripLayout layout_;
   double scale_;
   const std::vector<std::string>& errors_;
@@ -657,9 +670,9 @@ class RoutePlot {
 };
 
 // The last metre anything is placed at, or the route's end if further.
-int32_t furthest_metre(const Scenario& model, const RouteFeatures& f) {
+int32_t furthest_metre(const Scenario& model, const RouteObjects& f) {
   int32_t furthest = std::max(f.route_length, 0);
-  for (const Station& s : f.stations) furthest = std::max(furthest, s.last);
+  for (const objects::Station& s : f.stations) furthest = std::max(furthest, s.end);
   for (int32_t i = 0; i <= model.last_cell(); ++i) {
     const Cell& c = model.cells[static_cast<size_t>(i)];
     if (c.type_code != cell_type::kEmpty && c.type_code != cell_type::kTunnelMarker) {
@@ -672,7 +685,8 @@ int32_t furthest_metre(const Scenario& model, const RouteFeatures& f) {
 }  // namespace
 
 StripLayout strip_layout(const Scenario& model) {
-  const int32_t extent = std::max(furthest_metre(model, find_features(model)), kMetresPerKm);
+  const int32_t extent =
+      std::max(furthest_metre(model, objects::decode_objects(model)), kMetresPerKm);
   const int32_t km = (extent + kMetresPerKm - 1) / kMetresPerKm;
   const int count = (km + kLongestStripKm - 1) / kLongestStripKm;
   const int32_t strip_km = (km + count - 1) / count;

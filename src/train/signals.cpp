@@ -3,12 +3,11 @@
 #include <string>
 
 #include "model/format_rules.h"
+#include "model/object_rules.h"
 #include "textio/narrow.h"
 
 namespace sc {
 namespace {
-
-constexpr int kCountdownCells = 4;
 
 std::string occupant(uint8_t type_code) {
   switch (type_code) {
@@ -55,11 +54,6 @@ struct SlowdownRow {
   SourceLocation length_location;
 };
 
-// Warning, start, end and countdown base cell of a slowdown.
-struct SlowdownCells {
-  int64_t w = 0, s = 0, e = 0, b = 0;
-};
-
 // After a signal or a slowdown the pass stops on any error number, including
 // one left by the line file.
 Flow stop_on_recorded_error(TrainPass& pass, int32_t position) {
@@ -92,7 +86,7 @@ void place_signal_marks(TrainPass& pass, int64_t signal_cell, const SignalRow& r
 }
 
 void memo_segnale(TrainPass& pass, SignalRow row) {
-  const int64_t i = cell_index(row.posizione, 1);
+  const int64_t i = object_cell(row.posizione);
   Cell& cell = cell_at(pass.model, i, row.where);
   if (!is_free(cell)) {
     pass.errors.record_at(ErrorCode::kSignalCellTaken, row.posizione, Source::kTrainFile, row.where,
@@ -125,15 +119,12 @@ SlowdownRow read_slowdown_values(FieldReader& reader) {
   return row;
 }
 
-SlowdownCells slowdown_cells(const SlowdownRow& row) {
-  const int32_t warning_at =
-      checked_sub(row.x, kWarningDistance, "the slowdown's warning position", row.where);
-  const int32_t end_at =
-      checked_add(row.x, row.l, "the slowdown's end position", row.length_location);
-  return {.w = cell_index(warning_at, 1),
-          .s = cell_index(row.x, 1),
-          .e = cell_index(end_at, 1),
-          .b = cell_index(warning_at)};
+// The positions must fit 32 bits before the cells are worked out.
+SlowdownCells cells_of(const SlowdownRow& row) {
+  fit<int32_t>(slowdown_warning_position(row.x), "the slowdown's warning position", row.where);
+  fit<int32_t>(slowdown_end_position(row.x, row.l), "the slowdown's end position",
+               row.length_location);
+  return slowdown_cells(row.x, row.l);
 }
 
 // `index_from` is the field the cell index comes from.
@@ -168,12 +159,12 @@ Cell& mark_slowdown_cell(TrainPass& pass, int64_t index, uint8_t type, int32_t d
 }
 
 void mark_slowdown(TrainPass& pass, const SlowdownRow& row, const SlowdownCells& at, bool warned) {
-  mark_slowdown_cell(pass, at.e, cell_type::kSlowdownEnd, row.d_v);
-  mark_slowdown_cell(pass, at.s, cell_type::kSlowdownStart, row.d_v);
+  mark_slowdown_cell(pass, at.end, cell_type::kSlowdownEnd, row.d_v);
+  mark_slowdown_cell(pass, at.start, cell_type::kSlowdownStart, row.d_v);
   if (warned)
-    mark_slowdown_cell(pass, at.w, cell_type::kSlowdownWarning, row.d_v).info1 =
+    mark_slowdown_cell(pass, at.warning, cell_type::kSlowdownWarning, row.d_v).info1 =
         low_bits<int16_t>(row.v);
-  for (int64_t index : {at.s, at.e}) {
+  for (int64_t index : {at.start, at.end}) {
     Cell& cell = cell_at(pass.model, index);
     cell.info1 = low_bits<int16_t>(row.v);
     cell.info3 = low_bits<int16_t>(row.f_tt);
@@ -195,17 +186,18 @@ void place_countdown(TrainPass& pass, const SlowdownRow& row, int64_t base) {
 }
 
 void memo_rallentamento(TrainPass& pass, const SlowdownRow& row) {
-  const SlowdownCells at = slowdown_cells(row);
-  const bool warned = row.x > kLastUnwarnedStart;
-  if (warned &&
-      !slowdown_cell_free(pass, row, at.w, row.where, ErrorCode::kWarningCellTaken, "warning"))
+  const SlowdownCells at = cells_of(row);
+  const bool warned = slowdown_warned(row.x);
+  if (warned && !slowdown_cell_free(pass, row, at.warning, row.where, ErrorCode::kWarningCellTaken,
+                                    "warning"))
     return;
-  if (!slowdown_cell_free(pass, row, at.s, row.where, ErrorCode::kStartCellTaken, "start")) return;
-  if (!end_cell_on_route(pass, row, at.e)) return;
-  if (!slowdown_cell_free(pass, row, at.e, row.length_location, ErrorCode::kEndCellTaken, "end"))
+  if (!slowdown_cell_free(pass, row, at.start, row.where, ErrorCode::kStartCellTaken, "start"))
+    return;
+  if (!end_cell_on_route(pass, row, at.end)) return;
+  if (!slowdown_cell_free(pass, row, at.end, row.length_location, ErrorCode::kEndCellTaken, "end"))
     return;
   mark_slowdown(pass, row, at, warned);
-  if (warned && row.f_ta != 0) place_countdown(pass, row, at.b);
+  if (warned && row.f_ta != 0) place_countdown(pass, row, at.countdown);
 }
 
 }  // namespace

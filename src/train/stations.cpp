@@ -4,17 +4,14 @@
 #include <string>
 
 #include "model/format_rules.h"
+#include "model/object_rules.h"
 #include "textio/narrow.h"
 
 namespace sc {
 namespace {
 
 constexpr int32_t kMinimumSpacing = 350;
-constexpr int32_t kShortExtentEnd = 150;  // station types 5 and 6 end here past the position
-constexpr int32_t kEndExtension = 50;
 constexpr int32_t kShortStationLength = 600;
-constexpr int kFirstUnmarkedType =
-    25;  // stations of this type and above place nothing in the cells
 constexpr int64_t kLowestStopCell = 2;
 
 // What the row gives beyond the entry's own fields.
@@ -24,18 +21,6 @@ struct StationRow {
   int32_t length = 0;
   SourceLocation length_location;
 };
-
-bool is_short_type(uint8_t type) {
-  return type == 5 || type == 6;
-}
-
-bool is_long_type(uint8_t type) {
-  return type == 7 || type == 8;
-}
-
-bool places_stop_cell(uint8_t type) {
-  return type < kFirstUnmarkedType;
-}
 
 // With 80 text boards the line file has used every entry, this one included:
 // storing the station would overwrite a board's text.
@@ -83,24 +68,15 @@ void read_station_values(FieldReader& reader, TableEntry& station) {
   station.text = reader.read_text();
 }
 
+// Short and long types take no end extension.
 void set_extent(TableEntry& station, const StationRow& row) {
-  constexpr std::string_view kFirst = "the station's first metre";
-  constexpr std::string_view kLast = "the station's last metre";
-  const int32_t p = row.position;
-  const SourceLocation& at = row.length_location;
-  if (is_short_type(station.type_code)) {
-    station.value1 = checked_sub(p, row.length, kFirst, at);
-    station.value2 = checked_add(p, kShortExtentEnd, kLast, row.position_location);
-    station.byte3 = 0;
-  } else if (is_long_type(station.type_code)) {
-    station.value1 = checked_sub(p, row.length, kFirst, at);
-    station.value2 = checked_add(p, row.length, kLast, at);
-    station.byte3 = 0;
-  } else {
-    station.value1 = checked_sub(p, row.length / 2, kFirst, at);
-    station.value2 = checked_add(p, row.length / 2, kLast, at);
-    if (station.byte3 != 0) station.value2 = checked_add(station.value2, kEndExtension, kLast, at);
-  }
+  const StationExtent extent =
+      station_extent(station.type_code, row.position, row.length, station.byte3 != 0);
+  const bool short_type = is_short_station(station.type_code);
+  station.value1 = fit<int32_t>(extent.first, "the station's first metre", row.length_location);
+  station.value2 = fit<int32_t>(extent.last, "the station's last metre",
+                                short_type ? row.position_location : row.length_location);
+  if (short_type || is_long_station(station.type_code)) station.byte3 = 0;
 }
 
 void clear_unused_flags(TableEntry& station, const StationRow& row, int station_index) {
@@ -111,26 +87,24 @@ void clear_unused_flags(TableEntry& station, const StationRow& row, int station_
   }
 }
 
-// The last cell inside the station, the one that ends at its last metre.
 int64_t stop_cell(const TableEntry& station) {
-  return station.value2 / kCellMetres - 1;
+  return station_stop_cell(station.value2);
 }
 
 // Marks 81 to 84 in the four cells before the stop cell, 81 nearest; cells 0
 // and 1 get none.
 void place_approach_marks(TrainPass& pass, const TableEntry& station, const StationRow& row) {
-  if (!places_stop_cell(station.type_code) || is_short_type(station.type_code)) return;
+  if (!station_marks(station.type_code)) return;
   for (int j = 1; j <= kApproachMarks; ++j) {
     const int64_t c = stop_cell(station) - j;
-    if (c > 1) {
-      cell_at(pass.model, c, row.length_location).mark = low_bits<uint8_t>(kStationMarkCode + j);
-    }
+    if (c >= kLowestStationMarkCell)
+      cell_at(pass.model, c, row.length_location).mark = station_mark(j);
   }
 }
 
 // The stop cell replaces whatever the cell held.
 bool place_stop_cell(TrainPass& pass, const TableEntry& station, const StationRow& row) {
-  if (!places_stop_cell(station.type_code)) return true;
+  if (!station_stops(station.type_code)) return true;
   const int64_t s = stop_cell(station);
   if (s < kLowestStopCell) {
     pass.errors.record(ErrorCode::kStopCellTooLow, Source::kTrainFile, row.position_location,

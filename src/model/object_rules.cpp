@@ -1,0 +1,152 @@
+#include "model/object_rules.h"
+
+#include "model/cell_geometry.h"
+#include "textio/rounding.h"
+
+namespace sc {
+namespace {
+
+constexpr int kObjectCellOffset = 1;
+constexpr int64_t kShortExtentEnd = 150;
+constexpr int64_t kEndExtension = 50;
+constexpr int kFirstUnmarkedStation = 25;
+constexpr int kPackedSpeedFactor = 20;
+constexpr int kStripesFactor = 10;
+
+}  // namespace
+
+int64_t object_cell(int64_t position) {
+  return cell_index(position, kObjectCellOffset);
+}
+
+int64_t object_position(int64_t cell) {
+  return (cell - kObjectCellOffset) * kCellMetres;
+}
+
+bool is_short_station(int64_t type) {
+  return type == 5 || type == 6;
+}
+
+bool is_long_station(int64_t type) {
+  return type == 7 || type == 8;
+}
+
+bool station_stops(int64_t type) {
+  return type < kFirstUnmarkedStation;
+}
+
+bool station_marks(int64_t type) {
+  return station_stops(type) && !is_short_station(type);
+}
+
+StationExtent station_extent(int64_t type, int64_t position, int64_t length, bool end_extension) {
+  if (is_short_station(type)) return {position - length, position + kShortExtentEnd};
+  if (is_long_station(type)) return {position - length, position + length};
+  const int64_t last = position + length / 2 + (end_extension ? kEndExtension : 0);
+  return {position - length / 2, last};
+}
+
+StationLength station_length(int64_t type, int64_t position, const StationExtent& extent) {
+  if (is_short_station(type) || is_long_station(type)) return {position - extent.first, false};
+  const int64_t length = 2 * (position - extent.first);
+  return {length, extent.last != position + length / 2};
+}
+
+int64_t station_stop_cell(int64_t last) {
+  return last / kCellMetres - 1;
+}
+
+uint8_t station_mark(int step) {
+  return static_cast<uint8_t>(kStationMarkCode + step);
+}
+
+bool slowdown_warned(int64_t start) {
+  return start > kLastUnwarnedStart;
+}
+
+int64_t slowdown_warning_position(int64_t start) {
+  return start - kWarningDistance;
+}
+
+int64_t slowdown_end_position(int64_t start, int64_t length) {
+  return start + length;
+}
+
+SlowdownCells slowdown_cells(int64_t start, int64_t length) {
+  const int64_t warning_at = slowdown_warning_position(start);
+  return {.warning = object_cell(warning_at),
+          .start = object_cell(start),
+          .end = object_cell(slowdown_end_position(start, length)),
+          .countdown = cell_index(warning_at)};
+}
+
+int64_t slowdown_warning_cell(int64_t start_cell) {
+  return start_cell - kWarningCells;
+}
+
+bool slowdown_must_warn(int64_t start_cell) {
+  return start_cell > kLastWarnableCell;
+}
+
+int64_t slowdown_position(int64_t start_cell, bool warned) {
+  if (warned && start_cell == kLastWarnableCell) return kFirstWarnedStart;
+  return object_position(start_cell);
+}
+
+int64_t packed_speeds(int64_t left, int64_t right) {
+  return round_half_even(static_cast<double>(right) / 5.0 +
+                         double{kPackedSpeedFactor} * static_cast<double>(left));
+}
+
+int packed_left_speed(int16_t packed) {
+  return packed / kPackedSpeedFactor;
+}
+
+int packed_right_speed(int16_t packed) {
+  return packed % kPackedSpeedFactor * kSpeedStepKmh;
+}
+
+int64_t packed_stripes(int64_t left, int64_t right) {
+  return left * kStripesFactor + right;
+}
+
+int packed_left_stripes(int16_t packed) {
+  return packed / kStripesFactor;
+}
+
+int packed_right_stripes(int16_t packed) {
+  return packed % kStripesFactor;
+}
+
+TunnelKind tunnel_kind(int64_t tipo) {
+  if (tipo > kMarkedTunnelOffset) return {tipo - kMarkedTunnelOffset, true};
+  return {tipo, false};
+}
+
+int64_t tunnel_tipo(uint8_t type, bool markers) {
+  if (markers) return int64_t{type} + kMarkedTunnelOffset;
+  // A type above 10 without markers is its low byte minus 256.
+  return type <= kMarkedTunnelOffset ? type : int64_t{type} - 256;
+}
+
+bool close_tunnel(int64_t start, int64_t previous_end) {
+  return start - previous_end <= kCloseTunnelGap;
+}
+
+TunnelCells tunnel_cells(int64_t start, int64_t end) {
+  return {cell_index(start), cell_index(end) - 1};
+}
+
+int64_t tunnel_start(int64_t first_cell) {
+  return first_cell * kCellMetres;
+}
+
+int64_t tunnel_end(int64_t last_cell) {
+  return (last_cell + 1) * kCellMetres;
+}
+
+bool tunnel_marker_cell(int64_t first_cell, int64_t cell) {
+  return (cell - first_cell + 1) % kTunnelMarkerEvery == 0;
+}
+
+}  // namespace sc

@@ -1,0 +1,148 @@
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+#include "model/format_rules.h"
+#include "model/model.h"
+
+namespace sc {
+
+// How the rows' values become cells and table fields, each rule beside its
+// inverse: the compilers encode with them, and every tool that reads compiled
+// files back (the object decoder, the decompiler, the warnings) decodes with
+// them. Positions and lengths are 64-bit here; a compiler narrows what it
+// stores and faults where a value does not fit.
+
+// --- cells of positioned objects ---
+
+// Signals, slowdowns and boards stand in the cell position / 50 + 1, rounded.
+int64_t object_cell(int64_t position);
+// The position, a multiple of 50, that a row gives for an object in `cell`.
+int64_t object_position(int64_t cell);
+
+// --- stations ---
+
+// Types 5 and 6 end 150 m past their position and place no approach marks;
+// types 7 and 8 reach their length on both sides; every other type is
+// centred on its position and may be extended by 50 m at its end.
+bool is_short_station(int64_t type);
+bool is_long_station(int64_t type);
+// Types below 25 place a stop cell; those that do and are not short place
+// approach marks before it.
+bool station_stops(int64_t type);
+bool station_marks(int64_t type);
+
+// The first and last metre of a station (table values 1 and 2).
+struct StationExtent {
+  int64_t first = 0;
+  int64_t last = 0;
+};
+StationExtent station_extent(int64_t type, int64_t position, int64_t length, bool end_extension);
+
+// The row's length and end extension that give `extent` at `position`.
+struct StationLength {
+  int64_t length = 0;
+  bool end_extension = false;
+};
+StationLength station_length(int64_t type, int64_t position, const StationExtent& extent);
+
+// The last cell inside the station, the one that ends at its last metre.
+int64_t station_stop_cell(int64_t last);
+// The approach mark `step` cells before the stop cell (1 nearest it); cells
+// below kLowestStationMarkCell get none.
+uint8_t station_mark(int step);
+constexpr int64_t kLowestStationMarkCell = 2;
+
+// --- slowdowns ---
+
+// A slowdown starting at x over l metres: its end at x + l, its warning
+// kWarningDistance before x when x lies beyond kLastUnwarnedStart, and with a
+// countdown the kCountdownCells cells before the warning, numbered 1 nearest.
+constexpr int kCountdownCells = 4;
+bool slowdown_warned(int64_t start);
+int64_t slowdown_warning_position(int64_t start);
+int64_t slowdown_end_position(int64_t start, int64_t length);
+
+struct SlowdownCells {
+  int64_t warning = 0;
+  int64_t start = 0;
+  int64_t end = 0;
+  int64_t countdown = 0;  // the countdown cell numbered 1; number j stands j - 1 before it
+};
+SlowdownCells slowdown_cells(int64_t start, int64_t length);
+
+// Inverse, for a slowdown read back from its start cell: its warning cell
+// stands kWarningCells before the start, a start in kLastWarnableCell or
+// later may be warned, one after it must be, and a row position that gives
+// both the cell and the warning.
+constexpr int64_t kWarningCells = kWarningDistance / kCellMetres;
+constexpr int64_t kLastWarnableCell = 31;
+constexpr int32_t kFirstWarnedStart = 1510;
+int64_t slowdown_warning_cell(int64_t start_cell);
+bool slowdown_must_warn(int64_t start_cell);
+int64_t slowdown_position(int64_t start_cell, bool warned);
+
+// --- speed boards ---
+
+// A board's three packed speeds hold 20 x the left speed + the right speed / 5,
+// rounded; its stripes 10 x strisces + strisced.
+int64_t packed_speeds(int64_t left, int64_t right);
+int packed_left_speed(int16_t packed);
+int packed_right_speed(int16_t packed);
+int64_t packed_stripes(int64_t left, int64_t right);
+int packed_left_stripes(int16_t packed);
+int packed_right_stripes(int16_t packed);
+
+// --- tunnels ---
+
+// A tunnel row's type above kMarkedTunnelOffset is that much less, with a
+// marker in every kTunnelMarkerEvery-th cell of its span that holds nothing;
+// one starting at most kCloseTunnelGap metres after the previous row's end is
+// of kCloseTunnelType.
+constexpr int64_t kMarkedTunnelOffset = 10;
+constexpr int64_t kCloseTunnelGap = 150;
+constexpr uint8_t kCloseTunnelType = 3;
+constexpr int64_t kTunnelMarkerEvery = 4;
+
+struct TunnelKind {
+  int64_t type = 0;
+  bool markers = false;
+};
+TunnelKind tunnel_kind(int64_t tipo);
+// The row's type for a tunnel `type` stored in its cells' byte.
+int64_t tunnel_tipo(uint8_t type, bool markers);
+bool close_tunnel(int64_t start, int64_t previous_end);
+// The cells a tunnel from `start` to `end` metres covers, before the cut at
+// the last cell, and the metres of a run of cells.
+struct TunnelCells {
+  int64_t first = 0;
+  int64_t last = 0;
+};
+TunnelCells tunnel_cells(int64_t start, int64_t end);
+int64_t tunnel_start(int64_t first_cell);
+int64_t tunnel_end(int64_t last_cell);
+bool tunnel_marker_cell(int64_t first_cell, int64_t cell);
+
+// --- the plan view ---
+
+// Each computed profile point continues the last step, straight or turned by
+// a curvature; the order of the operations is part of the format, since the
+// simulator's profile must match bit for bit.
+struct PlanPoint {
+  double x = 0;
+  double y = 0;
+};
+inline PlanPoint straight_step(PlanPoint before, PlanPoint last) {
+  return {last.x + (last.x - before.x), last.y + (last.y - before.y)};
+}
+inline PlanPoint arc_step(PlanPoint before, PlanPoint last, double curvature) {
+  const double dx = last.x - before.x;
+  const double dy = last.y - before.y;
+  return {last.x + (dy * curvature + dx), last.y + (dy - dx * curvature)};
+}
+inline bool same_point(PlanPoint a, PlanPoint b) {
+  return std::memcmp(&a.x, &b.x, sizeof a.x) == 0 && std::memcmp(&a.y, &b.y, sizeof a.y) == 0;
+}
+
+}  // namespace sc

@@ -1,0 +1,127 @@
+#include "model/object_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+namespace sc {
+namespace {
+
+TEST(ObjectRules, ObjectCellsAndTheirPositions) {
+  for (const int64_t position : {0, 50, 1500, 2000, 26950, 999950}) {
+    EXPECT_EQ(object_position(object_cell(position)), position);
+  }
+  EXPECT_EQ(object_cell(2000), 41);
+  EXPECT_EQ(object_cell(25), 2);  // 1.5 rounds to the even 2
+}
+
+// Every type class, with and without the end extension, and a negative length.
+TEST(ObjectRules, StationExtentRoundTrips) {
+  const struct {
+    int type;
+    int64_t position, length;
+    bool extension;
+    StationExtent extent;
+  } cases[] = {
+      {12, 1000, 200, false, {900, 1100}},   {12, 1000, 200, true, {900, 1150}},
+      {5, 1000, 300, false, {700, 1150}},    {6, 1000, 300, true, {700, 1150}},
+      {7, 1000, 300, false, {700, 1300}},    {28, 1000, 600, true, {700, 1350}},
+      {22, 5000, -200, false, {5100, 4900}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.type);
+    const StationExtent extent = station_extent(c.type, c.position, c.length, c.extension);
+    EXPECT_EQ(extent.first, c.extent.first);
+    EXPECT_EQ(extent.last, c.extent.last);
+    const StationLength back = station_length(c.type, c.position, extent);
+    EXPECT_EQ(back.length, c.length);
+    // Short and long types take no extension.
+    const bool centred = !is_short_station(c.type) && !is_long_station(c.type);
+    EXPECT_EQ(back.end_extension, centred && c.extension);
+  }
+  EXPECT_EQ(station_stop_cell(1100), 21);
+  EXPECT_EQ(station_stop_cell(150), 2);
+  EXPECT_TRUE(station_marks(12));
+  EXPECT_FALSE(station_marks(5));
+  EXPECT_FALSE(station_stops(25));
+  EXPECT_EQ(station_mark(1), 81);
+}
+
+// The cells of a slowdown, and the position read back from its start cell
+// gives them again; a start at 1500 m is not warned, one in the same cell
+// further on is.
+TEST(ObjectRules, SlowdownCellsRoundTrip) {
+  const SlowdownCells c = slowdown_cells(2000, 1000);
+  EXPECT_EQ(c.warning, 17);
+  EXPECT_EQ(c.start, 41);
+  EXPECT_EQ(c.end, 61);
+  EXPECT_EQ(c.countdown, 16);
+  EXPECT_EQ(slowdown_cells(2500, -500).end, c.start);
+  for (const int64_t x : {0, 1450, 1500, 1510, 1550, 2000, 26950}) {
+    SCOPED_TRACE(x);
+    const SlowdownCells cells = slowdown_cells(x, 300);
+    const bool warned = slowdown_warned(x);
+    const int64_t back = slowdown_position(cells.start, warned);
+    EXPECT_EQ(slowdown_warned(back), warned);
+    EXPECT_EQ(slowdown_cells(back, 300).start, cells.start);
+    if (!warned) continue;
+    EXPECT_EQ(slowdown_warning_cell(cells.start), cells.warning);
+    EXPECT_EQ(cells.countdown, cells.warning - 1);
+  }
+  EXPECT_FALSE(slowdown_warned(1500));
+  EXPECT_TRUE(slowdown_must_warn(32));
+  EXPECT_FALSE(slowdown_must_warn(31));
+}
+
+TEST(ObjectRules, SpeedBoardPackingRoundTrips) {
+  for (const int left : {0, 30, 75, 150}) {
+    for (const int right : {0, 5, 50, 95}) {
+      const auto packed = static_cast<int16_t>(packed_speeds(left, right));
+      EXPECT_EQ(packed_left_speed(packed), left);
+      EXPECT_EQ(packed_right_speed(packed), right);
+    }
+  }
+  EXPECT_EQ(packed_speeds(60, 7), 1201);  // 7 / 5 rounds to 1
+  EXPECT_EQ(packed_speeds(60, 12), 1202);
+  const auto stripes = static_cast<int16_t>(packed_stripes(1, 2));
+  EXPECT_EQ(stripes, 12);
+  EXPECT_EQ(packed_left_stripes(stripes), 1);
+  EXPECT_EQ(packed_right_stripes(stripes), 2);
+}
+
+TEST(ObjectRules, TunnelMarksRoundTrip) {
+  for (const int64_t tipo : {0, 1, 3, 10, 11, 13, 20}) {
+    const TunnelKind kind = tunnel_kind(tipo);
+    EXPECT_EQ(tunnel_tipo(static_cast<uint8_t>(kind.type), kind.markers), tipo);
+  }
+  EXPECT_EQ(tunnel_tipo(200, false), -56);
+  EXPECT_EQ(tunnel_kind(-56).type, -56);  // stored as its low byte, 200
+  const TunnelCells cells = tunnel_cells(500, 1500);
+  EXPECT_EQ(cells.first, 10);
+  EXPECT_EQ(cells.last, 29);
+  EXPECT_EQ(tunnel_start(cells.first), 500);
+  EXPECT_EQ(tunnel_end(cells.last), 1500);
+  EXPECT_FALSE(tunnel_marker_cell(10, 12));
+  EXPECT_TRUE(tunnel_marker_cell(10, 13));
+  EXPECT_TRUE(close_tunnel(1650, 1500));
+  EXPECT_FALSE(close_tunnel(1651, 1500));
+}
+
+// An arc step is told apart from a straight one and from arcs of other
+// curvatures by its bits.
+TEST(ObjectRules, ArcStepIsToldByItsBits) {
+  PlanPoint before{0, 0};
+  PlanPoint last{0, 1};
+  for (int m = 0; m < 50; ++m) {
+    const PlanPoint next = arc_step(before, last, 0.0004);
+    EXPECT_TRUE(same_point(next, arc_step(before, last, 0.0004)));
+    EXPECT_FALSE(same_point(next, arc_step(before, last, 0.0002)));
+    EXPECT_FALSE(same_point(next, straight_step(before, last)));
+    before = last;
+    last = next;
+  }
+  EXPECT_TRUE(same_point(straight_step({0, 0}, {0, 1}), {0, 2}));
+}
+
+}  // namespace
+}  // namespace sc
