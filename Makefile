@@ -15,8 +15,9 @@ TEST_FLAGS := -DSC_BUILD_TESTS=ON -DSC_WERROR=ON
 CLANG_FORMAT := clang-format-$(LLVM_VERSION)
 FUZZ_TARGETS := $(shell grep -v '^\#' fuzz/targets.txt)
 
-.PHONY: deps deps-test deps-bench build build-tests run install package test test-release \
-  test-asan test-fuzz test-odr test-package fuzz-build fuzz bench format format-check clean
+.PHONY: deps deps-test deps-bench deps-windows build build-tests run install package test \
+  test-release test-asan test-fuzz test-odr test-package fuzz-build fuzz bench windows \
+  test-windows format format-check clean
 
 # Each target installs only the packages it needs (scripts/install-deps.sh).
 deps:
@@ -25,6 +26,8 @@ deps-test:
 	@bash scripts/install-deps.sh test
 deps-bench:
 	@bash scripts/install-deps.sh bench
+deps-windows:
+	@bash scripts/install-deps.sh windows
 
 # The program alone: no test is configured, so GoogleTest need not be present.
 build: deps
@@ -86,7 +89,30 @@ fuzz-build: deps-test
 test-fuzz: fuzz-build
 	cd $(FUZZ) && ctest --output-on-failure
 
-test: format-check test-release test-odr test-package test-asan test-fuzz
+# The Windows build comes before the package, so the zip holds its .exe.
+test: format-check test-release test-odr test-asan test-fuzz test-windows test-package
+
+# The Windows executable, cross-built with MinGW-w64:
+# build/windows/bin/scenario-compiler.exe, one static file.
+WINDOWS := build/windows
+WINDOWS_FLAGS := -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake $(CMAKE_FLAGS)
+WINE := WINEPREFIX=$(CURDIR)/$(WINDOWS)/wine-prefix WINEDEBUG=-all
+
+windows: deps-windows
+	cmake -S . -B $(WINDOWS) $(WINDOWS_FLAGS) > /dev/null
+	cmake --build $(WINDOWS) -j$(JOBS) --target scenario-compiler
+
+# The unit tests cross-built and run under Wine, then the Linux build's
+# command-line tests against the .exe, the byte comparison with the Linux
+# build and the window on a virtual display (tests/windows). Wine's prefix is
+# made once, in the build.
+test-windows: deps-test deps-windows
+	cmake -S . -B $(RELEASE) $(CMAKE_FLAGS) $(TEST_FLAGS) > /dev/null
+	cmake --build $(RELEASE) -j$(JOBS) --target scenario-compiler cli_tests generate_route
+	cmake -S . -B $(WINDOWS) $(WINDOWS_FLAGS) -DSC_LINUX_BUILD=$(CURDIR)/$(RELEASE) > /dev/null
+	cmake --build $(WINDOWS) -j$(JOBS)
+	[ -f $(WINDOWS)/wine-prefix/system.reg ] || $(WINE) wineboot -i
+	cd $(WINDOWS) && ctest -j$(JOBS) --output-on-failure
 
 # Each fuzz target for FUZZ_SECONDS (default 300).
 fuzz: fuzz-build

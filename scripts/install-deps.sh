@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# install-deps.sh [run|test|bench]
+# install-deps.sh [run|test|bench|windows]
 # Installs the Debian packages one set of make targets needs, skipping those
 # already present: `run` what building and running the program needs, `test`
-# that and the test tools, `bench` that and the benchmark library. Without an
+# that and the test tools, `bench` that and the benchmark library, `windows`
+# the MinGW-w64 cross-compiler, Wine and GoogleTest's source. Without an
 # argument, `run`. Used by `make`, CI and developers alike; when everything is
 # present it needs no root and calls no sudo.
 set -euo pipefail
@@ -25,14 +26,20 @@ test_packages=(
   "clang-$LLVM_VERSION" "libclang-rt-$LLVM_VERSION-dev" "clang-format-$LLVM_VERSION"
 )
 bench_packages=(libbenchmark-dev python3)
+windows_packages=(
+  cmake make g++-mingw-w64-x86-64-posix wine wine64 googletest
+  libcli11-dev nlohmann-json3-dev
+  xvfb xauth
+)
 
 set_name=${1:-run}
 case "$set_name" in
   run) packages=("${run_packages[@]}") ;;
   test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
   bench) packages=("${run_packages[@]}" "${bench_packages[@]}") ;;
+  windows) packages=("${windows_packages[@]}") ;;
   *)
-    echo "usage: install-deps.sh [run|test|bench]" >&2
+    echo "usage: install-deps.sh [run|test|bench|windows]" >&2
     exit 2
     ;;
 esac

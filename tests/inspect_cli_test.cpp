@@ -18,8 +18,7 @@ class Inspect : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     dir_ = new TempDir;
-    std::filesystem::copy_file(SC_EXECUTABLE, *dir_ / "scenario-compiler");
-    ASSERT_EQ(run_command("env -u DISPLAY " + quoted(*dir_ / "scenario-compiler")).status, 0);
+    ASSERT_EQ(run_command("env -u DISPLAY " + install_program(dir_->path())).status, 0);
   }
   static void TearDownTestSuite() { delete dir_; }
 

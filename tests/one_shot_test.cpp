@@ -28,9 +28,8 @@ const std::set<std::string> kBinaries = {
 // A copy of the executable in an empty directory of its own.
 class OneShot : public ::testing::Test {
  protected:
-  OneShot() { std::filesystem::copy_file(SC_EXECUTABLE, exe()); }
-  std::filesystem::path exe() const { return dir_ / "scenario-compiler"; }
-  ProcessResult run() const { return run_command("env -u DISPLAY " + quoted(exe())); }
+  OneShot() : program_(install_program(dir_.path())) {}
+  ProcessResult run() const { return run_command("env -u DISPLAY " + program_); }
   std::string file(const std::string& name) const { return read_bytes(dir_ / name); }
   std::set<std::string> names() const {
     std::set<std::string> out;
@@ -41,6 +40,7 @@ class OneShot : public ::testing::Test {
   }
 
   TempDir dir_;
+  std::string program_;
 };
 
 TEST_F(OneShot, LeavesTheDocumentsAndTheBinaryFilesAndNothingElse) {
@@ -49,7 +49,7 @@ TEST_F(OneShot, LeavesTheDocumentsAndTheBinaryFilesAndNothingElse) {
   EXPECT_EQ(result.err, "");
   std::set<std::string> expected = kDocuments;
   expected.insert(kBinaries.begin(), kBinaries.end());
-  expected.insert("scenario-compiler");
+  expected.insert(program_file_name());
   EXPECT_EQ(names(), expected);
   EXPECT_EQ(file("Vardeo_Lustrella_K7306_note.txt").size(), 0u);
   EXPECT_EQ(file("Vardeo_Lustrella_K7306_rallentamenti.txt").size(), 3283u);

@@ -14,6 +14,40 @@
 
 namespace sc::testing {
 
+namespace {
+
+const char* environment_or(const char* name, const char* fallback) {
+  const char* value = std::getenv(name);
+  return value != nullptr && *value != '\0' ? value : fallback;
+}
+
+}  // namespace
+
+const char* program_under_test() {
+  return environment_or("SC_TEST_PROGRAM", SC_BUILT_EXECUTABLE);
+}
+
+bool testing_windows_build() {
+  return environment_or("SC_TEST_PROGRAM_FILE", nullptr) != nullptr;
+}
+
+std::string program_file_name() {
+  return std::filesystem::path(environment_or("SC_TEST_PROGRAM_FILE", SC_BUILT_EXECUTABLE))
+      .filename()
+      .string();
+}
+
+std::string install_program(const std::filesystem::path& dir) {
+  const std::filesystem::path copy = dir / program_file_name();
+  std::filesystem::copy_file(environment_or("SC_TEST_PROGRAM_FILE", SC_BUILT_EXECUTABLE), copy);
+  const std::string runner = environment_or("SC_TEST_RUNNER", "");
+  return (runner.empty() ? "" : runner + " ") + quoted(copy);
+}
+
+std::string shown_path(const std::filesystem::path& dir, const std::string& name) {
+  return dir.string() + (testing_windows_build() ? "\\" : "/") + name;
+}
+
 ProcessResult run_command(const std::string& command) {
   TempDir scratch;
   const auto err_file = scratch / "stderr";

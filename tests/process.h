@@ -6,6 +6,26 @@
 
 namespace sc::testing {
 
+// The scenario-compiler under test, a file that can be run or spawned: the
+// build's own, or SC_TEST_PROGRAM from the environment (a wrapper that starts
+// the Windows build under Wine). SC_EXECUTABLE stands for this.
+const char* program_under_test();
+
+// True when the program under test is the Windows build.
+bool testing_windows_build();
+
+// Copies the program under test into `dir` under its own file name, for a
+// run whose program folder must be `dir`, and returns the command that runs
+// the copy. The Windows build's file is SC_TEST_PROGRAM_FILE, run through
+// SC_TEST_RUNNER.
+std::string install_program(const std::filesystem::path& dir);
+// The file name install_program gives the copy.
+std::string program_file_name();
+
+// `dir` / `name` as the program under test prints it: with the platform's
+// separator before `name`.
+std::string shown_path(const std::filesystem::path& dir, const std::string& name);
+
 struct ProcessResult {
   int status = -1;
   std::string out;

@@ -6,14 +6,15 @@
 #include "app/findings_output.h"
 #include "check/render.h"
 #include "textio/codepage.h"
+#include "textio/utf8_path.h"
 
 namespace sc {
 namespace {
 
 void print_report(const std::vector<Finding>& findings, const SourceTexts& texts,
                   const CheckCommandOptions& options, std::ostream& out, std::ostream& err) {
-  const SourceNames sources{options.sources.line_file.string(),
-                            options.sources.train_file.string()};
+  const SourceNames sources{utf8_of(options.sources.line_file),
+                            utf8_of(options.sources.train_file)};
   const size_t errors = count_of(findings, Severity::kError);
   const size_t warnings = count_of(findings, Severity::kWarning);
   if (options.json) {

@@ -15,6 +15,7 @@
 #include "inspect/summary.h"
 #include "textio/codepage.h"
 #include "textio/file_names.h"
+#include "textio/utf8_path.h"
 
 namespace sc {
 namespace {
@@ -27,9 +28,10 @@ bool ends_with(const std::string& text, const std::string& suffix) {
 // A name becomes part of the output file names, so it must not reach into
 // another directory.
 std::string to_1252(const std::string& utf8, const char* what) {
-  if (utf8.find('/') != std::string::npos) {
-    throw UsageError(std::string(what) + " \"" + utf8 +
-                     "\" holds \"/\": a name may not contain a path separator");
+  if (const size_t separator = utf8.find_first_of(kPathSeparators);
+      separator != std::string::npos) {
+    throw UsageError(std::string(what) + " \"" + utf8 + "\" holds \"" + utf8[separator] +
+                     "\": a name may not contain a path separator");
   }
   const auto converted = name_to_1252(utf8);
   if (!converted) {
@@ -43,7 +45,7 @@ std::string to_1252(const std::string& utf8, const char* what) {
 std::string read_source(Disk& disk, const std::filesystem::path& path, const char* what) {
   auto text = disk.read_file(path);
   if (!text)
-    throw UsageError(std::string("cannot read the ") + what + " " + path.string() +
+    throw UsageError(std::string("cannot read the ") + what + " " + utf8_of(path) +
                      ": No such file or directory");
   return std::move(*text);
 }
@@ -73,7 +75,7 @@ std::string decode_source(std::string text, EncodingChoice choice,
                           const std::filesystem::path& path, FileEncoding& encoding) {
   DecodedText decoded = decode_input(std::move(text), choice);
   if (decoded.failed_at) {
-    throw UsageError(path.string() + ":" + std::to_string(decoded.failed_at->line) + ":" +
+    throw UsageError(utf8_of(path) + ":" + std::to_string(decoded.failed_at->line) + ":" +
                      std::to_string(decoded.failed_at->column) +
                      ": this character is not valid UTF-8 or has no Windows-1252 form; the files "
                      "may hold only the characters of the Windows-1252 code page" +
@@ -118,7 +120,7 @@ void create_output_dir(const std::filesystem::path& dir) {
   std::error_code error;
   std::filesystem::create_directories(dir, error);
   if (error)
-    throw IoError("cannot create the output directory " + dir.string() + ": " + error.message());
+    throw IoError("cannot create the output directory " + utf8_of(dir) + ": " + error.message());
 }
 
 nlohmann::json json_report(const RunOutcome& run, const SourceNames& sources,
@@ -141,7 +143,7 @@ nlohmann::json json_report(const RunOutcome& run, const SourceNames& sources,
     diagnostics.push_back(std::move(item));
   }
   nlohmann::json files = nlohmann::json::array();
-  for (const auto& path : written) files.push_back(path.string());
+  for (const auto& path : written) files.push_back(utf8_of(path));
   return {{"written", !written.empty()},
           {"error_number", run.errors.error_number()},
           {"error_position", run.errors.error_position()},
@@ -177,23 +179,23 @@ nlohmann::json json_summary(const objects::RouteObjects& f) {
 }  // namespace
 
 std::string default_line_name(const std::filesystem::path& line_file) {
-  const std::string name = line_file.filename().string();
+  const std::string name = utf8_of(line_file.filename());
   if (ends_with(name, "_linea.txt")) return name.substr(0, name.size() - 10);
-  return line_file.stem().string();
+  return utf8_of(line_file.stem());
 }
 
 std::string default_train_number(const std::filesystem::path& train_file,
                                  const std::string& line_name) {
-  const std::string name = train_file.filename().string();
+  const std::string name = utf8_of(train_file.filename());
   const std::string prefix = line_name + "_";
   if (name.size() > prefix.size() + 5 && name.starts_with(prefix) && ends_with(name, "-.txt")) {
     return name.substr(prefix.size(), name.size() - prefix.size() - 5);
   }
-  return train_file.stem().string();
+  return utf8_of(train_file.stem());
 }
 
 CompiledFiles compile_files(const CompileOptions& options, Disk& disk, int32_t j) {
-  const SourceNames sources{options.line_file.string(), options.train_file.string()};
+  const SourceNames sources{utf8_of(options.line_file), utf8_of(options.train_file)};
   check_standard_input(options);
   const std::string line_utf8 = options.line_name.value_or(default_line_name(options.line_file));
   std::string line_name = to_1252(line_utf8, "the line name");

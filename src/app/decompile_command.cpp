@@ -11,6 +11,7 @@
 #include "driver/pipeline.h"
 #include "textio/codepage.h"
 #include "textio/file_names.h"
+#include "textio/utf8_path.h"
 
 namespace sc {
 namespace {
@@ -49,14 +50,14 @@ std::optional<std::string> prove(const Scenario& files, const DecompiledTexts& t
 void refuse_to_replace(const std::filesystem::path& path) {
   std::error_code error;
   if (std::filesystem::exists(path, error) || error) {
-    throw UsageError(path.string() + " already exists; give --force to replace it");
+    throw UsageError(utf8_of(path) + " already exists; give --force to replace it");
   }
 }
 
 void create_output_directory(const std::filesystem::path& dir) {
   std::error_code error;
   std::filesystem::create_directories(dir, error);
-  if (error) throw IoError("cannot create the directory " + dir.string() + ": " + error.message());
+  if (error) throw IoError("cannot create the directory " + utf8_of(dir) + ": " + error.message());
 }
 
 }  // namespace
@@ -82,7 +83,7 @@ int run_decompile(const DecompileOptions& options, Disk& disk, std::ostream& out
       disk.write_file(names.line_text, texts.line);
       disk.write_file(names.train_text, texts.train);
       disk.commit();
-      out << names.line_text.string() << '\n' << names.train_text.string() << '\n';
+      out << utf8_of(names.line_text) << '\n' << utf8_of(names.train_text) << '\n';
       return exit_status::kClean;
     } catch (const DecompileError& e) {
       err << "scenario-compiler " << kCommand << ": cannot decompile: " << e.what()

@@ -10,6 +10,7 @@
 #include "inspect/file_kind.h"
 #include "model/serialize.h"
 #include "textio/codepage.h"
+#include "textio/utf8_path.h"
 
 namespace sc {
 namespace {
@@ -49,8 +50,8 @@ FileKind file_kind(const DumpOptions& options) {
   if (options.kind == "cells") return FileKind::kCells;
   if (options.kind == "table") return FileKind::kTable;
   if (options.kind == "profile") return FileKind::kProfile;
-  if (const auto kind = kind_from_name(options.file.filename().string())) return *kind;
-  throw UsageError("cannot tell the kind of " + options.file.string() +
+  if (const auto kind = kind_from_name(utf8_of(options.file.filename()))) return *kind;
+  throw UsageError("cannot tell the kind of " + utf8_of(options.file) +
                    " from its name (a cell file ends in .dat, a scenario table in .sim, a line "
                    "profile in _linea.dat); give --kind cells, table or profile");
 }
@@ -158,7 +159,7 @@ int run_dump(const DumpOptions& options, Disk& disk, std::ostream& out, std::ost
     refuse_options_of_other_kinds(options, kind);
     const auto bytes = disk.read_file(options.file);
     if (!bytes)
-      throw UsageError("cannot read " + options.file.string() + ": No such file or directory");
+      throw UsageError("cannot read " + utf8_of(options.file) + ": No such file or directory");
     try {
       switch (kind) {
         case FileKind::kCells:
@@ -172,7 +173,7 @@ int run_dump(const DumpOptions& options, Disk& disk, std::ostream& out, std::ost
           break;
       }
     } catch (const DecodeError& e) {
-      throw UsageError(options.file.string() + ": byte " + std::to_string(e.offset()) + ": " +
+      throw UsageError(utf8_of(options.file) + ": byte " + std::to_string(e.offset()) + ": " +
                        e.what());
     }
     return exit_status::kClean;

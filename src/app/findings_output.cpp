@@ -1,9 +1,5 @@
 #include "app/findings_output.h"
 
-#include <unistd.h>
-
-#include <cstdlib>
-
 #include "app/compile_command.h"
 #include "textio/codepage.h"
 
@@ -44,11 +40,6 @@ nlohmann::json notes_json(const std::vector<Note>& notes, const SourceNames& sou
 }
 
 }  // namespace
-
-bool colour_wanted(int fd) {
-  const char* no_colour = std::getenv("NO_COLOR");
-  return isatty(fd) != 0 && (no_colour == nullptr || *no_colour == '\0');
-}
 
 void apply_warning_flags(const std::vector<std::string>& flags, bool allow_error,
                          CheckOptions& options) {

@@ -6,7 +6,9 @@ namespace sc {
 
 // Ctrl-C, kill and a closed terminal (SIGINT, SIGTERM, SIGHUP) end a run only
 // where it can stop cleanly: the handler notes the signal, and the file side
-// of the run asks for it between steps and when a wait is broken off.
+// of the run asks for it between steps and when a wait is broken off. On
+// Windows the console's Ctrl-C, Ctrl-Break and close events stand for SIGINT,
+// SIGBREAK and SIGHUP.
 
 // A signal asked the run to stop; the run ends with status 128 + signal.
 struct Interrupted {
@@ -29,8 +31,10 @@ class InterruptsHeld {
   InterruptsHeld(const InterruptsHeld&) = delete;
   InterruptsHeld& operator=(const InterruptsHeld&) = delete;
 
+#ifndef _WIN32
  private:
   sigset_t previous_;
+#endif
 };
 
 }  // namespace sc

@@ -5,6 +5,7 @@
 
 #include "app/check_command.h"
 #include "app/compile_command.h"
+#include "app/console.h"
 #include "app/decompile_command.h"
 #include "app/disk.h"
 #include "app/dump_command.h"
@@ -17,15 +18,25 @@
 #include "app/reference_commands.h"
 #include "app/run.h"
 #include "app/ui.h"
+#include "textio/utf8_path.h"
 
 namespace {
 
 // SC_VERSION is the project's version, set once in CMakeLists.txt.
 constexpr const char* kVersion = "scenario-compiler " SC_VERSION;
 
+// A path option, built from the UTF-8 text typed (not through the narrow
+// path(std::string), which Windows reads in its ANSI code page).
+template <typename Path>
+CLI::Option* add_path_option(CLI::App& command, const std::string& name, Path& path,
+                             const std::string& help) {
+  return command.add_option_function<std::string>(
+      name, [&path](const std::string& text) { path = sc::path_from_utf8(text); }, help);
+}
+
 void add_source_options(CLI::App& command, sc::CompileOptions& options) {
-  command.add_option("LINE_FILE", options.line_file, "The line text file")->required();
-  command.add_option("TRAIN_FILE", options.train_file, "The train text file")->required();
+  add_path_option(command, "LINE_FILE", options.line_file, "The line text file")->required();
+  add_path_option(command, "TRAIN_FILE", options.train_file, "The train text file")->required();
   command.add_option("--line-name", options.line_name,
                      "Line name, for the output files and titles (default: from LINE_FILE)");
   command.add_option("--train-number", options.train_number,
@@ -48,8 +59,8 @@ void add_input_encoding(CLI::App& command, sc::CompileOptions& options) {
 
 void add_compile_options(CLI::App& compile, sc::CompileOptions& options) {
   add_source_options(compile, options);
-  compile.add_option("-o,--output-dir", options.output_dir,
-                     "Directory for the binary files (default: the current directory)");
+  add_path_option(compile, "-o,--output-dir", options.output_dir,
+                  "Directory for the binary files (default: the current directory)");
   compile.add_flag("--no-profile", options.no_profile,
                    "Build no line profile and write no line profile file");
   compile.add_flag("--write-on-error", options.write_on_error,
@@ -72,7 +83,7 @@ void add_check_options(CLI::App& check, sc::CheckCommandOptions& options) {
 }
 
 void add_dump_options(CLI::App& dump, sc::DumpOptions& options) {
-  dump.add_option("FILE", options.file,
+  add_path_option(dump, "FILE", options.file,
                   "A cell file (.dat), scenario table (.sim) or line "
                   "profile (_linea.dat)")
       ->required();
@@ -88,15 +99,15 @@ void add_dump_options(CLI::App& dump, sc::DumpOptions& options) {
 
 void add_plot_options(CLI::App& plot, sc::PlotOptions& options) {
   add_source_options(plot, options.sources);
-  plot.add_option("-o,--output", options.svg, "The SVG file to write")->required();
+  add_path_option(plot, "-o,--output", options.svg, "The SVG file to write")->required();
 }
 
 void add_scenario_files(CLI::App& command, sc::ScenarioFiles& files, const char* without_profile) {
-  command.add_option("CELL_FILE", files.cell_file, "The cell file (L_T.dat)")->required();
-  command.add_option("TABLE_FILE", files.table_file, "The scenario table file (L_T.sim)")
+  add_path_option(command, "CELL_FILE", files.cell_file, "The cell file (L_T.dat)")->required();
+  add_path_option(command, "TABLE_FILE", files.table_file, "The scenario table file (L_T.sim)")
       ->required();
-  command.add_option("PROFILE_FILE", files.profile_file,
-                     std::string("The line profile file (L_linea.dat); ") + without_profile);
+  add_path_option(command, "PROFILE_FILE", files.profile_file,
+                  std::string("The line profile file (L_linea.dat); ") + without_profile);
 }
 
 void add_inspect_options(CLI::App& inspect, sc::InspectOptions& options) {
@@ -106,15 +117,15 @@ void add_inspect_options(CLI::App& inspect, sc::InspectOptions& options) {
 
 void add_decompile_options(CLI::App& decompile, sc::DecompileOptions& options) {
   add_scenario_files(decompile, options.files, "without it no curve is recovered");
-  decompile.add_option("-o,--output-dir", options.output_dir,
-                       "Directory for the two text files (default: the current directory)");
+  add_path_option(decompile, "-o,--output-dir", options.output_dir,
+                  "Directory for the two text files (default: the current directory)");
   decompile.add_flag("--force", options.force, "Replace text files that already exist");
 }
 
 void add_example_options(CLI::App& example, sc::ExampleOptions& options) {
-  example.add_option("DIR", options.dir,
-                     "Directory to write them into, created when missing (default: the current "
-                     "directory)");
+  add_path_option(example, "DIR", options.dir,
+                  "Directory to write them into, created when missing (default: the current "
+                  "directory)");
   example.add_flag("--force", options.force, "Replace files that already exist");
 }
 
@@ -132,6 +143,7 @@ int run_built_in(sc::Disk& disk) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  sc::prepare_process(argc, argv);
   // Without arguments there is nothing to parse: the one-shot run starts at
   // once, without building the command line's description.
   if (argc <= 1) {
@@ -145,6 +157,8 @@ int main(int argc, char** argv) {
       "files.\nWithout a command, compiles the built-in scenario in the program's "
       "directory.",
       "scenario-compiler");
+  // "/data/x" is a path on every platform, never a Windows-style option.
+  app.allow_windows_style_options(false);
   app.set_version_flag("--version", kVersion);
   sc::CompileOptions options;
   CLI::App* compile = app.add_subcommand("compile", "Compile your own line and train files");

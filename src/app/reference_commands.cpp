@@ -8,6 +8,7 @@
 #include "documents/documents.h"
 #include "reference/error_reference.h"
 #include "textio/file_names.h"
+#include "textio/utf8_path.h"
 
 namespace sc {
 
@@ -20,7 +21,7 @@ int run_example(const ExampleOptions& options, Disk& disk, std::ostream& out, st
     for (const auto& [path, lines] : files) {
       std::error_code error;
       if (!std::filesystem::exists(path, error) && !error) continue;
-      err << "scenario-compiler example: " << path.string()
+      err << "scenario-compiler example: " << utf8_of(path)
           << " already exists; give --force to replace it\n";
       return exit_status::kInputOutput;
     }
@@ -29,7 +30,7 @@ int run_example(const ExampleOptions& options, Disk& disk, std::ostream& out, st
     std::error_code error;
     std::filesystem::create_directories(options.dir, error);
     if (error) {
-      throw IoError("cannot create the directory " + options.dir.string() + ": " + error.message());
+      throw IoError("cannot create the directory " + utf8_of(options.dir) + ": " + error.message());
     }
     for (const auto& [path, lines] : files) disk.write_file(path, render_document(lines()));
     disk.commit();
@@ -39,7 +40,7 @@ int run_example(const ExampleOptions& options, Disk& disk, std::ostream& out, st
   } catch (const Interrupted& e) {
     return exit_status::interrupted(e.signal);
   }
-  for (const auto& [path, lines] : files) out << path.string() << '\n';
+  for (const auto& [path, lines] : files) out << utf8_of(path) << '\n';
   return exit_status::kClean;
 }
 

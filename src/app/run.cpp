@@ -8,6 +8,7 @@
 #include "documents/documents.h"
 #include "output/binary_files.h"
 #include "textio/codepage.h"
+#include "textio/utf8_path.h"
 
 namespace sc {
 namespace {
@@ -75,7 +76,7 @@ int run_one_shot(const std::filesystem::path& program_dir, Disk& disk, Ui& ui, s
     const RunOutcome run = memorizza_percorso(texts, kLineName, kTrainNumber, kBuildProfile);
     delete_read_texts(run.read, names, disk);
     std::vector<std::filesystem::path> written;
-    status = finish_run(run, names, {names.line_text.string(), names.train_text.string()}, disk, ui,
+    status = finish_run(run, names, {utf8_of(names.line_text), utf8_of(names.train_text)}, disk, ui,
                         err, written, OnError::kWrite);
   } catch (const IoError& e) {
     err << "scenario-compiler: " << e.what() << '\n';

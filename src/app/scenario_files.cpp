@@ -4,6 +4,7 @@
 
 #include "app/compile_command.h"
 #include "model/serialize.h"
+#include "textio/utf8_path.h"
 
 namespace sc {
 namespace {
@@ -11,11 +12,11 @@ namespace {
 template <typename Read>
 auto decode(Disk& disk, const std::filesystem::path& path, const char* kind, Read read) {
   const auto bytes = disk.read_file(path);
-  if (!bytes) throw UsageError("cannot read " + path.string() + ": No such file or directory");
+  if (!bytes) throw UsageError("cannot read " + utf8_of(path) + ": No such file or directory");
   try {
     return read(*bytes);
   } catch (const DecodeError& e) {
-    throw UsageError(path.string() + " is no " + kind + ": byte " + std::to_string(e.offset()) +
+    throw UsageError(utf8_of(path) + " is no " + kind + ": byte " + std::to_string(e.offset()) +
                      ": " + e.what());
   }
 }

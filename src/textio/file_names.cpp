@@ -1,6 +1,7 @@
 #include "textio/file_names.h"
 
 #include "textio/codepage.h"
+#include "textio/utf8_path.h"
 
 namespace sc {
 
@@ -10,14 +11,14 @@ ScenarioFileNames scenario_file_names(const std::filesystem::path& directory,
   const std::string line = cp1252_to_utf8(line_name);
   const std::string per_train = line + "_" + cp1252_to_utf8(train_number);
   return {
-      .line_text = directory / (line + "_linea.txt"),
-      .train_text = directory / (per_train + "-.txt"),
-      .train_sheet = directory / (per_train + "_scheda_treno.txt"),
-      .slowdown_form = directory / (per_train + "_rallentamenti.txt"),
-      .notes = directory / (per_train + "_note.txt"),
-      .line_profile = directory / (line + "_linea.dat"),
-      .table = directory / (per_train + ".sim"),
-      .cells = directory / (per_train + ".dat"),
+      .line_text = directory / path_from_utf8(line + "_linea.txt"),
+      .train_text = directory / path_from_utf8(per_train + "-.txt"),
+      .train_sheet = directory / path_from_utf8(per_train + "_scheda_treno.txt"),
+      .slowdown_form = directory / path_from_utf8(per_train + "_rallentamenti.txt"),
+      .notes = directory / path_from_utf8(per_train + "_note.txt"),
+      .line_profile = directory / path_from_utf8(line + "_linea.dat"),
+      .table = directory / path_from_utf8(per_train + ".sim"),
+      .cells = directory / path_from_utf8(per_train + ".dat"),
   };
 }
 

@@ -1,6 +1,6 @@
-#include "app/program_dir.h"
-
 #include <system_error>
+
+#include "app/program_dir.h"
 
 namespace sc {
 

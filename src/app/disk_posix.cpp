@@ -1,5 +1,3 @@
-#include "app/disk.h"
-
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -11,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/disk.h"
 #include "app/interrupt.h"
 
 namespace sc {

@@ -1,6 +1,6 @@
-#include "app/interrupt.h"
-
 #include <pthread.h>
+
+#include "app/interrupt.h"
 
 namespace sc {
 namespace {
