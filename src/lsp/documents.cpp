@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "textio/utf8_path.h"
+
 namespace sc::lsp {
 namespace {
 
@@ -23,11 +25,11 @@ bool is_unreserved(unsigned char c) {
 
 std::optional<std::filesystem::path> train_partner(const std::filesystem::path& line_file,
                                                    std::span<const std::filesystem::path> known) {
-  const std::string name = line_file.filename().string();
+  const std::string name = utf8_of(line_file.filename());
   const std::string prefix = name.substr(0, name.size() - kLineSuffix.size()) + "_";
   std::optional<std::filesystem::path> found;
   for (const std::filesystem::path& candidate : known) {
-    const std::string other = candidate.filename().string();
+    const std::string other = utf8_of(candidate.filename());
     if (candidate.parent_path() != line_file.parent_path() || !other.starts_with(prefix) ||
         !other.ends_with(kTrainSuffix)) {
       continue;
@@ -40,11 +42,11 @@ std::optional<std::filesystem::path> train_partner(const std::filesystem::path& 
 // The longest line name L for which "L_linea.txt" is at hand.
 std::optional<std::filesystem::path> line_partner(const std::filesystem::path& train_file,
                                                   std::span<const std::filesystem::path> known) {
-  const std::string name = train_file.filename().string();
+  const std::string name = utf8_of(train_file.filename());
   for (size_t cut = name.rfind('_'); cut != std::string::npos && cut > 0;
        cut = name.rfind('_', cut - 1)) {
     const std::filesystem::path line_file =
-        train_file.parent_path() / (name.substr(0, cut) + std::string(kLineSuffix));
+        train_file.parent_path() / path_from_utf8(name.substr(0, cut) + std::string(kLineSuffix));
     if (std::find(known.begin(), known.end(), line_file) != known.end()) return line_file;
   }
   return std::nullopt;
@@ -65,15 +67,20 @@ std::optional<std::filesystem::path> path_of_uri(std::string_view uri) {
       path += uri[i];
     }
   }
-  return std::filesystem::path(path).lexically_normal();
+  // "file:///C:/dir" names the path "C:/dir".
+  const bool drive = path.size() >= 3 && path[0] == '/' && path[2] == ':';
+  return path_from_utf8(drive ? path.substr(1) : path).lexically_normal();
 }
 
 std::string uri_of_path(const std::filesystem::path& path) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string uri(kFileScheme);
-  for (const char c : path.generic_string()) {
+  std::string name = utf8_of(path);
+  std::replace(name.begin(), name.end(), '\\', '/');
+  if (!name.starts_with('/')) uri += '/';  // a drive letter: "file:///C:/dir"
+  for (const char c : name) {
     const auto u = static_cast<unsigned char>(c);
-    if (is_unreserved(u)) {
+    if (is_unreserved(u) || c == ':') {
       uri += c;
     } else {
       uri += '%';
@@ -126,7 +133,7 @@ std::optional<PairOf> pair_of(const std::filesystem::path& file, std::span<const
     if (pair.line_file == file) return PairOf{FileKind::kLine, pair};
     if (pair.train_file == file) return PairOf{FileKind::kTrain, pair};
   }
-  const std::string name = file.filename().string();
+  const std::string name = utf8_of(file.filename());
   if (name.size() > kLineSuffix.size() && name.ends_with(kLineSuffix)) {
     return PairOf{FileKind::kLine, {file, train_partner(file, known_files).value_or("")}};
   }

@@ -11,6 +11,7 @@
 
 #include "lsp/outline.h"
 #include "textio/codepage.h"
+#include "textio/utf8_path.h"
 
 namespace sc::lsp {
 namespace {
@@ -182,7 +183,7 @@ void Server::read_settings(const json& settings) {
   settings_pairs_.clear();
   for (const json& pair : holder->at("pairs")) {
     const auto resolve = [&](const char* key) {
-      std::filesystem::path path(pair.at(key).get<std::string>());
+      const std::filesystem::path path = path_from_utf8(pair.at(key).get<std::string>());
       return (path.is_absolute() ? path : root_ / path).lexically_normal();
     };
     settings_pairs_.push_back({resolve("line"), resolve("train")});
@@ -360,7 +361,7 @@ std::vector<Problem> Server::check_snapshot(const Snapshot& snapshot, std::strin
     return analyse_pair(snapshot.line_text, snapshot.train_text,
                         options_.compiler(pair.line_file, pair.train_file));
   } catch (const std::exception& e) {
-    failure = "the check of " + pair.line_file.string() + " failed: " + e.what();
+    failure = "the check of " + utf8_of(pair.line_file) + " failed: " + e.what();
   }
   return {};
 }

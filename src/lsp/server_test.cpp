@@ -442,6 +442,8 @@ TEST(LspDocuments, UrisAndPathsRoundTrip) {
   EXPECT_EQ(uri_of_path(path), "file:///a%20dir/%C3%A8_linea.txt");
   EXPECT_EQ(path_of_uri(uri_of_path(path)), path);
   EXPECT_FALSE(path_of_uri("untitled:1"));
+  EXPECT_EQ(path_of_uri("file:///C%3A/dir/x.txt"), std::filesystem::path("C:/dir/x.txt"));
+  EXPECT_EQ(uri_of_path("C:/dir/x.txt"), "file:///C:/dir/x.txt");
 }
 
 }  // namespace
