@@ -23,7 +23,7 @@ _scenario_compiler_files() {
 
 _scenario_compiler() {
   local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
-  local commands="compile check example explain dump inspect decompile plot"
+  local commands="compile check example explain dump inspect decompile plot lsp"
   local command="" i
   COMPREPLY=()
   for ((i = 1; i < COMP_CWORD; i++)); do
@@ -47,6 +47,7 @@ _scenario_compiler() {
     inspect) options="-h --help --json" ;;
     decompile) options="-h --help -o --output-dir --force" ;;
     plot) options="-h --help $sources -o --output --json" ;;
+    lsp) options="-h --help" ;;
   esac
 
   # The value of the option before the word.

@@ -22,6 +22,7 @@ test_packages=(
   xvfb xauth
   groff-base man-db dpkg-dev
   chromium python3
+  neovim
   "clang-$LLVM_VERSION" "libclang-rt-$LLVM_VERSION-dev" "clang-format-$LLVM_VERSION"
 )
 bench_packages=(libbenchmark-dev python3)

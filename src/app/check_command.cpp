@@ -11,16 +11,6 @@
 namespace sc {
 namespace {
 
-// The names only feed the check codes, which no error depends on.
-CompileTexts compile_named_after(const CompileOptions& options) {
-  const std::string line_utf8 = options.line_name.value_or(default_line_name(options.line_file));
-  return compile_as_compile_does(utf8_to_1252(line_utf8).value_or(""),
-                                 utf8_to_1252(options.train_number.value_or(default_train_number(
-                                                  options.train_file, line_utf8)))
-                                     .value_or(""),
-                                 options.no_profile ? 0 : 1);
-}
-
 std::string stopped_line(size_t limit) {
   return "check stopped after " + std::to_string(limit) +
          " errors; --error-limit 0 shows them all.";
@@ -48,6 +38,16 @@ void print_report(const std::vector<Finding>& findings, bool stopped, const Sour
 }
 
 }  // namespace
+
+// The names only feed the check codes, which no error depends on.
+CompileTexts compile_named_after(const CompileOptions& options) {
+  const std::string line_utf8 = options.line_name.value_or(default_line_name(options.line_file));
+  return compile_as_compile_does(utf8_to_1252(line_utf8).value_or(""),
+                                 utf8_to_1252(options.train_number.value_or(default_train_number(
+                                                  options.train_file, line_utf8)))
+                                     .value_or(""),
+                                 options.no_profile ? 0 : 1);
+}
 
 int run_check(const CheckCommandOptions& options, Disk& disk, std::ostream& out,
               std::ostream& err) {

@@ -12,6 +12,7 @@
 #include "app/findings_output.h"
 #include "app/inspect_command.h"
 #include "app/interrupt.h"
+#include "app/lsp_command.h"
 #include "app/plot_command.h"
 #include "app/program_dir.h"
 #include "app/reference_commands.h"
@@ -199,6 +200,11 @@ int main(int argc, char** argv) {
   check->set_version_flag("--version", kVersion);
   add_check_options(*check, check_options);
 
+  CLI::App* lsp = app.add_subcommand(
+      "lsp",
+      "Serve line and train files to an editor: a language server on standard input and "
+      "output");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
@@ -210,6 +216,8 @@ int main(int argc, char** argv) {
     return sc::exit_status::kInputOutput;
   }
 
+  // The server keeps the default signal handling: Ctrl-C ends it at once.
+  if (lsp->parsed()) return sc::run_lsp(std::cin, std::cout, std::cerr);
   sc::catch_interrupts();
   sc::RealDisk disk;
   if (example->parsed()) return sc::run_example(example_options, disk, std::cout, std::cerr);

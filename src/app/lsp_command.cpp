@@ -1,0 +1,45 @@
+#include "app/lsp_command.h"
+
+#include <csignal>
+#include <cstdio>
+
+#include "app/check_command.h"
+#include "lsp/server.h"
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+namespace sc {
+namespace {
+
+// The protocol counts bytes: no line-end translation on either stream.
+void use_binary_standard_streams() {
+#ifdef _WIN32
+  _setmode(_fileno(stdin), _O_BINARY);
+  _setmode(_fileno(stdout), _O_BINARY);
+#endif
+}
+
+}  // namespace
+
+int run_lsp(std::istream& in, std::ostream& out, std::ostream& log) {
+  use_binary_standard_streams();
+#ifdef SIGPIPE
+  // A client that goes away closes the pipe: the server then finds the end of
+  // its input and stops, rather than being killed in the middle of a write.
+  std::signal(SIGPIPE, SIG_IGN);
+#endif
+  lsp::ServerOptions options;
+  options.compiler = [](const std::filesystem::path& line_file,
+                        const std::filesystem::path& train_file) {
+    CompileOptions names;
+    names.line_file = line_file;
+    names.train_file = train_file;
+    return compile_named_after(names);
+  };
+  return lsp::serve(in, out, log, std::move(options));
+}
+
+}  // namespace sc

@@ -1,0 +1,146 @@
+#include "lsp/analysis.h"
+
+#include <algorithm>
+#include <charconv>
+#include <string_view>
+#include <utility>
+
+#include "lsp/text_positions.h"
+#include "textio/codepage.h"
+
+namespace sc::lsp {
+namespace {
+
+Side side_of(Source source) {
+  switch (source) {
+    case Source::kLineFile:
+      return Side::kLineFile;
+    case Source::kTrainFile:
+      return Side::kTrainFile;
+    case Source::kRoute:
+      break;
+  }
+  return Side::kRoute;
+}
+
+Spot spot_of(Source source, SourceLocation location) {
+  if (!location.known()) return {side_of(source), 0, 0};
+  return {side_of(source), location.line, location.column};
+}
+
+// The text between `before` and the next `after` in `message`.
+std::optional<std::string_view> between(std::string_view message, std::string_view before,
+                                        std::string_view after) {
+  const size_t start = message.find(before);
+  if (start == std::string_view::npos) return std::nullopt;
+  const size_t from = start + before.size();
+  const size_t end = message.find(after, from);
+  if (end == std::string_view::npos) return std::nullopt;
+  return message.substr(from, end - from);
+}
+
+std::optional<int64_t> number_in(std::string_view text) {
+  int64_t value = 0;
+  const auto [end, failure] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (failure != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+// The fixes the warnings' messages name.
+std::optional<Fix> fix_for(const Finding& f) {
+  const std::string_view message = f.message;
+  if (f.name == "unknown-keyword") {
+    const auto keyword = between(message, "did you mean \"", "\"?");
+    if (!keyword) return std::nullopt;
+    return Fix{Fix::Kind::kReplaceField, std::string(*keyword), 0,
+               "Change the keyword to \"" + std::string(*keyword) + "\""};
+  }
+  if (f.name == "text-cut-at-comma") {
+    return Fix{Fix::Kind::kQuoteText, {}, 0, "Put the whole text in double quotes"};
+  }
+  if (f.name == "off-grid") {
+    // "... 1234 m is not a multiple of 50 m: the compile rounds it to 1250 m"
+    const size_t end = message.find(" m is not a multiple");
+    const auto rounded = between(message, "rounds it to ", " m");
+    if (end == std::string_view::npos || !rounded) return std::nullopt;
+    const size_t start = message.rfind(' ', end - 1) + 1;
+    const auto from = number_in(message.substr(start, end - start));
+    const auto to = number_in(*rounded);
+    if (!from || !to) return std::nullopt;
+    return Fix{Fix::Kind::kAddToNumber,
+               {},
+               *to - *from,
+               "Round to the 50 m grid (" + std::string(*rounded) + " m)"};
+  }
+  return std::nullopt;
+}
+
+Problem problem_from(const Finding& f) {
+  Problem problem;
+  problem.error = f.severity == Severity::kError;
+  problem.at = spot_of(f.source, f.location);
+  problem.code = f.name;
+  const std::string number = f.error_number ? "error " + std::to_string(f.error_number) + ": " : "";
+  problem.message = number + cp1252_to_utf8(f.message);
+  for (const Note& note : f.notes) {
+    problem.notes.push_back({spot_of(note.source, note.location), cp1252_to_utf8(note.text)});
+  }
+  problem.fix = fix_for(f);
+  return problem;
+}
+
+// A file's text as the compile reads it, or the problem of the first
+// character that Windows-1252 has no form for.
+struct Converted {
+  std::string text;
+  std::optional<Problem> failure;
+};
+
+Converted to_1252(const std::string& text, Side side) {
+  // Most files are ASCII, which reads the same in both.
+  const bool ascii = std::all_of(text.begin(), text.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if (ascii) return {text, std::nullopt};
+  Utf8Conversion converted = convert_utf8_to_1252(text);
+  if (converted.failed_at == std::string_view::npos) return {std::move(converted.text), {}};
+  int line = 1;
+  size_t line_start = 0;
+  for (size_t i = 0; i < converted.failed_at; ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    if (text[i] == '\n' || text[i] == '\r') {
+      ++line;
+      line_start = i + 1;
+    }
+  }
+  const int column =
+      utf16_length(std::string_view(text).substr(line_start, converted.failed_at - line_start)) + 1;
+  return {{},
+          Problem{true,
+                  {side, line, column},
+                  "encoding",
+                  "this character has no Windows-1252 form, which the files are compiled in; "
+                  "nothing of this pair is checked until it is replaced",
+                  {},
+                  std::nullopt}};
+}
+
+}  // namespace
+
+std::vector<Problem> analyse_pair(const std::string& line_text, const std::string& train_text,
+                                  const CompileTexts& compile) {
+  Converted line = to_1252(line_text, Side::kLineFile);
+  Converted train = to_1252(train_text, Side::kTrainFile);
+  std::vector<Problem> problems;
+  for (Converted* file : {&line, &train}) {
+    if (file->failure) problems.push_back(std::move(*file->failure));
+  }
+  if (!problems.empty()) return problems;
+  // The editor holds the text in UTF-8, whatever the file on disk is in.
+  CheckOptions options;
+  options.encodings = {{InputEncoding::kUtf8, false}, {InputEncoding::kUtf8, false}};
+  const std::vector<Finding> findings = check_sources(line.text, train.text, options, compile);
+  for (const Finding& f : findings) problems.push_back(problem_from(f));
+  return problems;
+}
+
+}  // namespace sc::lsp

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "check/check.h"
+
+namespace sc::lsp {
+
+// The one place where the server meets the checks: everything it publishes
+// comes through analyse_pair, in the server's own terms.
+
+enum class Side { kLineFile, kTrainFile, kRoute };
+
+// A place in one of the two files: 1-based line and column of a field,
+// counted in characters; line 0 when the place is the file as a whole.
+struct Spot {
+  Side side = Side::kRoute;
+  int line = 0;
+  int column = 0;
+};
+
+struct RelatedNote {
+  Spot at;
+  std::string message;
+};
+
+// A change that puts right what a warning points at.
+struct Fix {
+  enum class Kind { kReplaceField, kAddToNumber, kQuoteText };
+  Kind kind = Kind::kReplaceField;
+  std::string replacement;  // kReplaceField
+  int64_t delta = 0;        // kAddToNumber
+  std::string title;
+};
+
+struct Problem {
+  bool error = false;
+  Spot at;
+  std::string code;     // the catalogue name
+  std::string message;  // UTF-8
+  std::vector<RelatedNote> notes;
+  std::optional<Fix> fix;
+};
+
+// The compile that check runs, for the pair of files it is given (the names
+// feed the check codes).
+using CompilerFor = std::function<CompileTexts(const std::filesystem::path& line_file,
+                                               const std::filesystem::path& train_file)>;
+
+// Every problem of the pair, for texts in UTF-8 as the editor holds them.
+std::vector<Problem> analyse_pair(const std::string& line_text, const std::string& train_text,
+                                  const CompileTexts& compile);
+
+}  // namespace sc::lsp

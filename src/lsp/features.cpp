@@ -1,0 +1,362 @@
+#include "lsp/features.h"
+
+#include <algorithm>
+#include <charconv>
+#include <set>
+
+#include "model/cell_geometry.h"
+
+namespace sc::lsp {
+namespace {
+
+using nlohmann::json;
+
+// The protocol's numbers for the kinds used here.
+namespace kinds {
+constexpr int kModule = 9;
+constexpr int kKeyword = 14;
+constexpr int kSnippet = 15;
+constexpr int kSnippetFormat = 2;
+constexpr int kSymbolNamespace = 3;
+constexpr int kSymbolConstant = 14;
+constexpr int kSymbolString = 15;
+constexpr int kSymbolObject = 19;
+constexpr int kSymbolEnumMember = 22;
+constexpr int kSymbolEvent = 24;
+}  // namespace kinds
+
+json position_json(Position p) {
+  return {{"line", p.line}, {"character", p.character}};
+}
+
+// The range of bytes [begin, end) of line `line`.
+Range line_span(const LineIndex& lines, int line, size_t begin, size_t end) {
+  const std::string_view text = lines.line(line);
+  return {{line, utf16_length(text.substr(0, begin))}, {line, utf16_length(text.substr(0, end))}};
+}
+
+Range field_span(const LineIndex& lines, int line, const LineField& field) {
+  return line_span(lines, line, field.begin, field.end);
+}
+
+std::optional<int64_t> number_of(std::string_view text) {
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  int64_t value = 0;
+  const auto [end, failure] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (failure != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+std::string docs_link(const RowKind& kind) {
+  return "docs/" + std::string(kind.docs);
+}
+
+std::string keyword_hover(const OutlineRow& row) {
+  std::string text;
+  for (const RowKind* kind : row.kinds) {
+    if (!text.empty()) text += "\n\n---\n\n";
+    text += "**" + std::string(kind->what) + "** row (`" + std::string(kind->keyword) +
+            "`), its values in order:\n\n";
+    int n = 1;
+    for (const ValueHelp& value : kind->values) {
+      text += std::to_string(n++) + ". " + std::string(value.name);
+      if (!value.unit.empty()) text += ", " + std::string(value.unit);
+      text += " (" + std::string(width_name(value.width)) + ")\n";
+    }
+    text += "\nSee " + docs_link(*kind);
+  }
+  return text;
+}
+
+// What the compile makes of the number written for `value`.
+std::string stored_line(const ValueHelp& value, int64_t number) {
+  const auto [low, high] = accepted_range(value.width);
+  if (number < low || number > high) {
+    return "- " + std::to_string(number) + " does not fit a " +
+           std::string(width_name(value.width)) + ": the compile stops with error 25\n";
+  }
+  if (value.grid != Grid::kNone) {
+    const int64_t cell = cell_index(number, value.grid == Grid::kCellPlusOne ? 1 : 0);
+    return "- " + std::to_string(number) + " m lands in cell " + std::to_string(cell) +
+           ", which holds metres " + std::to_string(cell * kCellMetres) + " to " +
+           std::to_string(cell * kCellMetres + kCellMetres - 1) + "\n";
+  }
+  if (value.width == Width::kByte) {
+    return "- stored as the byte " + std::to_string(number) + "\n";
+  }
+  return {};
+}
+
+std::string value_hover(const RowKind& kind, size_t index, const LineField& field) {
+  const ValueHelp& value = kind.values[index];
+  std::string text = "**" + std::string(value.name) + "**: value " + std::to_string(index + 1) +
+                     " of " + std::to_string(kind.values.size()) + " of a " +
+                     std::string(kind.what) + " row\n\n";
+  if (!value.unit.empty()) text += "- unit: " + std::string(value.unit) + "\n";
+  if (value.width == Width::kText) {
+    text += "- accepts: a text, up to 65535 characters\n";
+  } else {
+    const auto [low, high] = accepted_range(value.width);
+    text += "- accepts: a " + std::string(width_name(value.width)) + ", " + std::to_string(low) +
+            " to " + std::to_string(high) + "\n";
+  }
+  text += "- the compile: " + std::string(value.stores) + "\n";
+  if (value.width != Width::kText) {
+    if (const auto number = field.text.empty() ? int64_t{0} : number_of(field.text)) {
+      text += stored_line(value, *number);
+    }
+  }
+  return text + "\nSee " + docs_link(kind);
+}
+
+json markdown(const std::string& text, const Range& range) {
+  return {{"contents", {{"kind", "markdown"}, {"value", text}}}, {"range", range_json(range)}};
+}
+
+// The range that a completion at `at` replaces: from the first field's start.
+std::optional<Range> first_field_before(const LineIndex& lines, Position at) {
+  const std::string_view line = lines.line(at.line);
+  const size_t cursor = byte_offset(line, at.character);
+  const std::string_view before = line.substr(0, cursor);
+  if (before.find_first_of(",\"") != std::string_view::npos) return std::nullopt;
+  const size_t start = std::min(before.find_first_not_of(" \t"), before.size());
+  return line_span(lines, at.line, start, cursor);
+}
+
+json completion_item(std::string label, int kind, std::string detail, std::string text,
+                     const Range& replaced) {
+  return {{"label", label},
+          {"kind", kind},
+          {"detail", std::move(detail)},
+          {"filterText", label},
+          {"textEdit", {{"range", range_json(replaced)}, {"newText", std::move(text)}}}};
+}
+
+std::string row_snippet(const RowKind& kind) {
+  std::string snippet(kind.keyword);
+  int n = 1;
+  for (const ValueHelp& value : kind.values) {
+    snippet += ", ${" + std::to_string(n++) + ":" + std::string(value.name) + "}";
+  }
+  return snippet;
+}
+
+void add_kind_items(json& items, const RowKind& kind, const Range& replaced) {
+  items.push_back(completion_item(std::string(kind.keyword), kinds::kKeyword,
+                                  std::string(kind.what) + " row", std::string(kind.keyword),
+                                  replaced));
+  json snippet =
+      completion_item(std::string(kind.keyword), kinds::kSnippet,
+                      "a whole " + std::string(kind.what) + " row", row_snippet(kind), replaced);
+  snippet["label"] = std::string(kind.keyword) + " row";
+  snippet["insertTextFormat"] = kinds::kSnippetFormat;
+  items.push_back(std::move(snippet));
+}
+
+int symbol_kind(std::string_view what) {
+  if (what == "station") return kinds::kSymbolObject;
+  if (what == "signal") return kinds::kSymbolEvent;
+  if (what == "slowdown") return kinds::kSymbolEnumMember;
+  if (what == "speed board") return kinds::kSymbolConstant;
+  if (what == "text board") return kinds::kSymbolString;
+  return 0;
+}
+
+std::string unquoted(std::string_view text) {
+  if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {
+    text = text.substr(1, text.size() - 2);
+  }
+  return std::string(text);
+}
+
+std::optional<json> row_symbol(const LineIndex& lines, const OutlineRow& row) {
+  if (row.kinds.empty() || row.values.empty()) return std::nullopt;
+  const RowKind& kind = *row.kinds.front();
+  const int symbol = symbol_kind(kind.what);
+  if (symbol == 0) return std::nullopt;
+  std::string name = std::string(kind.what) + " at " + std::string(row.values.front().text) + " m";
+  const bool named = kind.values.back().width == Width::kText;
+  if (named && row.values.size() == kind.values.size()) {
+    name += ": " + unquoted(row.values.back().text);
+  }
+  const Range line = line_span(lines, row.line, 0, lines.line(row.line).size());
+  return json{{"name", name},
+              {"detail", std::string(row.keyword.text)},
+              {"kind", symbol},
+              {"range", range_json(line)},
+              {"selectionRange", range_json(field_span(lines, row.line, row.keyword))}};
+}
+
+json text_edit(const Range& range, std::string text) {
+  return {{"range", range_json(range)}, {"newText", std::move(text)}};
+}
+
+// The edit that `fix` makes at `problem`, if the text still allows it.
+std::optional<json> fix_edit(const LineIndex& lines, const Outline& outline,
+                             const Published& published, const Fix& fix) {
+  const Range& range = published.range;
+  switch (fix.kind) {
+    case Fix::Kind::kReplaceField:
+      return text_edit(range, fix.replacement);
+    case Fix::Kind::kAddToNumber: {
+      const std::string_view line = lines.line(range.start.line);
+      const size_t begin = byte_offset(line, range.start.character);
+      const size_t end = byte_offset(line, range.end.character);
+      const auto number = number_of(line.substr(begin, end - begin));
+      if (!number) return std::nullopt;
+      return text_edit(range, std::to_string(*number + fix.delta));
+    }
+    case Fix::Kind::kQuoteText: {
+      const OutlineRow* row = outline.row_at(range.start.line);
+      if (!row || row->kinds.empty() || row->values.size() != row->kinds.front()->values.size()) {
+        return std::nullopt;
+      }
+      const std::string_view line = lines.line(row->line);
+      const size_t begin = row->values.back().begin;
+      const size_t end = line.find_last_not_of(" \t") + 1;
+      const std::string_view text = line.substr(begin, end - begin);
+      if (text.find('"') != std::string_view::npos) return std::nullopt;
+      return text_edit(line_span(lines, row->line, begin, end), "\"" + std::string(text) + "\"");
+    }
+  }
+  return std::nullopt;
+}
+
+bool overlaps(const Range& a, const Range& b) {
+  return !(a.end < b.start) && !(b.end < a.start);
+}
+
+}  // namespace
+
+json range_json(const Range& range) {
+  return {{"start", position_json(range.start)}, {"end", position_json(range.end)}};
+}
+
+Range field_range(const LineIndex& lines, const Spot& spot) {
+  if (spot.line < 1) return {};
+  const int line = spot.line - 1;
+  const std::string_view text = lines.line(line);
+  const size_t begin = byte_offset(text, spot.column - 1);
+  FieldCursor fields(text.substr(begin));
+  const char first = begin < text.size() ? text[begin] : ',';
+  const bool number = first == '-' || first == '+' || (first >= '0' && first <= '9');
+  const LineField field = number ? fields.number() : fields.text();
+  return line_span(lines, line, begin + field.begin, begin + field.end);
+}
+
+json hover(const LineIndex& lines, const Outline& outline, Position at) {
+  const OutlineRow* row = outline.row_at(at.line);
+  if (!row || row->kinds.empty()) return nullptr;
+  const Range keyword = field_span(lines, row->line, row->keyword);
+  if (keyword.contains(at)) return markdown(keyword_hover(*row), keyword);
+  for (size_t i = 0; i < row->values.size(); ++i) {
+    const Range value = field_span(lines, row->line, row->values[i]);
+    if (value.contains(at)) {
+      return markdown(value_hover(*row->kinds.front(), i, row->values[i]), value);
+    }
+  }
+  return nullptr;
+}
+
+json completion(const LineIndex& lines, const Outline& outline, FileKind file, Position at) {
+  json items = json::array();
+  const auto replaced = first_field_before(lines, at);
+  if (!replaced) return items;
+  const LinePlace place =
+      at.line < static_cast<int>(outline.places.size())
+          ? outline.places[static_cast<size_t>(at.line)]
+          : (outline.places.empty() ? LinePlace::kBeforeGeneral : outline.places.back());
+  for (std::string_view section : section_names(file)) {
+    const bool general = section == "[generale]";
+    if (general != (place == LinePlace::kBeforeGeneral)) continue;
+    items.push_back(completion_item(std::string(section), kinds::kModule, "section",
+                                    std::string(section), *replaced));
+  }
+  if (place == LinePlace::kBeforeGeneral) return items;
+  const Part part = place == LinePlace::kHeader ? Part::kHeader : Part::kRows;
+  for (const RowKind& kind : row_kinds()) {
+    if (kind.file == file && kind.part == part) add_kind_items(items, kind, *replaced);
+  }
+  return items;
+}
+
+json document_symbols(const LineIndex& lines, const Outline& outline) {
+  json symbols = json::array();
+  auto row = outline.rows.begin();
+  const auto rows_before = [&](int end_line, json& children) {
+    for (; row != outline.rows.end() && row->line < end_line; ++row) {
+      if (auto symbol = row_symbol(lines, *row)) children.push_back(std::move(*symbol));
+    }
+  };
+  json loose = json::array();
+  rows_before(outline.sections.empty() ? lines.line_count() : outline.sections.front().line, loose);
+  for (json& symbol : loose) symbols.push_back(std::move(symbol));
+  for (size_t i = 0; i < outline.sections.size(); ++i) {
+    const OutlineSection& section = outline.sections[i];
+    const int end_line =
+        i + 1 < outline.sections.size() ? outline.sections[i + 1].line : lines.line_count();
+    json children = json::array();
+    rows_before(end_line, children);
+    const int last = std::max(section.line, end_line - 1);
+    const size_t begin = static_cast<size_t>(section.name.data() - lines.line(section.line).data());
+    symbols.push_back(
+        {{"name", std::string(section.name)},
+         {"kind", kinds::kSymbolNamespace},
+         {"range", range_json({{section.line, 0}, {last, utf16_length(lines.line(last))}})},
+         {"selectionRange",
+          range_json(line_span(lines, section.line, begin, begin + section.name.size()))},
+         {"children", std::move(children)}});
+  }
+  return symbols;
+}
+
+json diagnostic_json(const Published& published) {
+  json diagnostic = {{"range", range_json(published.range)},
+                     {"severity", published.problem.error ? 1 : 2},
+                     {"code", published.problem.code},
+                     {"source", "scenario-compiler"},
+                     {"message", published.problem.message}};
+  if (published.notes.empty()) return diagnostic;
+  json related = json::array();
+  for (const PublishedNote& note : published.notes) {
+    related.push_back({{"location", {{"uri", note.uri}, {"range", range_json(note.range)}}},
+                       {"message", note.message}});
+  }
+  diagnostic["relatedInformation"] = std::move(related);
+  return diagnostic;
+}
+
+json definition(const std::string& uri, const std::vector<Published>& problems, Position at) {
+  json locations = json::array();
+  std::set<std::pair<std::string, int>> seen;
+  for (const Published& published : problems) {
+    if (!published.range.contains(at)) continue;
+    for (const PublishedNote& note : published.notes) {
+      if (note.uri == uri && note.range.start == published.range.start) {
+        continue;  // a note about the row itself
+      }
+      if (!seen.insert({note.uri, note.range.start.line}).second) continue;
+      locations.push_back({{"uri", note.uri}, {"range", range_json(note.range)}});
+    }
+  }
+  if (locations.empty()) return nullptr;
+  return locations;
+}
+
+json code_actions(const std::string& uri, const LineIndex& lines, const Outline& outline,
+                  const std::vector<Published>& problems, const Range& range) {
+  json actions = json::array();
+  for (const Published& published : problems) {
+    if (!published.problem.fix || !overlaps(published.range, range)) continue;
+    const auto edit = fix_edit(lines, outline, published, *published.problem.fix);
+    if (!edit) continue;
+    actions.push_back({{"title", published.problem.fix->title},
+                       {"kind", "quickfix"},
+                       {"diagnostics", json::array({diagnostic_json(published)})},
+                       {"isPreferred", true},
+                       {"edit", {{"changes", {{uri, json::array({*edit})}}}}}});
+  }
+  return actions;
+}
+
+}  // namespace sc::lsp

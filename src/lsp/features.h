@@ -1,0 +1,49 @@
+#pragma once
+
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "lsp/analysis.h"
+#include "lsp/outline.h"
+#include "lsp/row_kinds.h"
+#include "lsp/text_positions.h"
+
+namespace sc::lsp {
+
+// The answers to the editor's requests about one document, as protocol JSON.
+
+nlohmann::json range_json(const Range& range);
+
+// The range of the field that starts at `spot` (1-based line and column); the
+// file's first position when the spot has no line.
+Range field_range(const LineIndex& lines, const Spot& spot);
+
+nlohmann::json hover(const LineIndex& lines, const Outline& outline, Position at);
+nlohmann::json completion(const LineIndex& lines, const Outline& outline, FileKind file,
+                          Position at);
+nlohmann::json document_symbols(const LineIndex& lines, const Outline& outline);
+
+// A problem as published for one document, its notes resolved to documents.
+struct PublishedNote {
+  std::string uri;
+  Range range;
+  std::string message;
+};
+struct Published {
+  Range range;
+  Problem problem;
+  std::vector<PublishedNote> notes;
+};
+
+nlohmann::json diagnostic_json(const Published& published);
+
+// The rows the notes of the problems at `at` point to.
+nlohmann::json definition(const std::string& uri, const std::vector<Published>& problems,
+                          Position at);
+
+// A quick fix for each problem in `range` whose warning names one.
+nlohmann::json code_actions(const std::string& uri, const LineIndex& lines, const Outline& outline,
+                            const std::vector<Published>& problems, const Range& range);
+
+}  // namespace sc::lsp
