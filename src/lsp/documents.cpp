@@ -130,15 +130,15 @@ std::vector<std::string> DocumentStore::uris() const {
 std::optional<PairOf> pair_of(const std::filesystem::path& file, std::span<const FilePair> settings,
                               std::span<const std::filesystem::path> known_files) {
   for (const FilePair& pair : settings) {
-    if (pair.line_file == file) return PairOf{FileKind::kLine, pair};
-    if (pair.train_file == file) return PairOf{FileKind::kTrain, pair};
+    if (pair.line_file == file) return PairOf{TextFile::kLine, pair};
+    if (pair.train_file == file) return PairOf{TextFile::kTrain, pair};
   }
   const std::string name = utf8_of(file.filename());
   if (name.size() > kLineSuffix.size() && name.ends_with(kLineSuffix)) {
-    return PairOf{FileKind::kLine, {file, train_partner(file, known_files).value_or("")}};
+    return PairOf{TextFile::kLine, {file, train_partner(file, known_files).value_or("")}};
   }
   if (name.ends_with(kTrainSuffix)) {
-    return PairOf{FileKind::kTrain, {line_partner(file, known_files).value_or(""), file}};
+    return PairOf{TextFile::kTrain, {line_partner(file, known_files).value_or(""), file}};
   }
   return std::nullopt;
 }

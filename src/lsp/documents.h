@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "lsp/row_kinds.h"
+#include "format/row_kinds.h"
 #include "lsp/text_positions.h"
 
 namespace sc::lsp {
@@ -52,7 +52,7 @@ struct FilePair {
 // directory); a path left empty when none is found. Nothing for a file of
 // neither name.
 struct PairOf {
-  FileKind kind = FileKind::kLine;
+  TextFile kind = TextFile::kLine;
   FilePair pair;
 };
 std::optional<PairOf> pair_of(const std::filesystem::path& file, std::span<const FilePair> settings,

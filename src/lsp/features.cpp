@@ -47,21 +47,21 @@ std::optional<int64_t> number_of(std::string_view text) {
   return value;
 }
 
-std::string docs_link(const RowKind& kind) {
-  return "docs/" + std::string(kind.docs);
+std::string docs_link(const RowKindInfo& kind) {
+  return "docs/" + std::string(kind.doc);
 }
 
 std::string keyword_hover(const OutlineRow& row) {
   std::string text;
-  for (const RowKind* kind : row.kinds) {
+  for (const RowKindInfo* kind : row.kinds) {
     if (!text.empty()) text += "\n\n---\n\n";
     text += "**" + std::string(kind->what) + "** row (`" + std::string(kind->keyword) +
             "`), its values in order:\n\n";
-    int n = 1;
-    for (const ValueHelp& value : kind->values) {
-      text += std::to_string(n++) + ". " + std::string(value.name);
-      if (!value.unit.empty()) text += ", " + std::string(value.unit);
-      text += " (" + std::string(width_name(value.width)) + ")\n";
+    const std::span<const ValueNote> notes = value_notes(kind->kind);
+    for (size_t i = 0; i < kind->values.size(); ++i) {
+      text += std::to_string(i + 1) + ". " + std::string(kind->values[i].name);
+      if (!notes[i].unit.empty()) text += ", " + std::string(notes[i].unit);
+      text += " (" + std::string(width_name(kind->values[i].width)) + ")\n";
     }
     text += "\nSee " + docs_link(*kind);
   }
@@ -69,41 +69,42 @@ std::string keyword_hover(const OutlineRow& row) {
 }
 
 // What the compile makes of the number written for `value`.
-std::string stored_line(const ValueHelp& value, int64_t number) {
+std::string stored_line(const ValueSpec& value, const ValueNote& note, int64_t number) {
   const auto [low, high] = accepted_range(value.width);
   if (number < low || number > high) {
     return "- " + std::to_string(number) + " does not fit a " +
            std::string(width_name(value.width)) + ": the compile stops with error 25\n";
   }
-  if (value.grid != Grid::kNone) {
-    const int64_t cell = cell_index(number, value.grid == Grid::kCellPlusOne ? 1 : 0);
+  if (note.grid != Grid::kNone) {
+    const int64_t cell = cell_index(number, note.grid == Grid::kCellPlusOne ? 1 : 0);
     return "- " + std::to_string(number) + " m lands in cell " + std::to_string(cell) +
            ", which holds metres " + std::to_string(cell * kCellMetres) + " to " +
            std::to_string(cell * kCellMetres + kCellMetres - 1) + "\n";
   }
-  if (value.width == Width::kByte) {
+  if (value.width == ValueWidth::kByte) {
     return "- stored as the byte " + std::to_string(number) + "\n";
   }
   return {};
 }
 
-std::string value_hover(const RowKind& kind, size_t index, const LineField& field) {
-  const ValueHelp& value = kind.values[index];
+std::string value_hover(const RowKindInfo& kind, size_t index, const LineField& field) {
+  const ValueSpec& value = kind.values[index];
+  const ValueNote& note = value_notes(kind.kind)[index];
   std::string text = "**" + std::string(value.name) + "**: value " + std::to_string(index + 1) +
                      " of " + std::to_string(kind.values.size()) + " of a " +
                      std::string(kind.what) + " row\n\n";
-  if (!value.unit.empty()) text += "- unit: " + std::string(value.unit) + "\n";
-  if (value.width == Width::kText) {
+  if (!note.unit.empty()) text += "- unit: " + std::string(note.unit) + "\n";
+  if (value.width == ValueWidth::kText) {
     text += "- accepts: a text, up to 65535 characters\n";
   } else {
     const auto [low, high] = accepted_range(value.width);
     text += "- accepts: a " + std::string(width_name(value.width)) + ", " + std::to_string(low) +
             " to " + std::to_string(high) + "\n";
   }
-  text += "- the compile: " + std::string(value.stores) + "\n";
-  if (value.width != Width::kText) {
+  text += "- the compile: " + std::string(note.stores) + "\n";
+  if (value.width != ValueWidth::kText) {
     if (const auto number = field.text.empty() ? int64_t{0} : number_of(field.text)) {
-      text += stored_line(value, *number);
+      text += stored_line(value, note, *number);
     }
   }
   return text + "\nSee " + docs_link(kind);
@@ -132,16 +133,16 @@ json completion_item(std::string label, int kind, std::string detail, std::strin
           {"textEdit", {{"range", range_json(replaced)}, {"newText", std::move(text)}}}};
 }
 
-std::string row_snippet(const RowKind& kind) {
+std::string row_snippet(const RowKindInfo& kind) {
   std::string snippet(kind.keyword);
   int n = 1;
-  for (const ValueHelp& value : kind.values) {
+  for (const ValueSpec& value : kind.values) {
     snippet += ", ${" + std::to_string(n++) + ":" + std::string(value.name) + "}";
   }
   return snippet;
 }
 
-void add_kind_items(json& items, const RowKind& kind, const Range& replaced) {
+void add_kind_items(json& items, const RowKindInfo& kind, const Range& replaced) {
   items.push_back(completion_item(std::string(kind.keyword), kinds::kKeyword,
                                   std::string(kind.what) + " row", std::string(kind.keyword),
                                   replaced));
@@ -153,13 +154,22 @@ void add_kind_items(json& items, const RowKind& kind, const Range& replaced) {
   items.push_back(std::move(snippet));
 }
 
-int symbol_kind(std::string_view what) {
-  if (what == "station") return kinds::kSymbolObject;
-  if (what == "signal") return kinds::kSymbolEvent;
-  if (what == "slowdown") return kinds::kSymbolEnumMember;
-  if (what == "speed board") return kinds::kSymbolConstant;
-  if (what == "text board") return kinds::kSymbolString;
-  return 0;
+// The symbol kind of the rows the outline lists; 0 for the others.
+int symbol_kind(RowKind kind) {
+  switch (kind) {
+    case RowKind::kStation:
+      return kinds::kSymbolObject;
+    case RowKind::kSignal:
+      return kinds::kSymbolEvent;
+    case RowKind::kSlowdown:
+      return kinds::kSymbolEnumMember;
+    case RowKind::kSpeedBoard:
+      return kinds::kSymbolConstant;
+    case RowKind::kTextBoard:
+      return kinds::kSymbolString;
+    default:
+      return 0;
+  }
 }
 
 std::string unquoted(std::string_view text) {
@@ -171,11 +181,11 @@ std::string unquoted(std::string_view text) {
 
 std::optional<json> row_symbol(const LineIndex& lines, const OutlineRow& row) {
   if (row.kinds.empty() || row.values.empty()) return std::nullopt;
-  const RowKind& kind = *row.kinds.front();
-  const int symbol = symbol_kind(kind.what);
+  const RowKindInfo& kind = *row.kinds.front();
+  const int symbol = symbol_kind(kind.kind);
   if (symbol == 0) return std::nullopt;
   std::string name = std::string(kind.what) + " at " + std::string(row.values.front().text) + " m";
-  const bool named = kind.values.back().width == Width::kText;
+  const bool named = kind.values.back().width == ValueWidth::kText;
   if (named && row.values.size() == kind.values.size()) {
     name += ": " + unquoted(row.values.back().text);
   }
@@ -258,7 +268,7 @@ json hover(const LineIndex& lines, const Outline& outline, Position at) {
   return nullptr;
 }
 
-json completion(const LineIndex& lines, const Outline& outline, FileKind file, Position at) {
+json completion(const LineIndex& lines, const Outline& outline, TextFile file, Position at) {
   json items = json::array();
   const auto replaced = first_field_before(lines, at);
   if (!replaced) return items;
@@ -267,16 +277,14 @@ json completion(const LineIndex& lines, const Outline& outline, FileKind file, P
           ? outline.places[static_cast<size_t>(at.line)]
           : (outline.places.empty() ? LinePlace::kBeforeGeneral : outline.places.back());
   for (std::string_view section : section_names(file)) {
-    const bool general = section == "[generale]";
+    const bool general = section == kGeneralSection;
     if (general != (place == LinePlace::kBeforeGeneral)) continue;
     items.push_back(completion_item(std::string(section), kinds::kModule, "section",
                                     std::string(section), *replaced));
   }
   if (place == LinePlace::kBeforeGeneral) return items;
-  const Part part = place == LinePlace::kHeader ? Part::kHeader : Part::kRows;
-  for (const RowKind& kind : row_kinds()) {
-    if (kind.file == file && kind.part == part) add_kind_items(items, kind, *replaced);
-  }
+  const RowPart part = place == LinePlace::kHeader ? RowPart::kHeader : RowPart::kRows;
+  for (const RowKindInfo& kind : row_kinds(file, part)) add_kind_items(items, kind, *replaced);
   return items;
 }
 

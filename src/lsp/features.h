@@ -6,8 +6,8 @@
 
 #include "lsp/analysis.h"
 #include "lsp/outline.h"
-#include "lsp/row_kinds.h"
 #include "lsp/text_positions.h"
+#include "lsp/value_notes.h"
 
 namespace sc::lsp {
 
@@ -20,7 +20,7 @@ nlohmann::json range_json(const Range& range);
 Range field_range(const LineIndex& lines, const Spot& spot);
 
 nlohmann::json hover(const LineIndex& lines, const Outline& outline, Position at);
-nlohmann::json completion(const LineIndex& lines, const Outline& outline, FileKind file,
+nlohmann::json completion(const LineIndex& lines, const Outline& outline, TextFile file,
                           Position at);
 nlohmann::json document_symbols(const LineIndex& lines, const Outline& outline);
 

@@ -25,14 +25,15 @@ std::optional<LineField> keyword_field(FieldCursor& fields, int hyphen_reads) {
   return field;
 }
 
-OutlineRow read_row(int line, LineField keyword, FieldCursor& fields, FileKind file, Part part) {
+OutlineRow read_row(int line, LineField keyword, FieldCursor& fields, TextFile file, RowPart part) {
   OutlineRow row{line, keyword, {}, {}};
-  for_each_matching_kind(file, part, keyword.text,
-                         [&](const RowKind& kind) { row.kinds.push_back(&kind); });
+  for (const RowKindInfo& kind : row_kinds(file, part)) {
+    if (names_kind(kind, keyword.text)) row.kinds.push_back(&kind);
+  }
   if (row.kinds.empty()) return row;
-  for (const ValueHelp& value : row.kinds.front()->values) {
+  for (const ValueSpec& value : row.kinds.front()->values) {
     if (fields.at_end()) break;
-    row.values.push_back(value.width == Width::kText ? fields.text() : fields.number());
+    row.values.push_back(value.width == ValueWidth::kText ? fields.text() : fields.number());
   }
   return row;
 }
@@ -83,7 +84,7 @@ const OutlineRow* Outline::row_at(int line) const {
   return found != rows.end() && found->line == line ? &*found : nullptr;
 }
 
-Outline outline_of(const LineIndex& lines, FileKind file) {
+Outline outline_of(const LineIndex& lines, TextFile file) {
   Outline outline;
   LinePlace place = LinePlace::kBeforeGeneral;
   for (int number = 0; number < lines.line_count(); ++number) {
@@ -95,7 +96,7 @@ Outline outline_of(const LineIndex& lines, FileKind file) {
         const LineField field = fields.text();
         if (!contains_any_case(field.text, "[generale]")) continue;
         outline.sections.push_back({number, field.text});
-        place = file == FileKind::kLine ? LinePlace::kHeader : LinePlace::kRows;
+        place = file == TextFile::kLine ? LinePlace::kHeader : LinePlace::kRows;
         break;
       }
       continue;
@@ -108,7 +109,8 @@ Outline outline_of(const LineIndex& lines, FileKind file) {
       if (header) place = LinePlace::kRows;
       continue;
     }
-    OutlineRow row = read_row(number, *keyword, fields, file, header ? Part::kHeader : Part::kRows);
+    OutlineRow row =
+        read_row(number, *keyword, fields, file, header ? RowPart::kHeader : RowPart::kRows);
     outline.rows.push_back(std::move(row));
   }
   return outline;

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "lsp/row_kinds.h"
+#include "format/row_kinds.h"
 #include "lsp/text_positions.h"
 
 namespace sc::lsp {
@@ -25,8 +25,8 @@ enum class LinePlace { kBeforeGeneral, kHeader, kRows };
 struct OutlineRow {
   int line = 0;  // 0-based
   LineField keyword;
-  std::vector<const RowKind*> kinds;  // the kinds its keyword runs
-  std::vector<LineField> values;      // read as the first kind's values
+  std::vector<const RowKindInfo*> kinds;  // the kinds its keyword runs
+  std::vector<LineField> values;          // read as the first kind's values
 };
 
 struct OutlineSection {
@@ -43,7 +43,7 @@ struct Outline {
   const OutlineRow* row_at(int line) const;
 };
 
-Outline outline_of(const LineIndex& lines, FileKind file);
+Outline outline_of(const LineIndex& lines, TextFile file);
 
 // The fields of a line in order, numbers ending at a blank as the reader ends
 // them when `numbers` says the field is one.

@@ -73,7 +73,7 @@ std::vector<std::filesystem::path> files_in(const std::filesystem::path& directo
 struct Server::DocumentView {
   std::string uri;
   const std::string* text = nullptr;
-  FileKind kind = FileKind::kLine;
+  TextFile kind = TextFile::kLine;
 };
 
 Server::Server(ServerOptions options, Send send, std::ostream& log)

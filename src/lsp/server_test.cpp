@@ -7,6 +7,7 @@
 
 #include "app/check_command.h"
 #include "lsp/documents.h"
+#include "lsp/value_notes.h"
 #include "route_generator.h"
 
 namespace sc::lsp {
@@ -293,6 +294,13 @@ TEST(LspFeatures, HoverNamesTheRowAndTheValue) {
   EXPECT_TRUE((*s.response(5))["result"].is_null()) << "a section line has nothing to say";
 }
 
+TEST(LspFeatures, EveryValueOfTheRowKindsTableHasItsNote) {
+  for (const RowKindInfo& kind : row_kinds()) {
+    SCOPED_TRACE(kind.keyword);
+    EXPECT_EQ(value_notes(kind.kind).size(), kind.values.size());
+  }
+}
+
 std::vector<std::string> labels(const json& items) {
   std::vector<std::string> out;
   for (const json& item : items) out.push_back(item["label"]);
@@ -434,7 +442,7 @@ TEST(LspDocuments, PairsByNameOrBySettings) {
   EXPECT_FALSE(pair_of("/d/other.txt", {}, known));
   const FilePair set[] = {{"/d/other.txt", "/e/Mia_Linea_R9-.txt"}};
   EXPECT_EQ(pair_of("/e/Mia_Linea_R9-.txt", set, known)->pair, set[0]);
-  EXPECT_EQ(pair_of("/d/other.txt", set, known)->kind, FileKind::kLine);
+  EXPECT_EQ(pair_of("/d/other.txt", set, known)->kind, TextFile::kLine);
 }
 
 TEST(LspDocuments, UrisAndPathsRoundTrip) {
