@@ -294,6 +294,40 @@ TEST(LspFeatures, HoverNamesTheRowAndTheValue) {
   EXPECT_TRUE((*s.response(5))["result"].is_null()) << "a section line has nothing to say";
 }
 
+TEST(LspFeatures, KeywordsMatchAsTheCompilersMatchThem) {
+  constexpr std::string_view kText =
+      "[generale]\n"
+      "LUNGHEZZA PERCORSO, 12000\n"
+      "PROGRESSIVA chilometrica tre, 0, 0, 0\n"
+      "progressiva chilometrica tre, 0, 0, 0\n"
+      "[pendenze]\n"
+      "PenDenza, 50, 1\n"
+      "pendenza, 100, 1\n"
+      "[fine]\n";
+  struct Case {
+    int line;
+    std::string_view row;  // "" when the keyword names no kind there
+  };
+  const Case cases[] = {{1, "**route length** row"},
+                        {2, ""},
+                        {3, "**kilometre reference** row"},
+                        {5, "**gradient** row"},
+                        {6, "**gradient** row"}};
+  std::string input = initialize() + open(kLineUri, kText);
+  for (const Case& c : cases)
+    input += frame(request(c.line + 10, "textDocument/hover", at(kLineUri, c.line, 1)));
+  const Session s = run(input);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    const json& result = (*s.response(c.line + 10))["result"];
+    if (c.row.empty()) {
+      EXPECT_TRUE(result.is_null());
+    } else {
+      EXPECT_THAT(std::string(result["contents"]["value"]), testing::HasSubstr(c.row));
+    }
+  }
+}
+
 TEST(LspFeatures, EveryValueOfTheRowKindsTableHasItsNote) {
   for (const RowKindInfo& kind : row_kinds()) {
     SCOPED_TRACE(kind.keyword);
