@@ -77,6 +77,16 @@ TEST(Check, OneMistakeGivesOneDiagnosticAtItsLine) {
   }
 }
 
+// The warning's advice, followed, leaves a clean file.
+TEST(Check, CommentMarkerAdviceSwitchesTheRowOff) {
+  const std::string train = kTrainHead + std::string("[fine]\n");
+  const auto marked = check(kLineHead + std::string("#  pendenza, 100, 2\n[fine]\n"), train);
+  ASSERT_EQ(marked.size(), 1u);
+  EXPECT_THAT(marked[0].message, ::testing::HasSubstr("(\"-pendenza\")"));
+  EXPECT_THAT(check(kLineHead + std::string("-pendenza, 100, 2\n[fine]\n"), train),
+              ::testing::IsEmpty());
+}
+
 // The row itself is named, not the next line where the compile fails.
 TEST(Check, ARowWithTooFewValuesIsNamedAtItsOwnLine) {
   const auto found =

@@ -207,8 +207,15 @@ class RecordLint::FileLint {
     context_.warn(Warning::kCommentMarker, row.keyword.at,
                   quoted(*marker) + " does not comment out a row: the keyword field " +
                       quoted(row.keyword.text) + " still names a " +
-                      std::string(row_kind(*row.kind).what) + " row, which applies; delete the " +
-                      "row to drop it");
+                      std::string(row_kind(*row.kind).what) +
+                      " row, which applies; to switch the row off, write a hyphen in place of " +
+                      quoted(*marker) + " (" + quoted(hyphen_form(row.keyword.text, *marker)) +
+                      "), and begin notes with a hyphen too");
+  }
+
+  // The keyword field with its comment marker replaced by a hyphen.
+  static std::string hyphen_form(std::string_view keyword, std::string_view marker) {
+    return "-" + std::string(trimmed(trimmed(keyword).substr(marker.size())));
   }
 
   void warn_no_kind(const RowRecord& row) {
