@@ -9,6 +9,7 @@
 #include "lsp/documents.h"
 #include "lsp/value_notes.h"
 #include "route_generator.h"
+#include "textio/utf8_path.h"
 
 namespace sc::lsp {
 namespace {
@@ -480,7 +481,7 @@ TEST(LspDocuments, PairsByNameOrBySettings) {
 }
 
 TEST(LspDocuments, UrisAndPathsRoundTrip) {
-  const std::filesystem::path path = "/a dir/è_linea.txt";
+  const std::filesystem::path path = path_from_utf8("/a dir/è_linea.txt");
   EXPECT_EQ(uri_of_path(path), "file:///a%20dir/%C3%A8_linea.txt");
   EXPECT_EQ(path_of_uri(uri_of_path(path)), path);
   EXPECT_FALSE(path_of_uri("untitled:1"));
