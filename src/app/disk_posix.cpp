@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "app/disk.h"
+#include "app/disk_platform.h"
 #include "app/interrupt.h"
 
 namespace sc {
@@ -116,6 +117,10 @@ int open_input(const std::filesystem::path& path) {
   }
 }
 
+}  // namespace
+
+namespace disk_platform {
+
 bool names_a_directory(const std::filesystem::path& path) {
   struct stat status {};
   return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
@@ -140,18 +145,15 @@ void delete_file(const std::filesystem::path& path) {
   if (::unlink(path.c_str()) != 0 && errno != ENOENT) throw io_error("delete", path, errno);
 }
 
-}  // namespace
-
-RealDisk::~RealDisk() {
-  discard_staged();
-  unlock_directories();
+void discard_file(const std::filesystem::path& path) {
+  ::unlink(path.c_str());
 }
 
-RealDisk::Staged* RealDisk::staged(const std::filesystem::path& path) {
-  const auto it =
-      std::find_if(staged_.begin(), staged_.end(), [&](const Staged& s) { return s.path == path; });
-  return it == staged_.end() ? nullptr : &*it;
+void close_lock(int fd) {
+  ::close(fd);
 }
+
+}  // namespace disk_platform
 
 std::optional<std::string> RealDisk::read_file(const std::filesystem::path& path) {
   if (path == "-") return read_input(STDIN_FILENO, "standard input", true);
@@ -175,46 +177,13 @@ void RealDisk::write_file(const std::filesystem::path& path,
   if (fd.get() < 0) throw io_error("create", path, errno);
   // Staged at once, so that the temporary goes whatever happens next.
   if (Staged* s = staged(path)) {
-    if (!s->temporary.empty()) ::unlink(s->temporary.c_str());
+    if (!s->temporary.empty()) disk_platform::discard_file(s->temporary);
     s->temporary = tmp;
   } else {
     staged_.push_back({path, tmp});
   }
   write([&](std::string_view piece) { write_all(fd.get(), piece, path); });
   if (fd.close() != 0) throw io_error("write", path, errno);
-}
-
-void RealDisk::remove_file(const std::filesystem::path& path) {
-  lock_directory_of(path);
-  if (Staged* s = staged(path)) {
-    if (!s->temporary.empty()) ::unlink(s->temporary.c_str());
-    s->temporary.clear();
-  } else {
-    staged_.push_back({path, {}});
-  }
-}
-
-void RealDisk::commit() {
-  {
-    const InterruptsHeld held;
-    stop_if_interrupted();
-    // A directory under a final name fails the run before anything is
-    // replaced.
-    for (const Staged& s : staged_) {
-      if (names_a_directory(s.path))
-        throw io_error(s.temporary.empty() ? "delete" : "replace", s.path, EISDIR);
-    }
-    while (!staged_.empty()) {
-      const Staged& s = staged_.front();
-      if (s.temporary.empty()) {
-        delete_file(s.path);
-      } else {
-        put_in_place(s.temporary, s.path);
-      }
-      staged_.erase(staged_.begin());
-    }
-  }
-  unlock_directories();
 }
 
 void RealDisk::lock_directory_of(const std::filesystem::path& path) {
@@ -229,18 +198,6 @@ void RealDisk::lock_directory_of(const std::filesystem::path& path) {
   // The lock is advisory: where the file system cannot lock, the run goes on
   // without it.
   while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) stop_if_interrupted();
-}
-
-void RealDisk::discard_staged() {
-  for (const Staged& s : staged_) {
-    if (!s.temporary.empty()) ::unlink(s.temporary.c_str());
-  }
-  staged_.clear();
-}
-
-void RealDisk::unlock_directories() {
-  for (const auto& [dir, fd] : locks_) ::close(fd);
-  locks_.clear();
 }
 
 }  // namespace sc

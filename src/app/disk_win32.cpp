@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "app/disk.h"
+#include "app/disk_platform.h"
 #include "app/interrupt.h"
 #include "app/interrupt_win32.h"
 #include "app/win32_text.h"
@@ -132,11 +133,6 @@ std::string read_input(HANDLE file, const std::filesystem::path& path, bool any_
   throw not_a_file(path);
 }
 
-bool names_a_directory(const std::filesystem::path& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
 // Opens `path` for reading, as others may write or replace it meanwhile;
 // an invalid handle when it does not exist.
 HANDLE open_input(const std::filesystem::path& path) {
@@ -147,31 +143,8 @@ HANDLE open_input(const std::filesystem::path& path) {
   const DWORD error = GetLastError();
   if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return file;
   // A folder cannot be opened as a file: say what it is.
-  if (names_a_directory(path)) throw not_a_file(path);
+  if (disk_platform::names_a_directory(path)) throw not_a_file(path);
   throw io_error("open", path, error);
-}
-
-// Puts the staged file `temporary` in place of `path`: ReplaceFileW where an
-// older file stands there, which keeps its attributes and permissions, and a
-// rename onto the name where it is free.
-void put_in_place(const std::filesystem::path& temporary, const std::filesystem::path& path) {
-  if (ReplaceFileW(path.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                   nullptr, nullptr)) {
-    return;
-  }
-  const DWORD error = GetLastError();
-  if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
-    throw io_error("replace", path, error);
-  }
-  if (!MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    throw io_error("replace", path, GetLastError());
-  }
-}
-
-void delete_file(const std::filesystem::path& path) {
-  if (DeleteFileW(path.c_str())) return;
-  const DWORD error = GetLastError();
-  if (error != ERROR_FILE_NOT_FOUND) throw io_error("delete", path, error);
 }
 
 // Opens the lock file of `dir`, creating it where missing. A name being
@@ -206,16 +179,45 @@ void wait_for_lock(HANDLE file) {
 
 }  // namespace
 
-RealDisk::~RealDisk() {
-  discard_staged();
-  unlock_directories();
+namespace disk_platform {
+
+bool names_a_directory(const std::filesystem::path& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-RealDisk::Staged* RealDisk::staged(const std::filesystem::path& path) {
-  const auto it =
-      std::find_if(staged_.begin(), staged_.end(), [&](const Staged& s) { return s.path == path; });
-  return it == staged_.end() ? nullptr : &*it;
+// Puts the staged file `temporary` in place of `path`: ReplaceFileW where an
+// older file stands there, which keeps its attributes and permissions, and a
+// rename onto the name where it is free.
+void put_in_place(const std::filesystem::path& temporary, const std::filesystem::path& path) {
+  if (ReplaceFileW(path.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                   nullptr, nullptr)) {
+    return;
+  }
+  const DWORD error = GetLastError();
+  if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
+    throw io_error("replace", path, error);
+  }
+  if (!MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    throw io_error("replace", path, GetLastError());
+  }
 }
+
+void delete_file(const std::filesystem::path& path) {
+  if (DeleteFileW(path.c_str())) return;
+  const DWORD error = GetLastError();
+  if (error != ERROR_FILE_NOT_FOUND) throw io_error("delete", path, error);
+}
+
+void discard_file(const std::filesystem::path& path) {
+  DeleteFileW(path.c_str());
+}
+
+void close_lock(int fd) {
+  _close(fd);
+}
+
+}  // namespace disk_platform
 
 std::optional<std::string> RealDisk::read_file(const std::filesystem::path& path) {
   if (path == "-") return read_input(GetStdHandle(STD_INPUT_HANDLE), "standard input", true);
@@ -239,47 +241,13 @@ void RealDisk::write_file(const std::filesystem::path& path,
   if (!file.valid()) throw io_error("create", path, GetLastError());
   // Staged at once, so that the temporary goes whatever happens next.
   if (Staged* s = staged(path)) {
-    if (!s->temporary.empty()) DeleteFileW(s->temporary.c_str());
+    if (!s->temporary.empty()) disk_platform::discard_file(s->temporary);
     s->temporary = tmp;
   } else {
     staged_.push_back({path, tmp});
   }
   write([&](std::string_view piece) { write_all(file.get(), piece, path); });
   if (!file.close()) throw io_error("write", path, GetLastError());
-}
-
-void RealDisk::remove_file(const std::filesystem::path& path) {
-  lock_directory_of(path);
-  if (Staged* s = staged(path)) {
-    if (!s->temporary.empty()) DeleteFileW(s->temporary.c_str());
-    s->temporary.clear();
-  } else {
-    staged_.push_back({path, {}});
-  }
-}
-
-void RealDisk::commit() {
-  {
-    const InterruptsHeld held;
-    stop_if_interrupted();
-    // A folder under a final name fails the run before anything is replaced.
-    for (const Staged& s : staged_) {
-      if (names_a_directory(s.path)) {
-        throw IoError("cannot " + std::string(s.temporary.empty() ? "delete" : "replace") + " " +
-                      utf8_of(s.path) + ": " + std::strerror(EISDIR));
-      }
-    }
-    while (!staged_.empty()) {
-      const Staged& s = staged_.front();
-      if (s.temporary.empty()) {
-        delete_file(s.path);
-      } else {
-        put_in_place(s.temporary, s.path);
-      }
-      staged_.erase(staged_.begin());
-    }
-  }
-  unlock_directories();
 }
 
 // The lock's handle is kept as a C runtime descriptor, the form the class
@@ -298,18 +266,6 @@ void RealDisk::lock_directory_of(const std::filesystem::path& path) {
   }
   locks_.emplace_back(dir, fd);
   wait_for_lock(file);
-}
-
-void RealDisk::discard_staged() {
-  for (const Staged& s : staged_) {
-    if (!s.temporary.empty()) DeleteFileW(s.temporary.c_str());
-  }
-  staged_.clear();
-}
-
-void RealDisk::unlock_directories() {
-  for (const auto& [dir, fd] : locks_) _close(fd);
-  locks_.clear();
 }
 
 }  // namespace sc
