@@ -486,12 +486,12 @@ class ObjectRecovery {
     }
     const int64_t rapp = (int64_t{c.info4} - code) / 10;
     const bool timed = c.signal_time != 0;
-    const int64_t sx = timed ? 2 : code / 3;
-    const int64_t dx = code - 3 * sx;
+    const auto [sx, dx] = signal_sides(code, timed);
     // A time from 1 to 100 is raised to 101: such a time is written 256 higher.
     int64_t tempo = 0;
-    if (sx == 2)
-      tempo = c.signal_time >= 1 && c.signal_time <= 100 ? c.signal_time + 256 : c.signal_time;
+    if (sx == kTimedSx)
+      tempo = c.signal_time >= kLowestTempo && c.signal_time <= kHighestTempo ? c.signal_time + 256
+                                                                              : c.signal_time;
     const int16_t info1 = w.hidden ? int16_t{0} : c.info1;
     return {keyword_of(RowKind::kSignal),
             {object_position(w.cell), sx, info1 / 10, c.info2 / 10, c.info3 / 10, rapp, dx,

@@ -23,6 +23,23 @@ int64_t object_position(int64_t cell) {
   return (cell - kObjectCellOffset) * kCellMetres;
 }
 
+int64_t signal_mark_code(int64_t sx, int64_t dx) {
+  return sx * 3 + dx;
+}
+
+int64_t signal_info4(int64_t rapp, int64_t sx, int64_t dx) {
+  return rapp * 10 + signal_mark_code(sx, dx);
+}
+
+SignalSides signal_sides(int64_t code, bool timed) {
+  const int64_t sx = timed ? kTimedSx : code / 3;
+  return {sx, code - 3 * sx};
+}
+
+int64_t stored_signal_time(int64_t tempo) {
+  return tempo >= kLowestTempo && tempo <= kHighestTempo ? kRaisedTempo : tempo;
+}
+
 bool is_short_station(int64_t type) {
   return type == 5 || type == 6;
 }

@@ -21,6 +21,22 @@ int64_t object_cell(int64_t position);
 // The position, a multiple of 50, that a row gives for an object in `cell`.
 int64_t object_position(int64_t cell);
 
+// --- signals ---
+
+// A signal's mark code, sx x 3 + dx: its approach marks carry code x 10 +
+// step, and its info4 is rapp x 10 + code.
+int64_t signal_mark_code(int64_t sx, int64_t dx);
+int64_t signal_info4(int64_t rapp, int64_t sx, int64_t dx);
+// The sides a mark code stands for: sx = code / 3 (kTimedSx for a timed
+// signal, whatever the code), dx the rest.
+struct SignalSides {
+  int64_t sx = 0;
+  int64_t dx = 0;
+};
+SignalSides signal_sides(int64_t code, bool timed);
+// The time a timed signal stores for its row's `tempo`.
+int64_t stored_signal_time(int64_t tempo);
+
 // --- stations ---
 
 // Types 5 and 6 end 150 m past their position and place no approach marks;

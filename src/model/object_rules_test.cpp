@@ -15,6 +15,23 @@ TEST(ObjectRules, ObjectCellsAndTheirPositions) {
   EXPECT_EQ(object_cell(25), 2);  // 1.5 rounds to the even 2
 }
 
+TEST(ObjectRules, SignalCodesRoundTrip) {
+  for (const int64_t sx : {0, 1, 2, 3}) {
+    for (const int64_t dx : {0, 1, 2}) {
+      const SignalSides sides = signal_sides(signal_mark_code(sx, dx), sx == kTimedSx);
+      EXPECT_EQ(sides.sx, sx);
+      EXPECT_EQ(sides.dx, dx);
+    }
+  }
+  EXPECT_EQ(signal_info4(4, 1, 2), 45);
+  // A timed signal keeps sx = 2 whatever dx makes of the code.
+  EXPECT_EQ(signal_sides(signal_mark_code(2, 5), true).dx, 5);
+  EXPECT_EQ(stored_signal_time(1), kRaisedTempo);
+  EXPECT_EQ(stored_signal_time(100), kRaisedTempo);
+  EXPECT_EQ(stored_signal_time(0), 0);
+  EXPECT_EQ(stored_signal_time(150), 150);
+}
+
 // Every type class, with and without the end extension, and a negative length.
 TEST(ObjectRules, StationExtentRoundTrips) {
   const struct {

@@ -78,7 +78,7 @@ SignalRow read_signal_values(FieldReader& reader) {
 // Approach marks every second cell before the signal, step 1 nearest; those
 // that would fall before the first cell are left out.
 void place_signal_marks(TrainPass& pass, int64_t signal_cell, const SignalRow& row) {
-  const int64_t code = int64_t{row.sx} * 3 + row.dx;
+  const int64_t code = signal_mark_code(row.sx, row.dx);
   for (int k = 1; k <= kApproachMarks; ++k) {
     const int64_t c = signal_cell - 2 * k;
     if (c >= 0) cell_at(pass.model, c).mark = low_bits<uint8_t>(code * 10 + k);
@@ -96,12 +96,11 @@ void memo_segnale(TrainPass& pass, SignalRow row) {
   }
   cell.type_code = cell_type::kSignal;
   pass.model.rows.train_cells[static_cast<int32_t>(i)] = row.where;
-  cell.info4 = low_bits<int16_t>(int64_t{row.rapp} * 10 + int64_t{row.sx} * 3 + row.dx);
+  cell.info4 = low_bits<int16_t>(signal_info4(row.rapp, row.sx, row.dx));
   cell.info1 = low_bits<int16_t>(int64_t{row.s1} * 10 + row.d1);
   cell.info2 = low_bits<int16_t>(int64_t{row.s2} * 10 + row.d2);
   cell.info3 = low_bits<int16_t>(int64_t{row.s3} * 10 + row.d3);
-  if (row.tempo >= kLowestTempo && row.tempo <= kHighestTempo) row.tempo = kRaisedTempo;
-  cell.signal_time = row.sx == kTimedSx ? low_bits<uint8_t>(row.tempo) : 0;
+  cell.signal_time = row.sx == kTimedSx ? low_bits<uint8_t>(stored_signal_time(row.tempo)) : 0;
   place_signal_marks(pass, i, row);
 }
 
