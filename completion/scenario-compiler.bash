@@ -43,7 +43,7 @@ _scenario_compiler() {
                     --input-encoding" ;;
     example) options="-h --help --force" ;;
     explain) options="-h --help --list" ;;
-    dump) options="-h --help --json --kind --cells --entry --every" ;;
+    dump) options="-h --help --json --kind --cells --occupied --entry --every" ;;
     inspect) options="-h --help --json" ;;
     decompile) options="-h --help -o --output-dir --force" ;;
     plot) options="-h --help $sources -o --output --json" ;;

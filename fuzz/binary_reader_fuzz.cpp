@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "inspect/describe.h"
+#include "inspect/record_values.h"
 #include "model/serialize.h"
 
 namespace {
@@ -16,14 +17,23 @@ void check_same(const std::string& written, std::string_view read) {
 
 void read_cells_back(std::string_view bytes) {
   const std::vector<sc::Cell> cells = sc::read_cells(bytes);
-  for (size_t i = 0; i < cells.size(); ++i)
+  for (size_t i = 0; i < cells.size(); ++i) {
     (void)sc::describe_cell(cells[i], static_cast<int32_t>(i));
+    (void)sc::decoded_cell(cells[i], static_cast<int32_t>(i));
+  }
+  if (!cells.empty()) {
+    (void)sc::describe_cells(cells, 0, static_cast<int32_t>(cells.size()) - 1);
+  }
   check_same(sc::serialize_cells(cells), bytes);
 }
 
 void read_table_back(std::string_view bytes) {
   const sc::ScenarioTable table = sc::read_table(bytes);
-  for (int i = 0; i < sc::kTableEntries; ++i) (void)sc::describe_entry(table, i);
+  for (int i = 0; i < sc::kTableEntries; ++i) {
+    (void)sc::describe_entry(table, i);
+    (void)sc::decoded_entry(table, i);
+  }
+  (void)sc::describe_entries(table, 0, sc::kTableEntries - 1);
   check_same(sc::serialize_table(table), bytes);
 }
 

@@ -60,12 +60,27 @@ TEST_F(Inspect, TextDumpsNameWhatEachRecordHolds) {
   const ProcessResult table = dump(kTable);
   ASSERT_EQ(table.status, 0) << table.err;
   const auto entry_lines = lines(table.out);
-  ASSERT_EQ(entry_lines.size(), 88u);
+  ASSERT_EQ(entry_lines.size(), 1u + 1 + 8 + 1 + 6);  // entries 9 to 80 are empty
   EXPECT_TRUE(entry_lines[2].starts_with("entry 1: station 1 \"VARDEO\": type 12, position 0 m"));
-  EXPECT_TRUE(entry_lines[86].starts_with(
+  EXPECT_EQ(entry_lines[10], "entries 9\u201380: empty");
+  EXPECT_TRUE(entry_lines[15].starts_with(
       "entry 85: line \"Vardeo_Lustrella\": background uno 0, tre 1, due 0; format marker 610"));
   EXPECT_EQ(lines(dump(kTable, "--entry 3").out).at(1).substr(0, 29),
             "entry 3: station 3 \"TOLMERA\":");
+
+  // The whole cell file: runs of alike empty cells on one line; --occupied
+  // leaves out every empty cell.
+  const auto all_cells = lines(dump(kCells).out);
+  EXPECT_EQ(all_cells.size(), 140u);
+  EXPECT_EQ(all_cells[9],
+            "cells 8\u201322 from 400 m to 1150 m: empty; limit 80 km/h, gradient 0 \u2030, "
+            "adhesion 100");
+  const ProcessResult occupied = dump(kCells, "--occupied --cells 200-300");
+  ASSERT_EQ(occupied.status, 0) << occupied.err;
+  const auto occupied_lines = lines(occupied.out);
+  ASSERT_EQ(occupied_lines.size(), 6u);
+  EXPECT_TRUE(occupied_lines[1].starts_with("cell 212 at 10600 m: tunnel marker;"));
+  EXPECT_TRUE(occupied_lines[5].starts_with("cell 296 at 14800 m: speed board:"));
 
   const auto points = lines(dump(kProfile).out);
   ASSERT_EQ(points.size(), 1u + 341);  // every 100 m from 0 to 34000
@@ -91,7 +106,26 @@ TEST_F(Inspect, JsonDumpsCarryEveryFieldUnderTheModelsName) {
   EXPECT_EQ(table["entries"][1]["text"], "VARDEO");
   EXPECT_EQ(table["entries"][1]["value4"], 31320);
   EXPECT_EQ(table["entries"][85]["int1"], 610);
-  EXPECT_EQ(table["entries"][85].size(), 17u);  // index and 16 fields
+  EXPECT_EQ(table["entries"][85].size(), 18u);  // index, 16 fields and the decoded values
+
+  // Beside the raw fields, what they mean in the units a row gives them.
+  EXPECT_EQ(cells["cells"][7]["decoded"], nlohmann::json::parse(R"({
+      "start_m": 350, "speed_limit_kmh": 80, "gradient_per_mille": 0,
+      "row_position_m": 300, "lands_at_m": 350,
+      "vas_kmh": 75, "vbs_kmh": 80, "vcs_kmh": 80, "vad_kmh": 0, "vbd_kmh": 0, "vcd_kmh": 0,
+      "strisces": 0, "strisced": 0})"));
+  EXPECT_EQ(cells["cells"][229]["decoded"]["s1"], 4);
+  EXPECT_EQ(cells["cells"][229]["decoded"]["dx"], 2);
+  EXPECT_EQ(cells["cells"][229]["decoded"]["lands_at_m"], 11450);
+  EXPECT_EQ(table["entries"][1]["decoded"], nlohmann::json::parse(R"({
+      "position_m": 0, "first_m": -300, "last_m": 300, "time": "08:42:00",
+      "value 4": 0, "value 5": 0, "end extension": 0, "value 7": 1, "value 8": 1, "value 9": 0,
+      "value 10": 4, "value 11": 1, "value 12": 1, "value 13": 1})"));
+  EXPECT_EQ(table["entries"][84]["decoded"]["route_length_m"], 27000);
+  EXPECT_EQ(table["entries"][86]["decoded"]["clock"], "08:41:00");
+  const nlohmann::json occupied = dump_json(kCells, "--occupied");
+  ASSERT_EQ(occupied["cells"].size(), 24u);
+  EXPECT_EQ(occupied["cells"][0]["index"], 5);
 
   const nlohmann::json profile = dump_json(kProfile, "--every 17000");
   ASSERT_EQ(profile["points"].size(), 3u);
@@ -116,6 +150,7 @@ TEST_F(Inspect, FilesThatDoNotFitTheirKindAreRefusedWithStatus2) {
       {"tag.bin", "--kind profile", "tag.bin: byte 4: element 1 has the unknown tag 9"},
       {"tag.bin", "", "cannot tell the kind of"},
       {kTable, "--cells 1-2", "--cells needs a cell file"},
+      {kProfile, "--occupied", "--occupied needs a cell file"},
       {kCells, "--cells 700-710", "lies beyond the file's last cell, 680"},
       {"missing.dat", "", "No such file or directory"},
   };
@@ -197,11 +232,14 @@ TEST_F(Inspect, InspectListsTheObjectsAndPlotDrawsThemAlike) {
   EXPECT_EQ(objects["slowdowns"],
             nlohmann::json::parse(
                 R"([{"start_m": 2000, "end_m": 3000, "speed_kmh": 60, "warning_m": 800,
-                     "countdown": false, "f_tt": 0, "d_v": 0},
+                     "countdown": false, "f_tt": 0, "d_v": 0, "lands_at_m": 2050,
+                     "end_lands_at_m": 3050, "warning_lands_at_m": 850},
                     {"start_m": 2500, "end_m": 3500, "speed_kmh": 40, "warning_m": 1300,
-                     "countdown": false, "f_tt": 0, "d_v": 0}])"));
+                     "countdown": false, "f_tt": 0, "d_v": 0, "lands_at_m": 2550,
+                     "end_lands_at_m": 3550, "warning_lands_at_m": 1350}])"));
   const ProcessResult text = run_command(std::string(SC_EXECUTABLE) + " inspect " + files);
-  EXPECT_NE(text.out.find("\n2000 m: slowdown to 60 km/h up to 3000 m, warning at 800 m\n"),
+  EXPECT_NE(text.out.find("\n2000 m: slowdown to 60 km/h up to 3000 m, warning at 800 m; lands "
+                          "from 2050 m to 3050 m, warning at 850 m\n"),
             std::string::npos)
       << text.out;
 

@@ -3,11 +3,13 @@
 #include <charconv>
 #include <nlohmann/json.hpp>
 #include <ostream>
+#include <variant>
 
 #include "app/compile_command.h"
 #include "app/run.h"
 #include "inspect/describe.h"
 #include "inspect/file_kind.h"
+#include "inspect/record_values.h"
 #include "model/serialize.h"
 #include "textio/codepage.h"
 #include "textio/utf8_path.h"
@@ -62,6 +64,16 @@ void refuse_options_of_other_kinds(const DumpOptions& options, FileKind kind) {
     throw UsageError("--entry needs a scenario table file");
   if (options.every && kind != FileKind::kProfile)
     throw UsageError("--every needs a line profile file");
+  if (options.occupied && kind != FileKind::kCells)
+    throw UsageError("--occupied needs a cell file");
+}
+
+nlohmann::ordered_json decoded_json(const std::vector<DecodedValue>& values) {
+  nlohmann::ordered_json decoded = nlohmann::ordered_json::object();
+  for (const DecodedValue& v : values) {
+    std::visit([&](const auto& value) { decoded[v.name] = value; }, v.value);
+  }
+  return decoded;
 }
 
 template <typename Record, typename Layout>
@@ -86,16 +98,25 @@ void dump_cells(const DumpOptions& options, std::string_view bytes, std::ostream
   if (!options.json) {
     out << "cell file: " << cells.size() << " cells, 0 to " << cells.size() - 1 << '\n';
   }
-  for (int32_t i = range.first; i <= range.last; ++i) {
-    const Cell& cell = cells[static_cast<size_t>(i)];
-    if (options.json) {
-      items.push_back(record_json("index", i, cell, kCellLayout));
-    } else {
-      out << describe_cell(cell, i) << '\n';
+  if (options.json) {
+    for (int32_t i = range.first; i <= range.last; ++i) {
+      const Cell& cell = cells[static_cast<size_t>(i)];
+      if (options.occupied && cell.type_code == cell_type::kEmpty) continue;
+      nlohmann::ordered_json item = record_json("index", i, cell, kCellLayout);
+      item["decoded"] = decoded_json(decoded_cell(cell, i));
+      items.push_back(std::move(item));
+    }
+    out << nlohmann::ordered_json{{"kind", "cells"}, {"cells", items}}.dump(2) << '\n';
+  } else if (options.occupied) {
+    for (int32_t i = range.first; i <= range.last; ++i) {
+      const Cell& cell = cells[static_cast<size_t>(i)];
+      if (cell.type_code != cell_type::kEmpty) out << describe_cell(cell, i) << '\n';
+    }
+  } else {
+    for (const std::string& line : describe_cells(cells, range.first, range.last)) {
+      out << line << '\n';
     }
   }
-  if (options.json)
-    out << nlohmann::ordered_json{{"kind", "cells"}, {"cells", items}}.dump(2) << '\n';
 }
 
 void dump_table(const DumpOptions& options, std::string_view bytes, std::ostream& out) {
@@ -103,16 +124,18 @@ void dump_table(const DumpOptions& options, std::string_view bytes, std::ostream
   const int first = options.entry.value_or(0);
   const int last = options.entry.value_or(kTableEntries - 1);
   nlohmann::ordered_json items = nlohmann::ordered_json::array();
-  if (!options.json) out << "scenario table file: " << kTableEntries << " entries, 0 to 86\n";
-  for (int i = first; i <= last; ++i) {
-    if (options.json) {
-      items.push_back(record_json("index", i, table[static_cast<size_t>(i)], kTableEntryLayout));
-    } else {
-      out << describe_entry(table, i) << '\n';
+  if (options.json) {
+    for (int i = first; i <= last; ++i) {
+      nlohmann::ordered_json item =
+          record_json("index", i, table[static_cast<size_t>(i)], kTableEntryLayout);
+      item["decoded"] = decoded_json(decoded_entry(table, i));
+      items.push_back(std::move(item));
     }
-  }
-  if (options.json)
     out << nlohmann::ordered_json{{"kind", "table"}, {"entries", items}}.dump(2) << '\n';
+    return;
+  }
+  out << "scenario table file: " << kTableEntries << " entries, 0 to 86\n";
+  for (const std::string& line : describe_entries(table, first, last)) out << line << '\n';
 }
 
 nlohmann::ordered_json coordinate_json(const Profile& profile, int32_t m, int k) {

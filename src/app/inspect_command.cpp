@@ -6,6 +6,7 @@
 #include "app/compile_command.h"
 #include "app/run.h"
 #include "inspect/object_listing.h"
+#include "model/object_rules.h"
 #include "objects/route_objects.h"
 #include "textio/codepage.h"
 
@@ -42,22 +43,30 @@ ordered_json station(const objects::Station& s) {
 }
 
 ordered_json signal(const objects::Signal& s) {
-  return {{"position_m", s.position}, {"cell", s.cell},   {"info1", s.info1}, {"info2", s.info2},
-          {"info3", s.info3},         {"info4", s.info4}, {"time", s.time}};
+  return {{"position_m", s.position}, {"lands_at_m", object_landing(s.cell)},
+          {"cell", s.cell},           {"info1", s.info1},
+          {"info2", s.info2},         {"info3", s.info3},
+          {"info4", s.info4},         {"time", s.time}};
 }
 
 ordered_json slowdown(const objects::Slowdown& s) {
+  std::optional<int64_t> warning_lands_at;
+  if (s.warning_cell) warning_lands_at = object_landing(*s.warning_cell);
   return {{"start_m", s.start},
           {"end_m", s.end},
           {"speed_kmh", s.speed},
           {"warning_m", optional_json(s.warning)},
           {"countdown", s.countdown},
           {"f_tt", s.f_tt},
-          {"d_v", s.d_v}};
+          {"d_v", s.d_v},
+          {"lands_at_m", object_landing(s.start_cell)},
+          {"end_lands_at_m", object_landing(s.end_cell)},
+          {"warning_lands_at_m", optional_json(warning_lands_at)}};
 }
 
 ordered_json speed_board(const objects::SpeedBoard& b) {
   return {{"position_m", b.position},
+          {"lands_at_m", object_landing(b.cell)},
           {"vas", b.vas},
           {"vbs", b.vbs},
           {"vcs", b.vcs},
@@ -69,7 +78,10 @@ ordered_json speed_board(const objects::SpeedBoard& b) {
 }
 
 ordered_json text_board(const objects::TextBoard& b) {
-  return {{"position_m", b.position}, {"text", cp1252_to_utf8(b.text)}, {"entry", b.entry}};
+  return {{"position_m", b.position},
+          {"lands_at_m", object_landing(b.cell)},
+          {"text", cp1252_to_utf8(b.text)},
+          {"entry", b.entry}};
 }
 
 ordered_json tunnel(const objects::Tunnel& t) {

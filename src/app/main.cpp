@@ -95,6 +95,7 @@ void add_dump_options(CLI::App& dump, sc::DumpOptions& options) {
   dump.add_option("--kind", options.kind, "cells, table or profile (default: from FILE's name)")
       ->check(CLI::IsMember({"cells", "table", "profile"}));
   dump.add_option("--cells", options.cells, "Only cells A to B, as A-B, or one cell A");
+  dump.add_flag("--occupied", options.occupied, "Only the cells that hold an object");
   dump.add_option("--entry", options.entry, "Only table entry N")->check(CLI::Range(0, 86));
   dump.add_option("--every", options.every,
                   "Profile points every M metres (default: 100 as text, 1 as JSON)")

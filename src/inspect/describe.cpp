@@ -5,6 +5,7 @@
 #include <set>
 #include <string_view>
 
+#include "inspect/record_values.h"
 #include "model/object_rules.h"
 #include "model/serialize.h"
 #include "objects/route_objects.h"
@@ -39,10 +40,18 @@ std::string speed_board(const Cell& c) {
          kmh(packed_right_speed(c.info3)) + "; 10 x strisces + strisced = " + str(c.info4);
 }
 
+// "name = value, ..." in the order given.
+std::string named(const std::vector<NamedValue>& values) {
+  std::string text;
+  for (const NamedValue& v : values) {
+    text += (text.empty() ? "" : ", ") + std::string(v.name) + " = " + str(v.value);
+  }
+  return text;
+}
+
 std::string signal(const Cell& c) {
-  return "signal: s1 x 10 + d1 = " + str(c.info1) + ", s2 x 10 + d2 = " + str(c.info2) +
-         ", s3 x 10 + d3 = " + str(c.info3) + ", rapp x 10 + sx x 3 + dx = " + str(c.info4) +
-         ", time byte " + str(c.signal_time);
+  return "signal: " + named(signal_values(c)) + " (stored " + str(c.info1) + ", " + str(c.info2) +
+         ", " + str(c.info3) + ", " + str(c.info4) + "), time byte " + str(c.signal_time);
 }
 
 std::string slowdown(std::string_view what, const Cell& c) {
@@ -110,10 +119,7 @@ std::string reference_slot(int index) {
 std::string station(const TableEntry& e, int index) {
   return "station " + str(index) + " " + quoted(e.text) + ": type " + str(e.type_code) +
          ", position " + str(e.value3) + " m, from " + str(e.value1) + " m to " + str(e.value2) +
-         " m, time " + clock_time(e.value4) + "; flag " + str(e.flag) + ", int1-int5 " +
-         str(e.int1) + " " + str(e.int2) + " " + str(e.int3) + " " + str(e.int4) + " " +
-         str(e.int5) + ", byte1-byte4 " + str(e.byte1) + " " + str(e.byte2) + " " + str(e.byte3) +
-         " " + str(e.byte4);
+         " m, time " + clock_time(e.value4) + "; " + named(stored_station_values(e));
 }
 
 std::string role_words(const TableEntry& e, int index, EntryRole role) {
@@ -165,15 +171,13 @@ std::string coordinate(const Profile& profile, int32_t m, int k) {
   return text;
 }
 
-}  // namespace
-
-int gradient_per_mille(uint8_t gradient) {
-  return gradient - kGradientBias;
+int64_t cell_metre(int64_t index) {
+  return index * kCellMetres;
 }
 
-std::string describe_cell(const Cell& cell, int32_t index) {
-  std::string text =
-      "cell " + str(index) + " at " + str(int64_t{index} * kCellMetres) + " m: " + occupant(cell);
+// What a cell holds and carries, after its index.
+std::string cell_contents(const Cell& cell, int32_t index) {
+  std::string text = occupant(cell);
   if (index == kMarkerCell) {
     text += "; format marker " + str(cell.info1) + ", check code " + str(cell.info2);
   }
@@ -187,6 +191,74 @@ std::string describe_cell(const Cell& cell, int32_t index) {
   }
   return text + "; limit " + kmh(cell.speed_limit * kSpeedStepKmh) + ", gradient " +
          signed_str(gradient_per_mille(cell.gradient)) + " \u2030, adhesion " + str(cell.adhesion);
+}
+
+// Cell 1's format marker is told by its index, so it takes a line of its own.
+bool same_empty_cell(const std::vector<Cell>& cells, int32_t first, int32_t next) {
+  const Cell& c = cells[static_cast<size_t>(first)];
+  return c.type_code == cell_type::kEmpty && first != kMarkerCell && next != kMarkerCell &&
+         cells[static_cast<size_t>(next)] == c;
+}
+
+bool empty_entry(const ScenarioTable& table, int index) {
+  return objects::entry_role(table, index) == EntryRole::kUnused &&
+         table[static_cast<size_t>(index)] == TableEntry{};
+}
+
+// The last index from `first` to `last` that `joins(first, i)` lets into a
+// run with `first`.
+template <typename Joins>
+int64_t run_end(int64_t first, int64_t last, Joins joins) {
+  int64_t end = first;
+  while (end < last && joins(first, end + 1)) ++end;
+  return end;
+}
+
+std::string index_range(int64_t first, int64_t last) {
+  return str(first) + "\u2013" + str(last);
+}
+
+}  // namespace
+
+int gradient_per_mille(uint8_t gradient) {
+  return gradient - kGradientBias;
+}
+
+std::string describe_cell(const Cell& cell, int32_t index) {
+  return "cell " + str(index) + " at " + str(cell_metre(index)) +
+         " m: " + cell_contents(cell, index);
+}
+
+std::vector<std::string> describe_cells(const std::vector<Cell>& cells, int32_t first,
+                                        int32_t last) {
+  std::vector<std::string> lines;
+  for (int32_t i = first; i <= last; ++i) {
+    const auto end = static_cast<int32_t>(run_end(i, last, [&](int64_t a, int64_t b) {
+      return same_empty_cell(cells, static_cast<int32_t>(a), static_cast<int32_t>(b));
+    }));
+    const Cell& cell = cells[static_cast<size_t>(i)];
+    if (end == i) {
+      lines.push_back(describe_cell(cell, i));
+    } else {
+      lines.push_back("cells " + index_range(i, end) + " from " + str(cell_metre(i)) + " m to " +
+                      str(cell_metre(end + 1)) + " m: " + cell_contents(cell, i));
+    }
+    i = end;
+  }
+  return lines;
+}
+
+std::vector<std::string> describe_entries(const ScenarioTable& table, int first, int last) {
+  std::vector<std::string> lines;
+  for (int i = first; i <= last; ++i) {
+    const auto end = static_cast<int>(run_end(i, last, [&](int64_t a, int64_t b) {
+      return empty_entry(table, static_cast<int>(a)) && empty_entry(table, static_cast<int>(b));
+    }));
+    lines.push_back(end == i ? describe_entry(table, i)
+                             : "entries " + index_range(i, end) + ": empty");
+    i = end;
+  }
+  return lines;
 }
 
 std::string describe_entry(const ScenarioTable& table, int index) {

@@ -12,6 +12,14 @@ constexpr int64_t kEndExtension = 50;
 constexpr int kFirstUnmarkedStation = 25;
 constexpr int kPackedSpeedFactor = 20;
 constexpr int kStripesFactor = 10;
+constexpr int64_t kSignalPairFactor = 10;
+constexpr int64_t kRappFactor = 10;
+
+// The remainder that lies from 0 to modulus - 1 whatever the sign of value.
+int64_t floor_remainder(int64_t value, int64_t modulus) {
+  const int64_t r = value % modulus;
+  return r < 0 ? r + modulus : r;
+}
 
 }  // namespace
 
@@ -23,12 +31,30 @@ int64_t object_position(int64_t cell) {
   return (cell - kObjectCellOffset) * kCellMetres;
 }
 
+int64_t object_landing(int64_t cell) {
+  return cell * kCellMetres;
+}
+
 int64_t signal_mark_code(int64_t sx, int64_t dx) {
   return sx * 3 + dx;
 }
 
 int64_t signal_info4(int64_t rapp, int64_t sx, int64_t dx) {
-  return rapp * 10 + signal_mark_code(sx, dx);
+  return rapp * kRappFactor + signal_mark_code(sx, dx);
+}
+
+int64_t signal_pair(int64_t s, int64_t d) {
+  return s * kSignalPairFactor + d;
+}
+
+SignalPair signal_pair_values(int64_t packed) {
+  const int64_t d = floor_remainder(packed, kSignalPairFactor);
+  return {(packed - d) / kSignalPairFactor, d};
+}
+
+SignalRappCode signal_rapp_code(int64_t info4) {
+  const int64_t code = floor_remainder(info4, kRappFactor);
+  return {(info4 - code) / kRappFactor, code};
 }
 
 SignalSides signal_sides(int64_t code, bool timed) {

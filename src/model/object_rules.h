@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <tuple>
 
 #include "model/format_rules.h"
 #include "model/model.h"
@@ -20,6 +21,9 @@ namespace sc {
 int64_t object_cell(int64_t position);
 // The position, a multiple of 50, that a row gives for an object in `cell`.
 int64_t object_position(int64_t cell);
+// The metre where an object in `cell` stands on the track: the cell's first
+// metre, one cell past the position its row gives.
+int64_t object_landing(int64_t cell);
 
 // --- signals ---
 
@@ -36,6 +40,23 @@ struct SignalSides {
 SignalSides signal_sides(int64_t code, bool timed);
 // The time a timed signal stores for its row's `tempo`.
 int64_t stored_signal_time(int64_t tempo);
+// Its info1 to info3 each pack one pair of the row's values, s x 10 + d
+// (s1 and d1, s2 and d2, s3 and d3).
+int64_t signal_pair(int64_t s, int64_t d);
+// Read back, d is the packed value's last decimal digit, 0 to 9: the only d
+// that a value can be unpacked to again.
+struct SignalPair {
+  int64_t s = 0;
+  int64_t d = 0;
+};
+SignalPair signal_pair_values(int64_t packed);
+// info4 read back as rapp x 10 + the mark code, the code taken as its last
+// decimal digit (the mark codes that sx and dx of 0 to 2 give are below 10).
+struct SignalRappCode {
+  int64_t rapp = 0;
+  int64_t code = 0;
+};
+SignalRappCode signal_rapp_code(int64_t info4);
 
 // --- stations ---
 
@@ -62,6 +83,15 @@ struct StationLength {
   bool end_extension = false;
 };
 StationLength station_length(int64_t type, int64_t position, const StationExtent& extent);
+
+// The row's values 4 to 13 go into these entry fields, in row order, and
+// are stored as written; only value 5 (byte4) and value 6, the end extension
+// (byte3), are cleared where a station takes neither.
+constexpr int kFirstStoredStationValue = 4;
+inline constexpr std::tuple kStoredStationValues{
+    &TableEntry::flag, &TableEntry::byte4, &TableEntry::byte3, &TableEntry::int1,
+    &TableEntry::int2, &TableEntry::byte1, &TableEntry::int3,  &TableEntry::int4,
+    &TableEntry::int5, &TableEntry::byte2};
 
 // The last cell inside the station, the one that ends at its last metre.
 int64_t station_stop_cell(int64_t last);

@@ -32,6 +32,26 @@ TEST(ObjectRules, SignalCodesRoundTrip) {
   EXPECT_EQ(stored_signal_time(150), 150);
 }
 
+// Pairs with d from 0 to 9 and mark codes below 10 come back as written,
+// negative s and rapp included.
+TEST(ObjectRules, SignalPairsAndInfo4RoundTrip) {
+  for (const int64_t s : {-12, -1, 0, 1, 4, 3276}) {
+    for (const int64_t d : {0, 1, 9}) {
+      const SignalPair pair = signal_pair_values(signal_pair(s, d));
+      EXPECT_EQ(pair.s, s);
+      EXPECT_EQ(pair.d, d);
+    }
+  }
+  for (const int64_t rapp : {-3, 0, 1, 20}) {
+    for (const int64_t code : {0, 5, 8}) {
+      const SignalRappCode read = signal_rapp_code(rapp * 10 + code);
+      EXPECT_EQ(read.rapp, rapp);
+      EXPECT_EQ(read.code, code);
+    }
+  }
+  EXPECT_EQ(object_landing(object_cell(9400)), 9450);
+}
+
 // Every type class, with and without the end extension, and a negative length.
 TEST(ObjectRules, StationExtentRoundTrips) {
   const struct {

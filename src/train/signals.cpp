@@ -97,9 +97,9 @@ void memo_segnale(TrainPass& pass, SignalRow row) {
   cell.type_code = cell_type::kSignal;
   pass.model.rows.train_cells[static_cast<int32_t>(i)] = row.where;
   cell.info4 = low_bits<int16_t>(signal_info4(row.rapp, row.sx, row.dx));
-  cell.info1 = low_bits<int16_t>(int64_t{row.s1} * 10 + row.d1);
-  cell.info2 = low_bits<int16_t>(int64_t{row.s2} * 10 + row.d2);
-  cell.info3 = low_bits<int16_t>(int64_t{row.s3} * 10 + row.d3);
+  cell.info1 = low_bits<int16_t>(signal_pair(row.s1, row.d1));
+  cell.info2 = low_bits<int16_t>(signal_pair(row.s2, row.d2));
+  cell.info3 = low_bits<int16_t>(signal_pair(row.s3, row.d3));
   cell.signal_time = row.sx == kTimedSx ? low_bits<uint8_t>(stored_signal_time(row.tempo)) : 0;
   place_signal_marks(pass, i, row);
 }

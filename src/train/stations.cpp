@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 
 #include "model/format_rules.h"
 #include "model/object_rules.h"
@@ -44,17 +45,17 @@ bool multiple_of(TrainPass& pass, const StationRow& row, int32_t value, int32_t 
   return false;
 }
 
+void read_stored_value(FieldReader& reader, uint8_t& value) {
+  value = reader.read_byte();
+}
+
+void read_stored_value(FieldReader& reader, int16_t& value) {
+  value = reader.read_integer();
+}
+
 void read_station_values(FieldReader& reader, TableEntry& station) {
-  station.flag = reader.read_byte();
-  station.byte4 = reader.read_byte();
-  station.byte3 = reader.read_byte();
-  station.int1 = reader.read_integer();
-  station.int2 = reader.read_integer();
-  station.byte1 = reader.read_byte();
-  station.int3 = reader.read_integer();
-  station.int4 = reader.read_integer();
-  station.int5 = reader.read_integer();
-  station.byte2 = reader.read_byte();
+  std::apply([&](auto... field) { (read_stored_value(reader, station.*field), ...); },
+             kStoredStationValues);
   SourceLocation hours_at, minutes_at, seconds_at;
   const int32_t hours = reader.read_long(hours_at);
   const int32_t minutes = reader.read_long(minutes_at);
