@@ -33,11 +33,14 @@ std::string quoted(const std::string& text_1252) {
   return "\"" + cp1252_to_utf8(text_1252) + "\"";
 }
 
+// The left side's speeds and stripes, then the right side's, as the row
+// gives them.
 std::string speed_board(const Cell& c) {
   return "speed board: vas " + kmh(packed_left_speed(c.info1)) + ", vbs " +
-         kmh(packed_left_speed(c.info2)) + ", vcs " + kmh(packed_left_speed(c.info3)) + "; vad " +
+         kmh(packed_left_speed(c.info2)) + ", vcs " + kmh(packed_left_speed(c.info3)) +
+         ", strisces " + str(packed_left_stripes(c.info4)) + "; vad " +
          kmh(packed_right_speed(c.info1)) + ", vbd " + kmh(packed_right_speed(c.info2)) + ", vcd " +
-         kmh(packed_right_speed(c.info3)) + "; 10 x strisces + strisced = " + str(c.info4);
+         kmh(packed_right_speed(c.info3)) + ", strisced " + str(packed_right_stripes(c.info4));
 }
 
 // "name = value, ..." in the order given.

@@ -29,7 +29,10 @@ TEST(Inspect, CellsAreDescribedInWords) {
       {4,
        "cell 4 at 200 m: empty; approach mark 81 (code 8, step 1); limit 80 km/h, gradient +2 "
        "\u2030, adhesion 100"},
-      {7, "cell 7 at 350 m: speed board: vas 75 km/h, vbs 80 km/h, vcs 80 km/h; vad 0 km/h"},
+      {7,
+       "cell 7 at 350 m: speed board: vas 75 km/h, vbs 80 km/h, vcs 80 km/h, strisces 0; vad 0 "
+       "km/h, vbd 0 km/h, vcd 0 km/h, strisced 0; limit"},
+      {165, "cell 165 at 8250 m: speed board: vas 70 km/h, vbs 75 km/h, vcs 75 km/h, strisces 1; "},
       {181, "cell 181 at 9050 m: tunnel marker; tunnel type 1; limit 80 km/h, gradient -3 \u2030"},
       {229,
        "cell 229 at 11450 m: signal: sx = 1, s1 = 4, s2 = 1, s3 = 1, rapp = 0, dx = 2, d1 = 2, "
@@ -115,6 +118,7 @@ TEST(Inspect, ListingSaysWhereSlowdownsAndBoardsLand) {
        "indicatore cartello, 2975, STAZIONE\r\n[fine]\r\n",
        "[generale]\r\nvelocita, 0, 100\r\naderenza, 0, 100\r\n"
        "rallentamento, 2000, 60, 1000, 0, 1, 0\r\nrallentamento, 1500, 40, 200, 0, 0, 0\r\n"
+       "rallentamento, 5000, 120, 0, 0, 0, 0\r\n"
        "segnale, 4020, 1, 4, 1, 1, 0, 2, 2,1,1, 0\r\n[fine]\r\n"},
       "L", "T", 1);
   ASSERT_EQ(run.errors.error_number(), 0);
@@ -125,6 +129,8 @@ TEST(Inspect, ListingSaysWhereSlowdownsAndBoardsLand) {
            "from 2050 m to 3050 m, warning at 850 m\n",
            "\n2950 m: text board \"STAZIONE\", lands at 3000 m\n",
            "\n4000 m: signal, lands at 4050 m\n",
+           "\n5000 m: slowdown to 120 km/h up to 5000 m, warning at 3800 m; lands at 5050 m, "
+           "warning at 3850 m\n",
        }) {
     EXPECT_THAT(listing, ::testing::HasSubstr(line));
   }

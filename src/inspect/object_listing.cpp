@@ -47,7 +47,9 @@ std::string slowdown(const objects::Slowdown& s) {
   std::string text = "slowdown to " + kmh(s.speed) + " up to " + metres(s.end);
   if (s.warning) text += ", warning at " + metres(*s.warning);
   if (s.countdown) text += ", with countdown";
-  text += "; lands from " + landing(s.start_cell) + " to " + landing(s.end_cell);
+  text += s.end_cell == s.start_cell
+              ? "; lands at " + landing(s.start_cell)
+              : "; lands from " + landing(s.start_cell) + " to " + landing(s.end_cell);
   if (s.warning_cell) text += ", warning at " + landing(*s.warning_cell);
   return text;
 }
