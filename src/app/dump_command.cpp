@@ -101,7 +101,7 @@ void dump_cells(const DumpOptions& options, std::string_view bytes, std::ostream
   if (options.json) {
     for (int32_t i = range.first; i <= range.last; ++i) {
       const Cell& cell = cells[static_cast<size_t>(i)];
-      if (options.occupied && cell.type_code == cell_type::kEmpty) continue;
+      if (options.occupied && is_free(cell)) continue;
       nlohmann::ordered_json item = record_json("index", i, cell, kCellLayout);
       item["decoded"] = decoded_json(decoded_cell(cell, i));
       items.push_back(std::move(item));
@@ -110,7 +110,7 @@ void dump_cells(const DumpOptions& options, std::string_view bytes, std::ostream
   } else if (options.occupied) {
     for (int32_t i = range.first; i <= range.last; ++i) {
       const Cell& cell = cells[static_cast<size_t>(i)];
-      if (cell.type_code != cell_type::kEmpty) out << describe_cell(cell, i) << '\n';
+      if (!is_free(cell)) out << describe_cell(cell, i) << '\n';
     }
   } else {
     for (const std::string& line : describe_cells(cells, range.first, range.last)) {

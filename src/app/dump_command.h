@@ -15,7 +15,7 @@ struct DumpOptions {
   bool json = false;
   std::optional<std::string> kind;   // cells, table or profile; default from the name
   std::optional<std::string> cells;  // "A-B" or "A", cell files only
-  bool occupied = false;             // only the cells that hold an object
+  bool occupied = false;             // only the cells that are not free
   std::optional<int> entry;          // table files only
   std::optional<int32_t> every;      // metres between profile points
 };
