@@ -196,7 +196,8 @@ std::string cell_contents(const Cell& cell, int32_t index) {
          signed_str(gradient_per_mille(cell.gradient)) + " \u2030, adhesion " + str(cell.adhesion);
 }
 
-// Cell 1's format marker is told by its index, so it takes a line of its own.
+// A run holds empty cells alike in every field; cell 1 stands alone, as its
+// line also shows the format marker and check code it carries.
 bool same_empty_cell(const std::vector<Cell>& cells, int32_t first, int32_t next) {
   const Cell& c = cells[static_cast<size_t>(first)];
   return c.type_code == cell_type::kEmpty && first != kMarkerCell && next != kMarkerCell &&
