@@ -91,7 +91,8 @@ void add_dump_options(CLI::App& dump, sc::DumpOptions& options) {
                   "A cell file (.dat), scenario table (.sim) or line "
                   "profile (_linea.dat)")
       ->required();
-  dump.add_flag("--json", options.json, "Print JSON with the model's field names");
+  dump.add_flag("--json", options.json,
+                "Print JSON with the model's field names and the decoded values");
   dump.add_option("--kind", options.kind, "cells, table or profile (default: from FILE's name)")
       ->check(CLI::IsMember({"cells", "table", "profile"}));
   dump.add_option("--cells", options.cells, "Only cells A to B, as A-B, or one cell A");
