@@ -123,6 +123,17 @@ TEST_F(Inspect, JsonDumpsCarryEveryFieldUnderTheModelsName) {
       "value 10": 4, "value 11": 1, "value 12": 1, "value 13": 1})"));
   EXPECT_EQ(table["entries"][84]["decoded"]["route_length_m"], 27000);
   EXPECT_EQ(table["entries"][86]["decoded"]["clock"], "08:41:00");
+  // inspect gives a signal's row values and landing too.
+  const ProcessResult objects = run_command(std::string(SC_EXECUTABLE) + " inspect --json " +
+                                            quoted(*dir_ / kCells) + " " + quoted(*dir_ / kTable));
+  ASSERT_EQ(objects.status, 0) << objects.err;
+  const nlohmann::json first_signal = nlohmann::json::parse(objects.out)["signals"][0];
+  EXPECT_EQ(first_signal["position_m"], 11400);
+  EXPECT_EQ(first_signal["lands_at_m"], 11450);
+  EXPECT_EQ(first_signal["s1"], 4);
+  EXPECT_EQ(first_signal["d1"], 2);
+  EXPECT_EQ(first_signal["sx"], 1);
+
   const nlohmann::json occupied = dump_json(kCells, "--occupied");
   ASSERT_EQ(occupied["cells"].size(), 13u);  // 24 but 11 tunnel markers
   EXPECT_EQ(occupied["cells"][0]["index"], 5);

@@ -6,6 +6,7 @@
 #include "app/compile_command.h"
 #include "app/run.h"
 #include "inspect/object_listing.h"
+#include "inspect/record_values.h"
 #include "model/object_rules.h"
 #include "objects/route_objects.h"
 #include "textio/codepage.h"
@@ -42,11 +43,14 @@ ordered_json station(const objects::Station& s) {
           {"entry", s.entry}};
 }
 
+// The packed values, then the row's values they unpack to.
 ordered_json signal(const objects::Signal& s) {
-  return {{"position_m", s.position}, {"lands_at_m", object_landing(s.cell)},
-          {"cell", s.cell},           {"info1", s.info1},
-          {"info2", s.info2},         {"info3", s.info3},
-          {"info4", s.info4},         {"time", s.time}};
+  ordered_json item = {{"position_m", s.position}, {"lands_at_m", object_landing(s.cell)},
+                       {"cell", s.cell},           {"info1", s.info1},
+                       {"info2", s.info2},         {"info3", s.info3},
+                       {"info4", s.info4},         {"time", s.time}};
+  for (const NamedValue& v : signal_values(s)) item[std::string(v.name)] = v.value;
+  return item;
 }
 
 ordered_json slowdown(const objects::Slowdown& s) {

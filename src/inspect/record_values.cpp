@@ -86,6 +86,15 @@ std::vector<NamedValue> signal_values(const Cell& cell) {
   return values;
 }
 
+std::vector<NamedValue> signal_values(const objects::Signal& signal) {
+  return signal_values(Cell{.type_code = cell_type::kSignal,
+                            .info1 = signal.info1,
+                            .info2 = signal.info2,
+                            .info3 = signal.info3,
+                            .info4 = signal.info4,
+                            .signal_time = signal.time});
+}
+
 std::vector<NamedValue> stored_station_values(const TableEntry& station) {
   std::vector<NamedValue> values;
   size_t number = kFirstStoredStationValue;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/model.h"
+#include "objects/route_objects.h"
 
 namespace sc {
 
@@ -19,6 +20,7 @@ struct NamedValue {
 // A signal cell's sx to d3, in the order and under the names of the signal
 // row, as its packed values read back (the time byte is left to the caller).
 std::vector<NamedValue> signal_values(const Cell& cell);
+std::vector<NamedValue> signal_values(const objects::Signal& signal);
 // A station entry's stored row values 4 to 13, in row order.
 std::vector<NamedValue> stored_station_values(const TableEntry& station);
 
