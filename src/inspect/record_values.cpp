@@ -10,8 +10,8 @@
 namespace sc {
 namespace {
 
-// Value 1 of every positioned row is its position; the names of the values
-// after it are the row kind's.
+// The row kind's name for its value `number`, counted from 1 as the docs count
+// a row's values.
 std::string_view value_name(RowKind kind, size_t number) {
   return row_kind(kind).values[number - 1].name;
 }
