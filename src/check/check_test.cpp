@@ -93,7 +93,7 @@ TEST(Check, ARowWithTooFewValuesIsNamedAtItsOwnLine) {
       places(check(kLineHead + std::string("pendenza, 100\npendenza, 200, 1\n[fine]\n"),
                    kTrainHead + std::string("[fine]\n")));
   EXPECT_THAT(found, ::testing::ElementsAre(Place{Source::kLineFile, 5, "too-few-values"},
-                                            Place{Source::kLineFile, 6, "run-time-fault"}));
+                                            Place{Source::kLineFile, 6, "bad-value"}));
 }
 
 TEST(Check, FindsEveryIndependentErrorOfBothFilesInOneRun) {
