@@ -364,6 +364,9 @@ TEST_F(Compile, ReadsEachFileInTheEncodingItsBytesShow) {
     const ProcessResult refused = compile(option);
     EXPECT_EQ(refused.status, 2);
     EXPECT_NE(refused.err.find(train_file().string() + ":2:1: "), std::string::npos) << refused.err;
+    // Read as UTF-8 because it is UTF-8 throughout, the file's fault is the arrow alone.
+    EXPECT_EQ(refused.err.find("not valid UTF-8") == std::string::npos, *option == '\0')
+        << refused.err;
   }
 }
 

@@ -78,8 +78,10 @@ std::string decode_source(std::string text, EncodingChoice choice,
   if (decoded.failed_at) {
     throw UsageError(utf8_of(path) + ":" + std::to_string(decoded.failed_at->line) + ":" +
                      std::to_string(decoded.failed_at->column) +
-                     ": this character is not valid UTF-8 or has no Windows-1252 form; the files "
-                     "may hold only the characters of the Windows-1252 code page" +
+                     // A file read as UTF-8 without the option is UTF-8 throughout.
+                     (choice ? ": this character is not valid UTF-8 or has no Windows-1252 form"
+                             : ": this character has no Windows-1252 form") +
+                     "; the files may hold only the characters of the Windows-1252 code page" +
                      (choice ? ""
                              : " (the file is read as UTF-8 because it is UTF-8 throughout; "
                                "give --input-encoding windows-1252 to read its bytes as "

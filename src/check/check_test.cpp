@@ -93,7 +93,7 @@ TEST(Check, ARowWithTooFewValuesIsNamedAtItsOwnLine) {
       places(check(kLineHead + std::string("pendenza, 100\npendenza, 200, 1\n[fine]\n"),
                    kTrainHead + std::string("[fine]\n")));
   EXPECT_THAT(found, ::testing::ElementsAre(Place{Source::kLineFile, 5, "too-few-values"},
-                                            Place{Source::kLineFile, 6, "run-time-fault"}));
+                                            Place{Source::kLineFile, 6, "bad-value"}));
 }
 
 TEST(Check, FindsEveryIndependentErrorOfBothFilesInOneRun) {
@@ -184,6 +184,12 @@ TEST(Check, Utf8InputIsConvertedOrRefusedAtTheCharacter) {
               ::testing::ElementsAre(Place{Source::kLineFile, 5, "utf8-input"}));
   EXPECT_EQ(decode_input("a\nb\xE2\x86\x92", InputEncoding::kUtf8).failed_at,
             (SourceLocation{2, 2}));  // an arrow has no Windows-1252 form
+  // Counted in characters after a byte-order mark, as the compilers count them.
+  EXPECT_EQ(decode_input("\xEF\xBB\xBF"
+                         "Citt\xC3\xA0 \xE2\x86\x92",
+                         std::nullopt)
+                .failed_at,
+            (SourceLocation{1, 7}));
 }
 
 TEST(Check, AFileIsReadAsUtf8WhenItsBytesAreUtf8) {

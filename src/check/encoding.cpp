@@ -81,7 +81,10 @@ DecodedText decode_input(std::string text, EncodingChoice choice) {
   if (converted.failed_at == std::string_view::npos) {
     return {std::move(converted.text), encoding, std::nullopt};
   }
-  return {std::move(converted.text), encoding, location_of(text, mark + converted.failed_at)};
+  // The text converted so far holds one byte for each character before the
+  // failing one: its column counts characters, as the compilers' columns do.
+  const SourceLocation failed_at = location_of(converted.text, converted.text.size());
+  return {std::move(converted.text), encoding, failed_at};
 }
 
 void lint_encoding(std::string_view text, FileEncoding encoding, LintContext& context) {

@@ -210,6 +210,65 @@ TEST(MemorizzaPercorso, EveryOverflowOfAStatedWidthIsError25AtItsField) {
   }
 }
 
+// A value that cannot be read is named by its row kind's description, with
+// the row's written form, at the field where it stands.
+TEST(MemorizzaPercorso, AValueThatCannotBeReadIsNamedByItsRow) {
+  const std::string route = line_text("");
+  const std::string station = "stazione, 1000, 28, 200, 0,0,0, 0,0,0, 0,0,0, 30, ";
+  const struct {
+    std::string mistake;
+    SourceTexts texts;
+    SourceLocation where;
+    std::vector<std::string> says;
+  } cases[] = {
+      {"a decimal gradient",
+       {line_text("pendenza, 100, 2.5\r\n"), train_text("")},
+       {4, 16},
+       {"\"2.5\" is not a whole number, but it is read as value 2 (gradient) of the gradient row",
+        "the row is written: pendenza, position, gradient"}},
+      {"a row short of values reads the next keyword",
+       {line_text("indicatori_vmax, 300, 75, 80\r\nindicatore cartello, 500, Bivio\r\n"),
+        train_text("")},
+       {5, 1},
+       {"\"indicatore\" is not a whole number, but it is read as value 4 (vcs) of the speed "
+        "board row of line 4",
+        "that row has too few values on its own line"}},
+      {"a station time with a colon",
+       {route, train_text(station + "6:27, 0, X\r\n")},
+       {2, 51},
+       {"value 14 (hours) of the station row", "write 6, 27, 0",
+        "the row is written: stazione, position, type, length, value 4,"}},
+      {"a clock with points",
+       {route, train_text("orologio, 8.41.30\r\n")},
+       {2, 11},
+       {"value 1 (hours) of the clock row", "from -32768 to 32767", "write 8, 41, 30"}},
+      {"a Byte beyond 255",
+       {route, train_text("stazione, 1000, 300, 200, 0,0,0, 0,0,0, 0,0,0, 30, 8,0,0, X\r\n")},
+       {2, 17},
+       {"300 is read as value 2 (type) of the station row, which takes a whole number from 0 to "
+        "255"}},
+      {"a value named by its number alone",
+       {route, train_text("stazione, 1000, 28, 200, 256,0,0, 0,0,0, 0,0,0, 30, 8,0,0, X\r\n")},
+       {2, 26},
+       {"256 is read as value 4 of the station row,"}},
+      {"a file that ends inside a row",
+       {route, "[generale]\r\norologio, 8, 41"},
+       {2, 16},
+       {"the file ends where value 3 (seconds) of the clock row is expected"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.mistake);
+    const RunOutcome run = memorizza_percorso(c.texts, "L", "T", 1);
+    ASSERT_FALSE(run.errors.diagnostics().empty());
+    const Diagnostic& last = run.errors.diagnostics().back();
+    EXPECT_EQ(last.code, ErrorCode::kRunTimeFault) << last.message;
+    EXPECT_EQ(last.location, c.where) << last.message;
+    for (const std::string& part : c.says) {
+      EXPECT_NE(last.message.find(part), std::string::npos) << last.message;
+    }
+  }
+}
+
 // Every error of the catalogue that involves a row, from a tiny input, with
 // the row's field it names. The inputs stand in a 12 km line (rows after its
 // route length, line 2) or in a train file (rows from line 2). Errors 101

@@ -6,6 +6,7 @@
 
 #include "format/row_kinds.h"
 #include "format/row_recorder.h"
+#include "format/value_fault.h"
 #include "line/boards.h"
 #include "line/header_values.h"
 #include "line/route_profile.h"
@@ -286,11 +287,16 @@ bool reads_kind(const LinePass& pass, RowKind kind) {
   return kind != RowKind::kCurve || pass.builds_profile();
 }
 
+Flow read_kind(LinePass& pass, RowKind kind, std::string_view keyword) {
+  return naming_the_value(pass.reader, kind, pass.keyword_location.line,
+                          [&] { return reader_of(kind)(pass, keyword); });
+}
+
 Flow run_kind(LinePass& pass, RowPart part, RowKind kind, std::string_view keyword) {
-  if (!pass.rows) return reader_of(kind)(pass, keyword);
+  if (!pass.rows) return read_kind(pass, kind, keyword);
   const int32_t profile_from = pass.profile_cursor;
   pass.rows->kind_begins(part, kind);
-  const Flow flow = reader_of(kind)(pass, keyword);
+  const Flow flow = read_kind(pass, kind, keyword);
   pass.rows->kind_ends(flow == Flow::kGoOn ? 0 : pass.errors.error_number(), profile_from,
                        pass.profile_cursor);
   return flow;

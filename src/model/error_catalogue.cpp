@@ -51,7 +51,7 @@ constexpr std::array kCatalogue{
               "a station starts less than 350 m after the end of the one before"},
     ErrorInfo{ErrorCode::kStopCellTooLow, "stop-cell-too-low",
               "a station's stop cell would lie at cell 1 or below"},
-    ErrorInfo{ErrorCode::kRunTimeFault, "run-time-fault",
+    ErrorInfo{ErrorCode::kRunTimeFault, "bad-value",
               "a value could not be read or does not fit where it goes"},
     ErrorInfo{ErrorCode::kNoBoardEntry, "no-board-entry",
               "the text boards have no table entry left"},

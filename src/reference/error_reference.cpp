@@ -11,6 +11,13 @@ std::string_view warnings_markdown();
 
 namespace {
 
+// Names errors went by in earlier versions, still understood by explain.
+struct FormerName {
+  std::string_view name;
+  int number;
+};
+constexpr FormerName kFormerNames[] = {{"run-time-fault", 25}};
+
 struct Line {
   size_t begin = 0;
   std::string_view text;  // without its line end
@@ -150,6 +157,9 @@ std::optional<ErrorSection> find_error_section(int number) {
 }
 
 std::optional<ErrorSection> find_diagnostic_section(std::string_view number_or_name) {
+  for (const auto& [former, renamed] : kFormerNames) {
+    if (number_or_name == former) return find_error_section(renamed);
+  }
   int number = 0;
   const char* end = number_or_name.data() + number_or_name.size();
   const auto [rest, error] = std::from_chars(number_or_name.data(), end, number);

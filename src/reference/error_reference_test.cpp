@@ -79,6 +79,7 @@ TEST(DiagnosticSections, FoundByNumberOrByName) {
   EXPECT_EQ(find_diagnostic_section("22")->name, "stations-too-close");
   EXPECT_EQ(find_diagnostic_section("stations-too-close")->number, 22);
   EXPECT_EQ(find_diagnostic_section("off-grid")->number, 0);
+  EXPECT_EQ(find_diagnostic_section("run-time-fault")->name, "bad-value");  // its former name
   for (const char* unknown : {"14", "22x", "", "off", "How"}) {
     EXPECT_FALSE(find_diagnostic_section(unknown)) << unknown;
   }

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace sc {
 
@@ -24,6 +26,27 @@ class Fault : public std::runtime_error {
 
  private:
   SourceLocation where_;
+};
+
+// A field the reader could not read as the value it was asked for: the file
+// ended before it, or a number field held no number or one outside its
+// width. The compilers know which value of which row it was and say so.
+class FieldFault : public Fault {
+ public:
+  enum class Problem { kFileEnds, kNotANumber, kOutOfRange };
+  FieldFault(const std::string& what, SourceLocation where, Problem problem,
+             std::string_view field = {}, int64_t min = 0, int64_t max = 0)
+      : Fault(what, where), problem_(problem), field_(field), min_(min), max_(max) {}
+  Problem problem() const { return problem_; }
+  const std::string& field() const { return field_; }  // as written
+  int64_t min() const { return min_; }                 // the range a number is read into
+  int64_t max() const { return max_; }
+
+ private:
+  Problem problem_;
+  std::string field_;
+  int64_t min_;
+  int64_t max_;
 };
 
 }  // namespace sc

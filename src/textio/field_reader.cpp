@@ -76,7 +76,10 @@ void FieldReader::start_field() {
     skip_line_end();
   }
   field_location_ = here();
-  if (done()) throw Fault("the file ends where another field was expected", field_location_);
+  if (done()) {
+    throw FieldFault("the file ends where another field was expected", field_location_,
+                     FieldFault::Problem::kFileEnds);
+  }
 }
 
 std::string FieldReader::read_text() {
@@ -115,6 +118,7 @@ std::string FieldReader::read_text() {
   if (value.size() > kMaxTextLength) {
     throw Fault("a text field is longer than 65535 characters", field_location_);
   }
+  ++fields_read_;
   if (listener_) listener_->field_read({begin, end, field_location_, end_line, 0, value, true});
   return value;
 }
@@ -127,6 +131,7 @@ int64_t FieldReader::read_number(int64_t min, int64_t max, const char* kind) {
   skip_blanks();
   if (!done() && peek() == ',') ++pos_;
   const int64_t value = number_in(digits, min, max, kind);
+  ++fields_read_;
   if (listener_) {
     listener_->field_read(
         {start, start + digits.size(), field_location_, field_location_.line, value, {}});
@@ -159,14 +164,14 @@ int64_t FieldReader::number_in(std::string_view digits, int64_t min, int64_t max
       body.size() > kMostDigits &&
       body.size() - std::min(body.find_first_not_of('0'), body.size()) > kMostDigits;
   if (!all_digits) {
-    throw Fault("\"" + std::string(digits) + "\" is not a whole number; a " + kind + " from " +
-                    std::to_string(min) + " to " + std::to_string(max) + " is expected",
-                field_location_);
+    throw FieldFault("\"" + std::string(digits) + "\" is not a whole number; a " + kind + " from " +
+                         std::to_string(min) + " to " + std::to_string(max) + " is expected",
+                     field_location_, FieldFault::Problem::kNotANumber, digits, min, max);
   }
   const auto out_of_range = [&] {
-    return Fault(std::string(digits) + " does not fit a " + kind + " (" + std::to_string(min) +
-                     " to " + std::to_string(max) + ")",
-                 field_location_);
+    return FieldFault(std::string(digits) + " does not fit a " + kind + " (" + std::to_string(min) +
+                          " to " + std::to_string(max) + ")",
+                      field_location_, FieldFault::Problem::kOutOfRange, digits, min, max);
   };
   // Every target fits 32 bits: a magnitude past INT64_MAX is out of range
   // whatever its sign, and is refused before it is negated.

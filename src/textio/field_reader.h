@@ -35,7 +35,9 @@ class FieldListener {
 // when it opens with a double quote, to the closing quote, after which the rest
 // up to and including the next comma or line end is skipped. A number field
 // runs to the next blank, comma or line end; the blanks after it and one comma
-// are consumed. Every failure throws Fault with the field's location.
+// are consumed. Every failure throws Fault with the field's location: a
+// FieldFault when the file ends before a field or a number field cannot be
+// read as the number asked for.
 class FieldReader {
  public:
   explicit FieldReader(std::string_view text);
@@ -61,6 +63,9 @@ class FieldReader {
   // Tells `listener` (none: nullptr) of each field read from now on.
   void listen(FieldListener* listener) { listener_ = listener; }
 
+  // How many fields have been read so far.
+  int fields_read() const { return fields_read_; }
+
   // Where the field most recently read (or being read) begins.
   SourceLocation field_location() const { return field_location_; }
 
@@ -82,6 +87,7 @@ class FieldReader {
   int line_ = 1;
   size_t line_start_ = 0;
   SourceLocation field_location_;
+  int fields_read_ = 0;
   FieldListener* listener_ = nullptr;
 };
 

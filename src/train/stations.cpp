@@ -121,6 +121,24 @@ bool place_stop_cell(TrainPass& pass, const TableEntry& station, const StationRo
   return true;
 }
 
+// Where a station stands before the one listed above it, moving it along would
+// not help: the rows are out of order, and the message says so.
+std::string too_close_message(const TrainPass& pass, const TableEntry& station,
+                              const StationRow& row) {
+  const TableEntry& previous = entry_at(pass.model, pass.station_index - 1);
+  if (row.position < previous.value3) {
+    return "the station at " + std::to_string(row.position) + " m is listed after the station at " +
+           std::to_string(previous.value3) + " m (line " +
+           std::to_string(pass.previous_station_line) +
+           "), which lies further along the route: the station rows are out of order; list "
+           "them in route order";
+  }
+  return "the station at " + std::to_string(row.position) + " starts at " +
+         std::to_string(station.value1) + ", less than 350 m after the end of " +
+         "the station before it at " + std::to_string(previous.value2) + "; it may start at " +
+         std::to_string(int64_t{previous.value2} + kMinimumSpacing) + " or later";
+}
+
 // Stations are listed in route order, each at least 350 m after the one before.
 bool spaced_from_previous(TrainPass& pass, const TableEntry& station, const StationRow& row) {
   if (pass.station_index == entry::kFirstStation) return true;
@@ -128,12 +146,8 @@ bool spaced_from_previous(TrainPass& pass, const TableEntry& station, const Stat
   const int32_t latest_end = checked_sub(station.value1, kMinimumSpacing,
                                          "the station's start less 350 m", row.length_location);
   if (latest_end >= previous_end) return true;
-  pass.errors.record_at(
-      ErrorCode::kStationsTooClose, row.position, Source::kTrainFile, row.position_location,
-      "the station at " + std::to_string(row.position) + " starts at " +
-          std::to_string(station.value1) + ", less than 350 m after the end of " +
-          "the station before it at " + std::to_string(previous_end) + "; it may start at " +
-          std::to_string(int64_t{previous_end} + kMinimumSpacing) + " or later");
+  pass.errors.record_at(ErrorCode::kStationsTooClose, row.position, Source::kTrainFile,
+                        row.position_location, too_close_message(pass, station, row));
   return false;
 }
 
@@ -191,6 +205,7 @@ Flow read_station_row(TrainPass& pass) {
   store_station(pass, station, row);
   if (!place_stop_cell(pass, station, row)) return Flow::kStop;
   if (!spaced_from_previous(pass, station, row)) return Flow::kStop;
+  pass.previous_station_line = pass.keyword_location.line;
   return room_for_next_station(pass) ? Flow::kGoOn : Flow::kStop;
 }
 

@@ -105,6 +105,30 @@ TEST(TrainStations, KeepsThreeHundredAndFiftyMetresBetweenStations) {
   EXPECT_EQ(close.model.table[2].value1, 1400) << "stored up to the failing check";
 }
 
+// A station too close behind the one before may move on; one that stands
+// before it is in the wrong place in the file, and the message names the row
+// it must come before.
+TEST(TrainStations, TooCloseMessageTellsCloseFromOutOfOrder) {
+  struct Case {
+    std::vector<std::string> rows;
+    std::string says;
+  };
+  const std::vector<Case> cases = {
+      {{station(1000, 28, 200), station(1500, 28, 200)}, "it may start at 1450 or later"},
+      {{station(1000, 28, 200), station(5000, 28, 200), station(3000, 28, 200)},
+       "the station at 3000 m is listed after the station at 5000 m (line 3), which lies "
+       "further along the route: the station rows are out of order"},
+      {{station(1000, 28, 200), station(5000, 12, 400), station(4950, 28, 200)},
+       "the station at 4950 m is listed after the station at 5000 m (line 3)"},
+  };
+  for (const Case& c : cases) {
+    const TrainRun run = compile_train(train_text(c.rows));
+    ASSERT_EQ(run.errors.error_number(), error_number(ErrorCode::kStationsTooClose)) << c.says;
+    EXPECT_NE(run.errors.diagnostics().back().message.find(c.says), std::string::npos)
+        << run.errors.diagnostics().back().message;
+  }
+}
+
 TEST(TrainStations, KeepsWhatAFailingEntryStoredBeforeItsCheck) {
   const TrainRun run = compile_train(train_text({station(125, 28, 200)}));
   EXPECT_EQ(run.errors.error_number(), error_number(ErrorCode::kStationPositionGrid));

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "format/row_kinds.h"
+#include "format/value_fault.h"
 #include "model/flow.h"
 #include "textio/keywords.h"
 #include "textio/narrow.h"
@@ -119,10 +120,15 @@ ReadRow reader_of(RowKind kind) {
   }
 }
 
+Flow read_kind(TrainPass& pass, RowKind kind) {
+  return naming_the_value(pass.reader, kind, pass.keyword_location.line,
+                          [&] { return reader_of(kind)(pass); });
+}
+
 Flow run_kind(TrainPass& pass, RowKind kind) {
-  if (!pass.rows) return reader_of(kind)(pass);
+  if (!pass.rows) return read_kind(pass, kind);
   pass.rows->kind_begins(RowPart::kRows, kind);
-  const Flow flow = reader_of(kind)(pass);
+  const Flow flow = read_kind(pass, kind);
   pass.rows->kind_ends(flow == Flow::kGoOn ? 0 : pass.errors.error_number());
   return flow;
 }

@@ -24,6 +24,7 @@ struct TrainPass {
   CellFill speeds;
   CellFill adhesions;
   int station_index = entry::kFirstStation;
+  int previous_station_line = 0;  // of the last station row stored
   SourceLocation keyword_location;
   RowRecorder* rows = nullptr;  // when someone listens
 };
