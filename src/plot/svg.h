@@ -28,6 +28,10 @@ class Svg {
             std::string_view anchor = "start");
   // The document's title, shown by viewers in place of the file name.
   void title(std::string_view utf8);
+  // Shapes between these two calls form one group whose title a viewer
+  // shows when the pointer rests on any of them.
+  void begin_titled(std::string_view utf8);
+  void end_titled();
 
   // The finished document.
   std::string finish() &&;
