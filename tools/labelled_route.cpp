@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "rows_text.h"
+
 namespace sc {
 namespace {
 
@@ -59,28 +61,6 @@ constexpr std::array<int32_t, 8> kTurns = {90, -90, -90, 90, 180, -180, 45, -45}
 constexpr double kClassSixTurnPerMetre = 0.003;
 constexpr double kRadiansPerDegree = 3.14159265358979 / 180;
 
-class Rows {
- public:
-  void line(std::string_view text) {
-    bytes_ += text;
-    bytes_ += "\r\n";
-  }
-  void row(std::string_view keyword, std::initializer_list<int32_t> values,
-           std::string_view text = {}) {
-    bytes_ += keyword;
-    for (int32_t v : values) bytes_ += ", " + std::to_string(v);
-    if (!text.empty()) {
-      bytes_ += ", ";
-      bytes_ += text;
-    }
-    bytes_ += "\r\n";
-  }
-  std::string take() { return std::move(bytes_); }
-
- private:
-  std::string bytes_;
-};
-
 // Signals, slowdowns and boards stand in the cell position / 50 + 1;
 // stations, tunnels, curves and code-change points in position / 50.
 int32_t before(int32_t cell) {
@@ -96,43 +76,43 @@ void each_block(int32_t length, Write write) {
 }
 
 std::string line_text(int32_t length) {
-  Rows f;
+  RowsText f;
   f.line("[generale]");
-  f.row("lunghezza percorso", {length});
-  f.row("progressiva chilometrica uno", {0, 0, 0});
-  f.row("progressiva chilometrica due", {length / 100 * kCellMetres, 1000, 0});
-  f.row("progressiva chilometrica tre", {length / 50 * kCellMetres, 2000, 1});
-  f.row("sfondo uno", {0});
-  f.row("sfondo due", {1});
-  f.row("sfondo tre", {2});
-  f.row("ripetizione segnali 4 codici", {1000, 50});
+  f.row("lunghezza percorso", length);
+  f.row("progressiva chilometrica uno", 0, 0, 0);
+  f.row("progressiva chilometrica due", length / 100 * kCellMetres, 1000, 0);
+  f.row("progressiva chilometrica tre", length / 50 * kCellMetres, 2000, 1);
+  f.row("sfondo uno", 0);
+  f.row("sfondo due", 1);
+  f.row("sfondo tre", 2);
+  f.row("ripetizione segnali 4 codici", 1000, 50);
   f.line("[pendenze]");
-  for (int32_t p = 0; p < length; p += 500) f.row("pendenza", {p, (p / 500 * 13) % 51 - 25});
+  for (int32_t p = 0; p < length; p += 500) f.row("pendenza", p, (p / 500 * 13) % 51 - 25);
   f.line("[curve]");
   each_block(length, [&](int32_t b, int32_t first) {
     const int32_t turn = kTurns[static_cast<size_t>(b) % kTurns.size()];
     const auto arc =
         static_cast<int32_t>(std::abs(turn) * kRadiansPerDegree / kClassSixTurnPerMetre);
-    f.row(turn > 0 ? "curvas6" : "curvad6", {at(first + slot::kCurveStart), arc});
+    f.row(turn > 0 ? "curvas6" : "curvad6", at(first + slot::kCurveStart), arc);
   });
   f.line("[montagne]");
   each_block(length, [&](int32_t b, int32_t first) {
     if (b % 2 == 0)
-      f.row("montagna", {at(first + slot::kTunnelStart), at(first + slot::kTunnelEnd), 11});
+      f.row("montagna", at(first + slot::kTunnelStart), at(first + slot::kTunnelEnd), 11);
   });
   f.line("[cartelli]");
   each_block(length, [&](int32_t b, int32_t first) {
     for (size_t k = 0; k < slot::kSpeedBoards.size(); ++k) {
       const auto v = static_cast<int32_t>(60 + 10 * ((b + k) % 7));
       const bool right = (b + k) % 3 == 0;
-      f.row("indicatori_vmax", {before(first + slot::kSpeedBoards[k]), v - 5, v, v, b % 2,
-                                right ? 40 : 0, right ? 50 : 0, right ? 50 : 0, 0});
+      f.row("indicatori_vmax", before(first + slot::kSpeedBoards[k]), v - 5, v, v, b % 2,
+            right ? 40 : 0, right ? 50 : 0, right ? 50 : 0, 0);
     }
   });
   f.line("[indicazioni]");
   each_block(length, [&](int32_t b, int32_t first) {
     for (size_t k = 0; k < slot::kTextBoards.size(); ++k) {
-      f.row("indicatore cartello", {before(first + slot::kTextBoards[k])},
+      f.row("indicatore cartello", before(first + slot::kTextBoards[k]),
             kBoardTexts[(2 * static_cast<size_t>(b) + k) % kBoardTexts.size()]);
     }
   });
@@ -141,41 +121,39 @@ std::string line_text(int32_t length) {
 }
 
 std::string train_text(int32_t length) {
-  Rows f;
+  RowsText f;
   f.line("[generale]");
-  f.row("numero vetture", {8});
-  f.row("percentuale massa frenata", {125});
-  f.row("sabbia", {50});
-  f.row("orologio", {6, 0, 0});
+  f.row("numero vetture", 8);
+  f.row("percentuale massa frenata", 125);
+  f.row("sabbia", 50);
+  f.row("orologio", 6, 0, 0);
   f.line("[aderenze]");
-  f.row("aderenza", {0, 100});
+  f.row("aderenza", 0, 100);
   f.line("[vel_limite]");
-  each_block(length, [&](int32_t b, int32_t first) {
-    f.row("velocita", {at(first), 80 + 20 * (b % 3)});
-  });
+  each_block(length,
+             [&](int32_t b, int32_t first) { f.row("velocita", at(first), 80 + 20 * (b % 3)); });
   f.line("[stazioni]");
   each_block(length, [&](int32_t b, int32_t first) {
     const int32_t time = 6 * 3600 + b * 180;
-    f.row("stazione",
-          {at(first + slot::kStation), b % 3 == 2 ? 28 : 12, 200, 0, 0, 0, 1, 1, 0, 4, 1, 1,
-           b == 0 ? 1 : 30, time / 3600, time / 60 % 60, time % 60},
+    f.row("stazione", at(first + slot::kStation), b % 3 == 2 ? 28 : 12, 200, 0, 0, 0, 1, 1, 0, 4, 1,
+          1, b == 0 ? 1 : 30, time / 3600, time / 60 % 60, time % 60,
           kStationNames[static_cast<size_t>(b) % kStationNames.size()]);
   });
   f.line("[rallentamenti]");
   each_block(length, [&](int32_t b, int32_t first) {
     const int32_t start = before(first + slot::kSlowdownStart);
-    f.row("rallentamento",
-          {start, 110 + 10 * (b % 2), before(first + slot::kSlowdownEnd) - start, 1, 0, 0});
+    f.row("rallentamento", start, 110 + 10 * (b % 2), before(first + slot::kSlowdownEnd) - start, 1,
+          0, 0);
   });
   f.line("[segnali]");
   each_block(length, [&](int32_t, int32_t first) {
     for (int32_t cell : slot::kSignals)
-      f.row("segnale", {before(first + cell), 1, 4, 1, 1, 0, 2, 2, 1, 1, 0});
+      f.row("segnale", before(first + cell), 1, 4, 1, 1, 0, 2, 2, 1, 1, 0);
   });
   f.line("[codici]");
   each_block(length, [&](int32_t, int32_t first) {
-    f.row("abbattimento", {at(first + slot::kPointWithoutCode), 0});
-    f.row("abbattimento", {at(first + slot::kCodeChange), 180});
+    f.row("abbattimento", at(first + slot::kPointWithoutCode), 0);
+    f.row("abbattimento", at(first + slot::kCodeChange), 180);
   });
   f.line("[fine]");
   return f.take();

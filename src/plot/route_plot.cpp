@@ -520,7 +520,7 @@ class RoutePlot {
   // goes beyond all the others, joined to it by a leader. The frame then
   // grows to hold them all.
   void lay_out_plan(Strip& strip) const {
-    constexpr double kCovering = 40;
+    constexpr double kCovering = 80;
     constexpr double kKmCovering = 10;
     const PlanView& plan = *strip.plan;
     strip.markers = markers_of(strip);
@@ -543,7 +543,7 @@ class RoutePlot {
       const Box size = label_size(kind, text);
       const bool km = kind == LabelKind::kKm;
       // A kilometre number stays at its post; a name or a board would
-      // rather stand 40 px further out than cover the track or a marker.
+      // rather stand 80 px further out than cover the track or a marker.
       std::optional<Box> box =
           km ? placer.place(beside_post(anchor, plan.normal_at(metre), size), kKmCovering)
              : placer.place(around(anchor, size, above), kCovering);
@@ -663,17 +663,17 @@ class RoutePlot {
       svg_.text({x + 20, y}, label, "small");
       x += 32 + text_width(label, 10, false);
     };
-    item("station", [&](Point p) { svg_.circle(p, 5, "station-dot"); });
+    item("station", [&](Point p) { symbol(MarkerKind::kStation, p); });
     item("station extent", [&](Point p) {
       svg_.line({p.x - 8, p.y}, {p.x + 8, p.y}, "station-extent");
     });
-    item("signal", [&](Point p) { svg_.circle(p, 4, "signal"); });
-    item("speed board: its speeds in km/h", [&](Point p) { board_marker(p, "speed-board"); });
-    item("text board: its text", [&](Point p) { board_marker(p, "text-board"); });
+    item("signal", [&](Point p) { symbol(MarkerKind::kSignal, p); });
+    item("speed board: its speeds in km/h", [&](Point p) { symbol(MarkerKind::kSpeedBoard, p); });
+    item("text board: its text", [&](Point p) { symbol(MarkerKind::kTextBoard, p); });
     item("slowdown", [&](Point p) { svg_.line({p.x - 8, p.y}, {p.x + 8, p.y}, "slowdown-band"); });
-    item("slowdown warning", [&](Point p) { warning_symbol(p); });
-    item("code change", [&](Point p) { diamond(p, "code-change"); });
-    item("point without a code", [&](Point p) { diamond(p, "codeless"); });
+    item("slowdown warning", [&](Point p) { symbol(MarkerKind::kWarning, p); });
+    item("code change", [&](Point p) { symbol(MarkerKind::kCodeChange, p); });
+    item("point without a code", [&](Point p) { symbol(MarkerKind::kCodeless, p); });
     item("tunnel", [&](Point p) { svg_.line({p.x - 8, p.y}, {p.x + 8, p.y}, "tunnel"); });
     item("km post", [&](Point p) { svg_.line({p.x, p.y - 6}, {p.x, p.y + 6}, "km-post"); });
   }
@@ -688,10 +688,8 @@ class RoutePlot {
     svg_.polygon({{p.x, p.y - 5}, {p.x + 5, p.y}, {p.x, p.y + 5}, {p.x - 5, p.y}}, css_class);
   }
 
-  void draw_marker(const PlanView& plan, const Marker& m) {
-    const Point p = plan.at(m.metre);
-    svg_.begin_titled(m.tooltip);
-    switch (m.kind) {
+  void symbol(MarkerKind kind, Point p) {
+    switch (kind) {
       case MarkerKind::kStation:
         svg_.circle(p, 5, "station-dot");
         break;
@@ -714,6 +712,11 @@ class RoutePlot {
         diamond(p, "codeless");
         break;
     }
+  }
+
+  void draw_marker(const PlanView& plan, const Marker& m) {
+    svg_.begin_titled(m.tooltip);
+    symbol(m.kind, plan.at(m.metre));
     svg_.end_titled();
   }
 
