@@ -168,6 +168,10 @@ std::string board_text(const objects::TextBoard& b) {
   return b.text.empty() ? "(no text)" : shortened(utf8(b.text));
 }
 
+std::string station_label(const objects::Station& s) {
+  return s.name.empty() ? "(no name)" : shortened(utf8(s.name));
+}
+
 // ---- labels ----
 
 enum class LabelKind { kStation, kSpeedBoard, kTextBoard, kKm, kNote };
@@ -564,7 +568,7 @@ class RoutePlot {
     }
     for (const objects::Station& s : features_.stations) {
       if (in_strip(strip, s.position))
-        place(LabelKind::kStation, shortened(utf8(s.name)), s.position, true, true);
+        place(LabelKind::kStation, station_label(s), s.position, true, true);
     }
     std::vector<std::pair<int32_t, std::pair<LabelKind, std::string>>> boards;
     for (const objects::SpeedBoard& b : features_.speed_boards)
@@ -613,7 +617,7 @@ class RoutePlot {
     double bottom = 0;
     for (const objects::Station& s : features_.stations) {
       if (s.position < strip.first || s.position >= strip.last) continue;
-      const std::string name = shortened(utf8(s.name));
+      const std::string name = station_label(s);
       const Box size = label_size(LabelKind::kStation, name);
       const double left = std::clamp(axis_x(strip.first, s.position) - size.width / 2, kAxisLeft,
                                      std::max(kAxisLeft, kAxisRight - size.width));
