@@ -324,8 +324,6 @@ class PlanView {
     return points;
   }
   bool covers(int32_t m) const { return m >= first_ && m <= last_; }
-  int32_t first() const { return first_; }
-  int32_t last() const { return last_; }
 
  private:
   // The last metre with both coordinates, at most `last`.
@@ -511,7 +509,7 @@ class RoutePlot {
     }
     for (const objects::Station& s : features_.stations) {
       add(MarkerKind::kStation, s.position,
-          utf8(s.name) + ": station at " + metres(s.position) + ", from " + metres(s.start) +
+          station_label(s) + ": station at " + metres(s.position) + ", from " + metres(s.start) +
               " to " + metres(s.end));
     }
     return markers;
@@ -561,8 +559,7 @@ class RoutePlot {
           {kind, std::move(text), *box, km ? std::nullopt : std::optional(anchor)});
       content = united(content, *box);
     };
-    for (int32_t km = (strip.first + kMetresPerKm - 1) / kMetresPerKm;
-         km * kMetresPerKm <= strip.last; km += km_label_every()) {
+    for (int32_t km : numbered_km(strip)) {
       if (plan.covers(km * kMetresPerKm))
         place(LabelKind::kKm, std::to_string(km), km * kMetresPerKm, false, false);
     }
@@ -592,6 +589,16 @@ class RoutePlot {
 
   int32_t km_label_every() const { return scale_ * kMetresPerKm >= 30 ? 1 : 5; }
 
+  // The kilometres within the strip that get their number.
+  std::vector<int32_t> numbered_km(const Strip& strip) const {
+    std::vector<int32_t> numbered;
+    for (int32_t km = (strip.first + kMetresPerKm - 1) / kMetresPerKm;
+         km * kMetresPerKm <= strip.last; ++km) {
+      if (km % km_label_every() == 0) numbered.push_back(km);
+    }
+    return numbered;
+  }
+
   // ---- layout under the panels ----
 
   // Kilometre numbers at their ticks, and station names in as many rows as
@@ -604,8 +611,7 @@ class RoutePlot {
         strip.axis_labels.push_back({kind, std::move(text), box, {}});
     };
     constexpr double kNumbersTop = 12;
-    for (int32_t km = (strip.first + kMetresPerKm - 1) / kMetresPerKm;
-         km * kMetresPerKm <= strip.last; km += km_label_every()) {
+    for (int32_t km : numbered_km(strip)) {
       const std::string text = std::to_string(km);
       const Box size = label_size(LabelKind::kKm, text);
       set(LabelKind::kKm, text,
