@@ -5,6 +5,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "plot/svg.h"
+
 namespace sc {
 
 // An upright rectangle on the page, in pixels.
@@ -68,5 +70,19 @@ class LabelPlacer {
   BoxIndex obstacles_;
   std::optional<Box> extent_;  // of the labels placed
 };
+
+// A box of the given size centred on `centre`.
+Box box_around(Point centre, double width, double height);
+
+// Places for a number just past a post across the track: on the side
+// against `normal` (below where the track runs left to right), then on the
+// other side, then a little further out on each.
+std::vector<Candidate> places_beside_post(Point post, Point normal, Box size);
+
+// Places for a label of the given size that leave `anchor` free: in rows
+// above and below it, slid left and right, and beside it. Each costs its
+// distance from the anchor, a little more on the side not preferred or
+// slid further.
+std::vector<Candidate> places_around(Point anchor, Box size, bool above_first);
 
 }  // namespace sc

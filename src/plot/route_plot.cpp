@@ -9,6 +9,7 @@
 
 #include "inspect/describe.h"
 #include "objects/route_objects.h"
+#include "plot/plan_view.h"
 #include "plot/svg.h"
 #include "plot/text_metrics.h"
 #include "textio/codepage.h"
@@ -110,16 +111,6 @@ double nice_ceiling(double value) {
   return step * 10;
 }
 
-Point operator+(Point a, Point b) {
-  return {a.x + b.x, a.y + b.y};
-}
-Point operator*(Point a, double k) {
-  return {a.x * k, a.y * k};
-}
-
-Box box_around(Point centre, double width, double height) {
-  return {centre.x - width / 2, centre.y - height / 2, width, height};
-}
 Box moved(Box box, double dy) {
   box.top += dy;
   return box;
@@ -214,152 +205,6 @@ Box label_size(LabelKind kind, const std::string& text) {
   return {0, 0, text_width(text, look.font_size, look.bold) + 2 * look.padding, look.height};
 }
 
-// The distance from a point to the nearest point of a box.
-double distance_to(Point p, const Box& b) {
-  const double dx = std::max({b.left - p.x, 0.0, p.x - b.right()});
-  const double dy = std::max({b.top - p.y, 0.0, p.y - b.bottom()});
-  return std::hypot(dx, dy);
-}
-
-// A kilometre number's places: just past its post on the side against
-// `normal` (below where the track runs left to right), then on the other
-// side, then a little further out on each.
-std::vector<Candidate> beside_post(Point post, Point normal, Box size) {
-  std::vector<Candidate> places;
-  for (double further : {0.0, 6.0}) {
-    for (double side : {-1.0, 1.0}) {
-      const Point u = normal * side;
-      const double half = std::abs(u.x) * size.width / 2 + std::abs(u.y) * size.height / 2;
-      const Box box = box_around(post + u * (7 + further + half), size.width, size.height);
-      places.push_back({box, static_cast<double>(places.size())});
-    }
-  }
-  return places;
-}
-
-// Places for a label of the given size that leave `anchor` free: in rows
-// above and below it, slid left and right, and beside it. Each costs its
-// distance from the anchor, a little more on the side not preferred or
-// slid further.
-std::vector<Candidate> around(Point anchor, Box size, bool above_first) {
-  constexpr double kGap = 7;  // kept clear around the anchor
-  constexpr int kRows = 10;
-  const double w = size.width;
-  const double h = size.height;
-  std::vector<Candidate> places;
-  const auto add = [&](Point centre, bool preferred_side, double slid) {
-    const Box box = box_around(centre, w, h);
-    places.push_back({box, distance_to(anchor, box) + (preferred_side ? 0 : 4) + 0.05 * slid});
-  };
-  for (int row = 0; row < kRows; ++row) {
-    const double dy = kGap + h / 2 + row * (h + 2);
-    for (double slide : {0.0, -0.25, 0.25, -0.5, 0.5, -0.75, 0.75}) {
-      add({anchor.x + slide * w, anchor.y - dy}, above_first, std::abs(slide * w));
-      add({anchor.x + slide * w, anchor.y + dy}, !above_first, std::abs(slide * w));
-    }
-  }
-  for (double side : {-1.0, 1.0}) {
-    for (double dy : {0.0, -h / 2, h / 2}) {
-      add({anchor.x + side * (kGap + w / 2), anchor.y + dy}, true, 0);
-    }
-  }
-  return places;
-}
-
-// The plan view of one strip: the track turned so that the strip runs from
-// left to right, at the distance axis's scale unless its bends need less.
-// Its points are on the page once `place` has set where the track's middle
-// runs; before that, around a middle at 0.
-class PlanView {
- public:
-  PlanView(const Profile& profile, int32_t first, int32_t last, double axis_scale)
-      : profile_(profile), first_(first), last_(last_drawn(profile, last)) {
-    if (last_ <= first_) return;
-    const Point a = raw(first_);
-    const Point b = raw(last_);
-    const double angle = std::atan2(b.y - a.y, b.x - a.x);
-    cos_ = std::cos(angle);
-    sin_ = std::sin(angle);
-    origin_ = a;
-    double u_min = 0, u_max = 0, v_min = 0, v_max = 0;
-    for (int32_t m = first_; m <= last_; m += step(axis_scale)) {
-      const Point p = turned(m);
-      u_min = std::min(u_min, p.x);
-      u_max = std::max(u_max, p.x);
-      v_min = std::min(v_min, p.y);
-      v_max = std::max(v_max, p.y);
-    }
-    scale_ = axis_scale;
-    if (u_max - u_min > 0) scale_ = std::min(scale_, kPlotWidth / (u_max - u_min));
-    if (v_max - v_min > 0) scale_ = std::min(scale_, kMaxTrackHeight / (v_max - v_min));
-    u_min_ = u_min;
-    v_middle_ = (v_min + v_max) / 2;
-  }
-
-  bool drawable() const { return last_ > first_; }
-  void place(double middle_y) { middle_y_ = middle_y; }
-  // The point of metre m, clamped to the strip's drawn metres.
-  Point at(int32_t m) const {
-    const Point p = turned(std::clamp(m, first_, last_));
-    return {kLeft + (p.x - u_min_) * scale_, middle_y_ - (p.y - v_middle_) * scale_};
-  }
-  // The unit vector square to the track at metre m, to the left of the
-  // direction of travel (up where the track runs left to right).
-  Point normal_at(int32_t m) const {
-    const int32_t reach = std::max<int32_t>(1, static_cast<int32_t>(4 / scale_));
-    const Point a = at(m - reach);
-    const Point b = at(m + reach);
-    const double length = std::hypot(b.x - a.x, b.y - a.y);
-    if (length == 0) return {0, -1};
-    return {(b.y - a.y) / length, -(b.x - a.x) / length};
-  }
-  // Points of the track from `from` to `to`, about `pixels` apart.
-  std::vector<Point> track(int32_t from, int32_t to, double pixels = 0.5) const {
-    std::vector<Point> points;
-    from = std::max(from, first_);
-    to = std::min(to, last_);
-    const int32_t s = std::max<int32_t>(1, static_cast<int32_t>(pixels / scale_));
-    for (int32_t m = from; m < to; m += s) points.push_back(at(m));
-    if (to >= from) points.push_back(at(to));
-    return points;
-  }
-  bool covers(int32_t m) const { return m >= first_ && m <= last_; }
-
- private:
-  // The last metre with both coordinates, at most `last`.
-  static int32_t last_drawn(const Profile& profile, int32_t last) {
-    int32_t m = std::min(last, profile.last_point());
-    while (m >= 0 && (profile.tag(m, Profile::kX) == Profile::Tag::kEmpty ||
-                      profile.tag(m, Profile::kY) == Profile::Tag::kEmpty)) {
-      --m;
-    }
-    return m;
-  }
-  // About two points a pixel.
-  static int32_t step(double scale) {
-    return std::max<int32_t>(1, static_cast<int32_t>(0.5 / scale));
-  }
-  Point raw(int32_t m) const {
-    return {profile_.value(m, Profile::kX), profile_.value(m, Profile::kY)};
-  }
-  Point turned(int32_t m) const {
-    const Point p = raw(m);
-    const double dx = p.x - origin_.x;
-    const double dy = p.y - origin_.y;
-    return {dx * cos_ + dy * sin_, -dx * sin_ + dy * cos_};
-  }
-
-  const Profile& profile_;
-  int32_t first_;
-  int32_t last_;
-  double cos_ = 1, sin_ = 0;
-  Point origin_;
-  double scale_ = 1;
-  double u_min_ = 0;
-  double v_middle_ = 0;
-  double middle_y_ = 0;
-};
-
 // What the plan view marks on the track.
 enum class MarkerKind {
   kStation,
@@ -448,7 +293,9 @@ class RoutePlot {
       strip.first = i * layout_.strip_metres;
       strip.last = std::min(layout_.extent, (i + 1) * layout_.strip_metres);
       strip.top = top;
-      if (model_.profile) strip.plan.emplace(*model_.profile, strip.first, strip.last, scale_);
+      if (model_.profile)
+        strip.plan.emplace(*model_.profile, strip.first, strip.last, scale_, kLeft, kPlotWidth,
+                           kMaxTrackHeight);
       if (strip.drawable()) lay_out_plan(strip);
       lay_out_axis(strip);
       top += strip.height();
@@ -547,8 +394,8 @@ class RoutePlot {
       // A kilometre number stays at its post; a name or a board would
       // rather stand 80 px further out than cover the track or a marker.
       std::optional<Box> box =
-          km ? placer.place(beside_post(anchor, plan.normal_at(metre), size), kKmCovering)
-             : placer.place(around(anchor, size, above), kCovering);
+          km ? placer.place(places_beside_post(anchor, plan.normal_at(metre), size), kKmCovering)
+             : placer.place(places_around(anchor, size, above), kCovering);
       if (!box && must_show) {
         const Candidate beyond{
             placer.beyond_all(anchor.x - size.width / 2, size.width, size.height, above), 0};

@@ -11,6 +11,12 @@ struct Point {
   double x = 0;
   double y = 0;
 };
+inline Point operator+(Point a, Point b) {
+  return {a.x + b.x, a.y + b.y};
+}
+inline Point operator*(Point a, double k) {
+  return {a.x * k, a.y * k};
+}
 
 // A small writer of self-contained SVG documents: shapes and text with CSS
 // classes from one style sheet, coordinates in pixels with one decimal.
