@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "model/object_rules.h"
 #include "rows_text.h"
 
 namespace sc {
@@ -64,7 +65,7 @@ constexpr double kRadiansPerDegree = 3.14159265358979 / 180;
 // Signals, slowdowns and boards stand in the cell position / 50 + 1;
 // stations, tunnels, curves and code-change points in position / 50.
 int32_t before(int32_t cell) {
-  return (cell - 1) * kCellMetres;
+  return static_cast<int32_t>(object_position(cell));
 }
 int32_t at(int32_t cell) {
   return cell * kCellMetres;
