@@ -85,15 +85,22 @@ Box LabelPlacer::beyond_all(double left, double width, double height, bool above
 
 // Places for a number just past a post across the track: on the side
 // against `normal` (below where the track runs left to right), then on the
-// other side, then a little further out on each.
+// other side, then a little further out on each; after these, the same
+// places slid along the track just clear of the post, for a post at the
+// edge of the frame.
 std::vector<Candidate> places_beside_post(Point post, Point normal, Box size) {
+  const Point tangent{-normal.y, normal.x};
+  const double clear = std::abs(tangent.x) * size.width / 2 + std::abs(tangent.y) * size.height / 2;
   std::vector<Candidate> places;
-  for (double further : {0.0, 6.0}) {
-    for (double side : {-1.0, 1.0}) {
-      const Point u = normal * side;
-      const double half = std::abs(u.x) * size.width / 2 + std::abs(u.y) * size.height / 2;
-      const Box box = box_around(post + u * (7 + further + half), size.width, size.height);
-      places.push_back({box, static_cast<double>(places.size())});
+  for (double slide : {0.0, clear + 1, -clear - 1}) {
+    for (double further : {0.0, 6.0}) {
+      for (double side : {-1.0, 1.0}) {
+        const Point u = normal * side;
+        const double half = std::abs(u.x) * size.width / 2 + std::abs(u.y) * size.height / 2;
+        const Point centre = post + u * (7 + further + half) + tangent * slide;
+        places.push_back(
+            {box_around(centre, size.width, size.height), static_cast<double>(places.size())});
+      }
     }
   }
   return places;

@@ -76,7 +76,9 @@ Box box_around(Point centre, double width, double height);
 
 // Places for a number just past a post across the track: on the side
 // against `normal` (below where the track runs left to right), then on the
-// other side, then a little further out on each.
+// other side, then a little further out on each; after these, the same
+// places slid along the track just clear of the post, for a post at the
+// edge of the frame.
 std::vector<Candidate> places_beside_post(Point post, Point normal, Box size);
 
 // Places for a label of the given size that leave `anchor` free: in rows
