@@ -267,8 +267,8 @@ TEST_F(Inspect, InspectListsTheObjectsAndPlotDrawsThemAlike) {
     ++lines;
   }
   EXPECT_EQ(lines, 2u);
-  EXPECT_NE(svg.find("592.2,502.0 849.5,502.0"), std::string::npos);
-  EXPECT_NE(svg.find("714.8,528.0 972.0,528.0"), std::string::npos);
+  EXPECT_NE(svg.find("592.2,524.0 849.5,524.0"), std::string::npos);
+  EXPECT_NE(svg.find("714.8,550.0 972.0,550.0"), std::string::npos);
 }
 
 }  // namespace

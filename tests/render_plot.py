@@ -1,11 +1,15 @@
 #!/usr/bin/env python3
 """Draws the built-in route with `scenario-compiler plot`, renders the SVG in
-headless Chromium and checks that the picture has the SVG's size and is not
-blank.
+headless Chromium and checks that the picture has the SVG's size, is not
+blank, and that no two of its texts cover each other as the browser sets
+them. With --generate-route, a crowded 40 km route from `generate_route
+--labelled` is drawn and checked the same way.
 
-render_plot.py EXECUTABLE LINE_FILE TRAIN_FILE [--png OUT]
+render_plot.py EXECUTABLE LINE_FILE TRAIN_FILE [--png OUT] [--generate-route GENERATOR]
 """
 import argparse
+import html
+import json
 import re
 import shutil
 import struct
@@ -59,34 +63,64 @@ def read_png(data):
     return width, height, bpp, rows
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("executable")
-    parser.add_argument("line_file")
-    parser.add_argument("train_file")
-    parser.add_argument("--png", help="keep the rendered picture here")
-    args = parser.parse_args()
+# Lists the box of every text of the inline picture, as the browser sets it,
+# in a <pre> that --dump-dom prints.
+MEASURE = """<!DOCTYPE html><html><body style="margin:0">%s
+<script>
+const boxes = [];
+for (const t of document.querySelectorAll("svg text")) {
+  const b = t.getBBox();
+  boxes.push([t.textContent, b.x, b.y, b.width, b.height]);
+}
+const out = document.createElement("pre");
+out.id = "boxes";
+out.textContent = JSON.stringify(boxes);
+document.body.appendChild(out);
+</script></body></html>"""
 
-    chromium = shutil.which("chromium")
-    if not chromium:
-        sys.exit("chromium is not installed (scripts/install-deps.sh installs it)")
-    with tempfile.TemporaryDirectory() as work:
-        work = Path(work)
-        svg = work / "route.svg"
-        subprocess.run([args.executable, "plot", args.line_file, args.train_file,
-                        "--line-name", "Vardeo_Lustrella", "--train-number", "K7306",
-                        "-o", str(svg)], check=True)
-        root = re.search(r'<svg [^>]*width="([\d.]+)" height="([\d.]+)"', svg.read_text())
-        width, height = (round(float(v)) for v in root.groups())
-        png = Path(args.png) if args.png else work / "route.png"
-        subprocess.run([chromium, "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
-                        "--no-first-run", "--disable-background-networking",
-                        "--disable-component-update", "--disable-sync", "--hide-scrollbars",
-                        f"--user-data-dir={work / 'profile'}", f"--screenshot={png}",
-                        f"--window-size={width},{height}", svg.as_uri()],
-                       check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                       timeout=120)
-        got_width, got_height, bpp, rows = read_png(png.read_bytes())
+
+def chromium_command(chromium, work):
+    return [chromium, "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
+            "--no-first-run", "--disable-background-networking", "--disable-component-update",
+            "--disable-sync", "--hide-scrollbars", f"--user-data-dir={work / 'profile'}"]
+
+
+def text_boxes(chromium, work, svg_text):
+    page = work / "measure.html"
+    page.write_text(MEASURE % svg_text[svg_text.index("<svg"):], encoding="utf-8")
+    dom = subprocess.run(chromium_command(chromium, work) + ["--dump-dom", page.as_uri()],
+                         check=True, capture_output=True, text=True, timeout=120).stdout
+    found = re.search(r'<pre id="boxes">(.*?)</pre>', dom, re.S)
+    if not found:
+        sys.exit("the browser did not measure the picture's texts")
+    return json.loads(html.unescape(found.group(1)))
+
+
+def covering_texts(boxes):
+    """Pairs of texts whose boxes share more than a hairline."""
+    pairs = []
+    for i, (text_a, ax, ay, aw, ah) in enumerate(boxes):
+        for text_b, bx, by, bw, bh in boxes[i + 1:]:
+            across = min(ax + aw, bx + bw) - max(ax, bx)
+            down = min(ay + ah, by + bh) - max(ay, by)
+            if across > 0.5 and down > 0.5:
+                pairs.append((text_a, text_b))
+    return pairs
+
+
+def check_picture(executable, chromium, work, line_file, train_file, png):
+    svg = work / "route.svg"
+    subprocess.run([executable, "plot", line_file, train_file,
+                    "--line-name", "Vardeo_Lustrella", "--train-number", "K7306",
+                    "-o", str(svg)], check=True)
+    svg_text = svg.read_text(encoding="utf-8")
+    root = re.search(r'<svg [^>]*width="([\d.]+)" height="([\d.]+)"', svg_text)
+    width, height = (round(float(v)) for v in root.groups())
+    subprocess.run(chromium_command(chromium, work) +
+                   [f"--screenshot={png}", f"--window-size={width},{height}", svg.as_uri()],
+                   check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                   timeout=120)
+    got_width, got_height, bpp, rows = read_png(png.read_bytes())
 
     if (got_width, got_height) != (width, height):
         sys.exit(f"picture is {got_width}x{got_height}, the SVG {width}x{height}")
@@ -97,10 +131,41 @@ def main():
             colours.add(pixel)
             inked += min(pixel) < 200
     share = inked / (width * height)
-    print(f"{width}x{height}, {len(colours)} colours, {share:.1%} of the pixels inked")
+    boxes = text_boxes(chromium, work, svg_text)
+    covering = covering_texts(boxes)
+    print(f"{line_file}: {width}x{height}, {len(colours)} colours, {share:.1%} of the pixels "
+          f"inked, {len(boxes)} texts, {len(covering)} covering another")
     # A drawn route has lines and text in many shades on a light page.
     if len(colours) < 50 or not 0.01 <= share <= 0.5:
         sys.exit("the picture looks blank or wrongly drawn")
+    for a, b in covering[:10]:
+        print(f"  \"{a}\" covers \"{b}\"")
+    if covering:
+        sys.exit("texts of the picture cover each other")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("executable")
+    parser.add_argument("line_file")
+    parser.add_argument("train_file")
+    parser.add_argument("--png", help="keep the rendered picture here")
+    parser.add_argument("--generate-route", help="generate_route, to draw a crowded route too")
+    args = parser.parse_args()
+
+    chromium = shutil.which("chromium")
+    if not chromium:
+        sys.exit("chromium is not installed (scripts/install-deps.sh installs it)")
+    with tempfile.TemporaryDirectory() as work:
+        work = Path(work)
+        png = Path(args.png) if args.png else work / "route.png"
+        check_picture(args.executable, chromium, work, args.line_file, args.train_file, png)
+        if args.generate_route:
+            line, train = work / "Crowded_linea.txt", work / "Crowded_T1-.txt"
+            subprocess.run([args.generate_route, "--labelled", "40000", str(line), str(train)],
+                           check=True)
+            check_picture(args.executable, chromium, work, str(line), str(train),
+                          work / "crowded.png")
 
 
 if __name__ == "__main__":

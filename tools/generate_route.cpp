@@ -1,11 +1,14 @@
-// generate_route LENGTH LINE_FILE TRAIN_FILE
+// generate_route [--labelled] LENGTH LINE_FILE TRAIN_FILE
 // Writes the line text file and the train text file of a synthetic route of
-// LENGTH metres (0 to 1000000) that compiles without a recorded error.
+// LENGTH metres (0 to 1000000) that compiles without a recorded error; with
+// --labelled, a route crowded with named objects (2000 to 100000 m).
 #include <charconv>
 #include <fstream>
 #include <iostream>
+#include <stdexcept>
 #include <string_view>
 
+#include "labelled_route.h"
 #include "route_generator.h"
 
 namespace {
@@ -29,15 +32,25 @@ bool write_file(const char* path, const std::string& bytes) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const bool labelled = argc > 1 && std::string_view(argv[1]) == "--labelled";
+  if (labelled) {
+    --argc;
+    ++argv;
+  }
   int32_t length = 0;
   if (argc != 4 || !parse_length(argv[1], length)) {
-    std::cerr << "usage: generate_route LENGTH LINE_FILE TRAIN_FILE\n"
+    std::cerr << "usage: generate_route [--labelled] LENGTH LINE_FILE TRAIN_FILE\n"
                  "  LENGTH: route length in metres, 0 to "
-              << sc::kLongestRoute << '\n';
+              << sc::kLongestRoute << " (--labelled: 2000 to 50000)\n";
     return kUsageOrOutputFailure;
   }
-  const sc::RouteTexts texts = sc::generate_route(length);
-  if (!write_file(argv[2], texts.line) || !write_file(argv[3], texts.train))
+  try {
+    const sc::RouteTexts texts = labelled ? sc::labelled_route(length) : sc::generate_route(length);
+    if (!write_file(argv[2], texts.line) || !write_file(argv[3], texts.train))
+      return kUsageOrOutputFailure;
+  } catch (const std::invalid_argument& e) {
+    std::cerr << "generate_route: " << e.what() << '\n';
     return kUsageOrOutputFailure;
+  }
   return 0;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "format/row_kinds.h"
+#include "rows_text.h"
 
 namespace sc {
 namespace {
@@ -43,28 +44,6 @@ constexpr int32_t kStations = 78 - kTextBoards;
 constexpr int32_t kStationLength = 200;
 constexpr std::array<int32_t, 4> kStationTypes = {12, 22, 28, 27};
 constexpr int32_t kFirstUnmarkedStationType = 25;
-
-// Keyword, then values separated by commas; CR LF after every line.
-class RowsText {
- public:
-  void line(std::string_view text) {
-    bytes_ += text;
-    bytes_ += "\r\n";
-  }
-  template <typename... Values>
-  void row(std::string_view keyword, const Values&... values) {
-    bytes_ += keyword;
-    ((bytes_ += ", ", append(values)), ...);
-    bytes_ += "\r\n";
-  }
-  std::string take() { return std::move(bytes_); }
-
- private:
-  void append(int32_t value) { bytes_ += std::to_string(value); }
-  void append(std::string_view text) { bytes_ += text; }
-
-  std::string bytes_;
-};
 
 // Signals, slowdowns and boards stand in the cell position / 50 + 1.
 int32_t metres_before(int32_t cell) {

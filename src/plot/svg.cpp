@@ -110,6 +110,14 @@ void Svg::title(std::string_view utf8) {
   out_ += "<title>" + xml_escaped(utf8) + "</title>\n";
 }
 
+void Svg::begin_titled(std::string_view utf8) {
+  out_ += "<g><title>" + xml_escaped(utf8) + "</title>\n";
+}
+
+void Svg::end_titled() {
+  out_ += "</g>\n";
+}
+
 std::string Svg::finish() && {
   out_ += "</svg>\n";
   return std::move(out_);

@@ -11,6 +11,12 @@ struct Point {
   double x = 0;
   double y = 0;
 };
+inline Point operator+(Point a, Point b) {
+  return {a.x + b.x, a.y + b.y};
+}
+inline Point operator*(Point a, double k) {
+  return {a.x * k, a.y * k};
+}
 
 // A small writer of self-contained SVG documents: shapes and text with CSS
 // classes from one style sheet, coordinates in pixels with one decimal.
@@ -28,6 +34,10 @@ class Svg {
             std::string_view anchor = "start");
   // The document's title, shown by viewers in place of the file name.
   void title(std::string_view utf8);
+  // Shapes between these two calls form one group whose title a viewer
+  // shows when the pointer rests on any of them.
+  void begin_titled(std::string_view utf8);
+  void end_titled();
 
   // The finished document.
   std::string finish() &&;
