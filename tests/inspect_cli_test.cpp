@@ -255,7 +255,8 @@ TEST_F(Inspect, InspectListsTheObjectsAndPlotDrawsThemAlike) {
       << text.out;
 
   // The speed panel draws each slowdown from its start cell to past its end
-  // cell: 2050 to 3100 m and 2550 to 3600 m, at 60 and 40 km/h.
+  // cell: 2050 to 3100 m and 2550 to 3600 m, at 60 and 40 km/h, as a step
+  // down from the line's 100 km/h (y 472) and back, never down to 0 km/h.
   ASSERT_EQ(run_command(std::string(SC_EXECUTABLE) + " plot " + sources + " -o " +
                         quoted(*dir_ / "o.svg"))
                 .status,
@@ -267,8 +268,8 @@ TEST_F(Inspect, InspectListsTheObjectsAndPlotDrawsThemAlike) {
     ++lines;
   }
   EXPECT_EQ(lines, 2u);
-  EXPECT_NE(svg.find("592.2,524.0 849.5,524.0"), std::string::npos);
-  EXPECT_NE(svg.find("714.8,550.0 972.0,550.0"), std::string::npos);
+  EXPECT_NE(svg.find("592.2,472.0 592.2,524.0 849.5,524.0 849.5,472.0"), std::string::npos);
+  EXPECT_NE(svg.find("714.8,472.0 714.8,550.0 972.0,550.0 972.0,472.0"), std::string::npos);
 }
 
 }  // namespace

@@ -803,6 +803,14 @@ class RoutePlot {
     svg_.polyline(line, "gradient-line");
   }
 
+  double line_speed_at(int32_t metre) const {
+    const std::span<const Cell> cells = cells_drawn();
+    if (cells.empty()) return 0;
+    const size_t index =
+        std::min<size_t>(static_cast<size_t>(metre / kCellMetres), cells.size() - 1);
+    return cells[index].speed_limit * kSpeedStepKmh;
+  }
+
   void draw_speed(int32_t first, int32_t last, const Panel& p) {
     const double step = p.high > 160 ? 40 : 20;
     for (double v = 0; v <= p.high; v += step)
@@ -814,11 +822,13 @@ class RoutePlot {
       const int32_t from = std::max(first, slowdown_from(s));
       const int32_t to = std::min(last, slowdown_to(s));
       if (from < to) {
+        // A step down from the line speed and back up, so that it does not
+        // read as the train stopping.
         const double y = p.y(std::clamp<double>(s.speed, p.low, p.high));
-        svg_.polyline({{axis_x(first, from), p.top + p.height},
+        svg_.polyline({{axis_x(first, from), p.y(line_speed_at(from))},
                        {axis_x(first, from), y},
                        {axis_x(first, to), y},
-                       {axis_x(first, to), p.top + p.height}},
+                       {axis_x(first, to), p.y(line_speed_at(to - kCellMetres))}},
                       "slowdown-line");
       }
       if (!s.warning_cell) continue;
