@@ -143,7 +143,6 @@ class ObjectRecovery {
     // The first station's end extension flag is cleared after use.
     const bool first_centred =
         !is_short_station(type) && !is_long_station(type) && index == entry::kFirstStation;
-    const int64_t byte3 = first_centred ? (row_length.end_extension ? 1 : 0) : e.byte3;
     if (!text_field(e.text)) {
       throw DecompileError("station " + std::to_string(index) +
                            "'s name cannot be written as a text field (it opens with a double "
@@ -152,11 +151,12 @@ class ObjectRecovery {
     const int64_t hours = e.value4 / 3600;
     const int64_t minutes = e.value4 % 3600 / 60;
     const int64_t seconds = e.value4 % 60;
+    std::vector<int64_t> values{p, type, row_length.length};
+    std::apply([&](auto... field) { (values.push_back(e.*field), ...); }, kStoredStationValues);
+    if (first_centred) values[kStationEndExtensionValue - 1] = row_length.end_extension ? 1 : 0;
+    values.insert(values.end(), {hours, minutes, seconds});
     Station s{index, std::nullopt, station_marks(type),
-              Row{keyword_of(RowKind::kStation),
-                  {p, type, row_length.length, e.flag, e.byte4, byte3, e.int1, e.int2, e.byte1,
-                   e.int3, e.int4, e.int5, e.byte2, hours, minutes, seconds},
-                  e.text}};
+              Row{keyword_of(RowKind::kStation), std::move(values), e.text}};
     if (station_stops(type)) {
       const int64_t stop = station_stop_cell(e.value2);
       if (on_route(stop) && cell(static_cast<int32_t>(stop)).type_code == cell_type::kStationStop &&

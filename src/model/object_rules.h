@@ -88,6 +88,7 @@ StationLength station_length(int64_t type, int64_t position, const StationExtent
 // are stored as written; only value 5 (byte4) and value 6, the end extension
 // (byte3), are cleared where a station takes neither.
 constexpr int kFirstStoredStationValue = 4;
+constexpr int kStationEndExtensionValue = 6;
 inline constexpr std::tuple kStoredStationValues{
     &TableEntry::flag, &TableEntry::byte4, &TableEntry::byte3, &TableEntry::int1,
     &TableEntry::int2, &TableEntry::byte1, &TableEntry::int3,  &TableEntry::int4,
