@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "model/cell_geometry.h"
 
@@ -21,10 +22,15 @@ std::string two_digits(int64_t value) {
 void check_grid(LintContext& context, std::string_view what, int64_t value, SourceLocation at,
                 int cell_offset) {
   if (value % kCellMetres == 0) return;
-  const int64_t rounded = (cell_index(value, cell_offset) - cell_offset) * kCellMetres;
-  context.warn(Warning::kOffGrid, at,
-               std::string(what) + " " + metres(value) +
-                   " is not a multiple of 50 m: the compile rounds it to " + metres(rounded));
+  const int64_t cell = cell_index(value, cell_offset);
+  const int64_t rounded = (cell - cell_offset) * kCellMetres;
+  std::string message = std::string(what) + " " + metres(value) +
+                        " is not a multiple of 50 m: the compile rounds it to " + metres(rounded);
+  if (cell_offset != 0) {
+    message += ", and the object stands in the cell after that, from " +
+               metres(cell * kCellMetres) + " to " + metres((cell + 1) * kCellMetres);
+  }
+  context.warn(Warning::kOffGrid, at, std::move(message));
 }
 
 void check_on_route(LintContext& context, std::string_view what, int64_t position,
@@ -35,6 +41,23 @@ void check_on_route(LintContext& context, std::string_view what, int64_t positio
                    metres(*context.route_length) +
                    ": it lands in the run-out after the route; positions on the route go up to " +
                    metres(*context.route_length));
+}
+
+void check_end_on_route(LintContext& context, std::string_view object, std::string_view what,
+                        int64_t end, SourceLocation at, std::string_view then) {
+  if (!context.route_length || end <= *context.route_length) return;
+  context.warn(Warning::kBeyondRouteEnd, at,
+               std::string(object) + " runs past the route's end at " +
+                   metres(*context.route_length) + ": " + std::string(what) + " lies at " +
+                   metres(end) + ", so " + std::string(then));
+}
+
+void check_length(LintContext& context, std::string_view object, int64_t length, SourceLocation at,
+                  std::string_view effect) {
+  if (length > 0) return;
+  context.warn(Warning::kLengthNotPositive, at,
+               "a " + std::string(object) + " of length " + metres(length) + " " +
+                   std::string(effect) + "; give its length in metres, greater than 0");
 }
 
 void check_fits(LintContext& context, std::string_view what, int64_t value, SourceLocation at,

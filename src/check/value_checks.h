@@ -19,6 +19,16 @@ void check_grid(LintContext& context, std::string_view what, int64_t metres, Sou
 void check_on_route(LintContext& context, std::string_view what, int64_t position,
                     SourceLocation at);
 
+// The end of an object that starts on the route, `end` metres, past the
+// route's end; `then` says what follows ("its train stops past the end").
+void check_end_on_route(LintContext& context, std::string_view object, std::string_view what,
+                        int64_t end, SourceLocation at, std::string_view then);
+
+// A curve's, slowdown's or station's length of zero or less; `effect` says
+// what the row then does ("bends nothing").
+void check_length(LintContext& context, std::string_view object, int64_t length, SourceLocation at,
+                  std::string_view effect);
+
 // A value outside `low` to `high`, which its field stores as `stored`.
 void check_fits(LintContext& context, std::string_view what, int64_t value, SourceLocation at,
                 int64_t low, int64_t high, int64_t stored);

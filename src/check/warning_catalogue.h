@@ -21,6 +21,10 @@ enum class Warning {
   kTimeRange,
   kTimeBackwards,
   kUtf8Input,
+  kOutOfOrder,
+  kMisleadingKeyword,
+  kLengthNotPositive,
+  kImplausibleValue,
 };
 
 // The name is what `-Wno-NAME` turns off and what `[name]` shows.

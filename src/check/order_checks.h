@@ -1,0 +1,16 @@
+#pragma once
+
+#include "check/lint.h"
+
+namespace sc {
+
+// Rows whose order along the route matters, listed after one further along.
+
+// A gradient, speed limit or adhesion row: the compile fills the cells in
+// file order and never goes back.
+void check_fill_order(LintContext& context, FillOrder& fill, const LintRow& row);
+
+// A curve row: the compile lays the track in file order and never goes back.
+void check_curve_order(LintContext& context, const LintRow& row);
+
+}  // namespace sc
