@@ -153,13 +153,21 @@ void write_tunnels(RowsText& f, int32_t length) {
   });
 }
 
+// The train's speed limit from the row at the start of cell k on.
+int32_t speed_limit(int32_t k) {
+  return 60 + 5 * (k * 3 % 19);
+}
+
+// Each board shows the limit that holds from its position as its second and
+// third speed, 5 km/h less as its first.
 void write_speed_boards(RowsText& f, int32_t blocks) {
   f.line("[cartelli]");
   for (int32_t b = 0; b < blocks; ++b) {
     for (const int32_t cell : block_slot::kSpeedBoards) {
-      const int32_t vas = 60 + 5 * ((b + cell) % 10);
-      f.row(keyword_of(RowKind::kSpeedBoard), metres_before(first_cell(b) + cell), vas, vas + 5,
-            vas + 5, b % 2, 7, 0, 15, cell % 2);
+      const int32_t position = metres_before(first_cell(b) + cell);
+      const int32_t limit = speed_limit(position / kCellMetres);
+      f.row(keyword_of(RowKind::kSpeedBoard), position, limit - 5, limit, limit, b % 2, 7, 0, 15,
+            cell % 2);
     }
   }
 }
@@ -205,7 +213,7 @@ void write_adhesion(RowsText& f, int32_t length) {
 void write_speed_limits(RowsText& f, int32_t length) {
   f.line("[vel_limite]");
   every_cell(length, [&](int32_t k, int32_t p) {
-    f.row(keyword_of(RowKind::kSpeedLimit), p, 60 + 5 * (k * 3 % 19));
+    f.row(keyword_of(RowKind::kSpeedLimit), p, speed_limit(k));
   });
 }
 

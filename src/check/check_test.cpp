@@ -90,6 +90,8 @@ TEST(Check, OneMistakeGivesOneDiagnosticAtItsLine) {
        "length-not-positive"},
       {"", "percentuale massa frenata, -125\n", Source::kTrainFile, 3, "implausible-value"},
       {"", "numero vetture, -2\n", Source::kTrainFile, 3, "implausible-value"},
+      // A board where a limit starts, showing another limit.
+      {"indicatori_vmax, 1000, 70, 75, 75, 0, , , , 0\n", "", Source::kLineFile, 5, "board-speed"},
       // Objects that start on the route and run past its end.
       {"montagna, 9000, 18000, 1\n", "", Source::kLineFile, 5, "beyond-route-end"},
       {"", "stazione, 9950, 12, 300, 0,0,0, 1,1,0, 4,1,1, 1, 9,0,0, UNO\n", Source::kTrainFile, 3,

@@ -27,6 +27,19 @@ struct LaidTrack {
   int64_t start = 0;
 };
 
+// A speed board that marks where a limit starts (no stripes), and a speed
+// limit row, for comparing the two files once both are read.
+struct LimitBoard {
+  int64_t position = 0;
+  int64_t speeds[3] = {};  // vas, vbs, vcs
+  SourceLocation at;
+};
+struct LimitRow {
+  int64_t position = 0;
+  int64_t speed = 0;
+  SourceLocation at;
+};
+
 // Where the warnings of one file go, and what the line file told about the
 // route.
 class LintContext {
@@ -49,6 +62,8 @@ class LintContext {
   std::optional<int64_t> previous_station_time;
   FillOrder gradients, speeds, adhesions;
   std::optional<LaidTrack> laid_track;
+  std::vector<LimitBoard> limit_boards;  // of the line file
+  std::vector<LimitRow> limit_rows;      // of the train file
 
  private:
   struct PendingWarning {

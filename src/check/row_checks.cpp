@@ -128,8 +128,11 @@ void check_tunnel(LintContext& context, const LintRow& row) {
   }
 }
 
+// Values 0 to 4 as they stand in the row: posizione, vas, vbs, vcs, strisces.
+// A board with stripes announces a limit further on.
 void check_speed_board(LintContext& context, const LintRow& row) {
   check_position(context, "the speed board's position", row, 1);
+  if (row[4] == 0) context.limit_boards.push_back({row[0], {row[1], row[2], row[3]}, row.at(0)});
 }
 
 void check_text_board(LintContext& context, const LintRow& row) {
@@ -157,6 +160,7 @@ void check_cars(LintContext& context, const LintRow& row) {
 void check_speed(LintContext& context, const LintRow& row) {
   check_position(context, "the speed limit's position", row, 0);
   check_fill_order(context, context.speeds, row);
+  context.limit_rows.push_back({row[0], row[1], row.at(1)});
 }
 
 void check_adhesion(LintContext& context, const LintRow& row) {

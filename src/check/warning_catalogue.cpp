@@ -42,6 +42,9 @@ constexpr std::array kCatalogue{
                 "a curve, slowdown or station has a length of zero or less"},
     WarningInfo{Warning::kImplausibleValue, "implausible-value",
                 "a value the files can hold but no train could mean"},
+    WarningInfo{Warning::kBoardSpeed, "board-speed",
+                "a speed board without stripes does not show the train's speed limit where it "
+                "stands"},
 };
 
 }  // namespace

@@ -25,6 +25,7 @@ enum class Warning {
   kMisleadingKeyword,
   kLengthNotPositive,
   kImplausibleValue,
+  kBoardSpeed,
 };
 
 // The name is what `-Wno-NAME` turns off and what `[name]` shows.
