@@ -13,9 +13,9 @@ std::string km_h(int64_t speed) {
 // The row whose limit holds at `position`: the one nearest before it, the
 // later in the file of two at the same position.
 const LimitRow* limit_at(const std::vector<LimitRow>& by_position, int64_t position) {
-  const auto after = std::upper_bound(
-      by_position.begin(), by_position.end(), position,
-      [](int64_t p, const LimitRow& row) { return p < row.position; });
+  const auto after =
+      std::upper_bound(by_position.begin(), by_position.end(), position,
+                       [](int64_t p, const LimitRow& row) { return p < row.position; });
   return after == by_position.begin() ? nullptr : &*std::prev(after);
 }
 
@@ -32,8 +32,8 @@ void check_boards_against_limits(LintContext& line, std::vector<LimitRow> limits
     }
     Finding& finding = line.warn(
         Warning::kBoardSpeed, board.at,
-        "this speed board shows " + km_h(board.speeds[0]) + ", " + km_h(board.speeds[1]) +
-            " and " + km_h(board.speeds[2]) + ", but the train file's speed limit at " +
+        "this speed board shows " + km_h(board.speeds[0]) + ", " + km_h(board.speeds[1]) + " and " +
+            km_h(board.speeds[2]) + ", but the train file's speed limit at " +
             std::to_string(board.position) + " m is " + km_h(limit->speed) +
             ": a board without stripes stands where a limit starts and shows it as its second "
             "and third speed; change the board or the speed row");

@@ -194,18 +194,17 @@ void check_signal(LintContext& context, const LintRow& row) {
 }
 
 // A slowdown's start and end cells: an end in the start's own cell leaves the
-// start alone (the post-pass then runs the slowdown on to the next end), and
-// one before it ends the slowdown before it starts. Only while the start
-// stands does its length matter.
+// start alone, and one before it ends the slowdown before it starts. Only
+// while the start stands does its length matter.
 void check_slowdown_cells(LintContext& context, const LintRow& row) {
   const SlowdownCells cells = slowdown_cells(row[0], row[2]);
   if (cells.end > cells.start) return;
   const std::string where =
       cells.end == cells.start
-          ? "ends in its own start cell, which keeps only the start: the slowdown has no end of "
-            "its own, so it runs on to the next slowdown's end"
+          ? "ends in its own start cell, which keeps only the start: no end cell of its own "
+            "follows it, and the next end cell along the route is another slowdown's, if any"
           : "ends " + std::to_string((cells.start - cells.end) * kCellMetres) +
-                " m before it starts, so its end is never reached";
+                " m before it starts: its end cell stands before its start cell";
   context.warn_while_cell_stands(cells.start, Warning::kLengthNotPositive, row.at(2),
                                  "the slowdown at " + std::to_string(row[0]) +
                                      " m with a length of " + std::to_string(row[2]) + " m " +
