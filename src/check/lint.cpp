@@ -356,7 +356,7 @@ std::vector<Finding> RecordLint::finish(std::string_view line_text, std::string_
                                         const SourceEncodings& encodings) {
   line_->finish();
   train_->finish();
-  check_boards_against_limits(line_context_, train_context_.limit_rows);
+  check_boards_against_limits(line_context_, std::move(train_context_.limit_rows));
   lint_encoding(line_text, encodings.line, line_context_);
   lint_encoding(train_text, encodings.train, train_context_);
   return std::move(findings_);

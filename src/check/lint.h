@@ -35,8 +35,8 @@ struct LimitBoard {
   SourceLocation at;
 };
 struct LimitRow {
-  int64_t position = 0;
-  int64_t speed = 0;
+  int32_t position = 0;  // both read as Longs
+  int32_t speed = 0;
   SourceLocation at;
 };
 
