@@ -3,15 +3,12 @@
 #include <algorithm>
 #include <string>
 
+#include "check/value_checks.h"
 #include "format/row_kinds.h"
 #include "model/cell_geometry.h"
 
 namespace sc {
 namespace {
-
-std::string metres(int64_t value) {
-  return std::to_string(value) + " m";
-}
 
 // What the row and the one before it apply to, the cursor standing at
 // `cursor` when the row comes.

@@ -9,15 +9,15 @@
 namespace sc {
 namespace {
 
-std::string metres(int64_t value) {
-  return std::to_string(value) + " m";
-}
-
 std::string two_digits(int64_t value) {
   return (value < 10 ? "0" : "") + std::to_string(value);
 }
 
 }  // namespace
+
+std::string metres(int64_t value) {
+  return std::to_string(value) + " m";
+}
 
 void check_grid(LintContext& context, std::string_view what, int64_t value, SourceLocation at,
                 int cell_offset) {

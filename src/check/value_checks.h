@@ -40,6 +40,9 @@ void check_fits_16(LintContext& context, std::string_view what, int64_t value, S
 void check_time_of_day(LintContext& context, std::string_view what, const LintRow& row,
                        size_t hours_index);
 
+// "1200 m"
+std::string metres(int64_t value);
+
 // "8:05:00"
 std::string clock_text(int64_t seconds_of_day);
 
