@@ -71,6 +71,8 @@ TEST(Check, OneMistakeGivesOneDiagnosticAtItsLine) {
       // Rows out of route order, where the compile takes them in file order.
       {"pendenza, 8000, 5\npendenza, 4000, -4\n", "", Source::kLineFile, 6, "out-of-order"},
       {"pendenza, 8000, 5\npendenza, 0, -4\n", "", Source::kLineFile, 6, "out-of-order"},
+      // A row beyond the route fills nothing, so the next one is in order.
+      {"pendenza, 20000, 1\npendenza, 4000, 2\n", "", Source::kLineFile, 5, "beyond-route"},
       {"curvad4, 5000, 300\ncurvas4, 2000, 200\n", "", Source::kLineFile, 6, "out-of-order"},
       {"curvad4, 5000, 300\ncurvas4, 5200, 400\n", "", Source::kLineFile, 6, "out-of-order"},
       {"", "velocita, 5000, 60\nvelocita, 3000, 40\n", Source::kTrainFile, 4, "out-of-order"},

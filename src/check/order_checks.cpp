@@ -26,6 +26,8 @@ std::string fill_effect(std::string_view what, int64_t cell, int64_t cursor, int
 }  // namespace
 
 void check_fill_order(LintContext& context, FillOrder& fill, const LintRow& row) {
+  // A row that stopped on an error (one beyond the route) filled nothing.
+  if (row.record.ending != RowEnd::kRead) return;
   const int64_t position = row[0];
   const int64_t cell = cell_index(position);
   if (fill.previous_position && position < *fill.previous_position && cell <= fill.cursor) {
