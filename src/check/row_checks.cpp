@@ -160,6 +160,7 @@ void check_cars(LintContext& context, const LintRow& row) {
 void check_speed(LintContext& context, const LintRow& row) {
   check_position(context, "the speed limit's position", row, 0);
   check_fill_order(context, context.speeds, row);
+  if (row.record.ending != RowEnd::kRead) return;
   context.limit_rows.push_back(
       {static_cast<int32_t>(row[0]), static_cast<int32_t>(row[1]), row.at(1)});
 }
