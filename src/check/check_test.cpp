@@ -215,6 +215,16 @@ TEST(Check, AnOutOfOrderRowSaysWhatItAppliesToAndNamesTheRowItFollows) {
   }
 }
 
+// The repetition code is taken from the keyword in the header.
+TEST(Check, ARepetitionKeywordWithBothCodesIsMisleading) {
+  const auto found = check(
+      "[generale]\nlunghezza percorso, 10000\nripetizione segnali 9 o 4 codici, 1000, 50\n"
+      "[pendenze]\n[fine]\n",
+      kTrainHead + std::string("[fine]\n"));
+  EXPECT_THAT(places(found),
+              ::testing::ElementsAre(Place{Source::kLineFile, 3, "misleading-keyword"}));
+}
+
 // A board, a signal or a slowdown stands in the cell after its position.
 TEST(Check, OffGridSaysWhereAnObjectStands) {
   const auto found = check(kLineHead + std::string("indicatori_vmax, 9410, 75, 80, 80, 0, , , , 0\n"

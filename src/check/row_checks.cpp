@@ -5,6 +5,7 @@
 
 #include "check/order_checks.h"
 #include "check/value_checks.h"
+#include "line/header_values.h"
 #include "line/route_profile.h"
 #include "model/cell_geometry.h"
 #include "model/format_rules.h"
@@ -28,6 +29,16 @@ void check_position(LintContext& context, std::string_view what, const LintRow& 
 
 void check_route_length(LintContext& context, const LintRow& row) {
   if (row[0] >= 0 && row[0] <= kLongestRoute) context.route_length = row[0];
+}
+
+// The code is the first of 4 and 9 the keyword holds.
+void check_repetition(LintContext& context, const LintRow& row) {
+  const std::string_view keyword = row.record.keyword.text;
+  if (!contains(keyword, "4") || !contains(keyword, "9")) return;
+  context.warn(Warning::kMisleadingKeyword, row.record.keyword.at,
+               quoted(trimmed_field(keyword)) + " holds both 4 and 9: the repetition code is " +
+                   std::to_string(repetition_code(keyword).value_or(0)) +
+                   ", since the compile looks for a 4 first; write one of them");
 }
 
 void check_gradient(LintContext& context, const LintRow& row) {
@@ -274,6 +285,8 @@ RowCheck row_check(RowKind kind) {
   switch (kind) {
     case RowKind::kRouteLength:
       return check_route_length;
+    case RowKind::kSignalRepetition:
+      return check_repetition;
     case RowKind::kGradient:
       return check_gradient;
     case RowKind::kCurve:

@@ -36,8 +36,8 @@ constexpr std::array kCatalogue{
                 "a row comes after one further along the route, so it does not apply from its "
                 "own position"},
     WarningInfo{Warning::kMisleadingKeyword, "misleading-keyword",
-                "a keyword reads other than it looks: a curve's side or class, two row kinds in "
-                "one field, a hyphen that switches the row off"},
+                "a keyword reads other than it looks: a curve's side or class, a repetition "
+                "code, two row kinds in one field, a hyphen that switches the row off"},
     WarningInfo{Warning::kLengthNotPositive, "length-not-positive",
                 "a curve, slowdown or station has a length of zero or less"},
     WarningInfo{Warning::kImplausibleValue, "implausible-value",
