@@ -76,7 +76,10 @@ TEST(Check, OneMistakeGivesOneDiagnosticAtItsLine) {
       {"curvad4, 5000, 300\ncurvas4, 2000, 200\n", "", Source::kLineFile, 6, "out-of-order"},
       {"curvad4, 5000, 300\ncurvas4, 5200, 400\n", "", Source::kLineFile, 6, "out-of-order"},
       {"", "velocita, 5000, 60\nvelocita, 3000, 40\n", Source::kTrainFile, 4, "out-of-order"},
-      {"", "aderenza, 5000, 60\naderenza, 3000, 40\n", Source::kTrainFile, 4, "out-of-order"},
+      {"", "aderenza, 0, 60\naderenza, 5000, 60\naderenza, 3000, 40\n", Source::kTrainFile, 5,
+       "out-of-order"},
+      // The cells before the first speed limit or adhesion get 0.
+      {"", "aderenza, 1000, 60\n", Source::kTrainFile, 3, "starts-late"},
       // Keywords that read other than they look.
       {"curva destra 4, 1000, 200\n", "", Source::kLineFile, 5, "misleading-keyword"},
       {"curva left 4, 1000, 200\n", "", Source::kLineFile, 5, "misleading-keyword"},

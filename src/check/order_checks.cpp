@@ -49,6 +49,17 @@ void check_fill_order(LintContext& context, FillOrder& fill, const LintRow& row)
   fill.previous_at = row.at(0);
 }
 
+void check_fill_start(LintContext& context, const FillOrder& fill, const LintRow& row) {
+  if (fill.previous_position || row.record.ending != RowEnd::kRead) return;
+  const int64_t cell = cell_index(row[0]);
+  if (cell <= 0) return;
+  const std::string what(row_kind(*row.record.kind).what);
+  context.warn(Warning::kStartsLate, row.at(0),
+               "this is the first " + what + " row, at " + metres(row[0]) +
+                   ": the cells before it, from 0 m to " + metres(cell * kCellMetres) + ", get a " +
+                   what + " of 0; begin with a row at 0 m");
+}
+
 void check_curve_order(LintContext& context, const LintRow& row) {
   const RowRecord& record = row.record;
   const int64_t start = row[0];

@@ -170,6 +170,7 @@ void check_cars(LintContext& context, const LintRow& row) {
 
 void check_speed(LintContext& context, const LintRow& row) {
   check_position(context, "the speed limit's position", row, 0);
+  check_fill_start(context, context.speeds, row);
   check_fill_order(context, context.speeds, row);
   if (row.record.ending != RowEnd::kRead) return;
   context.limit_rows.push_back(
@@ -178,6 +179,7 @@ void check_speed(LintContext& context, const LintRow& row) {
 
 void check_adhesion(LintContext& context, const LintRow& row) {
   check_position(context, "the adhesion's position", row, 0);
+  check_fill_start(context, context.adhesions, row);
   check_fill_order(context, context.adhesions, row);
   check_fits(context, "adhesion", row[1], row.at(1), 0, 255, static_cast<uint8_t>(row[1]));
 }

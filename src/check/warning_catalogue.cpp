@@ -45,6 +45,9 @@ constexpr std::array kCatalogue{
     WarningInfo{Warning::kBoardSpeed, "board-speed",
                 "a speed board without stripes does not show the train's speed limit where it "
                 "stands"},
+    WarningInfo{Warning::kStartsLate, "starts-late",
+                "the first speed limit or adhesion row stands after 0 m, so the cells before it "
+                "get 0"},
 };
 
 }  // namespace

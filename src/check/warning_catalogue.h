@@ -26,6 +26,7 @@ enum class Warning {
   kLengthNotPositive,
   kImplausibleValue,
   kBoardSpeed,
+  kStartsLate,
 };
 
 // The name is what `-Wno-NAME` turns off and what `[name]` shows.
