@@ -230,16 +230,22 @@ TEST(Check, ARepetitionKeywordWithBothCodesIsMisleading) {
 
 // A board, a signal or a slowdown stands in the cell after its position.
 TEST(Check, OffGridSaysWhereAnObjectStands) {
+  // A half rounds to the even neighbour after the object's cell is counted
+  // in: 2025 m gives cell 41.5, rounded to 42.
   const auto found = check(kLineHead + std::string("indicatori_vmax, 9410, 75, 80, 80, 0, , , , 0\n"
                                                    "pendenza, 1175, 2\n[fine]\n"),
-                           kTrainHead + std::string("[fine]\n"));
-  ASSERT_EQ(found.size(), 2u);
+                           kTrainHead + std::string("segnale, 2025, 1, 4, 1, 1, 0, 2, 2, 1, 1, 0\n"
+                                                    "[fine]\n"));
+  ASSERT_EQ(found.size(), 3u);
   EXPECT_EQ(found[0].message,
             "the speed board's position 9410 m is not a multiple of 50 m: the compile rounds it to "
             "9400 m, and the object stands in the cell after that, from 9450 m to 9500 m");
   EXPECT_EQ(found[1].message,
             "the gradient's position 1175 m is not a multiple of 50 m: the compile rounds it to "
             "1200 m");
+  EXPECT_EQ(found[2].message,
+            "the signal's position 2025 m is not a multiple of 50 m: the compile rounds it to "
+            "2050 m, and the object stands in the cell after that, from 2100 m to 2150 m");
 }
 
 // A slowdown whose start a later row's object takes has no length to warn

@@ -18,10 +18,10 @@ namespace {
 constexpr int64_t kHighestTunnelType = 3;
 
 // The row's position (its first value) on the 50 m grid, where the compile
-// puts it in cell metres / 50 + `cell_offset`, and on the route.
+// puts it, and on the route.
 void check_position(LintContext& context, std::string_view what, const LintRow& row,
-                    int cell_offset) {
-  check_grid(context, what, row[0], row.at(0), cell_offset);
+                    GridCell cell) {
+  check_grid(context, what, row[0], row.at(0), cell);
   check_on_route(context, what, row[0], row.at(0));
 }
 
@@ -42,7 +42,7 @@ void check_repetition(LintContext& context, const LintRow& row) {
 }
 
 void check_gradient(LintContext& context, const LintRow& row) {
-  check_position(context, "the gradient's position", row, 0);
+  check_position(context, "the gradient's position", row, GridCell::kOwn);
   check_fill_order(context, context.gradients, row);
   const auto stored = static_cast<uint8_t>(row[1] + kGradientBias);
   check_fits(context, "gradient", row[1], row.at(1), -kGradientBias, 255 - kGradientBias,
@@ -120,8 +120,8 @@ void check_tunnel_cut(LintContext& context, const LintRow& row) {
 }
 
 void check_tunnel(LintContext& context, const LintRow& row) {
-  check_grid(context, "the tunnel's start", row[0], row.at(0), 0);
-  check_grid(context, "the tunnel's end", row[1], row.at(1), 0);
+  check_grid(context, "the tunnel's start", row[0], row.at(0), GridCell::kOwn);
+  check_grid(context, "the tunnel's end", row[1], row.at(1), GridCell::kOwn);
   check_on_route(context, "the tunnel's start", row[0], row.at(0));
   check_tunnel_cut(context, row);
   if (row[1] <= row[0]) {
@@ -142,12 +142,12 @@ void check_tunnel(LintContext& context, const LintRow& row) {
 // Values 0 to 4 as they stand in the row: posizione, vas, vbs, vcs, strisces.
 // A board with stripes announces a limit further on.
 void check_speed_board(LintContext& context, const LintRow& row) {
-  check_position(context, "the speed board's position", row, 1);
+  check_position(context, "the speed board's position", row, GridCell::kObject);
   if (row[4] == 0) context.limit_boards.push_back({row[0], {row[1], row[2], row[3]}, row.at(0)});
 }
 
 void check_text_board(LintContext& context, const LintRow& row) {
-  check_position(context, "the text board's position", row, 1);
+  check_position(context, "the text board's position", row, GridCell::kObject);
 }
 
 // --- the train file ---
@@ -169,7 +169,7 @@ void check_cars(LintContext& context, const LintRow& row) {
 }
 
 void check_speed(LintContext& context, const LintRow& row) {
-  check_position(context, "the speed limit's position", row, 0);
+  check_position(context, "the speed limit's position", row, GridCell::kOwn);
   check_fill_start(context, context.speeds, row);
   check_fill_order(context, context.speeds, row);
   if (row.record.ending != RowEnd::kRead) return;
@@ -178,7 +178,7 @@ void check_speed(LintContext& context, const LintRow& row) {
 }
 
 void check_adhesion(LintContext& context, const LintRow& row) {
-  check_position(context, "the adhesion's position", row, 0);
+  check_position(context, "the adhesion's position", row, GridCell::kOwn);
   check_fill_start(context, context.adhesions, row);
   check_fill_order(context, context.adhesions, row);
   check_fits(context, "adhesion", row[1], row.at(1), 0, 255, static_cast<uint8_t>(row[1]));
@@ -191,7 +191,7 @@ void check_clock(LintContext& context, const LintRow& row) {
 // Values 0 to 10 as they stand in the row: posizione, sx, s1, s2, s3, rapp,
 // dx, d1, d2, d3, tempo.
 void check_signal(LintContext& context, const LintRow& row) {
-  check_position(context, "the signal's position", row, 1);
+  check_position(context, "the signal's position", row, GridCell::kObject);
   const int64_t sx = row[1];
   const int64_t dx = row[6];
   check_fits_16(context, "the signal's rapp x 10 + sx x 3 + dx, which is",
@@ -228,8 +228,9 @@ void check_slowdown_cells(LintContext& context, const LintRow& row) {
 
 // x, v, l, f_tt, f_ta, d_v
 void check_slowdown(LintContext& context, const LintRow& row) {
-  check_grid(context, "the slowdown's start", row[0], row.at(0), 1);
-  check_grid(context, "the slowdown's end (start + length)", row[0] + row[2], row.at(2), 1);
+  check_grid(context, "the slowdown's start", row[0], row.at(0), GridCell::kObject);
+  check_grid(context, "the slowdown's end (start + length)", row[0] + row[2], row.at(2),
+             GridCell::kObject);
   check_on_route(context, "the slowdown's start", row[0], row.at(0));
   if (row[0] <= context.route_length.value_or(row[0])) {
     check_end_on_route(context, "the slowdown", "its end", row[0] + row[2], row.at(2),
@@ -242,7 +243,7 @@ void check_slowdown(LintContext& context, const LintRow& row) {
 }
 
 void check_abbattimento(LintContext& context, const LintRow& row) {
-  check_position(context, "the abbattimento point's position", row, 0);
+  check_position(context, "the abbattimento point's position", row, GridCell::kOwn);
   if (row[1] > 0) check_fits_16(context, "the abbattimento code", row[1], row.at(1));
 }
 

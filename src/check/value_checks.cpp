@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "model/cell_geometry.h"
+#include "model/object_rules.h"
 
 namespace sc {
 namespace {
@@ -20,15 +21,16 @@ std::string metres(int64_t value) {
 }
 
 void check_grid(LintContext& context, std::string_view what, int64_t value, SourceLocation at,
-                int cell_offset) {
+                GridCell cell) {
   if (value % kCellMetres == 0) return;
-  const int64_t cell = cell_index(value, cell_offset);
-  const int64_t rounded = (cell - cell_offset) * kCellMetres;
+  const bool object = cell == GridCell::kObject;
+  const int64_t index = object ? object_cell(value) : cell_index(value);
+  const int64_t rounded = object ? object_position(index) : index * kCellMetres;
   std::string message = std::string(what) + " " + metres(value) +
                         " is not a multiple of 50 m: the compile rounds it to " + metres(rounded);
-  if (cell_offset != 0) {
+  if (object) {
     message += ", and the object stands in the cell after that, from " +
-               metres(cell * kCellMetres) + " to " + metres((cell + 1) * kCellMetres);
+               metres(index * kCellMetres) + " to " + metres((index + 1) * kCellMetres);
   }
   context.warn(Warning::kOffGrid, at, std::move(message));
 }

@@ -10,10 +10,15 @@ namespace sc {
 // Checks of single values shared by the row kinds of both files. `what`
 // names the value in the message ("the signal's position").
 
+// Which cell a position gives: its own (gradients, speed limits, adhesion,
+// tunnels, abbattimento points), or the one after it (boards, signals,
+// slowdowns), as the object rules place them.
+enum class GridCell { kOwn, kObject };
+
 // A position or length in metres off the 50 m grid, with where the compile
-// puts it: its cell index is metres / 50 + `cell_offset`, rounded.
+// puts it.
 void check_grid(LintContext& context, std::string_view what, int64_t metres, SourceLocation at,
-                int cell_offset);
+                GridCell cell);
 
 // A position past the route's end, in the run-out after it.
 void check_on_route(LintContext& context, std::string_view what, int64_t position,
