@@ -95,30 +95,36 @@ void write_gradients(RowsText& f, int32_t length) {
   });
 }
 
+constexpr int32_t kShortArc = 20;
+
 // Short arcs that alternate right and left with the same class, so the track
-// wiggles but keeps its heading; each ends 30 m before the next starts.
+// wiggles but keeps its heading; each ends 30 m before the next starts, and
+// the last at the route's end at the latest.
 void write_curves(RowsText& f, int32_t length) {
   f.line("[curve]");
   every_cell(length, [&](int32_t k, int32_t p) {
     const std::string keyword =
         keyword_of(RowKind::kCurve) + (k % 2 == 0 ? 'd' : 's') + static_cast<char>('1' + k / 2 % 6);
-    f.row(keyword, p, 20);
+    f.row(keyword, p, std::min(kShortArc, length - p));
   });
+}
+
+// An arc after the short ones, from the route's end (or, on the longest
+// routes, a little before it) to the last point an arc may reach, so that the
+// run-out bends up to its last points. No row may start beyond the route's
+// end, and no arc may reach point 1000000.
+void write_run_out_curve(RowsText& f, int32_t length) {
+  const int32_t last_arc_point = std::min(length + kRunOut, kLongestRoute - 1);
+  // The point the short arcs lay the track to.
+  const int32_t last_short = (length - 1) / kCellMetres * kCellMetres;
+  const int32_t laid = length > 0 ? std::min(last_short + kShortArc, length) : 0;
+  const int32_t start = std::max(laid, std::min(length, last_arc_point - 140));
+  if (start < last_arc_point)
+    f.row(keyword_of(RowKind::kCurve) + "s1", start, last_arc_point - start);
 }
 
 // Overlapping 200 m tunnels with markers, so most cells hold a marker that
 // the objects placed later replace.
-// Two arcs at the end: one from the route's end to almost the last profile
-// point, and one, out of order, that an earlier row starts and that bends
-// the last points, where no row may start. No arc may reach point 1000000.
-void write_run_out_curves(RowsText& f, int32_t length) {
-  const int32_t last_arc_point = std::min(length + kRunOut, kLongestRoute - 1);
-  const int32_t first_arc_end = last_arc_point - 60;
-  if (first_arc_end > length)
-    f.row(keyword_of(RowKind::kCurve) + "s1", length, first_arc_end - length);
-  f.row(keyword_of(RowKind::kCurve) + "d1", 0, last_arc_point);
-}
-
 void write_tunnels(RowsText& f, int32_t length) {
   f.line("[montagne]");
   every_cell(length, [&](int32_t k, int32_t p) {
@@ -126,13 +132,21 @@ void write_tunnels(RowsText& f, int32_t length) {
   });
 }
 
+// The train's speed limit from the row at the start of cell k on.
+int32_t speed_limit(int32_t k) {
+  return 60 + 5 * (k * 3 % 19);
+}
+
+// Each board shows the limit that holds from its position as its second and
+// third speed, 5 km/h less as its first.
 void write_speed_boards(RowsText& f, int32_t blocks) {
   f.line("[cartelli]");
   for (int32_t b = 0; b < blocks; ++b) {
     for (const int32_t cell : block_slot::kSpeedBoards) {
-      const int32_t vas = 60 + 5 * ((b + cell) % 10);
-      f.row(keyword_of(RowKind::kSpeedBoard), metres_before(first_cell(b) + cell), vas, vas + 5,
-            vas + 5, b % 2, 7, 0, 15, cell % 2);
+      const int32_t position = metres_before(first_cell(b) + cell);
+      const int32_t limit = speed_limit(position / kCellMetres);
+      f.row(keyword_of(RowKind::kSpeedBoard), position, limit - 5, limit, limit, b % 2, 7, 0, 15,
+            cell % 2);
     }
   }
 }
@@ -152,7 +166,7 @@ std::string line_text(int32_t length) {
   write_line_header(f, length);
   write_gradients(f, length);
   write_curves(f, length);
-  write_run_out_curves(f, length);
+  write_run_out_curve(f, length);
   write_tunnels(f, length);
   write_speed_boards(f, block_count(length));
   write_text_boards(f, block_count(length));
@@ -178,7 +192,7 @@ void write_adhesion(RowsText& f, int32_t length) {
 void write_speed_limits(RowsText& f, int32_t length) {
   f.line("[vel_limite]");
   every_cell(length, [&](int32_t k, int32_t p) {
-    f.row(keyword_of(RowKind::kSpeedLimit), p, 60 + 5 * (k * 3 % 19));
+    f.row(keyword_of(RowKind::kSpeedLimit), p, speed_limit(k));
   });
 }
 

@@ -19,8 +19,9 @@ struct RouteTexts {
 // the objects that take a cell of their own repeat in blocks of 4 km laid out
 // so that each of them, and each code-change mark the block post-pass adds,
 // finds its cell free. Each station's stop cell takes the start of a slowdown
-// of negative length, and two arcs at the end bend the run-out, the second
-// from a row out of order. The same length always gives the same bytes.
+// of negative length, and an arc at the end bends the run-out up to its last
+// points. The rows of each kind stand in route order. The same length always
+// gives the same bytes.
 RouteTexts generate_route(int32_t length);
 
 }  // namespace sc

@@ -68,6 +68,40 @@ TEST(Check, OneMistakeGivesOneDiagnosticAtItsLine) {
       {"",
        "segnale, 3000, 1, 4, 1, 1, 0, 2, 2, 1, 1, 0\nsegnale, 3010, 1, 4, 1, 1, 0, 2, 2, 1, 1, 0\n",
        Source::kTrainFile, 4, "signal-cell-taken"},
+      // Rows out of route order, where the compile takes them in file order.
+      {"pendenza, 8000, 5\npendenza, 4000, -4\n", "", Source::kLineFile, 6, "out-of-order"},
+      {"pendenza, 8000, 5\npendenza, 0, -4\n", "", Source::kLineFile, 6, "out-of-order"},
+      // A row beyond the route fills nothing, so the next one is in order.
+      {"pendenza, 20000, 1\npendenza, 4000, 2\n", "", Source::kLineFile, 5, "beyond-route"},
+      {"curvad4, 5000, 300\ncurvas4, 2000, 200\n", "", Source::kLineFile, 6, "out-of-order"},
+      {"curvad4, 5000, 300\ncurvas4, 5200, 400\n", "", Source::kLineFile, 6, "out-of-order"},
+      {"", "velocita, 5000, 60\nvelocita, 3000, 40\n", Source::kTrainFile, 4, "out-of-order"},
+      {"", "aderenza, 0, 60\naderenza, 5000, 60\naderenza, 3000, 40\n", Source::kTrainFile, 5,
+       "out-of-order"},
+      // The cells before the first speed limit or adhesion get 0.
+      {"", "aderenza, 1000, 60\n", Source::kTrainFile, 3, "starts-late"},
+      // Keywords that read other than they look.
+      {"curva destra 4, 1000, 200\n", "", Source::kLineFile, 5, "misleading-keyword"},
+      {"curva left 4, 1000, 200\n", "", Source::kLineFile, 5, "misleading-keyword"},
+      {"curvad42, 1000, 200\n", "", Source::kLineFile, 5, "misleading-keyword"},
+      {"curva-d4, 1000, 200\n", "", Source::kLineFile, 5, "misleading-keyword"},
+      {"pendenza curvad1, 1000, 2, 1000, 200\n", "", Source::kLineFile, 5, "misleading-keyword"},
+      // Lengths of zero or less, and values no train could mean.
+      {"curvad4, 1000, 0\n", "", Source::kLineFile, 5, "length-not-positive"},
+      {"", "rallentamento, 5000, 120, 0, 1, 1, 0\n", Source::kTrainFile, 3, "length-not-positive"},
+      {"", "rallentamento, 5000, 120, -500, 1, 1, 0\n", Source::kTrainFile, 3,
+       "length-not-positive"},
+      {"", "stazione, 1000, 12, 0, 0,0,0, 1,1,0, 4,1,1, 1, 9,0,0, UNO\n", Source::kTrainFile, 3,
+       "length-not-positive"},
+      {"", "percentuale massa frenata, -125\n", Source::kTrainFile, 3, "implausible-value"},
+      {"", "numero vetture, -2\n", Source::kTrainFile, 3, "implausible-value"},
+      // A board where a limit starts, showing another limit.
+      {"indicatori_vmax, 1000, 70, 75, 75, 0, , , , 0\n", "", Source::kLineFile, 5, "board-speed"},
+      // Objects that start on the route and run past its end.
+      {"montagna, 9000, 18000, 1\n", "", Source::kLineFile, 5, "beyond-route-end"},
+      {"", "stazione, 9950, 12, 300, 0,0,0, 1,1,0, 4,1,1, 1, 9,0,0, UNO\n", Source::kTrainFile, 3,
+       "beyond-route-end"},
+      {"", "rallentamento, 9500, 120, 1000, 1, 1, 0\n", Source::kTrainFile, 3, "beyond-route-end"},
   };
   for (const Case& c : cases) {
     const auto found =
@@ -151,10 +185,83 @@ TEST(Check, NamesTheRowThatHoldsATakenCell) {
             "the slowdown's end of this row, at 2000 m, already holds cell 51");
 }
 
+// What an out-of-order row really applies to, and the row it follows.
+TEST(Check, AnOutOfOrderRowSaysWhatItAppliesToAndNamesTheRowItFollows) {
+  const struct {
+    std::string rows;
+    std::string message;
+    int note_column;  // of the row it follows, on line 5
+  } cases[] = {
+      {"pendenza, 8000, 5\npendenza, 4000, -4\n",
+       "this gradient at 4000 m follows one at 8000 m, and the compile fills the cells in file "
+       "order without going back: the gradient of that row holds for one cell only, 8000 m to "
+       "8050 m, and this one's applies from 8050 m, not from 4000 m; list the rows in route order",
+       11},
+      {"curvad4, 5000, 300\ncurvas4, 2000, 200\n",
+       "this curve at 2000 m follows one that lays the track up to 5300 m, and the compile lays "
+       "the track in file order without going back: this curve changes nothing; list the curves "
+       "in route order",
+       10},
+      {"curvad4, 5000, 300\ncurvas4, 5200, 400\n",
+       "this curve at 5200 m follows one that lays the track up to 5300 m, and the compile lays "
+       "the track in file order without going back: this curve bends the track only from 5301 m "
+       "to 5600 m, not from 5200 m; list the curves in route order",
+       10},
+  };
+  for (const auto& c : cases) {
+    const auto found = check(kLineHead + c.rows + "[fine]\n", kTrainHead + std::string("[fine]\n"));
+    ASSERT_EQ(found.size(), 1u) << c.rows;
+    EXPECT_EQ(found[0].message, c.message);
+    ASSERT_EQ(found[0].notes.size(), 1u);
+    EXPECT_EQ(found[0].notes[0].location, (SourceLocation{5, c.note_column}))
+        << found[0].notes[0].text;
+  }
+}
+
+// The repetition code is taken from the keyword in the header.
+TEST(Check, ARepetitionKeywordWithBothCodesIsMisleading) {
+  const auto found = check(
+      "[generale]\nlunghezza percorso, 10000\nripetizione segnali 9 o 4 codici, 1000, 50\n"
+      "[pendenze]\n[fine]\n",
+      kTrainHead + std::string("[fine]\n"));
+  EXPECT_THAT(places(found),
+              ::testing::ElementsAre(Place{Source::kLineFile, 3, "misleading-keyword"}));
+}
+
+// A board, a signal or a slowdown stands in the cell after its position.
+TEST(Check, OffGridSaysWhereAnObjectStands) {
+  // A half rounds to the even neighbour after the object's cell is counted
+  // in: 2025 m gives cell 41.5, rounded to 42.
+  const auto found = check(kLineHead + std::string("indicatori_vmax, 9410, 75, 80, 80, 0, , , , 0\n"
+                                                   "pendenza, 1175, 2\n[fine]\n"),
+                           kTrainHead + std::string("segnale, 2025, 1, 4, 1, 1, 0, 2, 2, 1, 1, 0\n"
+                                                    "[fine]\n"));
+  ASSERT_EQ(found.size(), 3u);
+  EXPECT_EQ(found[0].message,
+            "the speed board's position 9410 m is not a multiple of 50 m: the compile rounds it to "
+            "9400 m, and the object stands in the cell after that, from 9450 m to 9500 m");
+  EXPECT_EQ(found[1].message,
+            "the gradient's position 1175 m is not a multiple of 50 m: the compile rounds it to "
+            "1200 m");
+  EXPECT_EQ(found[2].message,
+            "the signal's position 2025 m is not a multiple of 50 m: the compile rounds it to "
+            "2050 m, and the object stands in the cell after that, from 2100 m to 2150 m");
+}
+
+// A slowdown whose start a later row's object takes has no length to warn
+// about, as in the generated routes.
+TEST(Check, ASlowdownLengthIsNotWarnedAboutOnceItsStartIsTaken) {
+  const std::string covered =
+      "rallentamento, 3000, 120, -200, 0, 0, 0\n"
+      "stazione, 3000, 12, 200, 0,0,0, 1,1,0, 4,1,1, 1, 9,0,0, UNO\n";
+  EXPECT_THAT(places(check(kLineHead + std::string("[fine]\n"), kTrainHead + covered + "[fine]\n")),
+              ::testing::IsEmpty());
+}
+
 TEST(Check, BuiltInFilesAndGeneratedRoutesGiveNoWarning) {
   EXPECT_THAT(places(check(render_document(dati_linea()), render_document(dati_treno()))),
               ::testing::IsEmpty());
-  for (int32_t length : {10000, 100000, 1000000}) {
+  for (int32_t length : {0, 50, 3960, 10000, 100000, 123456, 995000, 1000000}) {
     const RouteTexts route = generate_route(length);
     EXPECT_THAT(places(check(route.line, route.train)), ::testing::IsEmpty()) << length;
   }

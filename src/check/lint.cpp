@@ -4,21 +4,16 @@
 #include <span>
 #include <utility>
 
+#include "check/board_checks.h"
 #include "check/row_checks.h"
 #include "textio/keywords.h"
 
 namespace sc {
 namespace {
 
-std::string_view trimmed(std::string_view field) {
-  const size_t first = field.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  return field.substr(first, field.find_last_not_of(" \t") - first + 1);
-}
-
 // The comment markers of other file formats, which this one does not have.
 std::optional<std::string_view> comment_marker(std::string_view keyword) {
-  const std::string_view field = trimmed(keyword);
+  const std::string_view field = trimmed_field(keyword);
   for (std::string_view marker : {"#", ";", "//"}) {
     if (field.starts_with(marker)) return marker;
   }
@@ -57,7 +52,7 @@ size_t edit_distance(std::string_view a, std::string_view b) {
 // The spelling of the kind of `part` nearest to the field, when one is near.
 std::optional<std::string_view> nearest_keyword(std::string_view field, TextFile file,
                                                 RowPart part) {
-  const std::string lower = lower_case(std::string(trimmed(field)));
+  const std::string lower = lower_case(std::string(trimmed_field(field)));
   std::optional<std::string_view> best;
   size_t best_distance = 0;
   for (const RowKindInfo& kind : row_kinds(file, part)) {
@@ -114,12 +109,14 @@ class RecordLint::FileLint {
       lint_keyword_field(&record);
       hand_on();
     }
+    context_.objects_placed(record);
     group_.push_back(std::move(record));
   }
 
   void finish() {
     if (!group_.empty()) lint_keyword_field(nullptr);
     hand_on();
+    context_.finish();
   }
 
  private:
@@ -127,11 +124,13 @@ class RecordLint::FileLint {
     const RowRecord& row = group_.front();
     const bool on_flagged_line = flagged_ && !line_ends_between(*flagged_, row.first_field());
     flagged_.reset();
+    warn_hyphen_in_keyword(row);
     if (!row.kind) {
       if (!on_flagged_line) warn_no_kind(row);
       return;
     }
     warn_comment_marker(row);
+    if (group_.size() > 1) warn_two_kinds();
     for (const RowRecord& kind_row : group_) {
       if (spilled(kind_row)) return;
       check_values(kind_row);
@@ -213,9 +212,43 @@ class RecordLint::FileLint {
                       "), and begin notes with a hyphen too");
   }
 
+  // A hyphen anywhere in a field passes the field over, so a keyword such as
+  // "curva-d4" switches its row off; one that begins with the hyphen does so
+  // on purpose.
+  void warn_hyphen_in_keyword(const RowRecord& row) {
+    for (const RecordedField& field : row.skipped) {
+      const std::string_view text = trimmed_field(field.text);
+      if (text.starts_with("-") || !names_a_kind_of(text, row.file, row.part)) continue;
+      context_.warn(Warning::kMisleadingKeyword, field.at,
+                    "the hyphen in " + quoted(text) +
+                        " switches the row off: a field that holds a hyphen anywhere is passed "
+                        "over, and the field after it is read as the keyword; write the keyword "
+                        "without the hyphen, or begin the field with it to switch the row off "
+                        "on purpose");
+    }
+  }
+
+  // Each kind the field names reads its own values, one kind after the other.
+  void warn_two_kinds() {
+    const RowRecord& row = group_.front();
+    std::string kinds;
+    std::string reads;
+    for (const RowRecord& kind_row : group_) {
+      const RowKindInfo& kind = row_kind(*kind_row.kind);
+      kinds += (kinds.empty() ? "a " : " and a ") + std::string(kind.what) + " row";
+      reads += (reads.empty() ? "" : ", then ") + count_of(kind.values.size(), "value") +
+               " for the " + std::string(kind.what);
+    }
+    context_.warn(Warning::kMisleadingKeyword, row.keyword.at,
+                  quoted(trimmed_field(row.keyword.text)) + " names " + kinds +
+                      ", since a keyword counts wherever it stands in the field: the compile "
+                      "reads " +
+                      reads + "; keep the words of one kind in the keyword");
+  }
+
   // The keyword field with its comment marker replaced by a hyphen.
   static std::string hyphen_form(std::string_view keyword, std::string_view marker) {
-    return "-" + std::string(trimmed(trimmed(keyword).substr(marker.size())));
+    return "-" + std::string(trimmed_field(trimmed_field(keyword).substr(marker.size())));
   }
 
   void warn_no_kind(const RowRecord& row) {
@@ -255,7 +288,8 @@ class RecordLint::FileLint {
   void warn_unknown_keyword(const RowRecord& row) {
     const std::string_view keyword = row.keyword.text;
     if (!has_letter(keyword) || is_section_line(keyword) || comment_marker(keyword)) return;
-    std::string message = quoted(trimmed(keyword)) + " names no row kind, so the row is ignored";
+    std::string message =
+        quoted(trimmed_field(keyword)) + " names no row kind, so the row is ignored";
     if (const auto nearest = nearest_keyword(keyword, row.file, row.part)) {
       message += "; did you mean " + quoted(*nearest) + "?";
     }
@@ -277,8 +311,26 @@ class RecordLint::FileLint {
   std::optional<RecordedField> flagged_;
 };
 
-void LintContext::warn(Warning code, SourceLocation at, std::string message) {
-  out_.push_back(warning_at(code, source_, at, std::move(message)));
+Finding& LintContext::warn(Warning code, SourceLocation at, std::string message) {
+  return out_.emplace_back(warning_at(code, source_, at, std::move(message)));
+}
+
+void LintContext::warn_while_cell_stands(int64_t cell, Warning code, SourceLocation at,
+                                         std::string message) {
+  pending_.push_back({cell, warning_at(code, source_, at, std::move(message))});
+}
+
+void LintContext::objects_placed(const RowRecord& row) {
+  if (pending_.empty()) return;
+  std::erase_if(pending_, [&](const PendingWarning& pending) {
+    return std::any_of(row.objects.begin(), row.objects.end(),
+                       [&](const PlacedObject& o) { return o.cell == pending.cell; });
+  });
+}
+
+void LintContext::finish() {
+  for (PendingWarning& pending : pending_) out_.push_back(std::move(pending.finding));
+  pending_.clear();
 }
 
 RecordLint::RecordLint(RowListener* next)
@@ -304,6 +356,7 @@ std::vector<Finding> RecordLint::finish(std::string_view line_text, std::string_
                                         const SourceEncodings& encodings) {
   line_->finish();
   train_->finish();
+  check_boards_against_limits(line_context_, std::move(train_context_.limit_rows));
   lint_encoding(line_text, encodings.line, line_context_);
   lint_encoding(train_text, encodings.train, train_context_);
   return std::move(findings_);

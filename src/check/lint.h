@@ -13,22 +13,66 @@
 
 namespace sc {
 
+// A value that rows set cell by cell in file order (gradient, speed limit,
+// adhesion), as the compile's fill leaves it after each row.
+struct FillOrder {
+  std::optional<int64_t> previous_position;  // of the last row read
+  SourceLocation previous_at;
+  int64_t cursor = 0;  // the first cell not yet filled
+};
+
+// The curve row that laid the track furthest so far.
+struct LaidTrack {
+  SourceLocation at;
+  int64_t start = 0;
+};
+
+// A speed board that marks where a limit starts (no stripes), and a speed
+// limit row, for comparing the two files once both are read.
+struct LimitBoard {
+  int64_t position = 0;
+  int64_t speeds[3] = {};  // vas, vbs, vcs
+  SourceLocation at;
+};
+struct LimitRow {
+  int32_t position = 0;  // both read as Longs
+  int32_t speed = 0;
+  SourceLocation at;
+};
+
 // Where the warnings of one file go, and what the line file told about the
 // route.
 class LintContext {
  public:
   LintContext(Source source, std::vector<Finding>& out) : source_(source), out_(out) {}
-  void warn(Warning code, SourceLocation at, std::string message);
+  // The warning, for adding notes to it.
+  Finding& warn(Warning code, SourceLocation at, std::string message);
+  // A warning that holds only while `cell` keeps the object the row put there:
+  // dropped when a later row replaces it.
+  void warn_while_cell_stands(int64_t cell, Warning code, SourceLocation at, std::string message);
+  // A later row's objects replace what stood in their cells.
+  void objects_placed(const RowRecord& row);
+  // The warnings still standing once every row is read.
+  void finish();
   Source source() const { return source_; }
 
   // From the line file's header, for the rows of both files.
   std::optional<int64_t> route_length;
   // The time of the last station row, in seconds of the day.
   std::optional<int64_t> previous_station_time;
+  FillOrder gradients, speeds, adhesions;
+  std::optional<LaidTrack> laid_track;
+  std::vector<LimitBoard> limit_boards;  // of the line file
+  std::vector<LimitRow> limit_rows;      // of the train file
 
  private:
+  struct PendingWarning {
+    int64_t cell;
+    Finding finding;
+  };
   Source source_;
   std::vector<Finding>& out_;
+  std::vector<PendingWarning> pending_;
 };
 
 // The values of one row as the compile read them.

@@ -1,11 +1,16 @@
 #include "check/row_checks.h"
 
+#include <cmath>
 #include <string>
 
+#include "check/order_checks.h"
 #include "check/value_checks.h"
+#include "line/header_values.h"
+#include "line/route_profile.h"
 #include "model/cell_geometry.h"
 #include "model/format_rules.h"
 #include "model/object_rules.h"
+#include "textio/keywords.h"
 
 namespace sc {
 namespace {
@@ -13,10 +18,10 @@ namespace {
 constexpr int64_t kHighestTunnelType = 3;
 
 // The row's position (its first value) on the 50 m grid, where the compile
-// puts it in cell metres / 50 + `cell_offset`, and on the route.
+// puts it, and on the route.
 void check_position(LintContext& context, std::string_view what, const LintRow& row,
-                    int cell_offset) {
-  check_grid(context, what, row[0], row.at(0), cell_offset);
+                    GridCell cell) {
+  check_grid(context, what, row[0], row.at(0), cell);
   check_on_route(context, what, row[0], row.at(0));
 }
 
@@ -26,21 +31,99 @@ void check_route_length(LintContext& context, const LintRow& row) {
   if (row[0] >= 0 && row[0] <= kLongestRoute) context.route_length = row[0];
 }
 
+// The code is the first of 4 and 9 the keyword holds.
+void check_repetition(LintContext& context, const LintRow& row) {
+  const std::string_view keyword = row.record.keyword.text;
+  if (!contains(keyword, "4") || !contains(keyword, "9")) return;
+  context.warn(Warning::kMisleadingKeyword, row.record.keyword.at,
+               quoted(trimmed_field(keyword)) + " holds both 4 and 9: the repetition code is " +
+                   std::to_string(repetition_code(keyword).value_or(0)) +
+                   ", since the compile looks for a 4 first; write one of them");
+}
+
 void check_gradient(LintContext& context, const LintRow& row) {
-  check_position(context, "the gradient's position", row, 0);
+  check_position(context, "the gradient's position", row, GridCell::kOwn);
+  check_fill_order(context, context.gradients, row);
   const auto stored = static_cast<uint8_t>(row[1] + kGradientBias);
   check_fits(context, "gradient", row[1], row.at(1), -kGradientBias, 255 - kGradientBias,
              int64_t{stored} - kGradientBias);
 }
 
+// The words an author may write for a side; only an "s" makes a left curve.
+bool says_right(std::string_view lower) {
+  return contains(lower, "destr") || contains(lower, "dx") || contains(lower, "right");
+}
+bool says_left(std::string_view lower) {
+  return contains(lower, "sinistr") || contains(lower, "sx") || contains(lower, "left");
+}
+
+// The class digit that decides, as the compile finds it.
+char class_digit(double curvature) {
+  for (char digit = '1'; digit <= '6'; ++digit) {
+    if (curvature_of(std::string(1, digit)) == std::abs(curvature)) return digit;
+  }
+  return '?';
+}
+
+void check_curve_side(LintContext& context, const RowRecord& row, double curvature) {
+  const std::string lower = lower_case(row.keyword.text);
+  const bool left = curvature < 0;
+  const bool misread = left ? says_right(lower) && !says_left(lower) : says_left(lower);
+  if (!misread) return;
+  const std::string keyword = quoted(std::string(trimmed_field(row.keyword.text)));
+  const std::string suggestion =
+      quoted(std::string("curva") + (left ? "d" : "s") + class_digit(curvature));
+  context.warn(Warning::kMisleadingKeyword, row.keyword.at,
+               keyword + " makes a " + (left ? "left" : "right") +
+                   " curve: a curve turns left when its keyword holds an \"s\" anywhere, in "
+                   "either case, and right otherwise; write " +
+                   suggestion + " for a " + (left ? "right" : "left") + " curve");
+}
+
+void check_curve_class(LintContext& context, const RowRecord& row, double curvature) {
+  const char decides = class_digit(curvature);
+  std::string others;
+  for (const char c : row.keyword.text) {
+    if (c < '0' || c > '9' || c == decides || others.find(c) != std::string::npos) continue;
+    others += c;
+  }
+  if (others.empty()) return;
+  context.warn(Warning::kMisleadingKeyword, row.keyword.at,
+               quoted(std::string(trimmed_field(row.keyword.text))) + " holds the digits " +
+                   std::string(1, decides) + " and " + others +
+                   ": the class is the first of 1 to 6 found, looking for 1 first, so this is "
+                   "class " +
+                   std::string(1, decides) + "; write one digit, the class, in a curve's keyword");
+}
+
 void check_curve(LintContext& context, const LintRow& row) {
   check_on_route(context, "the curve's start", row[0], row.at(0));
+  check_length(context, "curve", row[1], row.at(1),
+               row[1] == 0 ? "bends the track at its start point alone" : "bends nothing");
+  check_curve_order(context, row);
+  if (const std::optional<double> curvature = curvature_of(row.record.keyword.text)) {
+    check_curve_side(context, row.record, *curvature);
+    check_curve_class(context, row.record, *curvature);
+  }
+}
+
+// Cells past the run-out do not exist: the compile cuts the tunnel at the last.
+void check_tunnel_cut(LintContext& context, const LintRow& row) {
+  if (!context.route_length) return;
+  const int64_t last_cell = cell_index(*context.route_length + kRunOut);
+  if (tunnel_cells(row[0], row[1]).last <= last_cell) return;
+  context.warn(Warning::kBeyondRouteEnd, row.at(1),
+               "the tunnel's end at " + std::to_string(row[1]) +
+                   " m lies beyond the route's end at " + std::to_string(*context.route_length) +
+                   " m and past the run-out after it: the compile cuts the tunnel at " +
+                   std::to_string(tunnel_end(last_cell)) + " m, where the cells end");
 }
 
 void check_tunnel(LintContext& context, const LintRow& row) {
-  check_grid(context, "the tunnel's start", row[0], row.at(0), 0);
-  check_grid(context, "the tunnel's end", row[1], row.at(1), 0);
+  check_grid(context, "the tunnel's start", row[0], row.at(0), GridCell::kOwn);
+  check_grid(context, "the tunnel's end", row[1], row.at(1), GridCell::kOwn);
   check_on_route(context, "the tunnel's start", row[0], row.at(0));
+  check_tunnel_cut(context, row);
   if (row[1] <= row[0]) {
     context.warn(Warning::kTunnelBackwards, row.at(1),
                  "the tunnel ends at " + std::to_string(row[1]) + " m, not after its start at " +
@@ -56,22 +139,48 @@ void check_tunnel(LintContext& context, const LintRow& row) {
   }
 }
 
+// Values 0 to 4 as they stand in the row: posizione, vas, vbs, vcs, strisces.
+// A board with stripes announces a limit further on.
 void check_speed_board(LintContext& context, const LintRow& row) {
-  check_position(context, "the speed board's position", row, 1);
+  check_position(context, "the speed board's position", row, GridCell::kObject);
+  if (row[4] == 0) context.limit_boards.push_back({row[0], {row[1], row[2], row[3]}, row.at(0)});
 }
 
 void check_text_board(LintContext& context, const LintRow& row) {
-  check_position(context, "the text board's position", row, 1);
+  check_position(context, "the text board's position", row, GridCell::kObject);
 }
 
 // --- the train file ---
 
+void check_braked_mass(LintContext& context, const LintRow& row) {
+  if (row[0] >= 0) return;
+  context.warn(Warning::kImplausibleValue, row.at(0),
+               "a braked-mass percentage of " + std::to_string(row[0]) +
+                   " is stored as it stands, but no train brakes with a negative mass: give the "
+                   "braked mass as a percentage of the train's mass, such as 125");
+}
+
+void check_cars(LintContext& context, const LintRow& row) {
+  if (row[0] >= 0) return;
+  context.warn(Warning::kImplausibleValue, row.at(0),
+               std::to_string(row[0]) +
+                   " cars are stored as they stand, but no train has fewer than none: give the "
+                   "number of cars, such as 8");
+}
+
 void check_speed(LintContext& context, const LintRow& row) {
-  check_position(context, "the speed limit's position", row, 0);
+  check_position(context, "the speed limit's position", row, GridCell::kOwn);
+  check_fill_start(context, context.speeds, row);
+  check_fill_order(context, context.speeds, row);
+  if (row.record.ending != RowEnd::kRead) return;
+  context.limit_rows.push_back(
+      {static_cast<int32_t>(row[0]), static_cast<int32_t>(row[1]), row.at(1)});
 }
 
 void check_adhesion(LintContext& context, const LintRow& row) {
-  check_position(context, "the adhesion's position", row, 0);
+  check_position(context, "the adhesion's position", row, GridCell::kOwn);
+  check_fill_start(context, context.adhesions, row);
+  check_fill_order(context, context.adhesions, row);
   check_fits(context, "adhesion", row[1], row.at(1), 0, 255, static_cast<uint8_t>(row[1]));
 }
 
@@ -82,7 +191,7 @@ void check_clock(LintContext& context, const LintRow& row) {
 // Values 0 to 10 as they stand in the row: posizione, sx, s1, s2, s3, rapp,
 // dx, d1, d2, d3, tempo.
 void check_signal(LintContext& context, const LintRow& row) {
-  check_position(context, "the signal's position", row, 1);
+  check_position(context, "the signal's position", row, GridCell::kObject);
   const int64_t sx = row[1];
   const int64_t dx = row[6];
   check_fits_16(context, "the signal's rapp x 10 + sx x 3 + dx, which is",
@@ -99,25 +208,66 @@ void check_signal(LintContext& context, const LintRow& row) {
   check_fits(context, "the signal's time", tempo, row.at(10), 0, 255, static_cast<uint8_t>(tempo));
 }
 
+// A slowdown's start and end cells: an end in the start's own cell leaves the
+// start alone, and one before it ends the slowdown before it starts. Only
+// while the start stands does its length matter.
+void check_slowdown_cells(LintContext& context, const LintRow& row) {
+  const SlowdownCells cells = slowdown_cells(row[0], row[2]);
+  if (cells.end > cells.start) return;
+  const std::string where =
+      cells.end == cells.start
+          ? "ends in its own start cell, which keeps only the start: no end cell of its own "
+            "follows it, and the next end cell along the route is another slowdown's, if any"
+          : "ends " + std::to_string((cells.start - cells.end) * kCellMetres) +
+                " m before it starts: its end cell stands before its start cell";
+  context.warn_while_cell_stands(cells.start, Warning::kLengthNotPositive, row.at(2),
+                                 "the slowdown at " + std::to_string(row[0]) +
+                                     " m with a length of " + std::to_string(row[2]) + " m " +
+                                     where + "; give its length in metres, 50 or more");
+}
+
 // x, v, l, f_tt, f_ta, d_v
 void check_slowdown(LintContext& context, const LintRow& row) {
-  check_grid(context, "the slowdown's start", row[0], row.at(0), 1);
-  check_grid(context, "the slowdown's end (start + length)", row[0] + row[2], row.at(2), 1);
+  check_grid(context, "the slowdown's start", row[0], row.at(0), GridCell::kObject);
+  check_grid(context, "the slowdown's end (start + length)", row[0] + row[2], row.at(2),
+             GridCell::kObject);
   check_on_route(context, "the slowdown's start", row[0], row.at(0));
+  if (row[0] <= context.route_length.value_or(row[0])) {
+    check_end_on_route(context, "the slowdown", "its end", row[0] + row[2], row.at(2),
+                       "the train leaves the route before the slowdown ends");
+  }
+  check_slowdown_cells(context, row);
   check_fits_16(context, "the slowdown's speed", row[1], row.at(1));
   check_fits_16(context, "the slowdown's f_tt", row[3], row.at(3));
   check_fits_16(context, "the slowdown's d_v", row[5], row.at(5));
 }
 
 void check_abbattimento(LintContext& context, const LintRow& row) {
-  check_position(context, "the abbattimento point's position", row, 0);
+  check_position(context, "the abbattimento point's position", row, GridCell::kOwn);
   if (row[1] > 0) check_fits_16(context, "the abbattimento code", row[1], row.at(1));
 }
 
 constexpr size_t kStationHours = 13;
 
+// Values 0 to 2 as they stand in the row: position, type, length; value 5 is
+// the end extension.
+void check_station_extent(LintContext& context, const LintRow& row) {
+  const StationExtent extent = station_extent(row[1], row[0], row[2], row[5] != 0);
+  // A short station reaches 150 m past its position whatever its length.
+  if (row[2] < 0 || !is_short_station(row[1])) {
+    check_length(
+        context, "station", row[2], row.at(2),
+        "covers the metres " + std::to_string(extent.first) + " to " + std::to_string(extent.last));
+  }
+  if (row[0] > context.route_length.value_or(row[0])) return;
+  check_end_on_route(context, "the station", "its last metre", extent.last, row.at(2),
+                     station_stops(row[1]) ? "its train stops past the end"
+                                           : "part of it lies where the train never runs");
+}
+
 void check_station(LintContext& context, const LintRow& row) {
   check_on_route(context, "the station's position", row[0], row.at(0));
+  check_station_extent(context, row);
   check_time_of_day(context, "the station's time", row, kStationHours);
   const int64_t time =
       (row[kStationHours] * 60 + row[kStationHours + 1]) * 60 + row[kStationHours + 2];
@@ -138,6 +288,8 @@ RowCheck row_check(RowKind kind) {
   switch (kind) {
     case RowKind::kRouteLength:
       return check_route_length;
+    case RowKind::kSignalRepetition:
+      return check_repetition;
     case RowKind::kGradient:
       return check_gradient;
     case RowKind::kCurve:
@@ -148,6 +300,10 @@ RowCheck row_check(RowKind kind) {
       return check_speed_board;
     case RowKind::kTextBoard:
       return check_text_board;
+    case RowKind::kBrakedMass:
+      return check_braked_mass;
+    case RowKind::kCars:
+      return check_cars;
     case RowKind::kSpeedLimit:
       return check_speed;
     case RowKind::kAdhesion:

@@ -2,15 +2,13 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "model/cell_geometry.h"
+#include "model/object_rules.h"
 
 namespace sc {
 namespace {
-
-std::string metres(int64_t value) {
-  return std::to_string(value) + " m";
-}
 
 std::string two_digits(int64_t value) {
   return (value < 10 ? "0" : "") + std::to_string(value);
@@ -18,13 +16,23 @@ std::string two_digits(int64_t value) {
 
 }  // namespace
 
+std::string metres(int64_t value) {
+  return std::to_string(value) + " m";
+}
+
 void check_grid(LintContext& context, std::string_view what, int64_t value, SourceLocation at,
-                int cell_offset) {
+                GridCell cell) {
   if (value % kCellMetres == 0) return;
-  const int64_t rounded = (cell_index(value, cell_offset) - cell_offset) * kCellMetres;
-  context.warn(Warning::kOffGrid, at,
-               std::string(what) + " " + metres(value) +
-                   " is not a multiple of 50 m: the compile rounds it to " + metres(rounded));
+  const bool object = cell == GridCell::kObject;
+  const int64_t index = object ? object_cell(value) : cell_index(value);
+  const int64_t rounded = object ? object_position(index) : index * kCellMetres;
+  std::string message = std::string(what) + " " + metres(value) +
+                        " is not a multiple of 50 m: the compile rounds it to " + metres(rounded);
+  if (object) {
+    message += ", and the object stands in the cell after that, from " +
+               metres(index * kCellMetres) + " to " + metres((index + 1) * kCellMetres);
+  }
+  context.warn(Warning::kOffGrid, at, std::move(message));
 }
 
 void check_on_route(LintContext& context, std::string_view what, int64_t position,
@@ -35,6 +43,23 @@ void check_on_route(LintContext& context, std::string_view what, int64_t positio
                    metres(*context.route_length) +
                    ": it lands in the run-out after the route; positions on the route go up to " +
                    metres(*context.route_length));
+}
+
+void check_end_on_route(LintContext& context, std::string_view object, std::string_view what,
+                        int64_t end, SourceLocation at, std::string_view then) {
+  if (!context.route_length || end <= *context.route_length) return;
+  context.warn(Warning::kBeyondRouteEnd, at,
+               std::string(object) + " runs past the route's end at " +
+                   metres(*context.route_length) + ": " + std::string(what) + " lies at " +
+                   metres(end) + ", so " + std::string(then));
+}
+
+void check_length(LintContext& context, std::string_view object, int64_t length, SourceLocation at,
+                  std::string_view effect) {
+  if (length > 0) return;
+  context.warn(Warning::kLengthNotPositive, at,
+               "a " + std::string(object) + " of length " + metres(length) + " " +
+                   std::string(effect) + "; give its length in metres, greater than 0");
 }
 
 void check_fits(LintContext& context, std::string_view what, int64_t value, SourceLocation at,

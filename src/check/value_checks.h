@@ -10,14 +10,29 @@ namespace sc {
 // Checks of single values shared by the row kinds of both files. `what`
 // names the value in the message ("the signal's position").
 
+// Which cell a position gives: its own (gradients, speed limits, adhesion,
+// tunnels, abbattimento points), or the one after it (boards, signals,
+// slowdowns), as the object rules place them.
+enum class GridCell { kOwn, kObject };
+
 // A position or length in metres off the 50 m grid, with where the compile
-// puts it: its cell index is metres / 50 + `cell_offset`, rounded.
+// puts it.
 void check_grid(LintContext& context, std::string_view what, int64_t metres, SourceLocation at,
-                int cell_offset);
+                GridCell cell);
 
 // A position past the route's end, in the run-out after it.
 void check_on_route(LintContext& context, std::string_view what, int64_t position,
                     SourceLocation at);
+
+// The end of an object that starts on the route, `end` metres, past the
+// route's end; `then` says what follows ("its train stops past the end").
+void check_end_on_route(LintContext& context, std::string_view object, std::string_view what,
+                        int64_t end, SourceLocation at, std::string_view then);
+
+// A curve's, slowdown's or station's length of zero or less; `effect` says
+// what the row then does ("bends nothing").
+void check_length(LintContext& context, std::string_view object, int64_t length, SourceLocation at,
+                  std::string_view effect);
 
 // A value outside `low` to `high`, which its field stores as `stored`.
 void check_fits(LintContext& context, std::string_view what, int64_t value, SourceLocation at,
@@ -29,6 +44,9 @@ void check_fits_16(LintContext& context, std::string_view what, int64_t value, S
 // is reported.
 void check_time_of_day(LintContext& context, std::string_view what, const LintRow& row,
                        size_t hours_index);
+
+// "1200 m"
+std::string metres(int64_t value);
 
 // "8:05:00"
 std::string clock_text(int64_t seconds_of_day);

@@ -23,7 +23,8 @@ constexpr std::array kCatalogue{
                 "a tunnel's end is not after its start, so it makes no tunnel"},
     WarningInfo{Warning::kTunnelType, "tunnel-type", "a tunnel's type is not one of 1 to 3"},
     WarningInfo{Warning::kBeyondRouteEnd, "beyond-route-end",
-                "a row lies beyond the route's end, in the run-out"},
+                "a row lies beyond the route's end, in the run-out, or a station, slowdown or "
+                "tunnel runs past it"},
     WarningInfo{Warning::kTextCutAtComma, "text-cut-at-comma",
                 "a name or board text is cut at a comma"},
     WarningInfo{Warning::kTimeRange, "time-range",
@@ -31,6 +32,22 @@ constexpr std::array kCatalogue{
     WarningInfo{Warning::kTimeBackwards, "time-backwards",
                 "a station's time is earlier than the station's before it"},
     WarningInfo{Warning::kUtf8Input, "utf8-input", "a file read as Windows-1252 looks like UTF-8"},
+    WarningInfo{Warning::kOutOfOrder, "out-of-order",
+                "a row comes after one further along the route, so it does not apply from its "
+                "own position"},
+    WarningInfo{Warning::kMisleadingKeyword, "misleading-keyword",
+                "a keyword reads other than it looks: a curve's side or class, a repetition "
+                "code, two row kinds in one field, a hyphen that switches the row off"},
+    WarningInfo{Warning::kLengthNotPositive, "length-not-positive",
+                "a curve, slowdown or station has a length of zero or less"},
+    WarningInfo{Warning::kImplausibleValue, "implausible-value",
+                "a value the files can hold but no train could mean"},
+    WarningInfo{Warning::kBoardSpeed, "board-speed",
+                "a speed board without stripes does not show the train's speed limit where it "
+                "stands"},
+    WarningInfo{Warning::kStartsLate, "starts-late",
+                "the first speed limit or adhesion row stands after 0 m, so the cells before it "
+                "get 0"},
 };
 
 }  // namespace

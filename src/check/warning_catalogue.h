@@ -21,6 +21,12 @@ enum class Warning {
   kTimeRange,
   kTimeBackwards,
   kUtf8Input,
+  kOutOfOrder,
+  kMisleadingKeyword,
+  kLengthNotPositive,
+  kImplausibleValue,
+  kBoardSpeed,
+  kStartsLate,
 };
 
 // The name is what `-Wno-NAME` turns off and what `[name]` shows.

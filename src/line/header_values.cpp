@@ -74,16 +74,16 @@ RepetitionCheck store_signal_repetition(TableEntry& train_header, std::string_vi
   train_header.*slot::kRepetitionSecond = second;
   if (first % 50 != 0) return RepetitionCheck::kFirstNotMultipleOf50;
   if (second % 50 != 0) return RepetitionCheck::kSecondNotMultipleOf50;
-  int32_t code = 0;
-  if (contains(keyword, "4")) {
-    code = 4;
-  } else if (contains(keyword, "9")) {
-    code = 9;
-  } else {
-    return RepetitionCheck::kNoCode;
-  }
-  train_header.*slot::kRepetitionCode = second == 0 ? 0 : code;
+  const std::optional<int32_t> code = repetition_code(keyword);
+  if (!code) return RepetitionCheck::kNoCode;
+  train_header.*slot::kRepetitionCode = second == 0 ? 0 : *code;
   return RepetitionCheck::kAccepted;
+}
+
+std::optional<int32_t> repetition_code(std::string_view keyword) {
+  if (contains(keyword, "4")) return 4;
+  if (contains(keyword, "9")) return 9;
+  return std::nullopt;
 }
 
 ReferenceFields progressive_ordina(ScenarioTable& table, const ReferenceFields& fields) {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "model/model.h"
@@ -16,6 +17,10 @@ enum class RepetitionCheck {
   kSecondNotMultipleOf50,  // error 4
   kNoCode,                 // error 5: the keyword holds neither "4" nor "9"
 };
+
+// The repetition code a keyword field names: 4 when it holds a "4", else 9
+// when it holds a "9"; nothing when it holds neither.
+std::optional<int32_t> repetition_code(std::string_view keyword);
 
 // Stores both repetition values in `train_header` as read, then, when they are
 // acceptable, the repetition code taken from the keyword field (0 when the

@@ -55,6 +55,13 @@ std::optional<Fix> fix_for(const Finding& f) {
     return Fix{Fix::Kind::kReplaceField, std::string(*keyword), 0,
                "Change the keyword to \"" + std::string(*keyword) + "\""};
   }
+  if (f.name == "misleading-keyword") {
+    // "... makes a left curve: ...; write "curvad4" for a right curve"
+    const auto keyword = between(message, "; write \"", "\" for a ");
+    if (!keyword) return std::nullopt;
+    return Fix{Fix::Kind::kReplaceField, std::string(*keyword), 0,
+               "Change the keyword to \"" + std::string(*keyword) + "\""};
+  }
   if (f.name == "text-cut-at-comma") {
     return Fix{Fix::Kind::kQuoteText, {}, 0, "Put the whole text in double quotes"};
   }

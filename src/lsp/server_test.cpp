@@ -19,8 +19,9 @@ using nlohmann::json;
 constexpr std::string_view kLineUri = "file:///pair/T_linea.txt";
 constexpr std::string_view kTrainUri = "file:///pair/T_R1-.txt";
 
-// A gradient off the grid, a misspelt keyword, a text cut at a comma, and a
-// signal in the cell that the text board holds.
+// A gradient off the grid, a misspelt keyword, a text cut at a comma, a
+// signal in the cell that the text board holds, and a right curve that turns
+// left.
 constexpr std::string_view kLineText =
     "[generale]\n"
     "lunghezza percorso, 12000\n"
@@ -28,6 +29,7 @@ constexpr std::string_view kLineText =
     "pendenza, 1234, 5\n"
     "pendenzza, 2000, 0\n"
     "indicatore cartello, 2000, VIA ROMA, 3\n"
+    "curva destra 4, 3000, 200\n"
     "[fine]\n";
 constexpr std::string_view kTrainText =
     "[generale]\n"
@@ -393,7 +395,8 @@ TEST(LspFeatures, CodeActionsMakeTheFixesTheWarningsName) {
                             {"end", {{"line", line}, {"character", 40}}}}},
                           {"context", {{"diagnostics", json::array()}}}}));
   };
-  const Session s = run(pair_session() + actions_at(2, 3) + actions_at(3, 4) + actions_at(4, 5));
+  const Session s = run(pair_session() + actions_at(2, 3) + actions_at(3, 4) + actions_at(4, 5) +
+                        actions_at(5, 6));
   const auto only_edit = [&](int id) {
     const json& actions = (*s.response(id))["result"];
     EXPECT_EQ(actions.size(), 1u);
@@ -404,7 +407,10 @@ TEST(LspFeatures, CodeActionsMakeTheFixesTheWarningsName) {
     const char* text;
     int start;
     int end;
-  } expected[] = {{2, "1250", 10, 14}, {3, "pendenza", 0, 9}, {4, "\"VIA ROMA, 3\"", 27, 38}};
+  } expected[] = {{2, "1250", 10, 14},
+                  {3, "pendenza", 0, 9},
+                  {4, "\"VIA ROMA, 3\"", 27, 38},
+                  {5, "curvad4", 0, 14}};
   for (const auto& e : expected) {
     SCOPED_TRACE(e.text);
     const json edit = only_edit(e.id);

@@ -38,6 +38,13 @@ inline bool ends_header(std::string_view field) {
   return is_section_line(field) && !hidden;
 }
 
+// The field without its leading and trailing blanks.
+inline std::string_view trimmed_field(std::string_view field) {
+  const size_t first = field.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return field.substr(first, field.find_last_not_of(" \t") - first + 1);
+}
+
 // A field's text in double quotes, for messages.
 inline std::string quoted(std::string_view text) {
   return "\"" + std::string(text) + "\"";
