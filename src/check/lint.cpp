@@ -18,7 +18,10 @@ std::string_view trimmed(std::string_view field) {
 
 // The comment markers of other file formats, which this one does not have.
 std::optional<std::string_view> comment_marker(std::string_view keyword) {
-  const std::string_view field = trimmed(keyword);
+  // Blanks after the field change nothing below: only the leading ones go.
+  const size_t first = keyword.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return std::nullopt;
+  const std::string_view field = keyword.substr(first);
   for (std::string_view marker : {"#", ";", "//"}) {
     if (field.starts_with(marker)) return marker;
   }
@@ -102,41 +105,57 @@ bool line_ends_between(const RecordedField& before, const RecordedField& after) 
 
 }  // namespace
 
-// The rows of one file, each keyword field with the records of the kinds it
-// named, checked once the next keyword field's first record shows whether
-// the last one's line held more.
+// The rows of one file, checked as they are told. A keyword field's last
+// row is checked for fields after it on its line once the next keyword
+// field's first record shows whether that line held more.
 class RecordLint::FileLint {
  public:
   FileLint(LintContext& context, RowListener* next) : context_(context), next_(next) {}
 
-  void add(RowRecord record) {
-    if (!group_.empty() && record.keyword.begin != group_.front().keyword.begin) {
-      lint_keyword_field(&record);
-      hand_on();
+  void add(const RowRecord& record) {
+    if (open_ && record.keyword.begin == field_.begin) {
+      if (!done_) check_kind_row(record);
+    } else {
+      end_keyword_field(&record);
+      begin_keyword_field(record);
     }
-    group_.push_back(std::move(record));
+    if (next_) next_->row_read(record);
   }
 
-  void finish() {
-    if (!group_.empty()) lint_keyword_field(nullptr);
-    hand_on();
-  }
+  void finish() { end_keyword_field(nullptr); }
 
  private:
-  void lint_keyword_field(const RowRecord* next) {
-    const RowRecord& row = group_.front();
-    const bool on_flagged_line = flagged_ && !line_ends_between(*flagged_, row.first_field());
-    flagged_.reset();
+  void begin_keyword_field(const RowRecord& row) {
+    open_ = true;
+    done_ = false;
+    field_.begin = row.keyword.begin;
+    const bool on_flagged_line =
+        flagged_end_line_ && row.first_field().at.line <= *flagged_end_line_;
+    flagged_end_line_.reset();
     if (!row.kind) {
       if (!on_flagged_line) warn_no_kind(row);
+      done_ = true;
       return;
     }
     warn_comment_marker(row);
-    for (const RowRecord& kind_row : group_) {
-      if (spilled(kind_row)) return;
-      check_values(kind_row);
+    check_kind_row(row);
+  }
+
+  // Once a row of the field has run on into the next line, the field's
+  // other rows are not checked.
+  void check_kind_row(const RowRecord& row) {
+    if (spilled(row)) {
+      done_ = true;
+      return;
     }
-    if (next) warn_extra_fields(group_.back(), *next);
+    check_values(row);
+    field_.last_kind = *row.kind;
+    field_.last_end_line = row.last_field().end_line;
+  }
+
+  void end_keyword_field(const RowRecord* next) {
+    if (open_ && !done_ && next) warn_extra_fields(*next);
+    open_ = false;
   }
 
   void check_values(const RowRecord& row) {
@@ -179,17 +198,17 @@ class RecordLint::FileLint {
   // A field after the row's last value on its line is read as the next
   // row's keyword; a note such as "-- like this" at the line's end hides
   // nothing but itself.
-  void warn_extra_fields(const RowRecord& last, const RowRecord& next) {
+  void warn_extra_fields(const RowRecord& next) {
     const RecordedField& extra = next.first_field();
-    if (line_ends_between(last.last_field(), extra)) return;
+    if (extra.at.line > field_.last_end_line) return;
     const RecordedField& after = next.skipped.size() > 1   ? next.skipped[1]
                                  : next.skipped.size() > 0 ? next.keyword
                                                            : extra;
     const bool note =
         contains(extra.text, "-") && &after != &extra && line_ends_between(extra, after);
     if (note) return;
-    flagged_ = last.last_field();
-    const RowKindInfo& kind = row_kind(*last.kind);
+    flagged_end_line_ = field_.last_end_line;
+    const RowKindInfo& kind = row_kind(field_.last_kind);
     if (kind.values.back().width == ValueWidth::kText) {
       context_.warn(Warning::kTextCutAtComma, extra.at,
                     "the " + std::string(kind.values.back().name) +
@@ -262,19 +281,21 @@ class RecordLint::FileLint {
     context_.warn(Warning::kUnknownKeyword, row.keyword.at, std::move(message));
   }
 
-  void hand_on() {
-    if (next_) {
-      for (RowRecord& row : group_) next_->row_read(std::move(row));
-    }
-    group_.clear();
-  }
+  // The keyword field being checked.
+  struct KeywordField {
+    size_t begin = 0;
+    RowKind last_kind{};  // of its last row checked
+    int last_end_line = 0;
+  };
 
   LintContext& context_;
   RowListener* next_;
-  std::vector<RowRecord> group_;  // the records of one keyword field
-  // The last field of a row whose extra fields were warned about: the fields
-  // after it on its line are not warned about again.
-  std::optional<RecordedField> flagged_;
+  bool open_ = false;
+  bool done_ = false;  // no more of the field's rows to check
+  KeywordField field_;
+  // The line of a row's last field whose extra fields were warned about:
+  // the fields after it on its line are not warned about again.
+  std::optional<int> flagged_end_line_;
 };
 
 void LintContext::warn(Warning code, SourceLocation at, std::string message) {
@@ -289,15 +310,15 @@ RecordLint::RecordLint(RowListener* next)
 
 RecordLint::~RecordLint() = default;
 
-void RecordLint::row_read(RowRecord record) {
+void RecordLint::row_read(const RowRecord& record) {
   if (record.file == TextFile::kLine) {
-    line_->add(std::move(record));
+    line_->add(record);
     return;
   }
   // The line file is over: its route length holds for the train file.
   line_->finish();
   train_context_.route_length = line_context_.route_length;
-  train_->add(std::move(record));
+  train_->add(record);
 }
 
 std::vector<Finding> RecordLint::finish(std::string_view line_text, std::string_view train_text,
