@@ -6,6 +6,7 @@
 
 #include "check/lint.h"
 #include "driver/pipeline.h"
+#include "model/cell_objects.h"
 #include "model/model.h"
 #include "textio/field_reader.h"
 
@@ -196,34 +197,6 @@ bool is_taken_cell_error(int32_t number) {
   }
 }
 
-// What a row's object in a cell is, for notes; nullopt for a tunnel marker,
-// which gives way to every object.
-std::optional<std::string_view> object_name(uint8_t type_code) {
-  switch (type_code) {
-    case cell_type::kTextBoard:
-      return "text board";
-    case cell_type::kSpeedBoard:
-      return "speed board";
-    case cell_type::kSignal:
-      return "signal";
-    case cell_type::kSlowdownStart:
-      return "slowdown's start";
-    case cell_type::kSlowdownEnd:
-      return "slowdown's end";
-    case cell_type::kSlowdownWarning:
-      return "slowdown's warning";
-    case cell_type::kCountdown:
-      return "slowdown's countdown";
-    case cell_type::kCodeChange:
-    case cell_type::kAbbattimento:
-      return "abbattimento point";
-    case cell_type::kStationStop:
-      return "station's stop cell";
-    default:
-      return std::nullopt;
-  }
-}
-
 Source source_of(TextFile file) {
   return file == TextFile::kLine ? Source::kLineFile : Source::kTrainFile;
 }
@@ -236,8 +209,8 @@ struct Holder {
 
 Note holder_note(const Holder& holder) {
   const int64_t position = holder.row->values.empty() ? 0 : holder.row->values.front().number;
-  return {"the " + std::string(*object_name(holder.object.type_code)) + " of this row, at " +
-              std::to_string(position) + " m, already holds cell " +
+  return {"the " + std::string(cell_object_name(holder.object.type_code)->of_row) +
+              " of this row, at " + std::to_string(position) + " m, already holds cell " +
               std::to_string(holder.object.cell),
           source_of(holder.row->file), holder.row->keyword.at};
 }
@@ -252,7 +225,7 @@ std::optional<Holder> holder_of(const RowRecords& records, int64_t cell, const R
     for (const RowRecord& row : *file) {
       if (&row == until) return holder;
       for (const PlacedObject& object : row.objects) {
-        if (object.cell != cell || !object_name(object.type_code)) continue;
+        if (object.cell != cell || !cell_object_name(object.type_code)) continue;
         holder = Holder{&row, object};
         if (first) return holder;
       }
