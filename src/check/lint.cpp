@@ -19,8 +19,8 @@ std::string_view trimmed(std::string_view field) {
 // The comment markers of other file formats, which this one does not have.
 std::optional<std::string_view> comment_marker(std::string_view keyword) {
   // Blanks after the field change nothing below: only the leading ones go.
-  const size_t first = keyword.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return std::nullopt;
+  size_t first = 0;
+  while (first < keyword.size() && (keyword[first] == ' ' || keyword[first] == '\t')) ++first;
   const std::string_view field = keyword.substr(first);
   for (std::string_view marker : {"#", ";", "//"}) {
     if (field.starts_with(marker)) return marker;

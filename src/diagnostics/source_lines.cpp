@@ -16,6 +16,7 @@ size_t skip_to_control(std::string_view text, size_t i) {
     std::memcpy(&bytes, text.data() + i, sizeof bytes);
     if (((bytes - kOnes * 14) & ~bytes & kHighBits) != 0) break;
   }
+  while (i < text.size() && static_cast<unsigned char>(text[i]) >= 14) ++i;
   return i;
 }
 
