@@ -128,4 +128,10 @@ void RowRecorder::entry_reached(int64_t index) {
   if (open_) row_.entries.push_back(index);
 }
 
+void throw_from_row(const Fault& fault, const FieldReader& reader, RowRecorder* rows) {
+  const SourceLocation at = fault.where().known() ? fault.where() : reader.field_location();
+  if (rows) rows->fault(at);
+  throw Fault(fault.what(), at);
+}
+
 }  // namespace sc

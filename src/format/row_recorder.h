@@ -58,4 +58,9 @@ class RowRecorder final : public FieldListener, public AccessListener {
   std::vector<Reached> reached_;
 };
 
+// A fault ends a compile inside the row being read: the recorder, when one
+// listens, closes that row, and the fault is thrown on, placed at the field
+// being read when it knows no place of its own.
+[[noreturn]] void throw_from_row(const Fault& fault, const FieldReader& reader, RowRecorder* rows);
+
 }  // namespace sc

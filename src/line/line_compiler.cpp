@@ -372,11 +372,7 @@ LineResult compile_line_file(std::string_view text, ProfileChoice profile, Scena
     const Flow end = run_pass(pass);
     return {end, pass.board_cursor};
   } catch (const Fault& fault) {
-    if (pass.rows) {
-      pass.rows->fault(fault.where().known() ? fault.where() : pass.reader.field_location());
-    }
-    if (fault.where().known()) throw;
-    throw Fault(fault.what(), pass.reader.field_location());
+    throw_from_row(fault, pass.reader, pass.rows);
   }
 }
 

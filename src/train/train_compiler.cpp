@@ -200,11 +200,7 @@ void compile_train_file(std::string_view text, int board_cursor, Scenario& model
     if (pass.rows) pass.rows->listen_to(pass.reader);
     if (run_rows(pass) == Flow::kEndStep) run_end_step(pass);
   } catch (const Fault& fault) {
-    if (pass.rows) {
-      pass.rows->fault(fault.where().known() ? fault.where() : pass.reader.field_location());
-    }
-    if (fault.where().known()) throw;
-    throw Fault(fault.what(), pass.reader.field_location());
+    throw_from_row(fault, pass.reader, pass.rows);
   }
 }
 
