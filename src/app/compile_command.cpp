@@ -111,9 +111,7 @@ CompileLint lint_for_compile(const CompileOptions& options, const CompiledFiles&
   CheckOptions check;
   apply_warning_flags(options.warning_flags, false, check);
   apply_warning_options(out.warnings, check);
-  std::vector<Finding> recorded;
-  for (const Diagnostic& d : run.errors.diagnostics()) recorded.push_back(error_from(d));
-  drop_warnings_at_errors(out.warnings, recorded);
+  drop_warnings_at_errors(out.warnings, run.errors.diagnostics());
   sort_in_file_order(out.warnings);
   return out;
 }
