@@ -17,7 +17,9 @@ Prints four tables and a summary:
 Times and CPU times are medians over repeated runs; peak resident memory is
 the largest of the runs. The program and its floors run in turn, round after
 round, so that all see the same load; a ratio is the median over the rounds of
-the program's time divided by the floor's time in the same round. A small C
+the program's time divided by the floor's time in the same round. Each round
+starts one process further on, so that the write-back of the floors' files
+does not always fall on the same process. A small C
 timer (bench/spawn_timer.c) times each process from its spawn to its reaping
 and takes its CPU time and peak memory from wait4. DISPLAY is removed from the
 environment, so the one-shot run shows no window.
@@ -121,14 +123,20 @@ class Job:
 
 
 def measure(jobs, runs, warmup=2):
-    """Runs the jobs alternately, `runs` measured rounds after `warmup` rounds."""
+    """Runs the jobs alternately, `runs` measured rounds after `warmup` rounds.
+
+    Each round starts one job further on: the process that runs right after
+    the floors pays for writing their files back to disk, and no job should
+    always be the one that does.
+    """
     for _ in range(warmup):
         for job in jobs:
             job.run()
     for job in jobs:
         job.samples.clear()
-    for _ in range(runs):
-        for job in jobs:
+    for round_ in range(runs):
+        first = round_ % len(jobs)
+        for job in jobs[first:] + jobs[:first]:
             job.run()
     return [job.figures() for job in jobs]
 

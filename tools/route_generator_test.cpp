@@ -15,8 +15,8 @@ RunOutcome compile(const RouteTexts& texts) {
 
 std::string first_diagnostic(const RunOutcome& run) {
   if (run.errors.diagnostics().empty()) return "";
-  const Diagnostic& d = run.errors.diagnostics().front();
-  return "error " + std::to_string(d.number) + " at line " + std::to_string(d.location.line) +
+  const Finding& d = run.errors.diagnostics().front();
+  return "error " + std::to_string(d.error_number) + " at line " + std::to_string(d.location.line) +
          ": " + d.message;
 }
 

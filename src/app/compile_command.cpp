@@ -92,34 +92,28 @@ std::string decode_source(std::string text, EncodingChoice choice,
 }
 
 // What the rows tell compile: the warnings it prints (none with -w), and the
-// rows that hold the cells its errors needed. A clean run under -w reads no
-// record.
+// rows that hold the cells its errors needed. A clean run keeps no record.
 struct CompileLint {
   std::vector<Finding> warnings;
   RowRecords records{false};
 };
 
 CompileLint lint_for_compile(const CompileOptions& options, const CompiledFiles& compiled,
-                             RecordLint& lint, RowRecords& records) {
+                             RecordLint& lint) {
   const RunOutcome& run = compiled.run;
   CompileLint out;
-  if (options.no_warnings) {
-    // The same compile again, this time telling its rows.
-    if (!run.errors.diagnostics().empty() || run.fatal_error != 0) {
-      (void)memorizza_percorso(compiled.texts, compiled.line_name, compiled.train_number,
-                               options.no_profile ? 0 : 1, RowErrors::kStopTheFile, &out.records);
-    }
-    return out;
+  if (!run.errors.diagnostics().empty() || run.fatal_error != 0) {
+    // The same compile again, this time keeping its rows.
+    (void)memorizza_percorso(compiled.texts, compiled.line_name, compiled.train_number,
+                             options.no_profile ? 0 : 1, RowErrors::kStopTheFile, &out.records);
   }
+  if (options.no_warnings) return out;
   out.warnings =
       lint.finish(*compiled.texts.line_text, *compiled.texts.train_text, compiled.encodings);
-  out.records = std::move(records);
   CheckOptions check;
   apply_warning_flags(options.warning_flags, false, check);
   apply_warning_options(out.warnings, check);
-  std::vector<Finding> recorded;
-  for (const Diagnostic& d : run.errors.diagnostics()) recorded.push_back(error_from(d));
-  drop_warnings_at_errors(out.warnings, recorded);
+  drop_warnings_at_errors(out.warnings, run.errors.diagnostics());
   sort_in_file_order(out.warnings);
   return out;
 }
@@ -204,11 +198,10 @@ SourceTexts read_sources(const CompileOptions& options, Disk& disk, SourceEncodi
 int run_compile(const CompileOptions& options, Disk& disk, std::ostream& out, std::ostream& err) {
   return run_command_body("compile", err, [&] {
     const int32_t j = options.no_profile ? 0 : 1;
-    RowRecords records(false);
-    RecordLint record_lint(&records);
+    RecordLint record_lint;
     const CompiledFiles compiled =
         compile_files(options, disk, j, options.no_warnings ? nullptr : &record_lint);
-    const CompileLint lint = lint_for_compile(options, compiled, record_lint, records);
+    const CompileLint lint = lint_for_compile(options, compiled, record_lint);
     const std::vector<Finding>& warnings = lint.warnings;
     create_output_dir(options.output_dir);
     const NamedText line_text{compiled.sources.line_file, *compiled.texts.line_text};

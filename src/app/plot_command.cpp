@@ -12,11 +12,9 @@ namespace {
 
 nlohmann::json json_report(const CompiledFiles& compiled, const std::filesystem::path& svg) {
   const RunOutcome& run = compiled.run;
-  std::vector<Finding> errors;
-  for (const Diagnostic& d : run.errors.diagnostics()) errors.push_back(error_from(d));
   std::vector<std::filesystem::path> files;
   if (run.model.has_cells()) files.push_back(svg);
-  return run_report_json(run, compiled.sources, files, errors);
+  return run_report_json(run, compiled.sources, files, run.errors.diagnostics());
 }
 
 }  // namespace
@@ -27,7 +25,7 @@ int run_plot(const PlotOptions& options, Disk& disk, std::ostream& out, std::ost
     const CompiledFiles compiled = compile_files(options.sources, disk, kBuildProfile);
     const RunOutcome& run = compiled.run;
     std::vector<std::string> errors;
-    for (const Diagnostic& d : run.errors.diagnostics())
+    for (const Finding& d : run.errors.diagnostics())
       errors.push_back(format_diagnostic(d, compiled.sources));
     if (run.fatal_error != 0) errors.push_back(" Errore n. " + std::to_string(run.fatal_error));
     for (const std::string& e : errors) err << e << '\n';

@@ -35,12 +35,12 @@ void delete_read_texts(const TextFilesRead& read, const ScenarioFileNames& names
 
 }  // namespace
 
-std::string format_diagnostic(const Diagnostic& d, const SourceNames& sources) {
-  return first_line(error_from(d), sources.line_file, sources.train_file);
+std::string format_diagnostic(const Finding& d, const SourceNames& sources) {
+  return first_line(d, sources.line_file, sources.train_file);
 }
 
 void list_errors(const RunOutcome& run, const SourceNames& sources, std::ostream& err) {
-  for (const Diagnostic& d : run.errors.diagnostics()) err << format_diagnostic(d, sources) << '\n';
+  for (const Finding& d : run.errors.diagnostics()) err << format_diagnostic(d, sources) << '\n';
 }
 
 int finish_run(const RunOutcome& run, const ScenarioFileNames& names, Disk& disk, Ui& ui,

@@ -32,7 +32,7 @@ struct SourceNames {
 // One diagnostic line: "FILE:LINE:COLUMN: error N: message" where the row is
 // known, "FILE: error N: message" where only the file is, and a plain
 // sentence for the errors of the route as a whole.
-std::string format_diagnostic(const Diagnostic& diagnostic, const SourceNames& sources);
+std::string format_diagnostic(const Finding& diagnostic, const SourceNames& sources);
 
 // Every recorded error, one line each in the order recorded.
 void list_errors(const RunOutcome& run, const SourceNames& sources, std::ostream& err);

@@ -1,11 +1,13 @@
 #include "check/check.h"
 
 #include <algorithm>
+#include <iterator>
 #include <tuple>
 #include <utility>
 
 #include "check/lint.h"
 #include "driver/pipeline.h"
+#include "model/cell_objects.h"
 #include "model/model.h"
 #include "textio/field_reader.h"
 
@@ -18,12 +20,12 @@ std::string_view file_name_of(Source source) {
 
 // Every error a compiler records at a row ends the reading of that file, in
 // a compile that stops at a row's error.
-bool stops_its_file(const Diagnostic& d) {
-  return d.source != Source::kRoute && d.location.known() && !found_after_rows(d.code);
+bool stops_its_file(const Finding& d) {
+  return d.source != Source::kRoute && d.location.known() && !found_after_rows(d.code());
 }
 
-std::vector<Diagnostic> stopping_errors(const CompileErrors& run) {
-  std::vector<Diagnostic> stops;
+std::vector<Finding> stopping_errors(const CompileErrors& run) {
+  std::vector<Finding> stops;
   std::copy_if(run.diagnostics.begin(), run.diagnostics.end(), std::back_inserter(stops),
                stops_its_file);
   return stops;
@@ -32,25 +34,25 @@ std::vector<Diagnostic> stopping_errors(const CompileErrors& run) {
 // The errors of a compile that reads on past a row's error at which a compile
 // that stops there stops: the first in the line file and, unless that one is
 // error 15 (after which the train file is read), the first in the train file.
-std::vector<const Diagnostic*> where_compile_stops(const std::vector<Diagnostic>& stops) {
-  std::vector<const Diagnostic*> found;
+std::vector<const Finding*> where_compile_stops(const std::vector<Finding>& stops) {
+  std::vector<const Finding*> found;
   const auto first_in = [&](Source source) {
-    const auto it = std::ranges::find(stops, source, &Diagnostic::source);
+    const auto it = std::ranges::find(stops, source, &Finding::source);
     return it == stops.end() ? nullptr : &*it;
   };
-  const Diagnostic* line = first_in(Source::kLineFile);
+  const Finding* line = first_in(Source::kLineFile);
   if (line) found.push_back(line);
-  const Diagnostic* train = first_in(Source::kTrainFile);
-  if (train && (!line || line->code == ErrorCode::kBeyondRoute)) found.push_back(train);
+  const Finding* train = first_in(Source::kTrainFile);
+  if (train && (!line || line->code() == ErrorCode::kBeyondRoute)) found.push_back(train);
   return found;
 }
 
-std::string compile_stops_note(const Diagnostic& d, bool built_cells) {
+std::string compile_stops_note(const Finding& d, bool built_cells) {
   if (!built_cells) {
     return "compile stops reading the line file here, before the route length that every later "
            "row needs, so check reads no further either";
   }
-  if (d.code == ErrorCode::kBeyondRoute) {
+  if (d.code() == ErrorCode::kBeyondRoute) {
     return "compile reads no further row of the " + std::string(file_name_of(d.source)) +
            " after this one; check read on to the end of both files";
   }
@@ -163,8 +165,8 @@ bool is_slot_error(int32_t number) {
 class ErrorMerge {
  public:
   // `compile_stops` tells that compile, which stops at a row's error, stops here.
-  void add(const Diagnostic& d, Finding finding, bool compile_stops, bool built_cells) {
-    const auto key = std::tuple(d.source, d.location.line, d.location.column, d.number);
+  void add(const Finding& d, Finding finding, bool compile_stops, bool built_cells) {
+    const auto key = std::tuple(d.source, d.location.line, d.location.column, d.error_number);
     if (!seen_.insert(key).second) return;
     if (compile_stops) {
       finding.notes.insert(finding.notes.begin(),
@@ -196,34 +198,6 @@ bool is_taken_cell_error(int32_t number) {
   }
 }
 
-// What a row's object in a cell is, for notes; nullopt for a tunnel marker,
-// which gives way to every object.
-std::optional<std::string_view> object_name(uint8_t type_code) {
-  switch (type_code) {
-    case cell_type::kTextBoard:
-      return "text board";
-    case cell_type::kSpeedBoard:
-      return "speed board";
-    case cell_type::kSignal:
-      return "signal";
-    case cell_type::kSlowdownStart:
-      return "slowdown's start";
-    case cell_type::kSlowdownEnd:
-      return "slowdown's end";
-    case cell_type::kSlowdownWarning:
-      return "slowdown's warning";
-    case cell_type::kCountdown:
-      return "slowdown's countdown";
-    case cell_type::kCodeChange:
-    case cell_type::kAbbattimento:
-      return "abbattimento point";
-    case cell_type::kStationStop:
-      return "station's stop cell";
-    default:
-      return std::nullopt;
-  }
-}
-
 Source source_of(TextFile file) {
   return file == TextFile::kLine ? Source::kLineFile : Source::kTrainFile;
 }
@@ -236,8 +210,8 @@ struct Holder {
 
 Note holder_note(const Holder& holder) {
   const int64_t position = holder.row->values.empty() ? 0 : holder.row->values.front().number;
-  return {"the " + std::string(*object_name(holder.object.type_code)) + " of this row, at " +
-              std::to_string(position) + " m, already holds cell " +
+  return {"the " + std::string(cell_object_name(holder.object.type_code)->of_row) +
+              " of this row, at " + std::to_string(position) + " m, already holds cell " +
               std::to_string(holder.object.cell),
           source_of(holder.row->file), holder.row->keyword.at};
 }
@@ -252,7 +226,7 @@ std::optional<Holder> holder_of(const RowRecords& records, int64_t cell, const R
     for (const RowRecord& row : *file) {
       if (&row == until) return holder;
       for (const PlacedObject& object : row.objects) {
-        if (object.cell != cell || !object_name(object.type_code)) continue;
+        if (object.cell != cell || !cell_object_name(object.type_code)) continue;
         holder = Holder{&row, object};
         if (first) return holder;
       }
@@ -317,15 +291,14 @@ std::vector<Finding> find_errors(std::string line_text, std::string train_text,
   ErrorMerge merge;
   CompileErrors run = std::move(first);
   for (bool first_run = true;; first_run = false) {
-    const std::vector<Diagnostic> stops = stopping_errors(run);
-    const std::vector<const Diagnostic*> compile_stops =
-        first_run ? where_compile_stops(stops) : std::vector<const Diagnostic*>{};
-    std::vector<Finding> errors;
-    for (const Diagnostic& d : stops) errors.push_back(error_from(d));
+    const std::vector<Finding> stops = stopping_errors(run);
+    const std::vector<const Finding*> compile_stops =
+        first_run ? where_compile_stops(stops) : std::vector<const Finding*>{};
+    std::vector<Finding> errors = stops;
     name_the_rows_that_hold_cells(errors, run.records);
     bool blanked = false;
     for (size_t i = 0; i < stops.size(); ++i) {
-      const Diagnostic& d = stops[i];
+      const Finding& d = stops[i];
       merge.add(d, std::move(errors[i]),
                 std::ranges::find(compile_stops, &d) != compile_stops.end(), run.built_cells);
       const bool in_line_file = d.source == Source::kLineFile;
@@ -341,19 +314,16 @@ std::vector<Finding> find_errors(std::string line_text, std::string train_text,
   }
   std::vector<Finding> findings = merge.take();
   std::vector<Finding> route;
-  for (const Diagnostic& d : run.diagnostics) {
-    if (!stops_its_file(d)) route.push_back(error_from(d));
-  }
+  std::ranges::remove_copy_if(run.diagnostics, std::back_inserter(route), stops_its_file);
   if (is_slot_error(run.fatal_error)) route.push_back(fatal_finding(run.fatal_error));
   name_the_rows_that_hold_cells(route, run.records);
   findings.insert(findings.end(), route.begin(), route.end());
   return findings;
 }
 
-std::vector<Finding> errors_naming_holders(const std::vector<Diagnostic>& diagnostics,
+std::vector<Finding> errors_naming_holders(const std::vector<Finding>& diagnostics,
                                            int32_t fatal_error, const RowRecords& records) {
-  std::vector<Finding> errors;
-  for (const Diagnostic& d : diagnostics) errors.push_back(error_from(d));
+  std::vector<Finding> errors = diagnostics;
   if (is_slot_error(fatal_error)) errors.push_back(fatal_finding(fatal_error));
   name_the_rows_that_hold_cells(errors, records);
   return errors;

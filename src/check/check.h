@@ -18,7 +18,7 @@ namespace sc {
 // What one compile of a line text and a train text recorded, and the rows it
 // read.
 struct CompileErrors {
-  std::vector<Diagnostic> diagnostics;
+  std::vector<Finding> diagnostics;
   int32_t fatal_error = 0;   // the number shown through errore, 0 when none
   bool built_cells = false;  // false when the line file stopped before its route length
   RowRecords records;
@@ -55,7 +55,7 @@ void name_the_rows_that_hold_cells(std::vector<Finding>& errors, const RowRecord
 // each taken-cell error and slot error with a note at the row that holds the
 // cell (`records`, of the same compile): what compile adds under its own error
 // lines.
-std::vector<Finding> errors_naming_holders(const std::vector<Diagnostic>& diagnostics,
+std::vector<Finding> errors_naming_holders(const std::vector<Finding>& diagnostics,
                                            int32_t fatal_error, const RowRecords& records);
 
 struct CheckOptions {

@@ -1,5 +1,7 @@
 #include "check/encoding.h"
 
+#include <cstdint>
+#include <cstring>
 #include <utility>
 
 #include "check/lint.h"
@@ -32,14 +34,25 @@ struct Utf8Scan {
   std::optional<size_t> first_malformed;
 };
 
+// The offset of the first byte from `i` on that is not ASCII, or the text's
+// size. Eight bytes are tested at a time: the files are mostly ASCII.
+size_t skip_ascii(std::string_view text, size_t i) {
+  constexpr uint64_t kHighBits = 0x8080808080808080u;
+  for (; i + sizeof(uint64_t) <= text.size(); i += sizeof(uint64_t)) {
+    uint64_t bytes = 0;
+    std::memcpy(&bytes, text.data() + i, sizeof bytes);
+    if (bytes & kHighBits) break;
+  }
+  while (i < text.size() && static_cast<unsigned char>(text[i]) < 0x80) ++i;
+  return i;
+}
+
 Utf8Scan scan_utf8(std::string_view text) {
   Utf8Scan scan;
   for (size_t i = 0; i < text.size();) {
     // Plain ASCII reads the same in both encodings.
-    if (static_cast<unsigned char>(text[i]) < 0x80) {
-      ++i;
-      continue;
-    }
+    i = skip_ascii(text, i);
+    if (i == text.size()) break;
     const size_t start = i;
     if (!decode_utf8(text, i)) {
       if (!scan.first_malformed) scan.first_malformed = start;

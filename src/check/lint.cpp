@@ -97,45 +97,78 @@ bool line_ends_between(const RecordedField& before, const RecordedField& after) 
 
 }  // namespace
 
-// The rows of one file, each keyword field with the records of the kinds it
-// named, checked once the next keyword field's first record shows whether
-// the last one's line held more.
+// The rows of one file, checked as they are told. A keyword field's last
+// row is checked for fields after it on its line once the next keyword
+// field's first record shows whether that line held more.
 class RecordLint::FileLint {
  public:
   FileLint(LintContext& context, RowListener* next) : context_(context), next_(next) {}
 
-  void add(RowRecord record) {
-    if (!group_.empty() && record.keyword.begin != group_.front().keyword.begin) {
-      lint_keyword_field(&record);
-      hand_on();
-    }
+  void add(const RowRecord& record) {
+    // Before the row's own checks, so that the objects it places do not
+    // take back its own pending warnings.
     context_.objects_placed(record);
-    group_.push_back(std::move(record));
+    if (open_ && record.keyword.begin == field_.begin) {
+      note_kind(record);
+      if (!done_) check_kind_row(record);
+    } else {
+      end_keyword_field(&record);
+      begin_keyword_field(record);
+    }
+    if (next_) next_->row_read(record);
   }
 
   void finish() {
-    if (!group_.empty()) lint_keyword_field(nullptr);
-    hand_on();
+    end_keyword_field(nullptr);
     context_.finish();
   }
 
  private:
-  void lint_keyword_field(const RowRecord* next) {
-    const RowRecord& row = group_.front();
-    const bool on_flagged_line = flagged_ && !line_ends_between(*flagged_, row.first_field());
-    flagged_.reset();
+  void begin_keyword_field(const RowRecord& row) {
+    open_ = true;
+    done_ = false;
+    field_.begin = row.keyword.begin;
+    field_.kinds.clear();
+    const bool on_flagged_line =
+        flagged_end_line_ && row.first_field().at.line <= *flagged_end_line_;
+    flagged_end_line_.reset();
     warn_hyphen_in_keyword(row);
     if (!row.kind) {
       if (!on_flagged_line) warn_no_kind(row);
+      done_ = true;
       return;
     }
     warn_comment_marker(row);
-    if (group_.size() > 1) warn_two_kinds();
-    for (const RowRecord& kind_row : group_) {
-      if (spilled(kind_row)) return;
-      check_values(kind_row);
+    note_kind(row);
+    check_kind_row(row);
+  }
+
+  // The kinds one keyword field names; the field is kept from its second
+  // kind on, for the warning at its end.
+  void note_kind(const RowRecord& row) {
+    if (!row.kind) return;
+    field_.kinds.push_back(*row.kind);
+    if (field_.kinds.size() != 2) return;
+    field_.keyword_at = row.keyword.at;
+    field_.keyword_text.assign(trimmed_field(row.keyword.text));
+  }
+
+  // Once a row of the field has run on into the next line, the field's
+  // other rows are not checked.
+  void check_kind_row(const RowRecord& row) {
+    if (spilled(row)) {
+      done_ = true;
+      return;
     }
-    if (next) warn_extra_fields(group_.back(), *next);
+    check_values(row);
+    field_.last_kind = *row.kind;
+    field_.last_end_line = row.last_field().end_line;
+  }
+
+  void end_keyword_field(const RowRecord* next) {
+    if (open_ && field_.kinds.size() > 1) warn_two_kinds();
+    if (open_ && !done_ && next) warn_extra_fields(*next);
+    open_ = false;
   }
 
   void check_values(const RowRecord& row) {
@@ -178,17 +211,17 @@ class RecordLint::FileLint {
   // A field after the row's last value on its line is read as the next
   // row's keyword; a note such as "-- like this" at the line's end hides
   // nothing but itself.
-  void warn_extra_fields(const RowRecord& last, const RowRecord& next) {
+  void warn_extra_fields(const RowRecord& next) {
     const RecordedField& extra = next.first_field();
-    if (line_ends_between(last.last_field(), extra)) return;
+    if (extra.at.line > field_.last_end_line) return;
     const RecordedField& after = next.skipped.size() > 1   ? next.skipped[1]
                                  : next.skipped.size() > 0 ? next.keyword
                                                            : extra;
     const bool note =
         contains(extra.text, "-") && &after != &extra && line_ends_between(extra, after);
     if (note) return;
-    flagged_ = last.last_field();
-    const RowKindInfo& kind = row_kind(*last.kind);
+    flagged_end_line_ = field_.last_end_line;
+    const RowKindInfo& kind = row_kind(field_.last_kind);
     if (kind.values.back().width == ValueWidth::kText) {
       context_.warn(Warning::kTextCutAtComma, extra.at,
                     "the " + std::string(kind.values.back().name) +
@@ -230,17 +263,16 @@ class RecordLint::FileLint {
 
   // Each kind the field names reads its own values, one kind after the other.
   void warn_two_kinds() {
-    const RowRecord& row = group_.front();
     std::string kinds;
     std::string reads;
-    for (const RowRecord& kind_row : group_) {
-      const RowKindInfo& kind = row_kind(*kind_row.kind);
+    for (const RowKind kind_of_row : field_.kinds) {
+      const RowKindInfo& kind = row_kind(kind_of_row);
       kinds += (kinds.empty() ? "a " : " and a ") + std::string(kind.what) + " row";
       reads += (reads.empty() ? "" : ", then ") + count_of(kind.values.size(), "value") +
                " for the " + std::string(kind.what);
     }
-    context_.warn(Warning::kMisleadingKeyword, row.keyword.at,
-                  quoted(trimmed_field(row.keyword.text)) + " names " + kinds +
+    context_.warn(Warning::kMisleadingKeyword, field_.keyword_at,
+                  quoted(field_.keyword_text) + " names " + kinds +
                       ", since a keyword counts wherever it stands in the field: the compile "
                       "reads " +
                       reads + "; keep the words of one kind in the keyword");
@@ -296,19 +328,24 @@ class RecordLint::FileLint {
     context_.warn(Warning::kUnknownKeyword, row.keyword.at, std::move(message));
   }
 
-  void hand_on() {
-    if (next_) {
-      for (RowRecord& row : group_) next_->row_read(std::move(row));
-    }
-    group_.clear();
-  }
+  // The keyword field being checked.
+  struct KeywordField {
+    size_t begin = 0;
+    RowKind last_kind{};  // of its last row checked
+    int last_end_line = 0;
+    std::vector<RowKind> kinds;  // that it names, in the order they are read
+    SourceLocation keyword_at;   // kept once it names a second kind
+    std::string keyword_text;
+  };
 
   LintContext& context_;
   RowListener* next_;
-  std::vector<RowRecord> group_;  // the records of one keyword field
-  // The last field of a row whose extra fields were warned about: the fields
-  // after it on its line are not warned about again.
-  std::optional<RecordedField> flagged_;
+  bool open_ = false;
+  bool done_ = false;  // no more of the field's rows to check
+  KeywordField field_;
+  // The line of a row's last field whose extra fields were warned about:
+  // the fields after it on its line are not warned about again.
+  std::optional<int> flagged_end_line_;
 };
 
 Finding& LintContext::warn(Warning code, SourceLocation at, std::string message) {
@@ -341,15 +378,15 @@ RecordLint::RecordLint(RowListener* next)
 
 RecordLint::~RecordLint() = default;
 
-void RecordLint::row_read(RowRecord record) {
+void RecordLint::row_read(const RowRecord& record) {
   if (record.file == TextFile::kLine) {
-    line_->add(std::move(record));
+    line_->add(record);
     return;
   }
   // The line file is over: its route length holds for the train file.
   line_->finish();
   train_context_.route_length = line_context_.route_length;
-  train_->add(std::move(record));
+  train_->add(record);
 }
 
 std::vector<Finding> RecordLint::finish(std::string_view line_text, std::string_view train_text,

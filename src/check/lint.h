@@ -89,7 +89,7 @@ class RecordLint final : public RowListener {
  public:
   explicit RecordLint(RowListener* next = nullptr);
   ~RecordLint();
-  void row_read(RowRecord record) override;
+  void row_read(const RowRecord& record) override;
   // The warnings, once the compile is over, with those of the texts' code
   // page (`encodings`: how each file was read).
   std::vector<Finding> finish(std::string_view line_text, std::string_view train_text,

@@ -99,15 +99,21 @@ std::string counted(size_t n, std::string_view noun) {
 
 }  // namespace
 
+// Standard error is unbuffered: the findings are put together first and
+// written at once, not piece by piece.
 void render_findings(std::ostream& out, std::span<const Finding> findings, const NamedText& line,
                      const NamedText& train, bool colour) {
-  for (const Finding& f : findings) render_one(out, f, line, train, colour ? kColours : kPlain);
+  std::ostringstream text;
+  for (const Finding& f : findings) render_one(text, f, line, train, colour ? kColours : kPlain);
+  out << text.view();
 }
 
 void render_notes(std::ostream& out, std::span<const Finding> findings, const NamedText& line,
                   const NamedText& train, bool colour) {
+  std::ostringstream text;
   for (const Finding& f : findings)
-    render_notes_of(out, f, line, train, colour ? kColours : kPlain, true);
+    render_notes_of(text, f, line, train, colour ? kColours : kPlain, true);
+  out << text.view();
 }
 
 std::string first_line(const Finding& finding, std::string_view line_name,

@@ -1,18 +1,48 @@
 #include "diagnostics/source_lines.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace sc {
+namespace {
+
+// The offset of the first byte from `i` on that may end a line, tested eight
+// bytes at a time: a word with no byte below 14 holds neither CR nor LF.
+size_t skip_to_control(std::string_view text, size_t i) {
+  constexpr uint64_t kOnes = 0x0101010101010101u;
+  constexpr uint64_t kHighBits = 0x8080808080808080u;
+  for (; i + sizeof(uint64_t) <= text.size(); i += sizeof(uint64_t)) {
+    uint64_t bytes = 0;
+    std::memcpy(&bytes, text.data() + i, sizeof bytes);
+    if (((bytes - kOnes * 14) & ~bytes & kHighBits) != 0) break;
+  }
+  while (i < text.size() && static_cast<unsigned char>(text[i]) >= 14) ++i;
+  return i;
+}
+
+}  // namespace
 
 SourceLines::SourceLines(std::string_view text) : text_(text) {
   starts_.push_back(0);
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\r' && text[i] != '\n') continue;
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    starts_.push_back(i + 1);
+}
+
+void SourceLines::find_starts(size_t count) const {
+  size_t i = scanned_;
+  while (starts_.size() < count && i < text_.size()) {
+    i = skip_to_control(text_, i);
+    if (i == text_.size()) break;
+    const char c = text_[i++];
+    if (c != '\r' && c != '\n') continue;
+    if (c == '\r' && i < text_.size() && text_[i] == '\n') ++i;
+    starts_.push_back(i);
   }
+  scanned_ = i;
 }
 
 size_t SourceLines::start(int number) const {
-  if (number < 1 || static_cast<size_t>(number) > starts_.size()) return text_.size();
+  if (number < 1) return text_.size();
+  find_starts(static_cast<size_t>(number));
+  if (static_cast<size_t>(number) > starts_.size()) return text_.size();
   return starts_[static_cast<size_t>(number) - 1];
 }
 

@@ -5,9 +5,11 @@
 
 namespace sc {
 
-// The lines of a text, found once: a line ends at CR LF, LF or CR alone.
-// Holds a view of the text, which must outlive it and keep its size; bytes
-// may change in place as long as no line end is added or removed.
+// The lines of a text: a line ends at CR LF, LF or CR alone. Line ends are
+// found once, and only as far as the lines asked for, so a finding near the
+// top of a long file reads no more than its top. Holds a view of the text,
+// which must outlive it and keep its size; bytes may change in place as long
+// as no line end is added or removed.
 class SourceLines {
  public:
   explicit SourceLines(std::string_view text);
@@ -19,8 +21,12 @@ class SourceLines {
   size_t start(int number) const;
 
  private:
+  // Finds line starts until `count` are known or the text is over.
+  void find_starts(size_t count) const;
+
   std::string_view text_;
-  std::vector<size_t> starts_;
+  mutable std::vector<size_t> starts_;
+  mutable size_t scanned_ = 0;  // the offset the search for line ends goes on from
 };
 
 }  // namespace sc

@@ -101,8 +101,8 @@ TEST(MemorizzaPercorso, TellsWhichFilesWereReadAndWhichHalfFailed) {
       continue;
     }
     ASSERT_FALSE(run.errors.diagnostics().empty());
-    const Diagnostic& last = run.errors.diagnostics().back();
-    EXPECT_EQ(last.code, *c.error);
+    const Finding& last = run.errors.diagnostics().back();
+    EXPECT_EQ(last.code(), *c.error);
     EXPECT_EQ(run.errors.error_number(), error_number(*c.error));
     EXPECT_EQ(last.source, c.blamed);
   }
@@ -202,8 +202,8 @@ TEST(MemorizzaPercorso, EveryOverflowOfAStatedWidthIsError25AtItsField) {
       ADD_FAILURE() << "no error recorded";
       continue;
     }
-    const Diagnostic& last = run.errors.diagnostics().back();
-    EXPECT_EQ(last.code, ErrorCode::kRunTimeFault) << last.message;
+    const Finding& last = run.errors.diagnostics().back();
+    EXPECT_EQ(last.code(), ErrorCode::kRunTimeFault) << last.message;
     EXPECT_EQ(last.source, c.file);
     EXPECT_EQ(last.location.line, c.where.line) << last.message;
     EXPECT_EQ(last.location.column, c.where.column) << last.message;
@@ -260,8 +260,8 @@ TEST(MemorizzaPercorso, AValueThatCannotBeReadIsNamedByItsRow) {
     SCOPED_TRACE(c.mistake);
     const RunOutcome run = memorizza_percorso(c.texts, "L", "T", 1);
     ASSERT_FALSE(run.errors.diagnostics().empty());
-    const Diagnostic& last = run.errors.diagnostics().back();
-    EXPECT_EQ(last.code, ErrorCode::kRunTimeFault) << last.message;
+    const Finding& last = run.errors.diagnostics().back();
+    EXPECT_EQ(last.code(), ErrorCode::kRunTimeFault) << last.message;
     EXPECT_EQ(last.location, c.where) << last.message;
     for (const std::string& part : c.says) {
       EXPECT_NE(last.message.find(part), std::string::npos) << last.message;
@@ -361,7 +361,7 @@ TEST(MemorizzaPercorso, EveryErrorThatInvolvesARowNamesIt) {
         1);
     EXPECT_EQ(run.errors.error_number(), error_number(c.error));
     if (run.errors.diagnostics().empty()) continue;
-    const Diagnostic& d = run.errors.diagnostics().back();
+    const Finding& d = run.errors.diagnostics().back();
     const std::string where = std::string(d.source == Source::kLineFile    ? "line"
                                           : d.source == Source::kTrainFile ? "train"
                                                                            : "route") +
@@ -383,7 +383,7 @@ TEST(MemorizzaPercorso, ReadingOnFindsTheErrorOfEveryRowInOneCompile) {
       "abbattimento, 200, 1\nabbattimento, 210, 1\n[fine]\n"};
   const auto numbers = [](const RunOutcome& run) {
     std::vector<int32_t> found;
-    for (const Diagnostic& d : run.errors.diagnostics()) found.push_back(d.number);
+    for (const Finding& d : run.errors.diagnostics()) found.push_back(d.error_number);
     return found;
   };
   const RunOutcome stopping = memorizza_percorso(texts, "L", "T", 1);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -57,6 +58,22 @@ bool names_kind(const RowKindInfo& kind, std::string_view field);
 inline bool names_kind(RowKind kind, std::string_view field) {
   return names_kind(row_kind(kind), field);
 }
+
+// Which kinds of a part a keyword field names, as bits: bit i stands for
+// row_kinds(file, part)[i]. The answer for the last field asked about is kept,
+// since a file repeats a keyword row after row.
+class KeywordMatcher {
+ public:
+  explicit KeywordMatcher(TextFile file) : file_(file) {}
+  uint32_t kinds_named(RowPart part, std::string_view field);
+
+ private:
+  TextFile file_;
+  bool asked_ = false;
+  RowPart part_ = RowPart::kHeader;
+  std::string field_;
+  uint32_t named_ = 0;
+};
 
 // The spelling of `kind` that writers use.
 inline std::string keyword_of(RowKind kind) {

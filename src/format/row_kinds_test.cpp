@@ -48,6 +48,35 @@ TEST(RowKinds, LetterCaseIsTheKindsOwn) {
   EXPECT_TRUE(names_kind(RowKind::kSpeedLimit, "VELOCITÀ"));
 }
 
+// The matcher keeps its last answer: each question in turn must get the
+// answer of the kinds' own tests, whether the field or the part changed.
+TEST(RowKinds, TheMatcherAnswersAsTheKindsDo) {
+  struct Question {
+    RowPart part;
+    std::string_view field;
+  };
+  const Question questions[] = {
+      {RowPart::kRows, "pendenza"},
+      {RowPart::kRows, "pendenza"},
+      {RowPart::kHeader, "pendenza"},
+      {RowPart::kHeader, "sfondo uno due"},
+      {RowPart::kRows, "montagna curva"},
+      {RowPart::kRows, "indicatori_vmax cartello"},
+      {RowPart::kRows, "indicatore cartello"},
+      {RowPart::kRows, "x"},
+      {RowPart::kRows, "pendenza"},
+  };
+  KeywordMatcher matcher(TextFile::kLine);
+  for (const Question& q : questions) {
+    uint32_t expected = 0;
+    const auto kinds = row_kinds(TextFile::kLine, q.part);
+    for (size_t i = 0; i < kinds.size(); ++i) {
+      if (names_kind(kinds[i], q.field)) expected |= uint32_t{1} << i;
+    }
+    EXPECT_EQ(matcher.kinds_named(q.part, q.field), expected) << q.field;
+  }
+}
+
 std::string slug(std::string heading) {
   std::string out;
   for (char c : heading) {

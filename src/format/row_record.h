@@ -63,10 +63,12 @@ struct RowRecord {
   size_t end() const { return values.empty() ? keyword.end : values.back().end; }
 };
 
-// Told of each row a compiler has read, in the order read.
+// Told of each row a compiler has read, in the order read. The record is the
+// recorder's own and is reused for the next row: a listener that keeps it
+// copies it.
 class RowListener {
  public:
-  virtual void row_read(RowRecord record) = 0;
+  virtual void row_read(const RowRecord& record) = 0;
 
  protected:
   ~RowListener() = default;
@@ -80,7 +82,7 @@ struct RowRecords final : RowListener {
   std::vector<RowRecord> line;
   std::vector<RowRecord> train;
   bool all;
-  void row_read(RowRecord record) override;
+  void row_read(const RowRecord& record) override;
 };
 
 }  // namespace sc

@@ -7,12 +7,12 @@
 
 namespace sc {
 
-void RowRecords::row_read(RowRecord record) {
+void RowRecords::row_read(const RowRecord& record) {
   const bool holds_object =
       std::any_of(record.objects.begin(), record.objects.end(),
                   [](const PlacedObject& o) { return o.type_code != cell_type::kTunnelMarker; });
   if (!all && !holds_object && record.ending == RowEnd::kRead) return;
-  (record.file == TextFile::kLine ? line : train).push_back(std::move(record));
+  (record.file == TextFile::kLine ? line : train).push_back(record);
 }
 
 RowRecorder::RowRecorder(TextFile file, RowListener& listener, Scenario& model)
@@ -30,46 +30,62 @@ void RowRecorder::listen_to(FieldReader& reader) {
   reader.listen(this);
 }
 
+// A keyword field naming a second kind opens its row with no new field read:
+// that row keeps the keyword and passes over no field.
 void RowRecorder::open(RowPart part, std::optional<RowKind> kind) {
-  row_.emplace();
-  row_->file = file_;
-  row_->part = part;
-  row_->kind = kind;
+  row_.file = file_;
+  row_.part = part;
+  row_.kind = kind;
+  row_.skipped.clear();
   if (!lead_.empty()) {
-    keyword_ = std::move(lead_.back());
+    row_.keyword = std::move(lead_.back());
     lead_.pop_back();
-    row_->skipped = std::move(lead_);
-    lead_.clear();
+    row_.skipped.swap(lead_);
   }
-  row_->keyword = keyword_;
+  row_.values.clear();
+  row_.objects.clear();
+  row_.first_cell.reset();
+  row_.last_cell.reset();
+  row_.final_cell.reset();
+  row_.entries.clear();
+  row_.profile_from = 0;
+  row_.profile_to = 0;
+  row_.ending = RowEnd::kRead;
+  row_.error = 0;
+  row_.fault_at = {};
+  open_ = true;
   reached_.clear();
 }
 
 void RowRecorder::close(RowEnd ending, int32_t error) {
-  if (!row_) return;
+  if (!open_) return;
   add_objects();
-  row_->ending = ending;
-  row_->error = error;
-  listener_.row_read(std::move(*row_));
-  row_.reset();
+  row_.ending = ending;
+  row_.error = error;
+  open_ = false;
+  listener_.row_read(row_);
 }
 
 // A cell holds a new object when its type changed or the object of the same
 // type in it was replaced (a station's stop cell takes any cell).
 void RowRecorder::add_objects() {
   if (reached_.empty()) return;
-  row_->final_cell = reached_.back().index;
-  std::stable_sort(reached_.begin(), reached_.end(),
-                   [](const Reached& a, const Reached& b) { return a.index < b.index; });
-  row_->first_cell = reached_.front().index;
-  row_->last_cell = reached_.back().index;
+  row_.final_cell = reached_.back().index;
+  // Most rows reach their cells in route order; the first reach of a cell
+  // holds what it was before the row.
+  const auto by_index = [](const Reached& a, const Reached& b) { return a.index < b.index; };
+  if (!std::is_sorted(reached_.begin(), reached_.end(), by_index)) {
+    std::stable_sort(reached_.begin(), reached_.end(), by_index);
+  }
+  row_.first_cell = reached_.front().index;
+  row_.last_cell = reached_.back().index;
   int64_t previous = -1;
   for (const Reached& r : reached_) {
     if (r.index == previous) continue;
     previous = r.index;
     const Cell& now = model_.cells[static_cast<size_t>(r.index)];
     const bool replaced = now.type_code != r.before.type_code || now.info1 != r.before.info1;
-    if (now.type_code != 0 && replaced) row_->objects.push_back({r.index, now.type_code});
+    if (now.type_code != 0 && replaced) row_.objects.push_back({r.index, now.type_code});
   }
 }
 
@@ -78,9 +94,9 @@ void RowRecorder::kind_begins(RowPart part, RowKind kind) {
 }
 
 void RowRecorder::kind_ends(int32_t error, int32_t profile_from, int32_t profile_to) {
-  if (!row_) return;
-  row_->profile_from = profile_from;
-  row_->profile_to = profile_to;
+  if (!open_) return;
+  row_.profile_from = profile_from;
+  row_.profile_to = profile_to;
   close(error == 0 ? RowEnd::kRead : RowEnd::kStopped, error);
 }
 
@@ -90,26 +106,32 @@ void RowRecorder::no_kind(RowPart part) {
 }
 
 void RowRecorder::fault(SourceLocation at) {
-  if (row_) row_->fault_at = at;
+  if (open_) row_.fault_at = at;
   close(RowEnd::kFault, error_number(ErrorCode::kRunTimeFault));
 }
 
 void RowRecorder::field_read(const ReadField& field) {
-  RecordedField recorded{field.begin,    field.end,    field.at,
-                         field.end_line, field.number, std::string(field.text)};
-  if (row_) {
-    row_->values.push_back(std::move(recorded));
-  } else {
-    lead_.push_back(std::move(recorded));
-  }
+  RecordedField& recorded = (open_ ? row_.values : lead_).emplace_back();
+  recorded.begin = field.begin;
+  recorded.end = field.end;
+  recorded.at = field.at;
+  recorded.end_line = field.end_line;
+  recorded.number = field.number;
+  if (!field.text.empty()) recorded.text.assign(field.text);
 }
 
 void RowRecorder::cell_reached(int64_t index, const Cell& cell) {
-  if (row_) reached_.push_back({index, cell});
+  if (open_) reached_.push_back({index, cell});
 }
 
 void RowRecorder::entry_reached(int64_t index) {
-  if (row_) row_->entries.push_back(index);
+  if (open_) row_.entries.push_back(index);
+}
+
+void throw_from_row(const Fault& fault, const FieldReader& reader, RowRecorder* rows) {
+  const SourceLocation at = fault.where().known() ? fault.where() : reader.field_location();
+  if (rows) rows->fault(at);
+  throw Fault(fault.what(), at);
 }
 
 }  // namespace sc

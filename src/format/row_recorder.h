@@ -50,10 +50,17 @@ class RowRecorder final : public FieldListener, public AccessListener {
   RowListener& listener_;
   Scenario& model_;
   FieldReader* reader_ = nullptr;
+  // The buffers below live as long as the recorder and are refilled row after
+  // row, so that a compile that records allocates next to nothing per row.
   std::vector<RecordedField> lead_;  // fields read since the last row
-  RecordedField keyword_;
-  std::optional<RowRecord> row_;
+  RowRecord row_;                    // the open row, or the last one closed
+  bool open_ = false;
   std::vector<Reached> reached_;
 };
+
+// A fault ends a compile inside the row being read: the recorder, when one
+// listens, closes that row, and the fault is thrown on, placed at the field
+// being read when it knows no place of its own.
+[[noreturn]] void throw_from_row(const Fault& fault, const FieldReader& reader, RowRecorder* rows);
 
 }  // namespace sc

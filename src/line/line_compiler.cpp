@@ -1,6 +1,7 @@
 #include "line/line_compiler.h"
 
 #include <optional>
+#include <span>
 #include <string>
 #include <utility>
 
@@ -36,6 +37,7 @@ struct LinePass {
   bool builds_profile() const { return profile_choice == ProfileChoice::kBuild; }
 
   FieldReader reader;
+  KeywordMatcher keywords{TextFile::kLine};
   const ProfileChoice profile_choice;
   Scenario& model;
   ErrorLog& errors;
@@ -306,10 +308,13 @@ Flow run_kind(LinePass& pass, RowPart part, RowKind kind, std::string_view keywo
 // order, each reading its own values.
 Flow run_row(LinePass& pass, RowPart part, std::string_view keyword) {
   bool named = false;
-  for (const RowKindInfo& kind : row_kinds(TextFile::kLine, part)) {
-    if (!reads_kind(pass, kind.kind) || !names_kind(kind, keyword)) continue;
+  const std::span<const RowKindInfo> kinds = row_kinds(TextFile::kLine, part);
+  const uint32_t kinds_named = pass.keywords.kinds_named(part, keyword);
+  for (size_t i = 0; i < kinds.size(); ++i) {
+    const RowKind kind = kinds[i].kind;
+    if (!reads_kind(pass, kind) || (kinds_named >> i & 1) == 0) continue;
     named = true;
-    const Flow flow = run_kind(pass, part, kind.kind, keyword);
+    const Flow flow = run_kind(pass, part, kind, keyword);
     if (flow != Flow::kGoOn) return flow;
   }
   if (!named && pass.rows) pass.rows->no_kind(part);
@@ -373,11 +378,7 @@ LineResult compile_line_file(std::string_view text, ProfileChoice profile, Scena
     const Flow end = run_pass(pass);
     return {end, pass.board_cursor};
   } catch (const Fault& fault) {
-    if (pass.rows) {
-      pass.rows->fault(fault.where().known() ? fault.where() : pass.reader.field_location());
-    }
-    if (fault.where().known()) throw;
-    throw Fault(fault.what(), pass.reader.field_location());
+    throw_from_row(fault, pass.reader, pass.rows);
   }
 }
 

@@ -170,9 +170,9 @@ TEST(LineCompilerErrors, FaultsCarryTheFieldLocation) {
 TEST(LineCompilerErrors, DiagnosticsNameTheField) {
   const Compiled beyond = compile(line_file("pendenza,  100, 1\r\npendenza,  7901, 0\r\n"));
   ASSERT_EQ(beyond.errors.diagnostics().size(), 1u);
-  const Diagnostic& d = beyond.errors.diagnostics()[0];
+  const Finding& d = beyond.errors.diagnostics()[0];
   EXPECT_EQ(d.location, (SourceLocation{5, 12}));
-  EXPECT_TRUE(d.has_position);
+  EXPECT_TRUE(d.position.has_value());
   EXPECT_EQ(d.message,
             "position 7901 lies beyond the route: the last cell is 160, so the last position a "
             "gradient row may have is 7900");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,15 +13,31 @@ namespace sc {
 // The file an error concerns.
 enum class Source { kRoute, kLineFile, kTrainFile };
 
-// One recorded error, kept so that the end of a run can report each of them.
-struct Diagnostic {
-  ErrorCode code = ErrorCode::kRunTimeFault;
-  int32_t number = 0;
+enum class Severity { kError, kWarning };
+
+// More about a finding; at another row when it has a location there.
+struct Note {
+  std::string text;
   Source source = Source::kRoute;
-  SourceLocation location;  // of the field concerned, when the error has a row
-  bool has_position = false;
-  int32_t position = 0;  // metres along the route, when the error sets one
-  std::string message;
+  SourceLocation location;
+};
+
+// One problem a command reports: an error the compile recorded or a warning,
+// at a field of one of the two files or of the route as a whole. Every
+// command prints it through the diagnostics module and writes it as JSON in
+// one form.
+struct Finding {
+  Severity severity = Severity::kWarning;
+  Source source = Source::kRoute;
+  SourceLocation location;          // of the field concerned, when there is a row
+  std::string message;              // Windows-1252, like the texts it quotes
+  std::string name;                 // the catalogue name; shown as [name] for warnings
+  int32_t error_number = 0;         // errors only
+  std::optional<int32_t> position;  // metres along the route, when the error sets one
+  std::vector<Note> notes;
+
+  // An error's code.
+  ErrorCode code() const { return static_cast<ErrorCode>(error_number); }
 };
 
 // error_number and error_position of a run, plus every error in the order it
@@ -45,13 +62,13 @@ class ErrorLog {
   int32_t error_number() const { return error_number_; }
   int32_t error_position() const { return error_position_; }
   bool has_error() const { return error_number_ > 0; }
-  const std::vector<Diagnostic>& diagnostics() const { return diagnostics_; }
+  const std::vector<Finding>& diagnostics() const { return diagnostics_; }
 
  private:
   int32_t error_number_ = 0;
   int32_t error_position_ = 0;
   bool reads_past_stops_ = false;
-  std::vector<Diagnostic> diagnostics_;
+  std::vector<Finding> diagnostics_;
 };
 
 }  // namespace sc

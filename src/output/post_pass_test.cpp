@@ -53,10 +53,10 @@ std::vector<int32_t> marks(const Scenario& model) {
 // Number and position of every error recorded.
 std::vector<std::pair<int32_t, int32_t>> recorded(const ErrorLog& errors) {
   std::vector<std::pair<int32_t, int32_t>> found;
-  for (const Diagnostic& d : errors.diagnostics()) {
-    EXPECT_TRUE(d.has_position);
+  for (const Finding& d : errors.diagnostics()) {
+    EXPECT_TRUE(d.position.has_value());
     EXPECT_EQ(d.source, Source::kRoute);
-    found.emplace_back(d.number, d.position);
+    found.emplace_back(d.error_number, d.position.value_or(0));
   }
   return found;
 }

@@ -1,7 +1,9 @@
 #include "train/signals.h"
 
+#include <optional>
 #include <string>
 
+#include "model/cell_objects.h"
 #include "model/format_rules.h"
 #include "model/object_rules.h"
 #include "textio/narrow.h"
@@ -9,36 +11,11 @@
 namespace sc {
 namespace {
 
-std::string occupant(uint8_t type_code) {
-  switch (type_code) {
-    case cell_type::kSignal:
-      return "a signal";
-    case cell_type::kSlowdownEnd:
-      return "the end of a slowdown";
-    case cell_type::kSlowdownStart:
-      return "the start of a slowdown";
-    case cell_type::kSlowdownWarning:
-      return "the warning of a slowdown";
-    case cell_type::kCountdown:
-      return "a slowdown countdown mark";
-    case cell_type::kSpeedBoard:
-      return "a speed-limit board";
-    case cell_type::kStationStop:
-      return "a station stop";
-    case cell_type::kCodeChange:
-      return "a code-change point";
-    case cell_type::kAbbattimento:
-      return "an abbattimento point";
-    case cell_type::kTextBoard:
-      return "a text board";
-    default:
-      return "an object of type " + std::to_string(type_code);
-  }
-}
-
 // "cell 40 already holds a signal": for messages about occupied cells.
 std::string cell_taken(int64_t index, const Cell& cell) {
-  return "cell " + std::to_string(index) + " already holds " + occupant(cell.type_code);
+  const std::optional<CellObjectName> name = cell_object_name(cell.type_code);
+  return "cell " + std::to_string(index) + " already holds " +
+         (name ? std::string(name->held) : "an object of type " + std::to_string(cell.type_code));
 }
 
 struct SignalRow {

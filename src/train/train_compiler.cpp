@@ -1,6 +1,7 @@
 #include "train/train_compiler.h"
 
 #include <optional>
+#include <span>
 #include <string>
 #include <utility>
 
@@ -137,10 +138,12 @@ Flow run_kind(TrainPass& pass, RowKind kind) {
 // order, so a field that names two kinds consumes two rows.
 Flow run_row(TrainPass& pass, std::string_view keyword) {
   bool named = false;
-  for (const RowKindInfo& kind : row_kinds(TextFile::kTrain, RowPart::kRows)) {
-    if (!names_kind(kind, keyword)) continue;
+  const std::span<const RowKindInfo> kinds = row_kinds(TextFile::kTrain, RowPart::kRows);
+  const uint32_t kinds_named = pass.keywords.kinds_named(RowPart::kRows, keyword);
+  for (size_t i = 0; i < kinds.size(); ++i) {
+    if ((kinds_named >> i & 1) == 0) continue;
     named = true;
-    const Flow flow = run_kind(pass, kind.kind);
+    const Flow flow = run_kind(pass, kinds[i].kind);
     if (flow != Flow::kGoOn) return flow;
   }
   if (!named && pass.rows) pass.rows->no_kind(RowPart::kRows);
@@ -203,11 +206,7 @@ void compile_train_file(std::string_view text, int board_cursor, Scenario& model
     if (pass.rows) pass.rows->listen_to(pass.reader);
     if (run_rows(pass) == Flow::kEndStep) run_end_step(pass);
   } catch (const Fault& fault) {
-    if (pass.rows) {
-      pass.rows->fault(fault.where().known() ? fault.where() : pass.reader.field_location());
-    }
-    if (fault.where().known()) throw;
-    throw Fault(fault.what(), pass.reader.field_location());
+    throw_from_row(fault, pass.reader, pass.rows);
   }
 }
 

@@ -18,6 +18,7 @@ struct TrainPass {
       : reader(text), model(model), errors(errors), board_cursor(board_cursor) {}
 
   FieldReader reader;
+  KeywordMatcher keywords{TextFile::kTrain};
   Scenario& model;
   ErrorLog& errors;
   int board_cursor;  // stations must stay below this entry
