@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string>
 
+#include "model/object_rules.h"
+
 namespace sc {
 namespace {
 
@@ -19,6 +21,10 @@ const LimitRow* limit_at(const std::vector<LimitRow>& by_position, int64_t posit
   return after == by_position.begin() ? nullptr : &*std::prev(after);
 }
 
+bool shows(const LimitBoard& board, const LimitRow* limit) {
+  return limit && std::ranges::find(board.speeds, limit->speed) != std::end(board.speeds);
+}
+
 }  // namespace
 
 void check_boards_against_limits(LintContext& line, std::vector<LimitRow> limits) {
@@ -26,15 +32,16 @@ void check_boards_against_limits(LintContext& line, std::vector<LimitRow> limits
   std::stable_sort(limits.begin(), limits.end(),
                    [](const LimitRow& a, const LimitRow& b) { return a.position < b.position; });
   for (const LimitBoard& board : line.limit_boards) {
-    const LimitRow* limit = limit_at(limits, board.position);
-    if (!limit || std::ranges::find(board.speeds, limit->speed) != std::end(board.speeds)) {
-      continue;
-    }
+    // The board stands a cell past its position: it may be written where the
+    // limit starts or a cell before, to stand where the limit starts.
+    const int64_t stands_at = object_landing(object_cell(board.position));
+    const LimitRow* limit = limit_at(limits, stands_at);
+    if (!limit || shows(board, limit) || shows(board, limit_at(limits, board.position))) continue;
     Finding& finding = line.warn(
         Warning::kBoardSpeed, board.at,
         "this speed board shows " + km_h(board.speeds[0]) + ", " + km_h(board.speeds[1]) + " and " +
-            km_h(board.speeds[2]) + ", but the train file's speed limit at " +
-            std::to_string(board.position) + " m is " + km_h(limit->speed) +
+            km_h(board.speeds[2]) + ", but the train file's speed limit where it stands, at " +
+            std::to_string(stands_at) + " m, is " + km_h(limit->speed) +
             ": a board without stripes stands where a limit starts and shows it as its second "
             "and third speed; change the board or the speed row");
     finding.notes.push_back({"the limit of " + km_h(limit->speed) + " holds from " +

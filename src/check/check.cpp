@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <optional>
 #include <tuple>
 #include <utility>
 
@@ -77,31 +78,6 @@ size_t line_end_after(std::string_view text, size_t from) {
   return std::min(text.find_first_of("\r\n", from), text.size());
 }
 
-// Hears where the last field read ends.
-class FieldEnd final : public FieldListener {
- public:
-  void field_read(const ReadField& field) override { end = field.end; }
-  size_t end = 0;
-};
-
-// Where the `count` fields after the field ending at `from` end, read as
-// texts: the values a row that the compile left early still had to give. A
-// field that cannot be read ends them at its line's end.
-size_t end_of_fields(std::string_view text, size_t from, size_t count) {
-  const size_t separator = text.find_first_of(",\r\n", from);
-  if (separator == std::string_view::npos || text[separator] != ',') return from;
-  const size_t start = separator + 1;
-  FieldReader reader(text.substr(start));
-  FieldEnd last;
-  reader.listen(&last);
-  try {
-    for (size_t i = 0; i < count && !reader.at_end(); ++i) (void)reader.read_text();
-  } catch (const Fault&) {
-    return line_end_after(text, start + last.end);
-  }
-  return start + last.end;
-}
-
 bool is_stopped(const RowRecord& row) {
   return row.ending != RowEnd::kRead;
 }
@@ -128,22 +104,17 @@ size_t start_of_line(std::string_view text, int number) {
   return begin;
 }
 
-// Blanks the row that stopped the compile of a file: its fields as read and
-// the values its kind had still to give. A fault outside any row blanks the
-// line it stands on.
+// Blanks the row that stopped the compile of a file: its fields as read, and
+// the rest of the line where it stopped. The values it had still to give are
+// the next rows when the row was written short, and its own last values when
+// one of them was written wrong; the rows after that line are read afresh.
+// A fault outside any row blanks the line it stands on.
 bool blank_stopping_row(std::string& text, const std::vector<RowRecord>& records,
                         SourceLocation at) {
+  const size_t line_end = line_end_after(text, start_of_line(text, at.line));
   const RowRecord* row = stopping_record(records, at);
-  if (!row) {
-    const size_t begin = start_of_line(text, at.line);
-    return blank(text, begin, line_end_after(text, begin));
-  }
-  size_t end = row->end();
-  if (row->kind) {
-    const size_t missing = row_kind(*row->kind).values.size() - row->values.size();
-    if (missing > 0) end = end_of_fields(text, end, missing);
-  }
-  return blank(text, row->begin(), end);
+  if (!row) return blank(text, start_of_line(text, at.line), line_end);
+  return blank(text, row->begin(), std::max(row->end(), line_end));
 }
 
 Finding fatal_finding(int32_t fatal_error) {
@@ -285,9 +256,46 @@ CompileTexts compile_as_compile_does(std::string line_name, std::string train_nu
   };
 }
 
+namespace {
+
+bool is_after(SourceLocation a, SourceLocation b) {
+  return std::tie(a.line, a.column) > std::tie(b.line, b.column);
+}
+
+// Where a run stopped reading each file; nothing when it read the file whole.
+struct StopPoints {
+  std::optional<SourceLocation> line, train;
+};
+
+StopPoints stop_points(const CompileErrors& run, const std::vector<Finding>& stops) {
+  const auto first_in = [&](Source source) -> std::optional<SourceLocation> {
+    const auto it = std::ranges::find(stops, source, &Finding::source);
+    if (it == stops.end()) return std::nullopt;
+    return it->location;
+  };
+  StopPoints points{first_in(Source::kLineFile), first_in(Source::kTrainFile)};
+  if (!points.train && points.line && run.records.train.empty()) points.train = SourceLocation{};
+  return points;
+}
+
+// The warnings of a later run about rows that the run before it never read.
+void add_warnings_past(std::vector<Finding>& warnings, const CompileErrors& run,
+                       const std::string& line_text, const std::string& train_text,
+                       const SourceEncodings& encodings, const StopPoints& before) {
+  for (Finding& warning : lint_records(run.records, line_text, train_text, encodings)) {
+    const std::optional<SourceLocation>& stop = warning.source == Source::kLineFile ? before.line
+                                                : warning.source == Source::kTrainFile
+                                                    ? before.train
+                                                    : std::nullopt;
+    if (stop && is_after(warning.location, *stop)) warnings.push_back(std::move(warning));
+  }
+}
+
+}  // namespace
+
 std::vector<Finding> find_errors(std::string line_text, std::string train_text,
                                  const CompileTexts& compile, CompileErrors first,
-                                 size_t error_limit) {
+                                 size_t error_limit, LaterWarnings later) {
   ErrorMerge merge;
   CompileErrors run = std::move(first);
   for (bool first_run = true;; first_run = false) {
@@ -310,7 +318,11 @@ std::vector<Finding> find_errors(std::string line_text, std::string train_text,
     if (stops.empty() || !blanked || !run.built_cells) break;
     // One error past the limit tells that there were more.
     if (error_limit != 0 && merge.size() > error_limit) break;
+    const StopPoints before = stop_points(run, stops);
     run = compile(line_text, train_text);
+    if (later.warnings) {
+      add_warnings_past(*later.warnings, run, line_text, train_text, later.encodings, before);
+    }
   }
   std::vector<Finding> findings = merge.take();
   std::vector<Finding> route;
@@ -353,9 +365,9 @@ std::vector<Finding> check_sources(const std::string& line_text, const std::stri
   CompileErrors first = compile(line_text, train_text);
   std::vector<Finding> findings =
       lint_records(first.records, line_text, train_text, options.encodings);
+  std::vector<Finding> errors = find_errors(line_text, train_text, compile, std::move(first),
+                                            options.error_limit, {&findings, options.encodings});
   apply_warning_options(findings, options);
-  std::vector<Finding> errors =
-      find_errors(line_text, train_text, compile, std::move(first), options.error_limit);
   drop_warnings_at_errors(findings, errors);
   findings.insert(findings.end(), errors.begin(), errors.end());
   sort_in_file_order(findings);

@@ -42,9 +42,17 @@ CompileTexts compile_as_compile_does(std::string line_name, std::string train_nu
 // a whole (post-pass, format markers, check codes) come from the last run.
 // With a non-zero `error_limit`, no new run starts once more errors than that
 // are found.
+//
+// Given `later.warnings`, the warnings of rows that only a later run reached
+// (those past where the run before it stopped reading their file) are added
+// there.
+struct LaterWarnings {
+  std::vector<Finding>* warnings = nullptr;
+  SourceEncodings encodings;
+};
 std::vector<Finding> find_errors(std::string line_text, std::string train_text,
                                  const CompileTexts& compile, CompileErrors first,
-                                 size_t error_limit = 0);
+                                 size_t error_limit = 0, LaterWarnings later = {});
 
 // Adds to each "cell taken" error a note at the row whose object holds the
 // cell, and says for 1250 and 1251 which row, or the post-pass, filled cell 1;

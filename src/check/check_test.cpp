@@ -164,6 +164,38 @@ TEST(Check, FindsEveryIndependentErrorOfBothFilesInOneRun) {
                   std::tuple(Source::kTrainFile, 6, 25), std::tuple(Source::kTrainFile, 7, 7)));
 }
 
+// A row that ends a file's compile hides nothing after it: the warnings of
+// the rows past it show too, once each.
+TEST(Check, WarnsAboutRowsPastARowThatStopsTheCompile) {
+  const std::string line = kLineHead + std::string("pendenza, abc, 1\npendenza, 20, 1\n[fine]\n");
+  const std::string train = kTrainHead + std::string(
+                                             "aderenza, 0, 300\n"
+                                             "stazione, 0, 12, 600, 0,0,0, 1,1,0, 4,1,1, 1, "
+                                             "6:27,0, UNO\n"
+                                             "stazone, 5500\n"
+                                             "[fine]\n");
+  EXPECT_THAT(places(check(line, train)),
+              ::testing::ElementsAre(Place{Source::kLineFile, 5, "bad-value"},
+                                     Place{Source::kLineFile, 6, "off-grid"},
+                                     Place{Source::kTrainFile, 3, "value-wraps"},
+                                     Place{Source::kTrainFile, 4, "bad-value"},
+                                     Place{Source::kTrainFile, 5, "unknown-keyword"}));
+}
+
+// A board is seen where it stands, a cell past its position: written 50 m
+// before a limit starts, it stands where the limit starts.
+TEST(Check, ABoardIsComparedWithTheLimitWhereItStands) {
+  const std::string train = kTrainHead + std::string("velocita, 1000, 60\n[fine]\n");
+  EXPECT_THAT(
+      check(kLineHead + std::string("indicatori_vmax, 950, 55, 60, 60, 0, , , , 0\n[fine]\n"),
+            train),
+      ::testing::IsEmpty());
+  const auto early = check(
+      kLineHead + std::string("indicatori_vmax, 900, 55, 60, 60, 0, , , , 0\n[fine]\n"), train);
+  ASSERT_EQ(early.size(), 1u);
+  EXPECT_THAT(early[0].message, ::testing::HasSubstr("where it stands, at 950 m, is 80 km/h"));
+}
+
 // A taken cell, and cell 1 that the format marker needs, name the row that
 // holds them.
 TEST(Check, NamesTheRowThatHoldsATakenCell) {
