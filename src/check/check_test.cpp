@@ -97,6 +97,14 @@ TEST(Check, OneMistakeGivesOneDiagnosticAtItsLine) {
       {"", "numero vetture, -2\n", Source::kTrainFile, 3, "implausible-value"},
       // A board where a limit starts, showing another limit.
       {"indicatori_vmax, 1000, 70, 75, 75, 0, , , , 0\n", "", Source::kLineFile, 5, "board-speed"},
+      // A stop cell takes the cell of an object of either file.
+      {"",
+       "segnale, 50, 1, 4, 1, 1, 0, 2, 2,1,1, 0\n"
+       "stazione, 0, 12, 300, 0,0,0, 1,1,0, 4,1,1, 1, 9,0,0, UNO\n",
+       Source::kTrainFile, 4, "object-replaced"},
+      {"indicatori_vmax, 3000, 75, 80, 80, 0, , , , 0\n",
+       "stazione, 3000, 22, 200, 0,0,0, 0,0,0, 4,1,1, 30, 9,0,0, DUE\n", Source::kTrainFile, 3,
+       "object-replaced"},
       // Objects that start on the route and run past its end.
       {"montagna, 9000, 18000, 1\n", "", Source::kLineFile, 5, "beyond-route-end"},
       {"", "stazione, 9950, 12, 300, 0,0,0, 1,1,0, 4,1,1, 1, 9,0,0, UNO\n", Source::kTrainFile, 3,

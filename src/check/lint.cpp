@@ -6,6 +6,8 @@
 
 #include "check/board_checks.h"
 #include "check/row_checks.h"
+#include "model/cell_objects.h"
+#include "model/model.h"
 #include "textio/keywords.h"
 
 namespace sc {
@@ -357,12 +359,49 @@ void LintContext::warn_while_cell_stands(int64_t cell, Warning code, SourceLocat
   pending_.push_back({cell, warning_at(code, source_, at, std::move(message))});
 }
 
+namespace {
+
+// A stop on a slowdown's cell is left alone, as length-not-positive leaves
+// it: routes write a slowdown of no length where a station stops.
+bool is_slowdown_cell(uint8_t type_code) {
+  return type_code == cell_type::kSlowdownStart || type_code == cell_type::kSlowdownEnd ||
+         type_code == cell_type::kSlowdownWarning || type_code == cell_type::kCountdown;
+}
+
+}  // namespace
+
 void LintContext::objects_placed(const RowRecord& row) {
-  if (pending_.empty()) return;
   std::erase_if(pending_, [&](const PendingWarning& pending) {
     return std::any_of(row.objects.begin(), row.objects.end(),
                        [&](const PlacedObject& o) { return o.cell == pending.cell; });
   });
+  if (!holders || row.ending != RowEnd::kRead || row.values.empty()) return;
+  for (const PlacedObject& object : row.objects) {
+    const auto name = cell_object_name(object.type_code);
+    if (!name) continue;
+    const CellHolder holder{source_, row.keyword.at, object.type_code, name->of_row,
+                            row.values.front().number};
+    const auto [held, fresh] = holders->try_emplace(object.cell, holder);
+    // Any other object is refused a taken cell with an error.
+    if (!fresh && row.kind == RowKind::kStation && object.type_code == cell_type::kStationStop &&
+        !is_slowdown_cell(held->second.type_code)) {
+      warn_replaced(object, holder, held->second);
+    }
+    held->second = holder;
+  }
+}
+
+void LintContext::warn_replaced(const PlacedObject& object, const CellHolder& by,
+                                const CellHolder& lost) {
+  const std::string cell_at = std::to_string(object.cell * kCellMetres);
+  Finding& finding =
+      warn(Warning::kObjectReplaced, by.at,
+           "the " + std::string(by.what) + " of this row, at " + cell_at + " m, replaces the " +
+               std::string(lost.what) + " written at " + std::to_string(lost.position) +
+               " m, which stands in the same cell and is lost from the scenario; move one of "
+               "the two rows by 50 m or more");
+  finding.notes.push_back(
+      {"the " + std::string(lost.what) + " of this row is lost", lost.source, lost.at});
 }
 
 void LintContext::finish() {
@@ -374,7 +413,10 @@ RecordLint::RecordLint(RowListener* next)
     : line_context_(Source::kLineFile, findings_),
       train_context_(Source::kTrainFile, findings_),
       line_(std::make_unique<FileLint>(line_context_, next)),
-      train_(std::make_unique<FileLint>(train_context_, next)) {}
+      train_(std::make_unique<FileLint>(train_context_, next)) {
+  line_context_.holders = &holders_;
+  train_context_.holders = &holders_;
+}
 
 RecordLint::~RecordLint() = default;
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -40,6 +41,16 @@ struct LimitRow {
   SourceLocation at;
 };
 
+// The row whose object stands in a cell, of either file.
+struct CellHolder {
+  Source source = Source::kLineFile;
+  SourceLocation at;
+  uint8_t type_code = 0;
+  std::string_view what;  // as "the ... of this row" names it
+  int64_t position = 0;
+};
+using CellHolders = std::map<int64_t, CellHolder>;
+
 // Where the warnings of one file go, and what the line file told about the
 // route.
 class LintContext {
@@ -50,7 +61,9 @@ class LintContext {
   // A warning that holds only while `cell` keeps the object the row put there:
   // dropped when a later row replaces it.
   void warn_while_cell_stands(int64_t cell, Warning code, SourceLocation at, std::string message);
-  // A later row's objects replace what stood in their cells.
+  // A later row's objects replace what stood in their cells: their pending
+  // warnings are dropped, and an object that only a station's stop can
+  // replace without an error is warned about.
   void objects_placed(const RowRecord& row);
   // The warnings still standing once every row is read.
   void finish();
@@ -64,8 +77,12 @@ class LintContext {
   std::optional<LaidTrack> laid_track;
   std::vector<LimitBoard> limit_boards;  // of the line file
   std::vector<LimitRow> limit_rows;      // of the train file
+  // Shared by both files' contexts, so that a train row sees the line's
+  // objects.
+  CellHolders* holders = nullptr;
 
  private:
+  void warn_replaced(const PlacedObject& object, const CellHolder& by, const CellHolder& lost);
   struct PendingWarning {
     int64_t cell;
     Finding finding;
@@ -98,6 +115,7 @@ class RecordLint final : public RowListener {
  private:
   class FileLint;
   std::vector<Finding> findings_;
+  CellHolders holders_;
   LintContext line_context_;
   LintContext train_context_;
   std::unique_ptr<FileLint> line_;

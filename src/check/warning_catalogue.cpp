@@ -48,6 +48,9 @@ constexpr std::array kCatalogue{
     WarningInfo{Warning::kStartsLate, "starts-late",
                 "the first speed limit or adhesion row stands after 0 m, so the cells before it "
                 "get 0"},
+    WarningInfo{Warning::kObjectReplaced, "object-replaced",
+                "a station's stop takes the cell of a board, a signal or a code-change point, "
+                "which is lost"},
 };
 
 }  // namespace

@@ -27,6 +27,7 @@ enum class Warning {
   kImplausibleValue,
   kBoardSpeed,
   kStartsLate,
+  kObjectReplaced,
 };
 
 // The name is what `-Wno-NAME` turns off and what `[name]` shows.
