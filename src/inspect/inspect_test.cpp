@@ -110,8 +110,9 @@ TEST(Inspect, SummaryAndListingOfTheBuiltInRoute) {
   EXPECT_THAT(listing, ::testing::HasSubstr("\n11400 m: signal, lands at 11450 m\n"));
 }
 
-// Slowdowns and text boards, off the grid as well as on it: each lands in the
-// cell its row's position rounds to, one on from the position listed.
+// Slowdowns, text boards and signals, off the grid as well as on it: each
+// lands in the cell its row's position rounds to, one on from the position
+// listed. A timed signal shows its time.
 TEST(Inspect, ListingSaysWhereSlowdownsAndBoardsLand) {
   const RunOutcome run = memorizza_percorso(
       {"[generale]\r\nlunghezza percorso, 6000\r\n[cartelli]\r\n"
@@ -119,7 +120,8 @@ TEST(Inspect, ListingSaysWhereSlowdownsAndBoardsLand) {
        "[generale]\r\nvelocita, 0, 100\r\naderenza, 0, 100\r\n"
        "rallentamento, 2000, 60, 1000, 0, 1, 0\r\nrallentamento, 1500, 40, 200, 0, 0, 0\r\n"
        "rallentamento, 5000, 120, 0, 0, 0, 0\r\n"
-       "segnale, 4020, 1, 4, 1, 1, 0, 2, 2,1,1, 0\r\n[fine]\r\n"},
+       "segnale, 4020, 1, 4, 1, 1, 0, 2, 2,1,1, 0\r\n"
+       "segnale, 4500, 2, 3, 1, 1, 0, 2, 2,1,1, 30\r\n[fine]\r\n"},
       "L", "T", 1);
   ASSERT_EQ(run.errors.error_number(), 0);
   const std::string listing = object_listing(objects::decode_objects(run.model));
@@ -129,6 +131,7 @@ TEST(Inspect, ListingSaysWhereSlowdownsAndBoardsLand) {
            "from 2050 m to 3050 m, warning at 850 m\n",
            "\n2950 m: text board \"STAZIONE\", lands at 3000 m\n",
            "\n4000 m: signal, lands at 4050 m\n",
+           "\n4500 m: timed signal, time byte 101, lands at 4550 m\n",
            "\n5000 m: slowdown to 120 km/h up to 5000 m, warning at 3800 m; lands at 5050 m, "
            "warning at 3850 m\n",
        }) {

@@ -59,6 +59,12 @@ std::string speed_board(const objects::SpeedBoard& b) {
          landing(b.cell);
 }
 
+// A timed signal says so, with the time its cell keeps for the row's tempo.
+std::string signal(const objects::Signal& s) {
+  const std::string timed = s.time ? "timed signal, time byte " + str(s.time) : "signal";
+  return timed + ", lands at " + landing(s.cell);
+}
+
 std::string code_point(const objects::CodePoint& p) {
   return p.code ? "code change to " + str(*p.code) : std::string("abbattimento point");
 }
@@ -84,9 +90,7 @@ void add_changes(ChangesAt& changes_at, const std::vector<objects::ValueChange>&
 std::string object_listing(const objects::RouteObjects& route) {
   std::vector<Line> lines;
   for (const auto& s : route.stations) lines.push_back({s.position, station(s)});
-  for (const auto& s : route.signals) {
-    lines.push_back({s.position, "signal, lands at " + landing(s.cell)});
-  }
+  for (const auto& s : route.signals) lines.push_back({s.position, signal(s)});
   for (const auto& s : route.slowdowns) lines.push_back({s.start, slowdown(s)});
   for (const auto& b : route.speed_boards) lines.push_back({b.position, speed_board(b)});
   for (const auto& b : route.text_boards) {
