@@ -393,6 +393,18 @@ TEST_F(Compile, CheckReportsWithoutWritingAndSaysSoInItsStatus) {
   EXPECT_FALSE(std::filesystem::exists(out_dir()));
 }
 
+// A short, steep line as an author writes it in a UTF-8 editor: hairpins,
+// tunnels one after the other, stations close together, a timed signal, a
+// slowdown with a countdown and accented board texts and names, each placed
+// as the docs advise. It gives neither an error nor a warning.
+TEST_F(Compile, AMountainLineWrittenFromTheDocsChecksClean) {
+  const ProcessResult result = run_command(std::string(SC_EXECUTABLE) + " check " +
+                                           quoted(SC_ROUTES "/Serravalle_linea.txt") + " " +
+                                           quoted(SC_ROUTES "/Serravalle_M1-.txt"));
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, "");
+}
+
 // 25 stations off the 50 m grid: 25 errors, of which check shows 20 unless
 // told otherwise, and says that it stopped.
 TEST_F(Compile, CheckStopsAfterTwentyErrors) {
