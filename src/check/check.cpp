@@ -212,8 +212,9 @@ void explain_slot(Finding& fatal, const RowRecords& records) {
                                   ? "format marker"
                                   : "check code") +
                   " takes, so the run ends without writing any binary file; no object may "
-                  "stand in cell 1";
+                  "stand in cell 1, metres 50 to 99";
   if (const auto holder = holder_of(records, kMarkerCell, nullptr, true)) {
+    fatal.message += ": write the row that put one there further along the route";
     fatal.notes.push_back(holder_note(*holder));
   } else {
     fatal.notes.push_back(

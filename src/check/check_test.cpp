@@ -223,6 +223,9 @@ TEST(Check, NamesTheRowThatHoldsATakenCell) {
                                               std::tuple(1250, Source::kTrainFile, 3)));
   EXPECT_EQ(found[0].notes.back().text,
             "the slowdown's end of this row, at 2000 m, already holds cell 51");
+  EXPECT_THAT(found[1].message,
+              ::testing::EndsWith("no object may stand in cell 1, metres 50 to 99: write the row "
+                                  "that put one there further along the route"));
 }
 
 // What an out-of-order row really applies to, and the row it follows.
