@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <iterator>
-#include <optional>
 #include <tuple>
 #include <utility>
 
@@ -263,32 +262,25 @@ bool is_after(SourceLocation a, SourceLocation b) {
   return std::tie(a.line, a.column) > std::tie(b.line, b.column);
 }
 
-// Where a run stopped reading each file; nothing when it read the file whole.
-struct StopPoints {
-  std::optional<SourceLocation> line, train;
+// The last field a run read of each file; line 0 when it read none.
+struct ReadUpTo {
+  SourceLocation line, train;
 };
 
-StopPoints stop_points(const CompileErrors& run, const std::vector<Finding>& stops) {
-  const auto first_in = [&](Source source) -> std::optional<SourceLocation> {
-    const auto it = std::ranges::find(stops, source, &Finding::source);
-    if (it == stops.end()) return std::nullopt;
-    return it->location;
-  };
-  StopPoints points{first_in(Source::kLineFile), first_in(Source::kTrainFile)};
-  if (!points.train && points.line && run.records.train.empty()) points.train = SourceLocation{};
-  return points;
+SourceLocation last_field(const std::vector<RowRecord>& rows) {
+  if (rows.empty()) return {};
+  const RowRecord& last = rows.back();
+  return last.values.empty() ? last.keyword.at : last.values.back().at;
 }
 
 // The warnings of a later run about rows that the run before it never read.
 void add_warnings_past(std::vector<Finding>& warnings, const CompileErrors& run,
                        const std::string& line_text, const std::string& train_text,
-                       const SourceEncodings& encodings, const StopPoints& before) {
+                       const SourceEncodings& encodings, const ReadUpTo& before) {
   for (Finding& warning : lint_records(run.records, line_text, train_text, encodings)) {
-    const std::optional<SourceLocation>& stop = warning.source == Source::kLineFile ? before.line
-                                                : warning.source == Source::kTrainFile
-                                                    ? before.train
-                                                    : std::nullopt;
-    if (stop && is_after(warning.location, *stop)) warnings.push_back(std::move(warning));
+    if (warning.source == Source::kRoute) continue;
+    const SourceLocation read = warning.source == Source::kLineFile ? before.line : before.train;
+    if (is_after(warning.location, read)) warnings.push_back(std::move(warning));
   }
 }
 
@@ -319,7 +311,7 @@ std::vector<Finding> find_errors(std::string line_text, std::string train_text,
     if (stops.empty() || !blanked || !run.built_cells) break;
     // One error past the limit tells that there were more.
     if (error_limit != 0 && merge.size() > error_limit) break;
-    const StopPoints before = stop_points(run, stops);
+    const ReadUpTo before{last_field(run.records.line), last_field(run.records.train)};
     run = compile(line_text, train_text);
     if (later.warnings) {
       add_warnings_past(*later.warnings, run, line_text, train_text, later.encodings, before);

@@ -173,8 +173,15 @@ TEST(Check, FindsEveryIndependentErrorOfBothFilesInOneRun) {
 }
 
 // A row that ends a file's compile hides nothing after it: the warnings of
-// the rows past it show too, once each.
+// the rows past it show too, once each, as after an error the compile reads
+// on from.
 TEST(Check, WarnsAboutRowsPastARowThatStopsTheCompile) {
+  EXPECT_THAT(places(check(kLineHead + std::string("indicatori_vmax, 300, 75, 80, 80, 0, , , , 0\n"
+                                                   "indicatori_vmax, 300, 75, 80, 80, 0, , , , 0\n"
+                                                   "pendenza, 20, 1\n[fine]\n"),
+                           kTrainHead + std::string("[fine]\n"))),
+              ::testing::ElementsAre(Place{Source::kLineFile, 6, "speed-board-cell-taken"},
+                                     Place{Source::kLineFile, 7, "off-grid"}));
   const std::string line = kLineHead + std::string("pendenza, abc, 1\npendenza, 20, 1\n[fine]\n");
   const std::string train = kTrainHead + std::string(
                                              "aderenza, 0, 300\n"
