@@ -35,8 +35,8 @@ CompileTexts compile_as_compile_does(std::string line_name, std::string train_nu
 // Every error of both files, from `first`, the compile of the two texts, on.
 // A compile may stop reading a file at a row's error (and always stops at a
 // fault); to go on, each row that recorded an error is blanked out (its
-// bytes, as the compile read them and as far as its kind's values reach,
-// become blanks; line ends stay) and the texts compiled again, until no row
+// bytes, as the compile read them and to the end of the line where it
+// stopped, become blanks; line ends stay) and the texts compiled again, until no row
 // stops a file. The errors of all runs are merged without repeats, each with
 // notes naming the rows that hold the cells it needed; errors of the route as
 // a whole (post-pass, format markers, check codes) come from the last run.
