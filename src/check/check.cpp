@@ -1,11 +1,15 @@
 #include "check/check.h"
 
 #include <algorithm>
+#include <functional>
 #include <iterator>
+#include <optional>
 #include <tuple>
+#include <unordered_map>
 #include <utility>
 
 #include "check/lint.h"
+#include "diagnostics/source_lines.h"
 #include "driver/pipeline.h"
 #include "model/cell_objects.h"
 #include "model/model.h"
@@ -73,47 +77,38 @@ bool blank(std::string& text, size_t begin, size_t end) {
   return changed;
 }
 
-size_t line_end_after(std::string_view text, size_t from) {
-  return std::min(text.find_first_of("\r\n", from), text.size());
-}
-
 bool is_stopped(const RowRecord& row) {
   return row.ending != RowEnd::kRead;
 }
 
 // The row that recorded the error at `at`: the last row left early whose
-// keyword comes before it.
+// keyword comes before it. Rows are recorded in the order they are read.
 const RowRecord* stopping_record(const std::vector<RowRecord>& records, SourceLocation at) {
-  const RowRecord* found = nullptr;
-  for (const RowRecord& row : records) {
-    const SourceLocation keyword = row.keyword.at;
-    if (std::pair(keyword.line, keyword.column) > std::pair(at.line, at.column)) break;
-    if (is_stopped(row)) found = &row;
-  }
-  return found;
+  const auto after = std::ranges::partition_point(records, [&](const RowRecord& row) {
+    return std::pair(row.keyword.at.line, row.keyword.at.column) <= std::pair(at.line, at.column);
+  });
+  const auto stopped = std::find_if(std::make_reverse_iterator(after), records.rend(), is_stopped);
+  return stopped == records.rend() ? nullptr : &*stopped;
 }
 
-size_t start_of_line(std::string_view text, int number) {
-  size_t begin = 0;
-  for (int line = 1; line < number && begin < text.size(); ++line) {
-    begin = line_end_after(text, begin);
-    if (begin + 1 < text.size() && text[begin] == '\r' && text[begin + 1] == '\n') ++begin;
-    ++begin;
-  }
-  return begin;
-}
+// A text being blanked row by row, and where its lines start; blanks keep
+// every line end in place.
+struct BlankedText {
+  std::string& text;
+  const SourceLines& lines;
+};
 
 // Blanks the row that stopped the compile of a file: its fields as read, and
 // the rest of the line where it stopped. The values it had still to give are
 // the next rows when the row was written short, and its own last values when
 // one of them was written wrong; the rows after that line are read afresh.
 // A fault outside any row blanks the line it stands on.
-bool blank_stopping_row(std::string& text, const std::vector<RowRecord>& records,
+bool blank_stopping_row(BlankedText file, const std::vector<RowRecord>& records,
                         SourceLocation at) {
-  const size_t line_end = line_end_after(text, start_of_line(text, at.line));
+  const size_t line_end = line_end_from(file.text, file.lines.start(at.line));
   const RowRecord* row = stopping_record(records, at);
-  if (!row) return blank(text, start_of_line(text, at.line), line_end);
-  return blank(text, row->begin(), std::max(row->end(), line_end));
+  if (!row) return blank(file.text, file.lines.start(at.line), line_end);
+  return blank(file.text, row->begin(), std::max(row->end(), line_end));
 }
 
 Finding fatal_finding(int32_t fatal_error) {
@@ -186,33 +181,59 @@ Note holder_note(const Holder& holder) {
           source_of(holder.row->file), holder.row->keyword.at};
 }
 
-// Of the rows the compile read before `until` (all of them when nullptr),
-// the line file's and then the train file's, the last one that placed an
-// object in `cell`, or with `first` the first one.
-std::optional<Holder> holder_of(const RowRecords& records, int64_t cell, const RowRecord* until,
-                                bool first) {
-  std::optional<Holder> holder;
-  for (const std::vector<RowRecord>* file : {&records.line, &records.train}) {
-    for (const RowRecord& row : *file) {
-      if (&row == until) return holder;
-      for (const PlacedObject& object : row.objects) {
-        if (object.cell != cell || !cell_object_name(object.type_code)) continue;
-        holder = Holder{&row, object};
-        if (first) return holder;
+// The objects the rows of one compile placed in cells, cell by cell in the
+// order the compile read them: the line file's rows, then the train file's.
+class ObjectsByCell {
+ public:
+  explicit ObjectsByCell(const RowRecords& records) : records_(records) {
+    for (const std::vector<RowRecord>* file : {&records.line, &records.train}) {
+      for (const RowRecord& row : *file) {
+        for (const PlacedObject& object : row.objects) {
+          if (cell_object_name(object.type_code)) by_cell_[object.cell].push_back({&row, object});
+        }
       }
     }
   }
-  return holder;
-}
 
-void explain_slot(Finding& fatal, const RowRecords& records) {
+  std::optional<Holder> first(int64_t cell) const {
+    const auto found = by_cell_.find(cell);
+    if (found == by_cell_.end()) return std::nullopt;
+    return found->second.front();
+  }
+
+  // The last row read before `until` that placed an object in `cell`.
+  std::optional<Holder> last_before(int64_t cell, const RowRecord& until) const {
+    const auto found = by_cell_.find(cell);
+    if (found == by_cell_.end()) return std::nullopt;
+    const size_t limit = reading_order(until);
+    const auto after = std::ranges::partition_point(
+        found->second, [&](const Holder& h) { return reading_order(*h.row) < limit; });
+    if (after == found->second.begin()) return std::nullopt;
+    return *std::prev(after);
+  }
+
+ private:
+  size_t reading_order(const RowRecord& row) const {
+    const std::vector<RowRecord>& line = records_.line;
+    const std::less<const RowRecord*> before;
+    if (!before(&row, line.data()) && before(&row, line.data() + line.size())) {
+      return static_cast<size_t>(&row - line.data());
+    }
+    return line.size() + static_cast<size_t>(&row - records_.train.data());
+  }
+
+  const RowRecords& records_;
+  std::unordered_map<int64_t, std::vector<Holder>> by_cell_;
+};
+
+void explain_slot(Finding& fatal, const ObjectsByCell& holders) {
   fatal.message = "cell 1 already holds a value in the slot that the " +
                   std::string(fatal.error_number == error_number(ErrorCode::kFormatMarkerSlotTaken)
                                   ? "format marker"
                                   : "check code") +
                   " takes, so the run ends without writing any binary file; no object may "
                   "stand in cell 1, metres 50 to 99";
-  if (const auto holder = holder_of(records, kMarkerCell, nullptr, true)) {
+  if (const auto holder = holders.first(kMarkerCell)) {
     fatal.message += ": write the row that put one there further along the route";
     fatal.notes.push_back(holder_note(*holder));
   } else {
@@ -227,16 +248,21 @@ void explain_slot(Finding& fatal, const RowRecords& records) {
 }  // namespace
 
 void name_the_rows_that_hold_cells(std::vector<Finding>& errors, const RowRecords& records) {
+  std::optional<ObjectsByCell> holders;
+  const auto indexed = [&]() -> const ObjectsByCell& {
+    if (!holders) holders.emplace(records);
+    return *holders;
+  };
   for (Finding& error : errors) {
     if (is_slot_error(error.error_number)) {
-      explain_slot(error, records);
+      explain_slot(error, indexed());
       continue;
     }
     if (!is_taken_cell_error(error.error_number) || !error.location.known()) continue;
     const RowRecord* stopped = stopping_record(
         error.source == Source::kLineFile ? records.line : records.train, error.location);
     if (!stopped || !stopped->final_cell) continue;
-    if (const auto holder = holder_of(records, *stopped->final_cell, stopped, false)) {
+    if (const auto holder = indexed().last_before(*stopped->final_cell, *stopped)) {
       error.notes.push_back(holder_note(*holder));
     }
   }
@@ -290,6 +316,7 @@ std::vector<Finding> find_errors(std::string line_text, std::string train_text,
                                  const CompileTexts& compile, CompileErrors first,
                                  size_t error_limit, LaterWarnings later) {
   ErrorMerge merge;
+  const SourceLines line_lines(line_text), train_lines(train_text);
   CompileErrors run = std::move(first);
   for (bool first_run = true;; first_run = false) {
     const std::vector<Finding> stops = stopping_errors(run);
@@ -303,9 +330,10 @@ std::vector<Finding> find_errors(std::string line_text, std::string train_text,
       merge.add(d, std::move(errors[i]),
                 std::ranges::find(compile_stops, &d) != compile_stops.end(), run.built_cells);
       const bool in_line_file = d.source == Source::kLineFile;
-      blanked |=
-          blank_stopping_row(in_line_file ? line_text : train_text,
-                             in_line_file ? run.records.line : run.records.train, d.location);
+      blanked |= blank_stopping_row(in_line_file ? BlankedText{line_text, line_lines}
+                                                 : BlankedText{train_text, train_lines},
+                                    in_line_file ? run.records.line : run.records.train,
+                                    d.location);
     }
     // Without cells every later row would fail for want of them.
     if (stops.empty() || !blanked || !run.built_cells) break;

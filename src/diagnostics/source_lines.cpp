@@ -22,6 +22,13 @@ size_t skip_to_control(std::string_view text, size_t i) {
 
 }  // namespace
 
+size_t line_end_from(std::string_view text, size_t from) {
+  for (size_t i = skip_to_control(text, from); i < text.size(); i = skip_to_control(text, i + 1)) {
+    if (text[i] == '\r' || text[i] == '\n') return i;
+  }
+  return text.size();
+}
+
 SourceLines::SourceLines(std::string_view text) : text_(text) {
   starts_.push_back(0);
 }
@@ -48,8 +55,7 @@ size_t SourceLines::start(int number) const {
 
 std::string_view SourceLines::line(int number) const {
   const size_t begin = start(number);
-  const size_t end = text_.find_first_of("\r\n", begin);
-  return text_.substr(begin, end == std::string_view::npos ? std::string_view::npos : end - begin);
+  return text_.substr(begin, line_end_from(text_, begin) - begin);
 }
 
 }  // namespace sc

@@ -10,6 +10,9 @@ namespace sc {
 // top of a long file reads no more than its top. Holds a view of the text,
 // which must outlive it and keep its size; bytes may change in place as long
 // as no line end is added or removed.
+// The offset of the first CR or LF from `from` on; the text's size when none.
+size_t line_end_from(std::string_view text, size_t from);
+
 class SourceLines {
  public:
   explicit SourceLines(std::string_view text);
