@@ -330,10 +330,9 @@ std::vector<Finding> find_errors(std::string line_text, std::string train_text,
       merge.add(d, std::move(errors[i]),
                 std::ranges::find(compile_stops, &d) != compile_stops.end(), run.built_cells);
       const bool in_line_file = d.source == Source::kLineFile;
-      blanked |= blank_stopping_row(in_line_file ? BlankedText{line_text, line_lines}
-                                                 : BlankedText{train_text, train_lines},
-                                    in_line_file ? run.records.line : run.records.train,
-                                    d.location);
+      blanked |= blank_stopping_row(
+          in_line_file ? BlankedText{line_text, line_lines} : BlankedText{train_text, train_lines},
+          in_line_file ? run.records.line : run.records.train, d.location);
     }
     // Without cells every later row would fail for want of them.
     if (stops.empty() || !blanked || !run.built_cells) break;
