@@ -38,6 +38,12 @@ struct Utf8Scan {
 // size. Eight bytes are tested at a time: the files are mostly ASCII.
 size_t skip_ascii(std::string_view text, size_t i) {
   constexpr uint64_t kHighBits = 0x8080808080808080u;
+  constexpr size_t kBlock = 4 * sizeof(uint64_t);
+  for (; i + kBlock <= text.size(); i += kBlock) {
+    uint64_t bytes[4];
+    std::memcpy(bytes, text.data() + i, sizeof bytes);
+    if ((bytes[0] | bytes[1] | bytes[2] | bytes[3]) & kHighBits) break;
+  }
   for (; i + sizeof(uint64_t) <= text.size(); i += sizeof(uint64_t)) {
     uint64_t bytes = 0;
     std::memcpy(&bytes, text.data() + i, sizeof bytes);

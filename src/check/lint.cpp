@@ -16,17 +16,28 @@ namespace {
 // The comment markers of other file formats, which this one does not have.
 std::optional<std::string_view> comment_marker(std::string_view keyword) {
   const std::string_view field = trimmed_field(keyword);
-  for (std::string_view marker : {"#", ";", "//"}) {
-    if (field.starts_with(marker)) return marker;
-  }
-  // "REM" in any case, alone or followed by a blank.
+  if (field.empty()) return std::nullopt;
   const auto is = [&](size_t i, char lower) {
     return i < field.size() && (field[i] | 0x20) == lower;
   };
-  const bool rem = is(0, 'r') && is(1, 'e') && is(2, 'm') &&
-                   (field.size() == 3 || field[3] == ' ' || field[3] == '\t');
-  if (rem) return field.substr(0, 3);
-  return std::nullopt;
+  switch (field.front()) {
+    case '#':
+      return "#";
+    case ';':
+      return ";";
+    case '/':
+      if (field.starts_with("//")) return "//";
+      return std::nullopt;
+    case 'r':
+    case 'R':
+      // "REM" in any case, alone or followed by a blank.
+      if (is(1, 'e') && is(2, 'm') && (field.size() == 3 || field[3] == ' ' || field[3] == '\t')) {
+        return field.substr(0, 3);
+      }
+      return std::nullopt;
+    default:
+      return std::nullopt;
+  }
 }
 
 bool has_letter(std::string_view field) {
@@ -286,7 +297,7 @@ class RecordLint::FileLint {
   }
 
   void warn_no_kind(const RowRecord& row) {
-    const std::string& keyword = row.keyword.text;
+    const std::string_view keyword = row.keyword.text;
     if (row.file == TextFile::kLine && row.part == RowPart::kHeader) {
       if (ends_header(keyword)) return;
       if (names_a_kind_of(keyword, TextFile::kLine, RowPart::kRows)) {
@@ -371,6 +382,7 @@ bool is_slowdown_cell(uint8_t type_code) {
 }  // namespace
 
 void LintContext::objects_placed(const RowRecord& row) {
+  if (row.objects.empty()) return;
   std::erase_if(pending_, [&](const PendingWarning& pending) {
     return std::any_of(row.objects.begin(), row.objects.end(),
                        [&](const PlacedObject& o) { return o.cell == pending.cell; });
@@ -381,13 +393,13 @@ void LintContext::objects_placed(const RowRecord& row) {
     if (!name) continue;
     const CellHolder holder{source_, row.keyword.at, object.type_code, name->of_row,
                             row.values.front().number};
-    const auto [held, fresh] = holders->try_emplace(object.cell, holder);
+    std::optional<CellHolder>& held = (*holders)[object.cell];
     // Any other object is refused a taken cell with an error.
-    if (!fresh && row.kind == RowKind::kStation && object.type_code == cell_type::kStationStop &&
-        !is_slowdown_cell(held->second.type_code)) {
-      warn_replaced(object, holder, held->second);
+    if (held && row.kind == RowKind::kStation && object.type_code == cell_type::kStationStop &&
+        !is_slowdown_cell(held->type_code)) {
+      warn_replaced(object, holder, *held);
     }
-    held->second = holder;
+    held = holder;
   }
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -49,7 +48,18 @@ struct CellHolder {
   std::string_view what;  // as "the ... of this row" names it
   int64_t position = 0;
 };
-using CellHolders = std::map<int64_t, CellHolder>;
+// The holder of each cell so far, by the cell's index in the model.
+class CellHolders {
+ public:
+  std::optional<CellHolder>& operator[](int64_t cell) {
+    const auto index = static_cast<size_t>(cell);
+    if (index >= by_cell_.size()) by_cell_.resize(index + 1);
+    return by_cell_[index];
+  }
+
+ private:
+  std::vector<std::optional<CellHolder>> by_cell_;
+};
 
 // Where the warnings of one file go, and what the line file told about the
 // route.

@@ -1,6 +1,5 @@
 #include "check/row_checks.h"
 
-#include <cmath>
 #include <string>
 
 #include "check/order_checks.h"
@@ -50,38 +49,31 @@ void check_gradient(LintContext& context, const LintRow& row) {
 }
 
 // The words an author may write for a side; only an "s" makes a left curve.
-bool says_right(std::string_view lower) {
-  return contains(lower, "destr") || contains(lower, "dx") || contains(lower, "right");
+bool says_right(std::string_view keyword) {
+  return contains_any_case(keyword, "destr") || contains_any_case(keyword, "dx") ||
+         contains_any_case(keyword, "right");
 }
-bool says_left(std::string_view lower) {
-  return contains(lower, "sinistr") || contains(lower, "sx") || contains(lower, "left");
-}
-
-// The class digit that decides, as the compile finds it.
-char class_digit(double curvature) {
-  for (char digit = '1'; digit <= '6'; ++digit) {
-    if (curvature_of(std::string(1, digit)) == std::abs(curvature)) return digit;
-  }
-  return '?';
+bool says_left(std::string_view keyword) {
+  return contains_any_case(keyword, "sinistr") || contains_any_case(keyword, "sx") ||
+         contains_any_case(keyword, "left");
 }
 
-void check_curve_side(LintContext& context, const RowRecord& row, double curvature) {
-  const std::string lower = lower_case(row.keyword.text);
-  const bool left = curvature < 0;
-  const bool misread = left ? says_right(lower) && !says_left(lower) : says_left(lower);
+void check_curve_side(LintContext& context, const RowRecord& row, CurveKeyword named) {
+  const std::string_view keyword = row.keyword.text;
+  const bool left = named.left;
+  const bool misread = left ? says_right(keyword) && !says_left(keyword) : says_left(keyword);
   if (!misread) return;
-  const std::string keyword = quoted(std::string(trimmed_field(row.keyword.text)));
+  const std::string quoted_keyword = quoted(std::string(trimmed_field(keyword)));
   const std::string suggestion =
-      quoted(std::string("curva") + (left ? "d" : "s") + class_digit(curvature));
+      quoted(std::string("curva") + (left ? "d" : "s") + named.class_digit);
   context.warn(Warning::kMisleadingKeyword, row.keyword.at,
-               keyword + " makes a " + (left ? "left" : "right") +
+               quoted_keyword + " makes a " + (left ? "left" : "right") +
                    " curve: a curve turns left when its keyword holds an \"s\" anywhere, in "
                    "either case, and right otherwise; write " +
                    suggestion + " for a " + (left ? "right" : "left") + " curve");
 }
 
-void check_curve_class(LintContext& context, const RowRecord& row, double curvature) {
-  const char decides = class_digit(curvature);
+void check_curve_class(LintContext& context, const RowRecord& row, char decides) {
   std::string others;
   for (const char c : row.keyword.text) {
     if (c < '0' || c > '9' || c == decides || others.find(c) != std::string::npos) continue;
@@ -101,9 +93,9 @@ void check_curve(LintContext& context, const LintRow& row) {
   check_length(context, "curve", row[1], row.at(1),
                row[1] == 0 ? "bends the track at its start point alone" : "bends nothing");
   check_curve_order(context, row);
-  if (const std::optional<double> curvature = curvature_of(row.record.keyword.text)) {
-    check_curve_side(context, row.record, *curvature);
-    check_curve_class(context, row.record, *curvature);
+  if (const std::optional<CurveKeyword> named = curve_keyword(row.record.keyword.text)) {
+    check_curve_side(context, row.record, *named);
+    check_curve_class(context, row.record, named->class_digit);
   }
 }
 

@@ -2,8 +2,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "format/row_kinds.h"
@@ -17,9 +19,9 @@ struct RecordedField {
   size_t begin = 0;  // offsets in the text: the first character (an opening quote included)
   size_t end = 0;    // and the one after the last (a closing quote included)
   SourceLocation at;
-  int end_line = 0;    // the line of its last character
-  int64_t number = 0;  // a number field's value
-  std::string text;    // a text field's value
+  int end_line = 0;       // the line of its last character
+  int64_t number = 0;     // a number field's value
+  std::string_view text;  // a text field's value, in the text the compiler read
 };
 
 // A cell that the row gave an object: its type code changed, or the object
@@ -65,7 +67,8 @@ struct RowRecord {
 
 // Told of each row a compiler has read, in the order read. The record is the
 // recorder's own and is reused for the next row: a listener that keeps it
-// copies it.
+// copies it. Its field texts are views of the text compiled, which a kept
+// record must not outlive.
 class RowListener {
  public:
   virtual void row_read(const RowRecord& record) = 0;
@@ -76,13 +79,25 @@ class RowListener {
 
 // The records of both files: every one, or with `all` false only those that
 // placed an object other than a tunnel marker or stopped the compile (what
-// notes about taken cells and check's recovery need).
+// notes about taken cells and check's recovery need). The records keep their
+// field texts, so they may outlive the text compiled; moving them keeps those
+// texts in place, and they are not copied.
 struct RowRecords final : RowListener {
   explicit RowRecords(bool all = true) : all(all) {}
+  RowRecords(const RowRecords&) = delete;
+  RowRecords& operator=(const RowRecords&) = delete;
+  RowRecords(RowRecords&&) = default;
+  RowRecords& operator=(RowRecords&&) = default;
+  ~RowRecords() = default;
+
   std::vector<RowRecord> line;
   std::vector<RowRecord> train;
   bool all;
   void row_read(const RowRecord& record) override;
+
+ private:
+  void keep_texts(RowRecord& row);
+  std::deque<std::string> texts_;  // a deque: its strings stay where they are as it grows
 };
 
 }  // namespace sc

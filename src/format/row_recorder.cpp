@@ -12,7 +12,16 @@ void RowRecords::row_read(const RowRecord& record) {
       std::any_of(record.objects.begin(), record.objects.end(),
                   [](const PlacedObject& o) { return o.type_code != cell_type::kTunnelMarker; });
   if (!all && !holds_object && record.ending == RowEnd::kRead) return;
-  (record.file == TextFile::kLine ? line : train).push_back(record);
+  keep_texts((record.file == TextFile::kLine ? line : train).emplace_back(record));
+}
+
+void RowRecords::keep_texts(RowRecord& row) {
+  const auto keep = [&](RecordedField& field) {
+    if (!field.text.empty()) field.text = texts_.emplace_back(field.text);
+  };
+  for (RecordedField& field : row.skipped) keep(field);
+  keep(row.keyword);
+  for (RecordedField& field : row.values) keep(field);
 }
 
 RowRecorder::RowRecorder(TextFile file, RowListener& listener, Scenario& model)
@@ -111,13 +120,8 @@ void RowRecorder::fault(SourceLocation at) {
 }
 
 void RowRecorder::field_read(const ReadField& field) {
-  RecordedField& recorded = (open_ ? row_.values : lead_).emplace_back();
-  recorded.begin = field.begin;
-  recorded.end = field.end;
-  recorded.at = field.at;
-  recorded.end_line = field.end_line;
-  recorded.number = field.number;
-  if (!field.text.empty()) recorded.text.assign(field.text);
+  (open_ ? row_.values : lead_)
+      .push_back({field.begin, field.end, field.at, field.end_line, field.number, field.text});
 }
 
 void RowRecorder::cell_reached(int64_t index, const Cell& cell) {

@@ -33,7 +33,7 @@ void compile_into(Recorded& run, const std::string& line, const std::string& tra
 }
 
 std::string kind_of(const RowRecord& r) {
-  return r.kind ? std::string(row_kind(*r.kind).what) : "none:" + r.keyword.text;
+  return r.kind ? std::string(row_kind(*r.kind).what) : "none:" + std::string(r.keyword.text);
 }
 
 std::vector<std::string> kinds(const std::vector<RowRecord>& records) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <string>
 
 #include "model/cell_geometry.h"
@@ -73,14 +74,23 @@ void seed_profile(Profile& profile) {
   profile.set_integer(1, kY, 1);
 }
 
+std::optional<CurveKeyword> curve_keyword(std::string_view keyword) {
+  unsigned digits = 0;
+  bool left = false;
+  for (const char c : keyword) {
+    if (c >= '1' && c <= '6') digits |= 1u << (c - '1');
+    left = left || to_lower_1252(c) == 's';
+  }
+  if (digits == 0) return std::nullopt;
+  return CurveKeyword{static_cast<char>('1' + std::countr_zero(digits)), left};
+}
+
 std::optional<double> curvature_of(std::string_view keyword) {
   static constexpr std::array<double, 6> kByClass = {0.0001, 0.0002, 0.0004, 0.001, 0.002, 0.003};
-  for (size_t i = 0; i < kByClass.size(); ++i) {
-    const char digit[] = {static_cast<char>('1' + i), '\0'};
-    if (!contains(keyword, digit)) continue;
-    return contains_any_case(keyword, "s") ? -kByClass[i] : kByClass[i];
-  }
-  return std::nullopt;
+  const std::optional<CurveKeyword> named = curve_keyword(keyword);
+  if (!named) return std::nullopt;
+  const double curvature = kByClass[static_cast<size_t>(named->class_digit - '1')];
+  return named->left ? -curvature : curvature;
 }
 
 bool bend_profile(Profile& profile, int32_t& cursor, int32_t start, int32_t length,

@@ -25,8 +25,16 @@ constexpr int32_t kCurvePointLimit = kLongestRoute;
 
 void seed_profile(Profile& profile);
 
-// Curvature per metre named by a curve keyword (class digit 1 to 6, the lowest
-// digit present deciding; an "s" turns left); nullopt when no class is named.
+// What a curve keyword names: its class, the lowest of the digits 1 to 6 it
+// holds, and its side; nullopt when it holds no such digit.
+struct CurveKeyword {
+  char class_digit = '1';
+  bool left = false;  // an "s" anywhere, in either case
+};
+std::optional<CurveKeyword> curve_keyword(std::string_view keyword);
+
+// Curvature per metre named by a curve keyword, negative to the left; nullopt
+// when no class is named.
 std::optional<double> curvature_of(std::string_view keyword);
 
 // A curve from `start` over `length` metres. Straight track runs up to the

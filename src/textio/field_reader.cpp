@@ -87,13 +87,13 @@ std::string FieldReader::read_text() {
   const size_t begin = pos_;
   size_t end = 0;
   int end_line = field_location_.line;
-  std::string value;
+  std::string_view value;
   if (peek() == '"') {
     const size_t close = text_.find('"', pos_ + 1);
     if (close == std::string_view::npos) {
       throw Fault("a quoted text is never closed by a double quote", field_location_);
     }
-    value.assign(text_.substr(pos_ + 1, close - pos_ - 1));
+    value = text_.substr(pos_ + 1, close - pos_ - 1);
     for (size_t i = pos_; i < close; ++i) {
       if (text_[i] == '\n' || (text_[i] == '\r' && text_[i + 1] != '\n')) {
         ++line_;
@@ -106,7 +106,7 @@ std::string FieldReader::read_text() {
   } else {
     pos_ = find_end(text_, pos_, kTextEnds);
     end = pos_;
-    value.assign(text_.substr(begin, end - begin));
+    value = text_.substr(begin, end - begin);
   }
   if (!done()) {
     if (peek() == ',') {
@@ -120,7 +120,7 @@ std::string FieldReader::read_text() {
   }
   ++fields_read_;
   if (listener_) listener_->field_read({begin, end, field_location_, end_line, 0, value, true});
-  return value;
+  return std::string(value);
 }
 
 int64_t FieldReader::read_number(int64_t min, int64_t max, const char* kind) {

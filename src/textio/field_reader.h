@@ -15,7 +15,7 @@ struct ReadField {
   SourceLocation at;
   int end_line = 0;       // the line of its last character
   int64_t number = 0;     // a number field's value
-  std::string_view text;  // a text field's value
+  std::string_view text;  // a text field's value, in the text read
   bool is_text = false;
 };
 

@@ -40,9 +40,10 @@ inline bool ends_header(std::string_view field) {
 
 // The field without its leading and trailing blanks.
 inline std::string_view trimmed_field(std::string_view field) {
-  const size_t first = field.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  return field.substr(first, field.find_last_not_of(" \t") - first + 1);
+  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+  while (!field.empty() && blank(field.front())) field.remove_prefix(1);
+  while (!field.empty() && blank(field.back())) field.remove_suffix(1);
+  return field;
 }
 
 // A field's text in double quotes, for messages.
