@@ -11,7 +11,8 @@ FUZZ_SECONDS ?= 300
 LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=Release $(LAUNCHER)
 # Developers' and CI's builds stop at a compiler warning; a user's build does not.
-TEST_FLAGS := -DSC_BUILD_TESTS=ON -DSC_WERROR=ON
+# Tests link without link-time optimisation, which only the program gets.
+TEST_FLAGS := -DSC_BUILD_TESTS=ON -DSC_WERROR=ON -DSC_LTO=OFF
 CLANG_FORMAT := clang-format-$(LLVM_VERSION)
 FUZZ_TARGETS := $(shell grep -v '^\#' fuzz/targets.txt)
 
@@ -31,7 +32,7 @@ deps-windows:
 
 # The program alone: no test is configured, so GoogleTest need not be present.
 build: deps
-	cmake -S . -B $(RELEASE) $(CMAKE_FLAGS) -DSC_BUILD_TESTS=OFF > /dev/null
+	cmake -S . -B $(RELEASE) $(CMAKE_FLAGS) -DSC_BUILD_TESTS=OFF -DSC_LTO=ON > /dev/null
 	cmake --build $(RELEASE) -j$(JOBS) --target scenario-compiler
 
 build-tests: deps-test
@@ -126,7 +127,7 @@ BENCH := build/bench
 BENCH_RUNS ?= 21
 
 bench: deps-bench
-	cmake -S . -B $(BENCH) $(CMAKE_FLAGS) -DSC_BUILD_BENCH=ON -DSC_BUILD_TESTS=OFF > /dev/null
+	cmake -S . -B $(BENCH) $(CMAKE_FLAGS) -DSC_BUILD_BENCH=ON -DSC_BUILD_TESTS=OFF -DSC_LTO=ON > /dev/null
 	cmake --build $(BENCH) -j$(JOBS) --target scenario-compiler generate_route sc_bench
 	$(BENCH)/bin/sc_bench
 	python3 bench/run_bench.py --build $(BENCH) --runs $(BENCH_RUNS)

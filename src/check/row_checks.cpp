@@ -1,5 +1,6 @@
 #include "check/row_checks.h"
 
+#include <algorithm>
 #include <string>
 
 #include "check/order_checks.h"
@@ -58,8 +59,17 @@ bool says_left(std::string_view keyword) {
          contains_any_case(keyword, "left");
 }
 
+// Every word for a side holds a "t" or an "x", which most keywords lack.
+bool may_name_a_side(std::string_view keyword) {
+  return std::any_of(keyword.begin(), keyword.end(), [](char c) {
+    const char lower = to_lower_1252(c);
+    return lower == 't' || lower == 'x';
+  });
+}
+
 void check_curve_side(LintContext& context, const RowRecord& row, CurveKeyword named) {
   const std::string_view keyword = row.keyword.text;
+  if (!may_name_a_side(keyword)) return;
   const bool left = named.left;
   const bool misread = left ? says_right(keyword) && !says_left(keyword) : says_left(keyword);
   if (!misread) return;

@@ -20,9 +20,8 @@ std::string metres(int64_t value) {
   return std::to_string(value) + " m";
 }
 
-void check_grid(LintContext& context, std::string_view what, int64_t value, SourceLocation at,
-                GridCell cell) {
-  if (value % kCellMetres == 0) return;
+void warn_off_grid(LintContext& context, std::string_view what, int64_t value, SourceLocation at,
+                   GridCell cell) {
   const bool object = cell == GridCell::kObject;
   const int64_t index = object ? object_cell(value) : cell_index(value);
   const int64_t rounded = object ? object_position(index) : index * kCellMetres;
@@ -35,9 +34,8 @@ void check_grid(LintContext& context, std::string_view what, int64_t value, Sour
   context.warn(Warning::kOffGrid, at, std::move(message));
 }
 
-void check_on_route(LintContext& context, std::string_view what, int64_t position,
-                    SourceLocation at) {
-  if (!context.route_length || position <= *context.route_length) return;
+void warn_beyond_route(LintContext& context, std::string_view what, int64_t position,
+                       SourceLocation at) {
   context.warn(Warning::kBeyondRouteEnd, at,
                std::string(what) + " " + metres(position) + " lies beyond the route's end at " +
                    metres(*context.route_length) +
@@ -62,9 +60,8 @@ void check_length(LintContext& context, std::string_view object, int64_t length,
                    std::string(effect) + "; give its length in metres, greater than 0");
 }
 
-void check_fits(LintContext& context, std::string_view what, int64_t value, SourceLocation at,
-                int64_t low, int64_t high, int64_t stored) {
-  if (value >= low && value <= high) return;
+void warn_does_not_fit(LintContext& context, std::string_view what, int64_t value,
+                       SourceLocation at, int64_t low, int64_t high, int64_t stored) {
   context.warn(Warning::kValueWraps, at,
                std::string(what) + " " + std::to_string(value) + " does not fit its field (" +
                    std::to_string(low) + " to " + std::to_string(high) +

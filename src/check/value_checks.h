@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "check/lint.h"
+#include "model/model.h"
 
 namespace sc {
 
@@ -15,14 +16,29 @@ namespace sc {
 // slowdowns), as the object rules place them.
 enum class GridCell { kOwn, kObject };
 
+// The warnings of the checks below, told apart from their tests so that the
+// tests, made for every row, stay small enough to inline.
+void warn_off_grid(LintContext& context, std::string_view what, int64_t metres, SourceLocation at,
+                   GridCell cell);
+void warn_beyond_route(LintContext& context, std::string_view what, int64_t position,
+                       SourceLocation at);
+void warn_does_not_fit(LintContext& context, std::string_view what, int64_t value,
+                       SourceLocation at, int64_t low, int64_t high, int64_t stored);
+
 // A position or length in metres off the 50 m grid, with where the compile
 // puts it.
-void check_grid(LintContext& context, std::string_view what, int64_t metres, SourceLocation at,
-                GridCell cell);
+inline void check_grid(LintContext& context, std::string_view what, int64_t metres,
+                       SourceLocation at, GridCell cell) {
+  if (metres % kCellMetres != 0) warn_off_grid(context, what, metres, at, cell);
+}
 
 // A position past the route's end, in the run-out after it.
-void check_on_route(LintContext& context, std::string_view what, int64_t position,
-                    SourceLocation at);
+inline void check_on_route(LintContext& context, std::string_view what, int64_t position,
+                           SourceLocation at) {
+  if (context.route_length && position > *context.route_length) {
+    warn_beyond_route(context, what, position, at);
+  }
+}
 
 // The end of an object that starts on the route, `end` metres, past the
 // route's end; `then` says what follows ("its train stops past the end").
@@ -35,8 +51,10 @@ void check_length(LintContext& context, std::string_view object, int64_t length,
                   std::string_view effect);
 
 // A value outside `low` to `high`, which its field stores as `stored`.
-void check_fits(LintContext& context, std::string_view what, int64_t value, SourceLocation at,
-                int64_t low, int64_t high, int64_t stored);
+inline void check_fits(LintContext& context, std::string_view what, int64_t value,
+                       SourceLocation at, int64_t low, int64_t high, int64_t stored) {
+  if (value < low || value > high) warn_does_not_fit(context, what, value, at, low, high, stored);
+}
 // The same for a 16-bit field that keeps the low bits.
 void check_fits_16(LintContext& context, std::string_view what, int64_t value, SourceLocation at);
 
