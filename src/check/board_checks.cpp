@@ -29,8 +29,13 @@ bool shows(const LimitBoard& board, const LimitRow* limit) {
 
 void check_boards_against_limits(LintContext& line, std::vector<LimitRow> limits) {
   if (line.limit_boards.empty()) return;
-  std::stable_sort(limits.begin(), limits.end(),
-                   [](const LimitRow& a, const LimitRow& b) { return a.position < b.position; });
+  const auto by_position = [](const LimitRow& a, const LimitRow& b) {
+    return a.position < b.position;
+  };
+  // Speed rows are mostly written in route order.
+  if (!std::is_sorted(limits.begin(), limits.end(), by_position)) {
+    std::stable_sort(limits.begin(), limits.end(), by_position);
+  }
   for (const LimitBoard& board : line.limit_boards) {
     // The board stands a cell past its position: it may be written where the
     // limit starts or a cell before, to stand where the limit starts.

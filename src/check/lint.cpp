@@ -393,13 +393,13 @@ void LintContext::objects_placed(const RowRecord& row) {
     if (!name) continue;
     const CellHolder holder{source_, row.keyword.at, object.type_code, name->of_row,
                             row.values.front().number};
-    std::optional<CellHolder>& held = (*holders)[object.cell];
+    const CellHolder* held = holders->find(object.cell);
     // Any other object is refused a taken cell with an error.
     if (held && row.kind == RowKind::kStation && object.type_code == cell_type::kStationStop &&
         !is_slowdown_cell(held->type_code)) {
       warn_replaced(object, holder, *held);
     }
-    held = holder;
+    holders->set(object.cell, holder);
   }
 }
 
@@ -437,9 +437,12 @@ void RecordLint::row_read(const RowRecord& record) {
     line_->add(record);
     return;
   }
-  // The line file is over: its route length holds for the train file.
-  line_->finish();
-  train_context_.route_length = line_context_.route_length;
+  if (!line_over_) {
+    // The line file is over: its route length holds for the train file.
+    line_->finish();
+    train_context_.route_length = line_context_.route_length;
+    line_over_ = true;
+  }
   train_->add(record);
 }
 

@@ -48,17 +48,30 @@ struct CellHolder {
   std::string_view what;  // as "the ... of this row" names it
   int64_t position = 0;
 };
-// The holder of each cell so far, by the cell's index in the model.
+// The holder of each cell so far, by the cell's index in the model. Few
+// cells hold an object: a cell keeps only the place of its holder.
 class CellHolders {
  public:
-  std::optional<CellHolder>& operator[](int64_t cell) {
+  // The cell's holder, nullptr when none.
+  CellHolder* find(int64_t cell) {
     const auto index = static_cast<size_t>(cell);
-    if (index >= by_cell_.size()) by_cell_.resize(index + 1);
-    return by_cell_[index];
+    if (index >= slot_by_cell_.size() || slot_by_cell_[index] == 0) return nullptr;
+    return &holders_[slot_by_cell_[index] - 1];
+  }
+  void set(int64_t cell, const CellHolder& holder) {
+    if (CellHolder* held = find(cell)) {
+      *held = holder;
+      return;
+    }
+    const auto index = static_cast<size_t>(cell);
+    if (index >= slot_by_cell_.size()) slot_by_cell_.resize(index + 1);
+    holders_.push_back(holder);
+    slot_by_cell_[index] = static_cast<uint32_t>(holders_.size());
   }
 
  private:
-  std::vector<std::optional<CellHolder>> by_cell_;
+  std::vector<uint32_t> slot_by_cell_;  // 1 + the holder's index, 0 for none
+  std::vector<CellHolder> holders_;
 };
 
 // Where the warnings of one file go, and what the line file told about the
@@ -130,6 +143,7 @@ class RecordLint final : public RowListener {
   LintContext train_context_;
   std::unique_ptr<FileLint> line_;
   std::unique_ptr<FileLint> train_;
+  bool line_over_ = false;  // a train row has come
 };
 
 // The same for records kept whole.

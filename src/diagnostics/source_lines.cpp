@@ -1,5 +1,6 @@
 #include "diagnostics/source_lines.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -14,7 +15,14 @@ size_t skip_to_control(std::string_view text, size_t i) {
   for (; i + sizeof(uint64_t) <= text.size(); i += sizeof(uint64_t)) {
     uint64_t bytes = 0;
     std::memcpy(&bytes, text.data() + i, sizeof bytes);
-    if (((bytes - kOnes * 14) & ~bytes & kHighBits) != 0) break;
+    // The lowest marked byte is the first below 14 (a borrow marks only
+    // bytes above it); in memory order on a little-endian machine.
+    const uint64_t marks = (bytes - kOnes * 14) & ~bytes & kHighBits;
+    if (marks == 0) continue;
+    if constexpr (std::endian::native == std::endian::little) {
+      return i + static_cast<size_t>(std::countr_zero(marks)) / 8;
+    }
+    break;
   }
   while (i < text.size() && static_cast<unsigned char>(text[i]) >= 14) ++i;
   return i;
