@@ -11,18 +11,12 @@
 #include "format/row_kinds.h"
 #include "model/model.h"
 #include "textio/fault.h"
+#include "textio/field_reader.h"
 
 namespace sc {
 
 // A field of a row as the compiler read it.
-struct RecordedField {
-  size_t begin = 0;  // offsets in the text: the first character (an opening quote included)
-  size_t end = 0;    // and the one after the last (a closing quote included)
-  SourceLocation at;
-  int end_line = 0;       // the line of its last character
-  int64_t number = 0;     // a number field's value
-  std::string_view text;  // a text field's value, in the text the compiler read
-};
+using RecordedField = ReadField;
 
 // A cell that the row gave an object: its type code changed, or the object
 // in it was replaced.

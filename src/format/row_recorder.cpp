@@ -31,12 +31,12 @@ RowRecorder::RowRecorder(TextFile file, RowListener& listener, Scenario& model)
 
 RowRecorder::~RowRecorder() {
   model_.access_listener = nullptr;
-  if (reader_) reader_->listen(nullptr);
+  if (reader_) reader_->record_fields(nullptr);
 }
 
 void RowRecorder::listen_to(FieldReader& reader) {
   reader_ = &reader;
-  reader.listen(this);
+  reader.record_fields(&lead_);
 }
 
 // A keyword field naming a second kind opens its row with no new field read:
@@ -64,6 +64,7 @@ void RowRecorder::open(RowPart part, std::optional<RowKind> kind) {
   row_.fault_at = {};
   open_ = true;
   reached_.clear();
+  if (reader_) reader_->record_fields(&row_.values);
 }
 
 void RowRecorder::close(RowEnd ending, int32_t error) {
@@ -72,6 +73,7 @@ void RowRecorder::close(RowEnd ending, int32_t error) {
   row_.ending = ending;
   row_.error = error;
   open_ = false;
+  if (reader_) reader_->record_fields(&lead_);
   listener_.row_read(row_);
 }
 
@@ -117,11 +119,6 @@ void RowRecorder::no_kind(RowPart part) {
 void RowRecorder::fault(SourceLocation at) {
   if (open_) row_.fault_at = at;
   close(RowEnd::kFault, error_number(ErrorCode::kRunTimeFault));
-}
-
-void RowRecorder::field_read(const ReadField& field) {
-  (open_ ? row_.values : lead_)
-      .push_back({field.begin, field.end, field.at, field.end_line, field.number, field.text});
 }
 
 void RowRecorder::cell_reached(int64_t index, const Cell& cell) {

@@ -9,10 +9,12 @@
 
 namespace sc {
 
-// The compilers' side of the records: hears every field the reader reads and
-// every cell and entry the row reaches, and hands each finished row to the
-// listener. A compiler calls it at each row kind's start and end.
-class RowRecorder final : public FieldListener, public AccessListener {
+// The compilers' side of the records: has the reader put every field it reads
+// in the open row (or, between rows, with the fields passed over before the
+// next keyword), hears every cell and entry the row reaches, and hands each
+// finished row to the listener. A compiler calls it at each row kind's start
+// and end.
+class RowRecorder final : public AccessListener {
  public:
   RowRecorder(TextFile file, RowListener& listener, Scenario& model);
   ~RowRecorder();
@@ -32,7 +34,6 @@ class RowRecorder final : public FieldListener, public AccessListener {
   // A fault at `at` ends the compile inside the open row, if any.
   void fault(SourceLocation at);
 
-  void field_read(const ReadField& field) override;
   void cell_reached(int64_t index, const Cell& cell) override;
   void entry_reached(int64_t index) override;
 

@@ -119,7 +119,7 @@ std::string FieldReader::read_text() {
     throw Fault("a text field is longer than 65535 characters", field_location_);
   }
   ++fields_read_;
-  if (listener_) listener_->field_read({begin, end, field_location_, end_line, 0, value, true});
+  if (recorded_) recorded_->push_back({begin, end, field_location_, end_line, 0, value});
   return std::string(value);
 }
 
@@ -132,8 +132,8 @@ int64_t FieldReader::read_number(int64_t min, int64_t max, const char* kind) {
   if (!done() && peek() == ',') ++pos_;
   const int64_t value = number_in(digits, min, max, kind);
   ++fields_read_;
-  if (listener_) {
-    listener_->field_read(
+  if (recorded_) {
+    recorded_->push_back(
         {start, start + digits.size(), field_location_, field_location_.line, value, {}});
   }
   return value;

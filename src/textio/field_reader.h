@@ -3,12 +3,13 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "textio/fault.h"
 
 namespace sc {
 
-// A field as read, for a listener: where it stands and what it gave.
+// A field as read: where it stands and what it gave.
 struct ReadField {
   size_t begin = 0;  // offset of its first character (an opening quote included)
   size_t end = 0;    // offset after its last character (a closing quote included)
@@ -16,16 +17,6 @@ struct ReadField {
   int end_line = 0;       // the line of its last character
   int64_t number = 0;     // a number field's value
   std::string_view text;  // a text field's value, in the text read
-  bool is_text = false;
-};
-
-// Told of every field the reader reads without a failure.
-class FieldListener {
- public:
-  virtual void field_read(const ReadField& field) = 0;
-
- protected:
-  ~FieldListener() = default;
 };
 
 // Reads a text held in memory as a stream of comma-separated fields.
@@ -60,8 +51,9 @@ class FieldReader {
   // last field read ended its line: what is left of a row read no further.
   void skip_rest_of_line();
 
-  // Tells `listener` (none: nullptr) of each field read from now on.
-  void listen(FieldListener* listener) { listener_ = listener; }
+  // Appends each field read from now on without a failure to `fields`
+  // (none: nullptr).
+  void record_fields(std::vector<ReadField>* fields) { recorded_ = fields; }
 
   // How many fields have been read so far.
   int fields_read() const { return fields_read_; }
@@ -88,7 +80,7 @@ class FieldReader {
   size_t line_start_ = 0;
   SourceLocation field_location_;
   int fields_read_ = 0;
-  FieldListener* listener_ = nullptr;
+  std::vector<ReadField>* recorded_ = nullptr;
 };
 
 }  // namespace sc
