@@ -119,5 +119,22 @@ TEST(RowRecords, HowARowEnded) {
   EXPECT_THAT(numbers(fault.records.line[2]), ElementsAre(100));
 }
 
+// A listener sees fields that view the text compiled; the records kept hold
+// their own texts, so that they outlive that text and may be moved.
+TEST(RowRecords, KeptRecordsOutliveTheTextAndMoveWhole) {
+  Recorded run;
+  {
+    const std::string line = std::string(kHeader) +
+                             "curvas2, 200, 100\r\n"
+                             "indicatore cartello, 500, \"Mo\"\r\n";
+    compile_into(run, line, "");
+  }
+  const RowRecords moved = std::move(run.records);
+  ASSERT_EQ(moved.line.size(), 4u);
+  EXPECT_EQ(moved.line[1].keyword.text, "[righe]");
+  EXPECT_EQ(moved.line[2].keyword.text, "curvas2");
+  EXPECT_EQ(moved.line[3].values[1].text, "Mo");
+}
+
 }  // namespace
 }  // namespace sc
