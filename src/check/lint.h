@@ -48,8 +48,9 @@ struct CellHolder {
   std::string_view what;  // as "the ... of this row" names it
   int64_t position = 0;
 };
-// The holder of each cell so far, by the cell's index in the model. Few
-// cells hold an object: a cell keeps only the place of its holder.
+// The holder of each cell so far, by the cell's index in the model (from 0
+// to its last cell). A cell keeps only the place of its holder, so a cell
+// that holds none costs four bytes.
 class CellHolders {
  public:
   // The cell's holder, nullptr when none.
