@@ -68,7 +68,7 @@ bool position_accepted(LinePass& pass, int32_t position, SourceLocation position
 // A "[generale]" that is the file's last field is not found.
 bool find_general_section(LinePass& pass) {
   for (;;) {
-    const std::string field = pass.reader.read_text();
+    const std::string_view field = pass.reader.read_text();
     if (pass.reader.at_end()) {
       pass.errors.record(ErrorCode::kNoGeneralSection, Source::kLineFile, {},
                          "no line holds \"[generale]\" before the end of the line file: the "
@@ -210,7 +210,7 @@ Flow read_speed_board_row(LinePass& pass, std::string_view /*keyword*/) {
 Flow read_text_board_row(LinePass& pass, std::string_view /*keyword*/) {
   SourceLocation at;
   const int32_t position = pass.reader.read_long(at);
-  std::string text = pass.reader.read_text();
+  std::string text(pass.reader.read_text());
   if (!position_accepted(pass, position, at, "text board")) return Flow::kEndStep;
   switch (place_text_board(pass.model, pass.board_cursor, position, at, std::move(text))) {
     case TextBoardPlacement::kPlaced:
@@ -323,7 +323,7 @@ Flow run_row(LinePass& pass, RowPart part, std::string_view keyword) {
 
 Flow run_header(LinePass& pass) {
   while (!pass.reader.at_end()) {
-    std::string keyword = pass.reader.read_text();
+    std::string_view keyword = pass.reader.read_text();
     if (pass.reader.at_end()) break;
     // No end test between these reads: reading past the end is a fault.
     for (int i = 0; i < kHeaderHyphenReads && has_hyphen(keyword); ++i) {

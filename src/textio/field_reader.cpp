@@ -82,7 +82,7 @@ void FieldReader::start_field() {
   }
 }
 
-std::string FieldReader::read_text() {
+std::string_view FieldReader::read_text() {
   start_field();
   const size_t begin = pos_;
   size_t end = 0;
@@ -120,7 +120,7 @@ std::string FieldReader::read_text() {
   }
   ++fields_read_;
   if (recorded_) recorded_->push_back({begin, end, field_location_, end_line, 0, value});
-  return std::string(value);
+  return value;
 }
 
 int64_t FieldReader::read_number(int64_t min, int64_t max, const char* kind) {

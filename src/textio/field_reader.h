@@ -36,7 +36,8 @@ class FieldReader {
   // True once nothing but blanks and line ends remains.
   bool at_end() const;
 
-  std::string read_text();
+  // A text field, as a view of the text read.
+  std::string_view read_text();
   uint8_t read_byte();
   int16_t read_integer();
   int32_t read_long();

@@ -14,7 +14,7 @@ std::vector<std::string> read_fields(std::string_view text, std::string_view kin
   FieldReader reader(text);
   std::vector<std::string> fields;
   for (char kind : kinds) {
-    fields.push_back(kind == 't' ? "[" + reader.read_text() + "]"
+    fields.push_back(kind == 't' ? "[" + std::string(reader.read_text()) + "]"
                                  : std::to_string(reader.read_long()));
   }
   fields.push_back(reader.at_end() ? "END" : "MORE");

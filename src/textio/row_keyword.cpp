@@ -1,7 +1,5 @@
 #include "textio/row_keyword.h"
 
-#include <utility>
-
 #include "textio/keywords.h"
 
 namespace sc {
@@ -13,13 +11,13 @@ constexpr int kHyphenSkips = 2;
 
 std::optional<RowKeyword> read_row_keyword(FieldReader& reader) {
   if (reader.at_end()) return std::nullopt;
-  std::string field = reader.read_text();
+  std::string_view field = reader.read_text();
   for (int skips = 0; skips < kHyphenSkips && contains(field, "-"); ++skips) {
     if (reader.at_end()) return std::nullopt;
     field = reader.read_text();
   }
   if (reader.at_end()) return std::nullopt;
-  return RowKeyword{std::move(field), reader.field_location()};
+  return RowKeyword{field, reader.field_location()};
 }
 
 }  // namespace sc

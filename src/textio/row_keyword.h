@@ -1,14 +1,14 @@
 #pragma once
 
 #include <optional>
-#include <string>
+#include <string_view>
 
 #include "textio/field_reader.h"
 
 namespace sc {
 
 struct RowKeyword {
-  std::string text;
+  std::string_view text;  // a view of the text read
   SourceLocation where;
 };
 
