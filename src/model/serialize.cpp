@@ -95,6 +95,11 @@ void write_profile(const Profile& profile, const ByteSink& sink) {
       for (const size_t stop = std::min(points, m + room); m < stop; ++m) {
         const auto tag = static_cast<uint16_t>(tags[m]);
         at = put_le(at, tag);
+        // Nearly every point of a route is a double.
+        if (tags[m] == Profile::Tag::kDouble) {
+          at = put_le(at, values[m]);
+          continue;
+        }
         visit_profile_value(tag, [&](auto type) {
           using T = typename decltype(type)::type;
           if constexpr (!std::is_void_v<T>) at = put_le(at, static_cast<T>(values[m]));
