@@ -13,6 +13,17 @@
 namespace sc {
 namespace {
 
+// Whether a keyword field may begin with a comment marker of another file
+// format (the first characters of those comment_marker knows): most begin
+// with a letter that no marker begins with.
+bool may_begin_with_marker(std::string_view keyword) {
+  for (const char c : keyword) {
+    if (c == ' ' || c == '\t') continue;
+    return c == '#' || c == ';' || c == '/' || c == 'r' || c == 'R';
+  }
+  return false;
+}
+
 // The comment markers of other file formats, which this one does not have.
 std::optional<std::string_view> comment_marker(std::string_view keyword) {
   const std::string_view field = trimmed_field(keyword);
@@ -169,11 +180,12 @@ class RecordLint::FileLint {
   // Once a row of the field has run on into the next line, the field's
   // other rows are not checked.
   void check_kind_row(const RowRecord& row) {
-    if (spilled(row)) {
+    const RowKindInfo& kind = row_kind(*row.kind);
+    if (spilled(row, kind)) {
       done_ = true;
       return;
     }
-    check_values(row);
+    if (row.values.size() == kind.values.size()) check_values(row);
     field_.last_kind = *row.kind;
     field_.last_end_line = row.last_field().end_line;
   }
@@ -184,16 +196,14 @@ class RecordLint::FileLint {
     open_ = false;
   }
 
+  // A row with all its values.
   void check_values(const RowRecord& row) {
-    const RowKindInfo& kind = row_kind(*row.kind);
-    if (row.values.size() != kind.values.size()) return;
     if (const RowCheck check = row_check(*row.kind)) check(context_, LintRow{row});
   }
 
   // A row whose values run on into the next line: the compile reads them
   // there, in place of that line's keyword.
-  bool spilled(const RowRecord& row) {
-    const RowKindInfo& kind = row_kind(*row.kind);
+  bool spilled(const RowRecord& row, const RowKindInfo& kind) {
     const RecordedField* previous = &row.keyword;
     for (size_t i = 0; i < row.values.size(); ++i) {
       if (line_ends_between(*previous, row.values[i])) {
@@ -247,6 +257,7 @@ class RecordLint::FileLint {
   }
 
   void warn_comment_marker(const RowRecord& row) {
+    if (!may_begin_with_marker(row.keyword.text)) return;
     const std::optional<std::string_view> marker = comment_marker(row.keyword.text);
     if (!marker) return;
     context_.warn(Warning::kCommentMarker, row.keyword.at,
