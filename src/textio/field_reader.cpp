@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 namespace sc {
 namespace {
@@ -30,6 +31,31 @@ constexpr CharSet kNumberEnds = char_set(" \t,\r\n");
 size_t find_end(std::string_view text, size_t from, const CharSet& ends) {
   while (from < text.size() && !ends[static_cast<unsigned char>(text[from])]) ++from;
   return from;
+}
+
+// A number field as most are, an optional sign and 1 to 18 digits, read in
+// one pass: its value and the offset after it. Nothing for any other field,
+// which number_in then reads and reports on.
+struct PlainNumber {
+  int64_t value;
+  size_t end;
+};
+std::optional<PlainNumber> plain_number(std::string_view text, size_t i) {
+  constexpr size_t kMostDigits = 18;  // 10^18 - 1 fits 64 bits with its sign
+  const bool negative = i < text.size() && text[i] == '-';
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
+  const size_t first_digit = i;
+  uint64_t magnitude = 0;
+  for (; i < text.size(); ++i) {
+    const auto digit = static_cast<unsigned>(static_cast<unsigned char>(text[i]) - '0');
+    if (digit > 9) break;
+    magnitude = magnitude * 10 + digit;
+  }
+  const size_t digits = i - first_digit;
+  const bool ends_here = i == text.size() || kNumberEnds[static_cast<unsigned char>(text[i])];
+  if (digits == 0 || digits > kMostDigits || !ends_here) return std::nullopt;
+  const auto value = static_cast<int64_t>(magnitude);
+  return PlainNumber{negative ? -value : value, i};
 }
 
 }  // namespace
@@ -126,11 +152,13 @@ std::string_view FieldReader::read_text() {
 int64_t FieldReader::read_number(int64_t min, int64_t max, const char* kind) {
   start_field();
   const size_t start = pos_;
-  pos_ = find_end(text_, pos_, kNumberEnds);
+  const std::optional<PlainNumber> plain = plain_number(text_, start);
+  pos_ = plain ? plain->end : find_end(text_, pos_, kNumberEnds);
   const std::string_view digits = text_.substr(start, pos_ - start);
   skip_blanks();
   if (!done() && peek() == ',') ++pos_;
-  const int64_t value = number_in(digits, min, max, kind);
+  const bool in_range = plain && plain->value >= min && plain->value <= max;
+  const int64_t value = in_range ? plain->value : number_in(digits, min, max, kind);
   ++fields_read_;
   if (recorded_) {
     recorded_->push_back(
