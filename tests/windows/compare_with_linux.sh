@@ -48,8 +48,10 @@ for length in "${lengths[@]}"; do
     "$linux_bin/scenario-compiler" compile "$work/G_linea.txt" "$work/G_T1-.txt" -o "$work/l" \
       "${options[@]}" > /dev/null 2>&1 || status_l=$?
     wine "$exe" compile "$work/G_linea.txt" "$work/G_T1-.txt" -o "$work/w" "${options[@]}" \
-      > /dev/null 2>&1 || status_w=$?
-    [[ $status_l == "$status_w" ]] || fail "length $length $variant: status $status_l on Linux, $status_w on Windows"
+      > "$work/w.out" 2>&1 || status_w=$?
+    [[ $status_l == "$status_w" ]] ||
+      fail "length $length $variant: status $status_l on Linux, $status_w on Windows:" \
+        "$(head -c 2000 "$work/w.out")"
     same_files "length $length $variant" "$work/l" "$work/w"
     runs=$((runs + 1))
   done
