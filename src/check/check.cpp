@@ -1,7 +1,6 @@
 #include "check/check.h"
 
 #include <algorithm>
-#include <functional>
 #include <iterator>
 #include <optional>
 #include <tuple>
@@ -185,12 +184,15 @@ Note holder_note(const Holder& holder) {
 // order the compile read them: the line file's rows, then the train file's.
 class ObjectsByCell {
  public:
-  explicit ObjectsByCell(const RowRecords& records) : records_(records) {
+  explicit ObjectsByCell(const RowRecords& records) : line_rows_(records.line.size()) {
+    size_t order = 0;
     for (const std::vector<RowRecord>* file : {&records.line, &records.train}) {
       for (const RowRecord& row : *file) {
         for (const PlacedObject& object : row.objects) {
-          if (cell_object_name(object.type_code)) by_cell_[object.cell].push_back({&row, object});
+          if (cell_object_name(object.type_code))
+            by_cell_[object.cell].push_back({order, {&row, object}});
         }
+        ++order;
       }
     }
   }
@@ -198,32 +200,28 @@ class ObjectsByCell {
   std::optional<Holder> first(int64_t cell) const {
     const auto found = by_cell_.find(cell);
     if (found == by_cell_.end()) return std::nullopt;
-    return found->second.front();
+    return found->second.front().holder;
   }
 
-  // The last row read before `until` that placed an object in `cell`.
-  std::optional<Holder> last_before(int64_t cell, const RowRecord& until) const {
+  // The last row read before row `index` of `file` that placed an object in
+  // `cell`.
+  std::optional<Holder> last_before(int64_t cell, Source file, size_t index) const {
     const auto found = by_cell_.find(cell);
     if (found == by_cell_.end()) return std::nullopt;
-    const size_t limit = reading_order(until);
+    const size_t limit = (file == Source::kLineFile ? 0 : line_rows_) + index;
     const auto after = std::ranges::partition_point(
-        found->second, [&](const Holder& h) { return reading_order(*h.row) < limit; });
+        found->second, [&](const Placed& placed) { return placed.order < limit; });
     if (after == found->second.begin()) return std::nullopt;
-    return *std::prev(after);
+    return std::prev(after)->holder;
   }
 
  private:
-  size_t reading_order(const RowRecord& row) const {
-    const std::vector<RowRecord>& line = records_.line;
-    const std::less<const RowRecord*> before;
-    if (!before(&row, line.data()) && before(&row, line.data() + line.size())) {
-      return static_cast<size_t>(&row - line.data());
-    }
-    return line.size() + static_cast<size_t>(&row - records_.train.data());
-  }
-
-  const RowRecords& records_;
-  std::unordered_map<int64_t, std::vector<Holder>> by_cell_;
+  struct Placed {
+    size_t order;  // of its row among all rows read
+    Holder holder;
+  };
+  size_t line_rows_;
+  std::unordered_map<int64_t, std::vector<Placed>> by_cell_;
 };
 
 void explain_slot(Finding& fatal, const ObjectsByCell& holders) {
@@ -259,10 +257,12 @@ void name_the_rows_that_hold_cells(std::vector<Finding>& errors, const RowRecord
       continue;
     }
     if (!is_taken_cell_error(error.error_number) || !error.location.known()) continue;
-    const RowRecord* stopped = stopping_record(
-        error.source == Source::kLineFile ? records.line : records.train, error.location);
+    const std::vector<RowRecord>& file =
+        error.source == Source::kLineFile ? records.line : records.train;
+    const RowRecord* stopped = stopping_record(file, error.location);
     if (!stopped || !stopped->final_cell) continue;
-    if (const auto holder = indexed().last_before(*stopped->final_cell, *stopped)) {
+    const auto index = static_cast<size_t>(stopped - file.data());
+    if (const auto holder = indexed().last_before(*stopped->final_cell, error.source, index)) {
       error.notes.push_back(holder_note(*holder));
     }
   }

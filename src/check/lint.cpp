@@ -13,42 +13,35 @@
 namespace sc {
 namespace {
 
-// Whether a keyword field may begin with a comment marker of another file
-// format (the first characters of those comment_marker knows): most begin
-// with a letter that no marker begins with.
+// The comment markers of other file formats, which this one does not have;
+// "REM" too, in any case, alone or followed by a blank.
+constexpr std::string_view kCommentMarkers[] = {"#", ";", "//"};
+
+// Whether a keyword field may begin with a comment marker: most begin with a
+// letter that no marker begins with.
 bool may_begin_with_marker(std::string_view keyword) {
   for (const char c : keyword) {
     if (c == ' ' || c == '\t') continue;
-    return c == '#' || c == ';' || c == '/' || c == 'r' || c == 'R';
+    if ((c | 0x20) == 'r') return true;
+    return std::ranges::any_of(kCommentMarkers,
+                               [c](std::string_view marker) { return marker.front() == c; });
   }
   return false;
 }
 
-// The comment markers of other file formats, which this one does not have.
 std::optional<std::string_view> comment_marker(std::string_view keyword) {
+  if (!may_begin_with_marker(keyword)) return std::nullopt;
   const std::string_view field = trimmed_field(keyword);
-  if (field.empty()) return std::nullopt;
+  for (std::string_view marker : kCommentMarkers) {
+    if (field.starts_with(marker)) return marker;
+  }
   const auto is = [&](size_t i, char lower) {
     return i < field.size() && (field[i] | 0x20) == lower;
   };
-  switch (field.front()) {
-    case '#':
-      return "#";
-    case ';':
-      return ";";
-    case '/':
-      if (field.starts_with("//")) return "//";
-      return std::nullopt;
-    case 'r':
-    case 'R':
-      // "REM" in any case, alone or followed by a blank.
-      if (is(1, 'e') && is(2, 'm') && (field.size() == 3 || field[3] == ' ' || field[3] == '\t')) {
-        return field.substr(0, 3);
-      }
-      return std::nullopt;
-    default:
-      return std::nullopt;
-  }
+  const bool rem = is(0, 'r') && is(1, 'e') && is(2, 'm') &&
+                   (field.size() == 3 || field[3] == ' ' || field[3] == '\t');
+  if (rem) return field.substr(0, 3);
+  return std::nullopt;
 }
 
 bool has_letter(std::string_view field) {
@@ -257,7 +250,6 @@ class RecordLint::FileLint {
   }
 
   void warn_comment_marker(const RowRecord& row) {
-    if (!may_begin_with_marker(row.keyword.text)) return;
     const std::optional<std::string_view> marker = comment_marker(row.keyword.text);
     if (!marker) return;
     context_.warn(Warning::kCommentMarker, row.keyword.at,
