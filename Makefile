@@ -33,7 +33,7 @@ deps-windows:
 # The program alone: no test is configured, so GoogleTest need not be present.
 build: deps
 	cmake -S . -B $(RELEASE) $(CMAKE_FLAGS) -DSC_BUILD_TESTS=OFF -DSC_LTO=ON > /dev/null
-	cmake --build $(RELEASE) -j$(JOBS) --target scenario-compiler
+	cmake --build $(RELEASE) -j$(JOBS) --target scenario-compiler editor-files
 
 build-tests: deps-test
 	cmake -S . -B $(RELEASE) $(CMAKE_FLAGS) $(TEST_FLAGS) > /dev/null
@@ -49,17 +49,22 @@ install: build
 	cmake --build $(RELEASE) -j$(JOBS) --target man-page
 	cmake --install $(RELEASE) --prefix $(PREFIX)
 
-# build/release/packages/: the Debian package, and the Windows zip when the
-# Windows build (build/windows/bin/scenario-compiler.exe) is there.
+# build/release/packages/: the Debian package, the VS Code extension for
+# Linux, and the Windows zip and extension when the Windows build
+# (build/windows/bin/scenario-compiler.exe) is there.
 package: build
+	@bash scripts/install-deps.sh vscode
 	cmake --build $(RELEASE) -j$(JOBS) --target man-page
 	cd $(RELEASE) && cpack -G DEB
-	cmake --build $(RELEASE) --target windows-zip
+	cmake --build $(RELEASE) --target windows-zip vsix
 
 # The Debian package unpacked into a scratch root and tried there.
 test-package: package
 	bash tests/package_test.sh $(RELEASE)/packages/scenario-compiler_*_amd64.deb \
 	  $(wildcard $(RELEASE)/packages/scenario-compiler-*-win64.zip)
+	SC_PACKAGES_DIR=$(RELEASE)/packages SC_WINDOWS_EXE=$(WINDOWS)/bin/scenario-compiler.exe \
+	  SC_VERSION=$$($(RELEASE)/bin/scenario-compiler --version | cut -d' ' -f2) \
+	  node --test editors/vscode/test/package.test.js
 
 test-release: build-tests
 	cd $(RELEASE) && ctest -j$(JOBS) --output-on-failure

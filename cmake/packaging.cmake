@@ -31,6 +31,10 @@ endif()
 install(TARGETS scenario-compiler RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/completion/scenario-compiler.bash
         DESTINATION ${SC_BASH_COMPLETION_DIR} RENAME scenario-compiler)
+# Vim's and Neovim's syntax and file-type files, where each looks by itself:
+# Vim in /usr/share/vim/vimfiles, Neovim in <prefix>/share/nvim/site.
+install(DIRECTORY ${SC_EDITORS_DIR}/vim/ DESTINATION ${CMAKE_INSTALL_DATADIR}/vim/vimfiles)
+install(DIRECTORY ${SC_EDITORS_DIR}/vim/ DESTINATION ${CMAKE_INSTALL_DATADIR}/nvim/site)
 # The docs keep their layout, so that README.md's links to docs/ still work.
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${SC_DOC_DIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs DESTINATION ${SC_DOC_DIR}
@@ -66,6 +70,8 @@ set(SC_WINDOWS_EXE ${PROJECT_SOURCE_DIR}/build/windows/bin/scenario-compiler.exe
 add_custom_target(windows-zip
   COMMAND ${CMAKE_COMMAND} -DEXE=${SC_WINDOWS_EXE} -DSOURCE_DIR=${PROJECT_SOURCE_DIR}
           -DVERSION=${PROJECT_VERSION} -DOUTPUT_DIR=${CPACK_PACKAGE_DIRECTORY}
+          -DNOTEPAD_FILE=${SC_EDITORS_DIR}/notepad++/scenario-compiler.xml
           -P ${PROJECT_SOURCE_DIR}/cmake/windows_zip.cmake
   COMMENT "Packing the Windows zip"
   VERBATIM)
+add_dependencies(windows-zip editor-files)

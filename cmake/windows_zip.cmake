@@ -1,6 +1,7 @@
-# cmake -DEXE=... -DSOURCE_DIR=... -DVERSION=... -DOUTPUT_DIR=... -P windows_zip.cmake
+# cmake -DEXE=... -DSOURCE_DIR=... -DVERSION=... -DOUTPUT_DIR=... -DNOTEPAD_FILE=...
+#       -P windows_zip.cmake
 # Packs scenario-compiler-VERSION-win64.zip: one folder of that name holding
-# the Windows executable, README.md and docs/. Without the executable (no
+# the Windows executable, README.md, docs/ and Notepad++'s language file. Without the executable (no
 # Windows build yet) it says so and packs nothing.
 set(name scenario-compiler-${VERSION}-win64)
 if(NOT EXISTS "${EXE}")
@@ -11,7 +12,7 @@ endif()
 set(stage "${OUTPUT_DIR}/windows-zip")
 file(REMOVE_RECURSE "${stage}")
 file(MAKE_DIRECTORY "${stage}/${name}")
-file(COPY "${EXE}" "${SOURCE_DIR}/README.md" DESTINATION "${stage}/${name}")
+file(COPY "${EXE}" "${SOURCE_DIR}/README.md" "${NOTEPAD_FILE}" DESTINATION "${stage}/${name}")
 file(COPY "${SOURCE_DIR}/docs" DESTINATION "${stage}/${name}"
      PATTERN "scenario-compiler.1.md" EXCLUDE)
 file(REMOVE "${OUTPUT_DIR}/${name}.zip")

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# install-deps.sh [run|test|bench|windows]
+# install-deps.sh [run|test|bench|windows|vscode]
 # Installs the Debian packages one set of make targets needs, skipping those
 # already present: `run` what building and running the program needs, `test`
 # that and the test tools, `bench` that and the benchmark library, `windows`
-# the MinGW-w64 cross-compiler, Wine and GoogleTest's source. Without an
-# argument, `run`. Used by `make`, CI and developers alike; when everything is
-# present it needs no root and calls no sudo.
+# the MinGW-w64 cross-compiler, Wine and GoogleTest's source, `vscode` Node.js
+# and the VS Code extension's npm packages (which `test` installs too). Without
+# an argument, `run`. Used by `make`, CI and developers alike; when everything
+# is present it needs no root and calls no sudo.
 set -euo pipefail
 # shellcheck source=toolchain.env
 source "$(dirname "$0")/toolchain.env"
@@ -38,8 +39,9 @@ case "$set_name" in
   test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
   bench) packages=("${run_packages[@]}" "${bench_packages[@]}") ;;
   windows) packages=("${windows_packages[@]}") ;;
+  vscode) packages=() ;;
   *)
-    echo "usage: install-deps.sh [run|test|bench|windows]" >&2
+    echo "usage: install-deps.sh [run|test|bench|windows|vscode]" >&2
     exit 2
     ;;
 esac
@@ -50,21 +52,44 @@ for p in "${packages[@]}"; do
   [[ "$status" == "install ok installed" ]] || missing+=("$p")
 done
 
-if ((${#missing[@]} == 0)); then
-  exit 0
+# Node.js and npm may come from Debian or from elsewhere: only a missing
+# `npm` command brings in Debian's.
+if [[ $set_name == test || $set_name == vscode ]] && ! command -v npm >/dev/null; then
+  missing+=(nodejs npm)
 fi
 
-echo "install-deps: installing ${missing[*]}"
-sudo=()
-if [[ $(id -u) -ne 0 ]]; then
-  if ! command -v sudo >/dev/null; then
-    echo "install-deps: missing ${missing[*]}; run this script as root or install sudo" >&2
-    exit 1
+apt_install() {
+  echo "install-deps: installing $*"
+  local sudo=()
+  if [[ $(id -u) -ne 0 ]]; then
+    if ! command -v sudo >/dev/null; then
+      echo "install-deps: missing $*; run this script as root or install sudo" >&2
+      exit 1
+    fi
+    sudo=(sudo)
   fi
-  sudo=(sudo)
+  export DEBIAN_FRONTEND=noninteractive
+  if ! "${sudo[@]}" apt-get install -y --no-install-recommends "$@"; then
+    "${sudo[@]}" apt-get update
+    "${sudo[@]}" apt-get install -y --no-install-recommends "$@"
+  fi
+}
+
+# The VS Code extension's npm packages, at the versions of its
+# package-lock.json: installed once, and again when the lock file changes.
+npm_install() {
+  local dir
+  dir=$(cd "$(dirname "$0")/.." && pwd)/editors/vscode
+  local installed=$dir/node_modules/.package-lock.json
+  if [[ ! -f $installed || $dir/package-lock.json -nt $installed ]]; then
+    echo "install-deps: npm ci in editors/vscode"
+    (cd "$dir" && npm ci --no-audit --no-fund)
+  fi
+}
+
+if ((${#missing[@]} > 0)); then
+  apt_install "${missing[@]}"
 fi
-export DEBIAN_FRONTEND=noninteractive
-if ! "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"; then
-  "${sudo[@]}" apt-get update
-  "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+if [[ $set_name == test || $set_name == vscode ]]; then
+  npm_install
 fi

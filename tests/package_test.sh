@@ -21,7 +21,8 @@ program=$root/usr/bin/scenario-compiler
 man_page=$root/usr/share/man/man1/scenario-compiler.1.gz
 completion=$root/usr/share/bash-completion/completions/scenario-compiler
 for f in "$program" "$man_page" "$completion" "$root/usr/share/doc/scenario-compiler/README.md" \
-  "$root/usr/share/doc/scenario-compiler/docs/changes.md"; do
+  "$root/usr/share/doc/scenario-compiler/docs/changes.md" \
+  "$root/usr/share/vim/vimfiles/syntax/scenario.vim" "$root/usr/share/nvim/site/ftdetect/scenario.vim"; do
   [[ -e $f ]] || { echo "FAIL: the package lacks ${f#"$root"}"; exit 1; }
 done
 
@@ -49,7 +50,8 @@ zip=$(realpath "$zip")
 mkdir "$root/windows"
 (cd "$root/windows" && cmake -E tar xf "$zip")
 exe=$(echo "$root"/windows/scenario-compiler-*-win64/scenario-compiler.exe)
-[[ -f $exe && -f $(dirname "$exe")/docs/README.md ]] || { echo "FAIL: the zip lacks the .exe or docs"; exit 1; }
+[[ -f $exe && -f $(dirname "$exe")/docs/README.md && -f $(dirname "$exe")/scenario-compiler.xml ]] ||
+  { echo "FAIL: the zip lacks the .exe, docs or Notepad++'s language file"; exit 1; }
 windows_version=$(cd "$(dirname "$exe")" &&
   WINEPREFIX="$root/wine" WINEDEBUG=-all wine ./scenario-compiler.exe --version 2>/dev/null | tr -d '\r')
 # The scratch prefix's server goes before the prefix does.
