@@ -39,16 +39,6 @@ void print_report(const std::vector<Finding>& findings, bool stopped, const Sour
 
 }  // namespace
 
-// The names only feed the check codes, which no error depends on.
-CompileTexts compile_named_after(const CompileOptions& options) {
-  const std::string line_utf8 = options.line_name.value_or(default_line_name(options.line_file));
-  return compile_as_compile_does(utf8_to_1252(line_utf8).value_or(""),
-                                 utf8_to_1252(options.train_number.value_or(default_train_number(
-                                                  options.train_file, line_utf8)))
-                                     .value_or(""),
-                                 options.no_profile ? 0 : 1);
-}
-
 int run_check(const CheckCommandOptions& options, Disk& disk, std::ostream& out,
               std::ostream& err) {
   return run_command_body("check", err, [&] {
@@ -56,8 +46,11 @@ int run_check(const CheckCommandOptions& options, Disk& disk, std::ostream& out,
     apply_warning_flags(options.warning_flags, true, check);
     const SourceTexts texts = read_sources(options.sources, disk, check.encodings);
     check.error_limit = options.error_limit;
-    std::vector<Finding> findings = check_sources(*texts.line_text, *texts.train_text, check,
-                                                  compile_named_after(options.sources));
+    std::vector<Finding> findings =
+        check_sources(*texts.line_text, *texts.train_text, check,
+                      compile_named_after(options.sources.line_file, options.sources.train_file,
+                                          options.sources.line_name, options.sources.train_number,
+                                          options.sources.no_profile ? 0 : 1));
     const bool stopped = stop_after_errors(findings, options.error_limit);
     print_report(findings, stopped, texts, options, out, err);
     return count_of(findings, Severity::kError) == 0 ? exit_status::kClean

@@ -18,10 +18,6 @@ struct CheckCommandOptions {
   size_t error_limit = 20;  // errors shown at most; 0 for all
 };
 
-// The compile of check, with the line name and train number `compile` takes
-// from the files' names unless the options give them.
-CompileTexts compile_named_after(const CompileOptions& options);
-
 // `scenario-compiler check`: every error and warning of both files, writing
 // nothing. Status 0 without errors, 1 with any, 2 for a usage or input failure.
 int run_check(const CheckCommandOptions& options, Disk& disk, std::ostream& out, std::ostream& err);

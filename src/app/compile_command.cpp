@@ -21,11 +21,6 @@
 namespace sc {
 namespace {
 
-bool ends_with(const std::string& text, const std::string& suffix) {
-  return text.size() >= suffix.size() &&
-         text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
 // A name becomes part of the output file names, so it must not reach into
 // another directory.
 std::string to_1252(const std::string& utf8, const char* what) {
@@ -150,30 +145,14 @@ nlohmann::json json_summary(const objects::RouteObjects& f) {
 
 }  // namespace
 
-std::string default_line_name(const std::filesystem::path& line_file) {
-  const std::string name = utf8_of(line_file.filename());
-  if (ends_with(name, "_linea.txt")) return name.substr(0, name.size() - 10);
-  return utf8_of(line_file.stem());
-}
-
-std::string default_train_number(const std::filesystem::path& train_file,
-                                 const std::string& line_name) {
-  const std::string name = utf8_of(train_file.filename());
-  const std::string prefix = line_name + "_";
-  if (name.size() > prefix.size() + 5 && name.starts_with(prefix) && ends_with(name, "-.txt")) {
-    return name.substr(prefix.size(), name.size() - prefix.size() - 5);
-  }
-  return utf8_of(train_file.stem());
-}
-
 CompiledFiles compile_files(const CompileOptions& options, Disk& disk, int32_t j,
                             RowListener* listener) {
   const SourceNames sources{utf8_of(options.line_file), utf8_of(options.train_file)};
   check_standard_input(options);
-  const std::string line_utf8 = options.line_name.value_or(default_line_name(options.line_file));
+  const std::string line_utf8 = options.line_name.value_or(line_name_of(options.line_file));
   std::string line_name = to_1252(line_utf8, "the line name");
   std::string train_number =
-      to_1252(options.train_number.value_or(default_train_number(options.train_file, line_utf8)),
+      to_1252(options.train_number.value_or(train_number_of(options.train_file, line_utf8)),
               "the train number");
   SourceEncodings encodings;
   SourceTexts texts = read_sources(options, disk, encodings);

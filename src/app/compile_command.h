@@ -78,14 +78,6 @@ int run_command_body(std::string_view name, std::ostream& err, Body body) {
   return exit_status::kInputOutput;
 }
 
-// The default line name: the line file's name without a trailing
-// "_linea.txt", or else without its extension.
-std::string default_line_name(const std::filesystem::path& line_file);
-// The default train number: the train file's name between "L_" and "-.txt",
-// or else its name without extension.
-std::string default_train_number(const std::filesystem::path& train_file,
-                                 const std::string& line_name);
-
 // `scenario-compiler compile`: compiles the user's files, which are only read.
 int run_compile(const CompileOptions& options, Disk& disk, std::ostream& out, std::ostream& err);
 

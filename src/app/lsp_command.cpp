@@ -3,7 +3,7 @@
 #include <csignal>
 #include <cstdio>
 
-#include "app/check_command.h"
+#include "check/check.h"
 #include "lsp/server.h"
 
 #ifdef _WIN32
@@ -34,10 +34,7 @@ int run_lsp(std::istream& in, std::ostream& out, std::ostream& log) {
   lsp::ServerOptions options;
   options.compiler = [](const std::filesystem::path& line_file,
                         const std::filesystem::path& train_file) {
-    CompileOptions names;
-    names.line_file = line_file;
-    names.train_file = train_file;
-    return compile_named_after(names);
+    return compile_named_after(line_file, train_file);
   };
   return lsp::serve(in, out, log, std::move(options));
 }

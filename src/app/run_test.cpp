@@ -125,14 +125,5 @@ TEST(OneShot, AWriteFailureEndsTheRunWithStatus2AndTheReason) {
   EXPECT_EQ(disk.commits, 0);
 }
 
-TEST(CompileNames, DefaultsComeFromTheFileNames) {
-  EXPECT_EQ(default_line_name("dir/Vardeo_Lustrella_linea.txt"), "Vardeo_Lustrella");
-  EXPECT_EQ(default_line_name("my-line.txt"), "my-line");
-  EXPECT_EQ(default_line_name("noext"), "noext");
-  EXPECT_EQ(default_train_number("d/Vardeo_Lustrella_K7306-.txt", "Vardeo_Lustrella"), "K7306");
-  EXPECT_EQ(default_train_number("d/train.txt", "Vardeo_Lustrella"), "train");
-  EXPECT_EQ(default_train_number("d/Other_K1-.txt", "Vardeo_Lustrella"), "Other_K1-");
-}
-
 }  // namespace
 }  // namespace sc

@@ -12,7 +12,9 @@
 #include "driver/pipeline.h"
 #include "model/cell_objects.h"
 #include "model/model.h"
+#include "textio/codepage.h"
 #include "textio/field_reader.h"
+#include "textio/file_names.h"
 
 namespace sc {
 namespace {
@@ -280,6 +282,16 @@ CompileTexts compile_as_compile_does(std::string line_name, std::string train_nu
     errors.built_cells = run.model.has_cells();
     return errors;
   };
+}
+
+CompileTexts compile_named_after(const std::filesystem::path& line_file,
+                                 const std::filesystem::path& train_file,
+                                 const std::optional<std::string>& line_name,
+                                 const std::optional<std::string>& train_number, int32_t j) {
+  const std::string line_utf8 = line_name.value_or(line_name_of(line_file));
+  return compile_as_compile_does(
+      utf8_to_1252(line_utf8).value_or(""),
+      utf8_to_1252(train_number.value_or(train_number_of(train_file, line_utf8))).value_or(""), j);
 }
 
 namespace {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -31,6 +33,15 @@ using CompileTexts =
 // one compile finds them all.
 CompileTexts compile_as_compile_does(std::string line_name, std::string train_number, int32_t j = 1,
                                      RowErrors row_errors = RowErrors::kReadOn);
+
+// The compile of check for two files, under the line name and train number
+// `compile` gives them: those given (UTF-8), else those the files' names
+// give. The names only feed the check codes, which no error depends on.
+CompileTexts compile_named_after(const std::filesystem::path& line_file,
+                                 const std::filesystem::path& train_file,
+                                 const std::optional<std::string>& line_name = {},
+                                 const std::optional<std::string>& train_number = {},
+                                 int32_t j = 1);
 
 // Every error of both files, from `first`, the compile of the two texts, on.
 // A compile may stop reading a file at a row's error (and always stops at a

@@ -2,14 +2,13 @@
 
 #include <algorithm>
 
+#include "textio/file_names.h"
 #include "textio/utf8_path.h"
 
 namespace sc::lsp {
 namespace {
 
 constexpr std::string_view kFileScheme = "file://";
-constexpr std::string_view kLineSuffix = "_linea.txt";
-constexpr std::string_view kTrainSuffix = "-.txt";
 
 int hex_digit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -23,31 +22,13 @@ bool is_unreserved(unsigned char c) {
          c == '_' || c == '.' || c == '~' || c == '/';
 }
 
+// The first train file, in name order, whose line file is `line_file`.
 std::optional<std::filesystem::path> train_partner(const std::filesystem::path& line_file,
                                                    std::span<const std::filesystem::path> known) {
-  const std::string name = utf8_of(line_file.filename());
-  const std::string prefix = name.substr(0, name.size() - kLineSuffix.size()) + "_";
-  std::optional<std::filesystem::path> found;
-  for (const std::filesystem::path& candidate : known) {
-    const std::string other = utf8_of(candidate.filename());
-    if (candidate.parent_path() != line_file.parent_path() || !other.starts_with(prefix) ||
-        !other.ends_with(kTrainSuffix)) {
-      continue;
-    }
-    if (!found || candidate < *found) found = candidate;
-  }
-  return found;
-}
-
-// The longest line name L for which "L_linea.txt" is at hand.
-std::optional<std::filesystem::path> line_partner(const std::filesystem::path& train_file,
-                                                  std::span<const std::filesystem::path> known) {
-  const std::string name = utf8_of(train_file.filename());
-  for (size_t cut = name.rfind('_'); cut != std::string::npos && cut > 0;
-       cut = name.rfind('_', cut - 1)) {
-    const std::filesystem::path line_file =
-        train_file.parent_path() / path_from_utf8(name.substr(0, cut) + std::string(kLineSuffix));
-    if (std::find(known.begin(), known.end(), line_file) != known.end()) return line_file;
+  std::vector<std::filesystem::path> files(known.begin(), known.end());
+  files.push_back(line_file);
+  for (const LineAndTrains& line : pair_by_name(files).lines) {
+    if (line.line_file == line_file && !line.train_files.empty()) return line.train_files.front();
   }
   return std::nullopt;
 }
@@ -133,12 +114,11 @@ std::optional<PairOf> pair_of(const std::filesystem::path& file, std::span<const
     if (pair.line_file == file) return PairOf{TextFile::kLine, pair};
     if (pair.train_file == file) return PairOf{TextFile::kTrain, pair};
   }
-  const std::string name = utf8_of(file.filename());
-  if (name.size() > kLineSuffix.size() && name.ends_with(kLineSuffix)) {
+  if (named_as_line_file(file)) {
     return PairOf{TextFile::kLine, {file, train_partner(file, known_files).value_or("")}};
   }
-  if (name.ends_with(kTrainSuffix)) {
-    return PairOf{TextFile::kTrain, {line_partner(file, known_files).value_or(""), file}};
+  if (named_as_train_file(file)) {
+    return PairOf{TextFile::kTrain, {line_file_of(file, known_files).value_or(""), file}};
   }
   return std::nullopt;
 }

@@ -5,7 +5,7 @@
 
 #include <sstream>
 
-#include "app/check_command.h"
+#include "check/check.h"
 #include "lsp/documents.h"
 #include "lsp/value_notes.h"
 #include "route_generator.h"
@@ -104,10 +104,7 @@ struct Session {
 
 CompileTexts compile_as_check_does(const std::filesystem::path& line,
                                    const std::filesystem::path& train) {
-  CompileOptions names;
-  names.line_file = line;
-  names.train_file = train;
-  return compile_named_after(names);
+  return compile_named_after(line, train);
 }
 
 // Runs the server on `input` to its end; checks run without delay.
