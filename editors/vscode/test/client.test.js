@@ -3,6 +3,7 @@
 // says when there is none, and which files it compiles together.
 const test = require('node:test');
 const assert = require('node:assert');
+const childProcess = require('child_process');
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
@@ -61,16 +62,32 @@ test('no program, or a setting that names none: a sentence that says what to do'
 
 // VS Code's API, as much of it as activation uses, recording what it is asked.
 function fakeVscode(settings) {
-  const said = { errors: [], commands: [], clients: [] };
+  const said = { errors: [], infos: [], commands: [], run: {}, clients: [], documents: [], pages: [] };
   const vscode = {
+    ViewColumn: { Beside: -2 },
     window: {
+      activeTextEditor: undefined,
       createOutputChannel: () => ({ appendLine: () => {}, show: () => {}, dispose: () => {} }),
       showErrorMessage: (message) => said.errors.push(message),
+      showInformationMessage: (message) => said.infos.push(message),
+      showTextDocument: async () => {},
+      createWebviewPanel: () => {
+        const panel = { webview: { html: '' } };
+        said.pages.push(panel);
+        return panel;
+      },
     },
-    commands: { registerCommand: (name) => said.commands.push(name) && { dispose: () => {} } },
+    commands: {
+      registerCommand: (name, command) => {
+        said.commands.push(name);
+        said.run[name] = command;
+        return { dispose: () => {} };
+      },
+    },
     workspace: {
       getConfiguration: () => ({ get: (key, fallback) => (key in settings ? settings[key] : fallback) }),
       workspaceFolders: [],
+      openTextDocument: async ({ content }) => said.documents.push(content) && {},
     },
   };
   class LanguageClient {
@@ -142,4 +159,35 @@ test("the settings of docs/editors.md's VS Code example are the extension's", ()
   const keys = Object.keys(JSON.parse(example));
   assert.ok(keys.length > 0);
   for (const key of keys) assert.ok(key in declared, `${key} is not a setting of the extension`);
+});
+
+test('the commands run the program on the open pair: compile, the picture, the listing', async (t) => {
+  if (!process.env.SC_PROGRAM) return t.skip('SC_PROGRAM is not set: run through ctest');
+  const dir = scratch();
+  const example = childProcess.spawnSync(process.env.SC_PROGRAM, ['example', dir], { timeout: 30000 });
+  assert.strictEqual(example.status, 0);
+  const out = path.join(dir, 'out');
+  const { vscode, LanguageClient, said } = fakeVscode({ path: process.env.SC_PROGRAM, outputDir: out });
+  activateWith(vscode, LanguageClient, { extensionPath: dir, subscriptions: [] });
+  const trainFile = fs.readdirSync(dir).find((n) => n.endsWith('-.txt'));
+  vscode.window.activeTextEditor = {
+    document: { languageId: 'scenario-train', uri: { fsPath: path.join(dir, trainFile) }, save: async () => true },
+  };
+
+  await said.run['scenarioCompiler.compile']();
+  assert.deepStrictEqual(said.errors, []);
+  assert.ok(fs.readdirSync(out).some((n) => n.endsWith('.sim')), 'compile wrote no table');
+  await said.run['scenarioCompiler.plot']();
+  assert.match(said.pages[0].webview.html, /<svg/);
+  await said.run['scenarioCompiler.inspect']();
+  assert.deepStrictEqual(said.errors, []);
+  assert.strictEqual(said.documents.length, 1);
+  assert.match(said.documents[0], /station/i);
+
+  // A file that belongs to no pair gets a message, and nothing runs.
+  fs.writeFileSync(path.join(dir, 'Other_linea.txt'), '[generale]\n');
+  vscode.window.activeTextEditor.document.uri.fsPath = path.join(dir, 'Other_linea.txt');
+  vscode.window.activeTextEditor.document.languageId = 'scenario-line';
+  await said.run['scenarioCompiler.compile']();
+  assert.match(said.errors[0], /No train file Other_/);
 });
