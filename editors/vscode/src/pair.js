@@ -29,9 +29,12 @@ function pairOf(file, siblings, settings = {}) {
   if (named) return named;
   const dir = path.dirname(file);
   const name = path.basename(file);
-  if (name.endsWith(LINE_SUFFIX)) {
+  // L and T are never empty.
+  const isTrainOf = (prefix, s) =>
+    s.startsWith(prefix) && s.endsWith(TRAIN_SUFFIX) && s.length > prefix.length + TRAIN_SUFFIX.length;
+  if (name.endsWith(LINE_SUFFIX) && name.length > LINE_SUFFIX.length) {
     const prefix = name.slice(0, -LINE_SUFFIX.length) + '_';
-    const trains = siblings.filter((s) => s.startsWith(prefix) && s.endsWith(TRAIN_SUFFIX)).sort();
+    const trains = siblings.filter((s) => isTrainOf(prefix, s)).sort();
     if (trains.length === 0) {
       return { error: `No train file ${prefix}…${TRAIN_SUFFIX} stands beside ${name}.` };
     }
@@ -40,7 +43,9 @@ function pairOf(file, siblings, settings = {}) {
   if (name.endsWith(TRAIN_SUFFIX)) {
     for (let cut = name.lastIndexOf('_'); cut > 0; cut = name.lastIndexOf('_', cut - 1)) {
       const line = name.slice(0, cut) + LINE_SUFFIX;
-      if (siblings.includes(line)) return { line: path.join(dir, line), train: file };
+      if (isTrainOf(name.slice(0, cut + 1), name) && siblings.includes(line)) {
+        return { line: path.join(dir, line), train: file };
+      }
     }
     return { error: `No line file L${LINE_SUFFIX} stands beside ${name} (L_T${TRAIN_SUFFIX}).` };
   }

@@ -144,6 +144,9 @@ test('pairs: as the language server makes them, and from the settings', () => {
   assert.match(pairOf(path.join(dir, 'Sola_linea.txt'), names).error, /No train file Sola_…-\.txt/);
   assert.match(pairOf(path.join(dir, 'Altra_R1-.txt'), names).error, /No line file/);
   assert.match(pairOf(path.join(dir, 'R9.txt'), names).error, /neither a line file/);
+  // L and T are never empty.
+  assert.match(pairOf(path.join(dir, 'Mia_Linea_-.txt'), names).error, /No line file/);
+  assert.match(pairOf(path.join(dir, '_linea.txt'), ['_linea.txt', '_R1-.txt']).error, /neither a line file/);
 });
 
 test("the binary files inspect reads, from compile's report", () => {
