@@ -129,17 +129,10 @@ function makeCommands(vscode, extensionDir, output) {
   };
 }
 
-/**
- * Starts the language server and registers the commands. Returns the client,
- * or undefined when no program was found, after saying so.
- */
-function activateWith(vscode, LanguageClient, context) {
-  const output = vscode.window.createOutputChannel('Scenario Compiler');
-  context.subscriptions.push(output);
-  for (const [name, command] of Object.entries(makeCommands(vscode, context.extensionPath, output))) {
-    context.subscriptions.push(vscode.commands.registerCommand(name, command));
-  }
-  const chosen = programFor(vscode, context.extensionPath);
+// Starts "PROGRAM lsp" through the language client, or says why it cannot:
+// the client, or undefined.
+function startClient(vscode, LanguageClient, extensionDir, output) {
+  const chosen = programFor(vscode, extensionDir);
   if (chosen.error) {
     output.appendLine(chosen.error);
     vscode.window.showErrorMessage(chosen.error);
@@ -159,6 +152,35 @@ function activateWith(vscode, LanguageClient, context) {
   );
   client.start();
   return client;
+}
+
+/**
+ * Registers the commands and starts the language server, again whenever the
+ * setting scenarioCompiler.path changes. Returns {client, stop}: client is
+ * undefined while no program is found.
+ */
+function activateWith(vscode, LanguageClient, context) {
+  const output = vscode.window.createOutputChannel('Scenario Compiler');
+  context.subscriptions.push(output);
+  for (const [name, command] of Object.entries(makeCommands(vscode, context.extensionPath, output))) {
+    context.subscriptions.push(vscode.commands.registerCommand(name, command));
+  }
+  const server = {
+    client: startClient(vscode, LanguageClient, context.extensionPath, output),
+    stop: async () => {
+      const running = server.client;
+      server.client = undefined;
+      if (running) await running.stop();
+    },
+  };
+  context.subscriptions.push(
+    vscode.workspace.onDidChangeConfiguration(async (change) => {
+      if (!change.affectsConfiguration('scenarioCompiler.path')) return;
+      await server.stop();
+      server.client = startClient(vscode, LanguageClient, context.extensionPath, output);
+    })
+  );
+  return server;
 }
 
 module.exports = { activateWith, compiledFiles };

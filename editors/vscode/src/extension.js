@@ -4,14 +4,14 @@ const vscode = require('vscode');
 const { LanguageClient } = require('vscode-languageclient/node');
 const { activateWith } = require('./client');
 
-let client;
+let server;
 
 function activate(context) {
-  client = activateWith(vscode, LanguageClient, context);
+  server = activateWith(vscode, LanguageClient, context);
 }
 
 function deactivate() {
-  return client ? client.stop() : undefined;
+  return server ? server.stop() : undefined;
 }
 
 module.exports = { activate, deactivate };

@@ -62,7 +62,7 @@ test('no program, or a setting that names none: a sentence that says what to do'
 
 // VS Code's API, as much of it as activation uses, recording what it is asked.
 function fakeVscode(settings) {
-  const said = { errors: [], infos: [], commands: [], run: {}, clients: [], documents: [], pages: [] };
+  const said = { errors: [], infos: [], commands: [], run: {}, clients: [], documents: [], pages: [], listeners: [] };
   const vscode = {
     ViewColumn: { Beside: -2 },
     window: {
@@ -87,14 +87,19 @@ function fakeVscode(settings) {
     workspace: {
       getConfiguration: () => ({ get: (key, fallback) => (key in settings ? settings[key] : fallback) }),
       workspaceFolders: [],
+      onDidChangeConfiguration: (listener) => said.listeners.push(listener) && { dispose: () => {} },
       openTextDocument: async ({ content }) => said.documents.push(content) && {},
     },
   };
   class LanguageClient {
     constructor(id, name, server, options) {
-      said.clients.push({ server, options });
+      this.record = { server, options, stopped: false };
+      said.clients.push(this.record);
     }
     start() {}
+    async stop() {
+      this.record.stopped = true;
+    }
   }
   return { vscode, LanguageClient, said };
 }
@@ -103,7 +108,7 @@ test('activation starts "PROGRAM lsp" for both languages, and registers the thre
   const root = scratch();
   programIn(path.join(root, 'bin'), process.platform === 'win32' ? 'scenario-compiler.exe' : 'scenario-compiler');
   const { vscode, LanguageClient, said } = fakeVscode({ pairs: [{ line: 'a.txt', train: 'b.txt' }] });
-  const client = activateWith(vscode, LanguageClient, { extensionPath: root, subscriptions: [] });
+  const { client } = activateWith(vscode, LanguageClient, { extensionPath: root, subscriptions: [] });
   assert.ok(client);
   assert.deepStrictEqual(said.errors, []);
   assert.strictEqual(said.clients.length, 1);
@@ -116,14 +121,32 @@ test('activation starts "PROGRAM lsp" for both languages, and registers the thre
   assert.deepStrictEqual(said.commands.sort(), ['scenarioCompiler.compile', 'scenarioCompiler.inspect', 'scenarioCompiler.plot']);
 });
 
-test('activation with no program shows the reason and starts no client', () => {
+test('activation with no program shows the reason and starts no client, until the setting names one', async () => {
   const root = scratch();
-  const { vscode, LanguageClient, said } = fakeVscode({ path: path.join(root, 'nothing-here') });
-  assert.strictEqual(activateWith(vscode, LanguageClient, { extensionPath: root, subscriptions: [] }), undefined);
+  const settings = { path: path.join(root, 'nothing-here') };
+  const { vscode, LanguageClient, said } = fakeVscode(settings);
+  const server = activateWith(vscode, LanguageClient, { extensionPath: root, subscriptions: [] });
+  assert.strictEqual(server.client, undefined);
   assert.strictEqual(said.clients.length, 0);
   assert.strictEqual(said.errors.length, 1);
   assert.match(said.errors[0], /nothing-here/);
   assert.strictEqual(said.commands.length, 3);
+
+  const change = (key) => Promise.all(said.listeners.map((l) => l({ affectsConfiguration: (k) => k === key })));
+  settings.path = programIn(path.join(root, 'mine'));
+  await change('scenarioCompiler.pairs');
+  assert.strictEqual(said.clients.length, 0);
+  await change('scenarioCompiler.path');
+  assert.strictEqual(said.clients.length, 1);
+  assert.strictEqual(said.clients[0].server.command, settings.path);
+  assert.strictEqual(server.client !== undefined, true);
+  // Another program: the running server is stopped first.
+  settings.path = programIn(path.join(root, 'other'));
+  await change('scenarioCompiler.path');
+  assert.deepStrictEqual(said.clients.map((c) => [c.server.command, c.stopped]), [
+    [path.join(root, 'mine', 'scenario-compiler'), true],
+    [settings.path, false],
+  ]);
 });
 
 test('pairs: as the language server makes them, and from the settings', () => {
