@@ -133,23 +133,27 @@ class Generator {
 
   // Slowdowns, some starting within 1500 m (no warning), some with a
   // code-change point of value 180 where the post-pass would put a mark.
+  // A countdown of a start in an even cell may come from 25 m before the
+  // cell's position, which puts it a cell further back.
   void plan_slowdowns() {
     const int32_t count = random_.between(0, 4);
     for (int32_t k = 0; k < count; ++k) {
       const bool near_start = random_.percent(30);
       const int32_t s = near_start ? random_.between(3, 31) : random_cell();
-      const int32_t x = cell_of_position(s);
       const int32_t e = s + random_.between(0, 30);
-      const bool warned = x > 1500;
+      const bool warned = cell_of_position(s) > 1500;
       const bool countdown = warned && random_.percent(60);
+      const bool off_grid = countdown && s % 2 == 0 && random_.percent(40);
+      const int32_t x = cell_of_position(s) - (off_grid ? kCellMetres / 2 : 0);
       const int32_t w = s - 24;
+      const int32_t top = off_grid ? w - 2 : w - 1;  // the countdown cell numbered 1
       if (!cells_.all_free({s, e}) || is_stop(s) || is_stop(e)) continue;
       if (warned && (!cells_.free(w) || is_stop(w))) continue;
-      if (countdown && !cells_.all_free({w - 1, w - 2, w - 3, w - 4})) continue;
+      if (countdown && !cells_.all_free({top, top - 1, top - 2, top - 3})) continue;
       for (const int32_t c : {s, e}) cells_.take(c);
       if (warned) cells_.take(w);
       if (countdown) {
-        for (int32_t j = 1; j <= 4; ++j) cells_.take(w - j);
+        for (int32_t j = 0; j < 4; ++j) cells_.take(top - j);
       }
       const int32_t speed = random_.pick(std::vector<int32_t>{60, 100, 109, 110, 120});
       slowdowns_.emplace_back(
@@ -168,7 +172,7 @@ class Generator {
 
   Line signal(int32_t cell, int32_t sx) {
     const std::vector<int32_t> tempos = {0, 30, 101, 300};
-    return Line("segnale", {cell_of_position(cell), sx, random_.between(0, 9),
+    return Line("segnale", {cell_of_position(cell), sx, random_.between(-2, 9),
                             random_.between(0, 9), random_.between(0, 9), random_.between(0, 3),
                             random_.between(0, 2), random_.between(0, 9), random_.between(0, 9),
                             random_.between(0, 9), random_.pick(tempos)});

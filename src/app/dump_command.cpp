@@ -103,14 +103,14 @@ void dump_cells(const DumpOptions& options, std::string_view bytes, std::ostream
       const Cell& cell = cells[static_cast<size_t>(i)];
       if (options.occupied && is_free(cell)) continue;
       nlohmann::ordered_json item = record_json("index", i, cell, kCellLayout);
-      item["decoded"] = decoded_json(decoded_cell(cell, i));
+      item["decoded"] = decoded_json(decoded_cell(cells, i));
       items.push_back(std::move(item));
     }
     out << nlohmann::ordered_json{{"kind", "cells"}, {"cells", items}}.dump(2) << '\n';
   } else if (options.occupied) {
     for (int32_t i = range.first; i <= range.last; ++i) {
       const Cell& cell = cells[static_cast<size_t>(i)];
-      if (!is_free(cell)) out << describe_cell(cell, i) << '\n';
+      if (!is_free(cell)) out << describe_cell(cells, i) << '\n';
     }
   } else {
     for (const std::string& line : describe_cells(cells, range.first, range.last)) {

@@ -43,13 +43,10 @@ ordered_json station(const objects::Station& s) {
           {"entry", s.entry}};
 }
 
-// The packed values, then the row's values they unpack to.
 ordered_json signal(const objects::Signal& s) {
-  ordered_json item = {{"position_m", s.position}, {"lands_at_m", object_landing(s.cell)},
-                       {"cell", s.cell},           {"info1", s.info1},
-                       {"info2", s.info2},         {"info3", s.info3},
-                       {"info4", s.info4},         {"time", s.time}};
+  ordered_json item = {{"position_m", s.position}, {"lands_at_m", object_landing(s.cell)}};
   for (const NamedValue& v : signal_values(s)) item[std::string(v.name)] = v.value;
+  item["tempo"] = s.tempo;
   return item;
 }
 

@@ -200,11 +200,12 @@ void check_signal(LintContext& context, const LintRow& row) {
                 signal_info4(row[5], sx, dx), row.at(5));
   for (size_t k = 0; k < 3; ++k) {
     check_fits_16(context, "the signal's aspect value s x 10 + d, which is",
-                  row[2 + k] * 10 + row[7 + k], row.at(2 + k));
+                  signal_pair(row[2 + k], row[7 + k]), row.at(2 + k));
   }
   const int64_t code = signal_mark_code(sx, dx);
   check_fits(context, "the signal's approach-mark code (sx x 3 + dx) x 10 + 4, which is",
-             code * 10 + 4, row.at(1), 0, 255, static_cast<uint8_t>(code * 10 + 4));
+             approach_mark_value(code, kApproachMarks), row.at(1), 0, 255,
+             approach_mark(code, kApproachMarks));
   if (sx != kTimedSx) return;
   const int64_t tempo = stored_signal_time(row[10]);
   check_fits(context, "the signal's time", tempo, row.at(10), 0, 255, static_cast<uint8_t>(tempo));

@@ -25,10 +25,6 @@ int64_t metres_at(int32_t cell) {
   return int64_t{cell} * kCellMetres;
 }
 
-int64_t floor_mod(int64_t value, int64_t modulus) {
-  return ((value % modulus) + modulus) % modulus;
-}
-
 std::string cell_name(int32_t index) {
   return "cell " + std::to_string(index);
 }
@@ -65,7 +61,7 @@ struct MarkWriter {
   std::vector<std::pair<int32_t, int>> footprint;  // marked cell and step
   int16_t info4 = 0;
   bool peeled = false;
-  std::optional<int64_t> code;  // a signal's mark code, modulo 128
+  std::optional<int64_t> code;  // a signal's mark code, modulo kMarkCodeModulus
 };
 
 class ObjectRecovery {
@@ -160,7 +156,7 @@ class ObjectRecovery {
     if (station_stops(type)) {
       const int64_t stop = station_stop_cell(e.value2);
       if (on_route(stop) && cell(static_cast<int32_t>(stop)).type_code == cell_type::kStationStop &&
-          cell(static_cast<int32_t>(stop)).info1 == index) {
+          stop_station(cell(static_cast<int32_t>(stop))) == index) {
         s.stop = static_cast<int32_t>(stop);
         claim(*s.stop);
         stop_owner_[static_cast<size_t>(stop)] = index;
@@ -285,11 +281,15 @@ class ObjectRecovery {
                            " has no warning cell 24 cells before it");
     }
     const bool warned = warning != Part::kMissing;
-    const int64_t x = slowdown_position(s, warned);
+    int64_t x = slowdown_position(s, warned);
     int64_t d_v = values.info2;
     bool countdown = false;
-    if (warned) {
-      countdown = find_countdown(static_cast<int32_t>(w) - 1, values.info2, d_v, under_stop);
+    for (const WarnedStart& start : warned ? warned_starts(s) : std::vector<WarnedStart>{}) {
+      countdown =
+          find_countdown(static_cast<int32_t>(start.countdown), values.info2, d_v, under_stop);
+      if (!countdown) continue;
+      x = start.position;
+      break;
     }
     if (warning == Part::kVisible) claim(static_cast<int32_t>(w));
     if (warning == Part::kUnderStop) {
@@ -462,53 +462,34 @@ class ObjectRecovery {
     std::optional<int64_t> code;
     for (const auto& [c, k] : w.footprint) {
       if (covered[static_cast<size_t>(c)]) continue;
-      // code * 10 + k, modulo 256, is the mark: code is known modulo 128.
-      const int64_t r = floor_mod(int64_t{mark(c)} - k, 256);
-      if (r % 2 != 0) return false;
-      const int64_t c128 = r / 2 * 77 % 128;  // 77 is the inverse of 5 modulo 128
-      if (code && *code != c128) return false;
-      code = c128;
+      const std::optional<int64_t> told = approach_mark_code(mark(c), k);
+      if (!told || (code && *code != *told)) return false;
+      code = told;
     }
-    // info4 = rapp * 10 + code needs info4 - code even.
-    if (code && floor_mod(int64_t{w.info4} - *code, 2) != 0) return false;
+    if (code && !signal_rapp_code(w.info4, *code)) return false;
     w.code = code;
     return true;
   }
 
-  // sx * 3 + dx is the mark code; rapp * 10 + code is info4; s1 * 10 + d1
-  // is info1 (0 for a covered signal), and so on.
+  // A covered signal's info1 is the stop cell's station entry: its row's
+  // s1 and d1 are written 0.
   Row signal_row(const MarkWriter& w) const {
     const Cell& c = cell(w.cell);
-    int64_t code = floor_mod(c.info4, 10);
-    if (w.code) {
-      code = *w.code;
-      while (floor_mod(int64_t{c.info4} - code, 10) != 0) code += 128;
-    }
-    const int64_t rapp = (int64_t{c.info4} - code) / 10;
-    const bool timed = c.signal_time != 0;
-    const auto [sx, dx] = signal_sides(code, timed);
-    // A time from 1 to 100 is raised to 101: such a time is written 256 higher.
-    int64_t tempo = 0;
-    if (sx == kTimedSx)
-      tempo = c.signal_time >= kLowestTempo && c.signal_time <= kHighestTempo ? c.signal_time + 256
-                                                                              : c.signal_time;
-    const int16_t info1 = w.hidden ? int16_t{0} : c.info1;
+    const objects::Signal s = objects::decode_signal(
+        w.hidden ? object_under_stop(c, cell_type::kSignal) : c, w.cell, w.code);
     return {keyword_of(RowKind::kSignal),
-            {object_position(w.cell), sx, info1 / 10, c.info2 / 10, c.info3 / 10, rapp, dx,
-             info1 % 10, c.info2 % 10, c.info3 % 10, tempo},
+            {s.position, s.sx, s.s1, s.s2, s.s3, s.rapp, s.dx, s.d1, s.d2, s.d3, s.tempo},
             std::nullopt};
   }
 
   // --- boards ---
 
   static Row speed_board_row(int32_t i, const Cell& c, bool covered) {
-    const int16_t info1 = covered ? int16_t{0} : c.info1;
-    return {
-        keyword_of(RowKind::kSpeedBoard),
-        {object_position(i), packed_left_speed(info1), packed_left_speed(c.info2),
-         packed_left_speed(c.info3), packed_left_stripes(c.info4), packed_right_speed(info1),
-         packed_right_speed(c.info2), packed_right_speed(c.info3), packed_right_stripes(c.info4)},
-        std::nullopt};
+    const objects::SpeedBoard b =
+        objects::decode_speed_board(covered ? object_under_stop(c, cell_type::kSpeedBoard) : c, i);
+    return {keyword_of(RowKind::kSpeedBoard),
+            {b.position, b.vas, b.vbs, b.vcs, b.strisces, b.vad, b.vbd, b.vcd, b.strisced},
+            std::nullopt};
   }
 
   void find_boards() {

@@ -110,6 +110,11 @@ TEST(DecompileRoundTrip, EveryKindOfAmbiguity) {
        "curvad4, 500, 100\r\ncurvas2, 550, 200\r\ncurvad6, 300, 50\r\ncurvas1, 9900, 300\r\n", ""},
       {"an arc that an earlier row starts and that runs past the last row position",
        "curvad1, 0, 9950\r\ncurvas2, 10, 9995\r\n", ""},
+      {"a slowdown off the grid whose countdown starts a tunnel", "montagna, 550, 2000, 1\r\n",
+       "rallentamento, 1925, 150, -50, 1, 1, 0\r\n"},
+      {"a signal of negative aspect values", "",
+       "segnale, 3000, 1, -1, 1, 1, 0, 2, 1, 1, 1, 0\r\n"
+       "segnale, 4000, 1, -3, -1, 0, -2, 1, 9, 0, 5, 0\r\n"},
       {"a slowdown of negative length whose start a stop cell takes", "",
        "rallentamento, 2500, 60, -500, 0, 1, 0\r\n"
        "stazione, 2500, 12, 200, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 8, 0, 0, Uno\r\n"},

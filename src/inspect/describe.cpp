@@ -35,12 +35,10 @@ std::string quoted(const std::string& text_1252) {
 
 // The left side's speeds and stripes, then the right side's, as the row
 // gives them.
-std::string speed_board(const Cell& c) {
-  return "speed board: vas " + kmh(packed_left_speed(c.info1)) + ", vbs " +
-         kmh(packed_left_speed(c.info2)) + ", vcs " + kmh(packed_left_speed(c.info3)) +
-         ", strisces " + str(packed_left_stripes(c.info4)) + "; vad " +
-         kmh(packed_right_speed(c.info1)) + ", vbd " + kmh(packed_right_speed(c.info2)) + ", vcd " +
-         kmh(packed_right_speed(c.info3)) + ", strisced " + str(packed_right_stripes(c.info4));
+std::string speed_board(const objects::SpeedBoard& b) {
+  return "speed board: vas " + kmh(b.vas) + ", vbs " + kmh(b.vbs) + ", vcs " + kmh(b.vcs) +
+         ", strisces " + str(b.strisces) + "; vad " + kmh(b.vad) + ", vbd " + kmh(b.vbd) +
+         ", vcd " + kmh(b.vcd) + ", strisced " + str(b.strisced);
 }
 
 // "name = value, ..." in the order given.
@@ -52,9 +50,11 @@ std::string named(const std::vector<NamedValue>& values) {
   return text;
 }
 
-std::string signal(const Cell& c) {
-  return "signal: " + named(signal_values(c)) + " (stored " + str(c.info1) + ", " + str(c.info2) +
-         ", " + str(c.info3) + ", " + str(c.info4) + "), time byte " + str(c.signal_time);
+std::string signal(const std::vector<Cell>& cells, int32_t index) {
+  const Cell& c = cells[static_cast<size_t>(index)];
+  return "signal: " + named(signal_values(objects::decode_signal(cells, index))) + " (stored " +
+         str(c.info1) + ", " + str(c.info2) + ", " + str(c.info3) + ", " + str(c.info4) +
+         "), time byte " + str(c.signal_time);
 }
 
 std::string slowdown(std::string_view what, const Cell& c) {
@@ -63,12 +63,13 @@ std::string slowdown(std::string_view what, const Cell& c) {
   return text;
 }
 
-std::string occupant(const Cell& c) {
+std::string occupant(const std::vector<Cell>& cells, int32_t index) {
+  const Cell& c = cells[static_cast<size_t>(index)];
   switch (c.type_code) {
     case cell_type::kEmpty:
       return "empty";
     case cell_type::kSignal:
-      return signal(c);
+      return signal(cells, index);
     case cell_type::kSlowdownEnd:
       return slowdown("slowdown end", c);
     case cell_type::kSlowdownStart:
@@ -78,9 +79,9 @@ std::string occupant(const Cell& c) {
     case cell_type::kCountdown:
       return "slowdown countdown " + str(c.info1) + ", d_v " + str(c.info2);
     case cell_type::kSpeedBoard:
-      return speed_board(c);
+      return speed_board(objects::decode_speed_board(c, index));
     case cell_type::kStationStop:
-      return "station stop of station " + str(c.info1);
+      return "station stop of station " + str(stop_station(c));
     case cell_type::kTunnelMarker:
       return "tunnel marker";
     case cell_type::kCodeChange:
@@ -179,14 +180,16 @@ int64_t cell_metre(int64_t index) {
 }
 
 // What a cell holds and carries, after its index.
-std::string cell_contents(const Cell& cell, int32_t index) {
-  std::string text = occupant(cell);
+std::string cell_contents(const std::vector<Cell>& cells, int32_t index) {
+  const Cell& cell = cells[static_cast<size_t>(index)];
+  std::string text = occupant(cells, index);
   if (index == kMarkerCell) {
     text += "; format marker " + str(cell.info1) + ", check code " + str(cell.info2);
   }
   if (cell.mark != 0) {
-    text += "; approach mark " + str(cell.mark) + " (code " + str(cell.mark / 10) + ", step " +
-            str(cell.mark % 10) + ")";
+    const MarkDigits digits = mark_digits(cell.mark);
+    text += "; approach mark " + str(cell.mark) + " (code " + str(digits.code) + ", step " +
+            str(digits.step) + ")";
   }
   if (cell.tunnel_type != 0) text += "; tunnel type " + str(cell.tunnel_type);
   if (cell.type_code != cell_type::kSignal && cell.signal_time != 0) {
@@ -228,9 +231,9 @@ int gradient_per_mille(uint8_t gradient) {
   return gradient - kGradientBias;
 }
 
-std::string describe_cell(const Cell& cell, int32_t index) {
+std::string describe_cell(const std::vector<Cell>& cells, int32_t index) {
   return "cell " + str(index) + " at " + str(cell_metre(index)) +
-         " m: " + cell_contents(cell, index);
+         " m: " + cell_contents(cells, index);
 }
 
 std::vector<std::string> describe_cells(const std::vector<Cell>& cells, int32_t first,
@@ -240,12 +243,11 @@ std::vector<std::string> describe_cells(const std::vector<Cell>& cells, int32_t 
     const auto end = static_cast<int32_t>(run_end(i, last, [&](int64_t a, int64_t b) {
       return same_empty_cell(cells, static_cast<int32_t>(a), static_cast<int32_t>(b));
     }));
-    const Cell& cell = cells[static_cast<size_t>(i)];
     if (end == i) {
-      lines.push_back(describe_cell(cell, i));
+      lines.push_back(describe_cell(cells, i));
     } else {
       lines.push_back("cells " + index_range(i, end) + " from " + str(cell_metre(i)) + " m to " +
-                      str(cell_metre(end + 1)) + " m: " + cell_contents(cell, i));
+                      str(cell_metre(end + 1)) + " m: " + cell_contents(cells, i));
     }
     i = end;
   }

@@ -11,8 +11,9 @@ namespace sc {
 // One line of text, in words, for each record of the binary files; texts from
 // the files are converted to UTF-8.
 
+// Cell `index` of `cells` (a signal is read with its approach marks):
 // "cell 7 at 350 m: speed board ...; limit 80 km/h, gradient +2 ‰, adhesion 100"
-std::string describe_cell(const Cell& cell, int32_t index);
+std::string describe_cell(const std::vector<Cell>& cells, int32_t index);
 // "entry 3: station 3 "TOLMERA": ..." with the entry's role and fields.
 std::string describe_entry(const ScenarioTable& table, int index);
 

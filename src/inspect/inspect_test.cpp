@@ -41,7 +41,7 @@ TEST(Inspect, CellsAreDescribedInWords) {
       {680, "cell 680 at 34000 m: empty; limit 0 km/h, gradient -100 \u2030, adhesion 0"},
   };
   for (const auto& [index, start] : cases) {
-    const std::string text = describe_cell(cells[static_cast<size_t>(index)], index);
+    const std::string text = describe_cell(cells, index);
     EXPECT_EQ(text.substr(0, start.size()), start) << text;
   }
 }
@@ -131,7 +131,7 @@ TEST(Inspect, ListingSaysWhereSlowdownsAndBoardsLand) {
            "from 2050 m to 3050 m, warning at 850 m\n",
            "\n2950 m: text board \"STAZIONE\", lands at 3000 m\n",
            "\n4000 m: signal, lands at 4050 m\n",
-           "\n4500 m: timed signal, time byte 101, lands at 4550 m\n",
+           "\n4500 m: timed signal, tempo 101, lands at 4550 m\n",
            "\n5000 m: slowdown to 120 km/h up to 5000 m, warning at 3800 m; lands at 5050 m, "
            "warning at 3850 m\n",
        }) {
@@ -221,7 +221,7 @@ TEST(Inspect, SignalValuesReadBackInRowOrder) {
   for (const auto& c : cases) {
     std::vector<int64_t> values;
     std::vector<std::string_view> names;
-    for (const NamedValue& v : signal_values(c.cell)) {
+    for (const NamedValue& v : signal_values(objects::decode_signal(c.cell, 0, std::nullopt))) {
       values.push_back(v.value);
       names.push_back(v.name);
     }

@@ -59,9 +59,9 @@ std::string speed_board(const objects::SpeedBoard& b) {
          landing(b.cell);
 }
 
-// A timed signal says so, with the time its cell keeps for the row's tempo.
+// A timed signal says so, with the tempo its cell keeps.
 std::string signal(const objects::Signal& s) {
-  const std::string timed = s.time ? "timed signal, time byte " + str(s.time) : "signal";
+  const std::string timed = s.timed() ? "timed signal, tempo " + str(s.tempo) : "signal";
   return timed + ", lands at " + landing(s.cell);
 }
 

@@ -26,26 +26,27 @@ void add_object_metres(std::vector<DecodedValue>& out, int32_t index) {
   out.push_back({"lands_at_m", object_landing(index)});
 }
 
-void add_speed_board(std::vector<DecodedValue>& out, const Cell& c) {
-  out.push_back({"vas_kmh", int64_t{packed_left_speed(c.info1)}});
-  out.push_back({"vbs_kmh", int64_t{packed_left_speed(c.info2)}});
-  out.push_back({"vcs_kmh", int64_t{packed_left_speed(c.info3)}});
-  out.push_back({"vad_kmh", int64_t{packed_right_speed(c.info1)}});
-  out.push_back({"vbd_kmh", int64_t{packed_right_speed(c.info2)}});
-  out.push_back({"vcd_kmh", int64_t{packed_right_speed(c.info3)}});
-  out.push_back({"strisces", int64_t{packed_left_stripes(c.info4)}});
-  out.push_back({"strisced", int64_t{packed_right_stripes(c.info4)}});
+void add_speed_board(std::vector<DecodedValue>& out, const objects::SpeedBoard& b) {
+  out.push_back({"vas_kmh", int64_t{b.vas}});
+  out.push_back({"vbs_kmh", int64_t{b.vbs}});
+  out.push_back({"vcs_kmh", int64_t{b.vcs}});
+  out.push_back({"vad_kmh", int64_t{b.vad}});
+  out.push_back({"vbd_kmh", int64_t{b.vbd}});
+  out.push_back({"vcd_kmh", int64_t{b.vcd}});
+  out.push_back({"strisces", int64_t{b.strisces}});
+  out.push_back({"strisced", int64_t{b.strisced}});
 }
 
-void add_occupant(std::vector<DecodedValue>& out, const Cell& c, int32_t index) {
+void add_occupant(std::vector<DecodedValue>& out, const std::vector<Cell>& cells, int32_t index) {
+  const Cell& c = cells[static_cast<size_t>(index)];
   switch (c.type_code) {
     case cell_type::kSignal:
       add_object_metres(out, index);
-      add_named(out, signal_values(c));
+      add_named(out, signal_values(objects::decode_signal(cells, index)));
       break;
     case cell_type::kSpeedBoard:
       add_object_metres(out, index);
-      add_speed_board(out, c);
+      add_speed_board(out, objects::decode_speed_board(c, index));
       break;
     case cell_type::kSlowdownWarning:
     case cell_type::kSlowdownStart:
@@ -71,28 +72,14 @@ void add_station(std::vector<DecodedValue>& out, const TableEntry& e) {
 
 }  // namespace
 
-std::vector<NamedValue> signal_values(const Cell& cell) {
-  const SignalPair first = signal_pair_values(cell.info1);
-  const SignalPair second = signal_pair_values(cell.info2);
-  const SignalPair third = signal_pair_values(cell.info3);
-  const SignalRappCode rapp_code = signal_rapp_code(cell.info4);
-  const SignalSides sides = signal_sides(rapp_code.code, cell.signal_time != 0);
-  const int64_t in_row_order[] = {sides.sx, first.s, second.s, third.s, rapp_code.rapp,
-                                  sides.dx, first.d, second.d, third.d};
+std::vector<NamedValue> signal_values(const objects::Signal& signal) {
+  const int64_t in_row_order[] = {signal.sx, signal.s1, signal.s2, signal.s3, signal.rapp,
+                                  signal.dx, signal.d1, signal.d2, signal.d3};
   std::vector<NamedValue> values;
   for (size_t i = 0; i < std::size(in_row_order); ++i) {
     values.push_back({value_name(RowKind::kSignal, i + 2), in_row_order[i]});
   }
   return values;
-}
-
-std::vector<NamedValue> signal_values(const objects::Signal& signal) {
-  return signal_values(Cell{.type_code = cell_type::kSignal,
-                            .info1 = signal.info1,
-                            .info2 = signal.info2,
-                            .info3 = signal.info3,
-                            .info4 = signal.info4,
-                            .signal_time = signal.time});
 }
 
 std::vector<NamedValue> stored_station_values(const TableEntry& station) {
@@ -106,12 +93,13 @@ std::vector<NamedValue> stored_station_values(const TableEntry& station) {
   return values;
 }
 
-std::vector<DecodedValue> decoded_cell(const Cell& cell, int32_t index) {
+std::vector<DecodedValue> decoded_cell(const std::vector<Cell>& cells, int32_t index) {
+  const Cell& cell = cells[static_cast<size_t>(index)];
   std::vector<DecodedValue> out = {
       {"start_m", int64_t{index} * kCellMetres},
       {"speed_limit_kmh", int64_t{cell.speed_limit} * kSpeedStepKmh},
       {"gradient_per_mille", int64_t{gradient_per_mille(cell.gradient)}}};
-  add_occupant(out, cell, index);
+  add_occupant(out, cells, index);
   return out;
 }
 

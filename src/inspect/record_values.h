@@ -17,9 +17,8 @@ struct NamedValue {
   int64_t value = 0;
 };
 
-// A signal cell's sx to d3, in the order and under the names of the signal
-// row, as its packed values read back (the time byte is left to the caller).
-std::vector<NamedValue> signal_values(const Cell& cell);
+// A signal's sx to d3, in the order and under the names of the signal row
+// (its tempo is left to the caller).
 std::vector<NamedValue> signal_values(const objects::Signal& signal);
 // A station entry's stored row values 4 to 13, in row order.
 std::vector<NamedValue> stored_station_values(const TableEntry& station);
@@ -30,7 +29,7 @@ struct DecodedValue {
   std::string name;
   std::variant<int64_t, std::string> value;
 };
-std::vector<DecodedValue> decoded_cell(const Cell& cell, int32_t index);
+std::vector<DecodedValue> decoded_cell(const std::vector<Cell>& cells, int32_t index);
 std::vector<DecodedValue> decoded_entry(const ScenarioTable& table, int index);
 
 }  // namespace sc

@@ -22,7 +22,7 @@ constexpr int32_t kWarningDistance = 1200;
 // Signals and stations mark the cells before them, counting down.
 constexpr int kApproachMarks = 4;
 // A station's approach marks are this code times 10 plus the step.
-constexpr uint8_t kStationMarkCode = 80;
+constexpr int kStationMarkCode = 8;
 
 // The code-change value the block post-pass writes.
 constexpr int16_t kInsertedCode = 180;

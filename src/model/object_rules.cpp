@@ -1,6 +1,7 @@
 #include "model/object_rules.h"
 
 #include "model/cell_geometry.h"
+#include "textio/narrow.h"
 #include "textio/rounding.h"
 
 namespace sc {
@@ -14,6 +15,11 @@ constexpr int kPackedSpeedFactor = 20;
 constexpr int kStripesFactor = 10;
 constexpr int64_t kSignalPairFactor = 10;
 constexpr int64_t kRappFactor = 10;
+constexpr int64_t kMarkFactor = 10;
+constexpr int64_t kMarkBytes = 256;
+// 5 x 77 = 385 = 3 x 128 + 1: 77 undoes the factor 5 modulo 128.
+constexpr int64_t kInverseOfFiveMod128 = 77;
+constexpr int kTimeBytes = 256;
 
 // The remainder that lies from 0 to modulus - 1 whatever the sign of value.
 int64_t floor_remainder(int64_t value, int64_t modulus) {
@@ -57,6 +63,37 @@ SignalRappCode signal_rapp_code(int64_t info4) {
   return {(info4 - code) / kRappFactor, code};
 }
 
+std::optional<SignalRappCode> signal_rapp_code(int64_t info4, int64_t code_from_marks) {
+  if (floor_remainder(info4 - code_from_marks, 2) != 0) return std::nullopt;
+  int64_t code = floor_remainder(code_from_marks, kMarkCodeModulus);
+  while (floor_remainder(info4 - code, kRappFactor) != 0) code += kMarkCodeModulus;
+  return SignalRappCode{(info4 - code) / kRappFactor, code};
+}
+
+int64_t signal_tempo(uint8_t stored_time) {
+  if (stored_time >= kLowestTempo && stored_time <= kHighestTempo) return stored_time + kTimeBytes;
+  return stored_time;
+}
+
+int64_t approach_mark_value(int64_t code, int step) {
+  return code * kMarkFactor + step;
+}
+
+uint8_t approach_mark(int64_t code, int step) {
+  return low_bits<uint8_t>(approach_mark_value(code, step));
+}
+
+// code x 10 = 2 x (code x 5) modulo 256 tells code x 5, and so code, modulo 128.
+std::optional<int64_t> approach_mark_code(uint8_t mark, int step) {
+  const int64_t ten_codes = floor_remainder(int64_t{mark} - step, kMarkBytes);
+  if (ten_codes % 2 != 0) return std::nullopt;
+  return ten_codes / 2 * kInverseOfFiveMod128 % kMarkCodeModulus;
+}
+
+MarkDigits mark_digits(uint8_t mark) {
+  return {static_cast<int>(mark / kMarkFactor), static_cast<int>(mark % kMarkFactor)};
+}
+
 SignalSides signal_sides(int64_t code, bool timed) {
   const int64_t sx = timed ? kTimedSx : code / 3;
   return {sx, code - 3 * sx};
@@ -95,12 +132,28 @@ StationLength station_length(int64_t type, int64_t position, const StationExtent
   return {length, extent.last != position + length / 2};
 }
 
+void place_stop(Cell& cell, int64_t station_entry) {
+  cell.type_code = cell_type::kStationStop;
+  cell.info1 = low_bits<int16_t>(station_entry);
+}
+
+int64_t stop_station(const Cell& stop) {
+  return stop.info1;
+}
+
+Cell object_under_stop(const Cell& stop, uint8_t type_code) {
+  Cell object = stop;
+  object.type_code = type_code;
+  object.info1 = 0;
+  return object;
+}
+
 int64_t station_stop_cell(int64_t last) {
   return last / kCellMetres - 1;
 }
 
 uint8_t station_mark(int step) {
-  return static_cast<uint8_t>(kStationMarkCode + step);
+  return approach_mark(kStationMarkCode, step);
 }
 
 bool slowdown_warned(int64_t start) {
@@ -134,6 +187,17 @@ bool slowdown_must_warn(int64_t start_cell) {
 int64_t slowdown_position(int64_t start_cell, bool warned) {
   if (warned && start_cell == kLastWarnableCell) return kFirstWarnedStart;
   return object_position(start_cell);
+}
+
+std::vector<WarnedStart> warned_starts(int64_t start_cell) {
+  std::vector<WarnedStart> starts;
+  for (const int64_t x :
+       {slowdown_position(start_cell, true), object_position(start_cell) - kCellMetres / 2}) {
+    if (object_cell(x) != start_cell || !slowdown_warned(x)) continue;
+    const int64_t countdown = slowdown_cells(x, 0).countdown;
+    if (starts.empty() || starts.back().countdown != countdown) starts.push_back({x, countdown});
+  }
+  return starts;
 }
 
 int64_t packed_speeds(int64_t left, int64_t right) {

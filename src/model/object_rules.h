@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <tuple>
+#include <vector>
 
 #include "model/format_rules.h"
 #include "model/model.h"
@@ -57,6 +59,31 @@ struct SignalRappCode {
   int64_t code = 0;
 };
 SignalRappCode signal_rapp_code(int64_t info4);
+// info4 read back with the mark code known modulo kMarkCodeModulus from the
+// signal's approach marks: the least code from 0 upwards that gives both;
+// none when no code does (info4 - code must be even).
+std::optional<SignalRappCode> signal_rapp_code(int64_t info4, int64_t code_from_marks);
+// The row's `tempo` that a timed signal's stored time byte comes from: a
+// time from kLowestTempo to kHighestTempo is raised, so such a byte is the
+// low 8 bits of a tempo 256 higher.
+int64_t signal_tempo(uint8_t stored_time);
+
+// --- approach marks ---
+
+// A mark is code x 10 + step (step 1 nearest its signal or station), kept to
+// its low 8 bits.
+int64_t approach_mark_value(int64_t code, int step);
+uint8_t approach_mark(int64_t code, int step);
+// The code a mark with `step` comes from, known modulo kMarkCodeModulus; none
+// when no code gives it.
+constexpr int64_t kMarkCodeModulus = 128;
+std::optional<int64_t> approach_mark_code(uint8_t mark, int step);
+// A mark's decimal digits as code and step, for listing a byte as it stands.
+struct MarkDigits {
+  int code = 0;
+  int step = 0;
+};
+MarkDigits mark_digits(uint8_t mark);
 
 // --- stations ---
 
@@ -94,6 +121,12 @@ inline constexpr std::tuple kStoredStationValues{
     &TableEntry::int2, &TableEntry::byte1, &TableEntry::int3,  &TableEntry::int4,
     &TableEntry::int5, &TableEntry::byte2};
 
+// A stop cell holds the station's entry and keeps the rest of what stood in
+// the cell before it; read back, that object lost its type and info1.
+void place_stop(Cell& cell, int64_t station_entry);
+int64_t stop_station(const Cell& stop);
+Cell object_under_stop(const Cell& stop, uint8_t type_code);
+
 // The last cell inside the station, the one that ends at its last metre.
 int64_t station_stop_cell(int64_t last);
 // The approach mark `step` cells before the stop cell (1 nearest it); cells
@@ -129,6 +162,15 @@ constexpr int32_t kFirstWarnedStart = 1510;
 int64_t slowdown_warning_cell(int64_t start_cell);
 bool slowdown_must_warn(int64_t start_cell);
 int64_t slowdown_position(int64_t start_cell, bool warned);
+// The row positions of a warned slowdown starting in `start_cell`, each with
+// the cell its countdown numbers 1: the cell's own position puts it just
+// before the warning; a start half a cell earlier, where one gives the same
+// start cell, puts it a cell further back.
+struct WarnedStart {
+  int64_t position = 0;
+  int64_t countdown = 0;
+};
+std::vector<WarnedStart> warned_starts(int64_t start_cell);
 
 // --- speed boards ---
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <optional>
 
 namespace sc {
 namespace {
@@ -50,6 +51,60 @@ TEST(ObjectRules, SignalPairsAndInfo4RoundTrip) {
     }
   }
   EXPECT_EQ(object_landing(object_cell(9400)), 9450);
+}
+
+// A mark keeps code x 10 + step to 8 bits, which tells the code modulo 128;
+// with info4 that gives the code and rapp back, wherever a code lies.
+TEST(ObjectRules, ApproachMarksTellTheCode) {
+  for (const int64_t code : {-1, 0, 5, 8, 9, 11, 25, 26, 127, 300}) {
+    for (int step = 1; step <= kApproachMarks; ++step) {
+      const uint8_t mark = approach_mark(code, step);
+      EXPECT_EQ(mark, static_cast<uint8_t>(approach_mark_value(code, step)));
+      const std::optional<int64_t> told = approach_mark_code(mark, step);
+      ASSERT_TRUE(told) << code;
+      EXPECT_EQ((*told - code) % kMarkCodeModulus, 0) << code;
+      for (const int64_t rapp : {-2, 0, 3}) {
+        const auto read = signal_rapp_code(signal_info4(rapp, 0, code), *told);
+        if (code < 0 || code > 600) continue;  // the least code from 0 is another one
+        ASSERT_TRUE(read) << code;
+        EXPECT_EQ(read->code, code);
+        EXPECT_EQ(read->rapp, rapp);
+      }
+    }
+  }
+  EXPECT_EQ(station_mark(1), 81);
+  EXPECT_EQ(mark_digits(84).code, 8);
+  EXPECT_EQ(mark_digits(84).step, 4);
+  EXPECT_EQ(approach_mark_code(2, 1), std::nullopt);  // an odd ten-codes
+  EXPECT_EQ(signal_rapp_code(45, 4), std::nullopt);   // info4 and code of unlike parity
+}
+
+// Time bytes from 1 to 100 come from tempi 256 higher; every other byte is its tempo.
+TEST(ObjectRules, SignalTempoRoundTrips) {
+  for (const int64_t tempo : {0, 101, 150, 255, 257, 356}) {
+    const auto stored = static_cast<uint8_t>(stored_signal_time(tempo));
+    EXPECT_EQ(static_cast<uint8_t>(stored_signal_time(signal_tempo(stored))), stored) << tempo;
+  }
+  EXPECT_EQ(signal_tempo(44), 300);
+  EXPECT_EQ(signal_tempo(101), 101);
+}
+
+// Each start a warned slowdown in a cell may have gives that cell, and the
+// countdown its forward rule places; the even cells have a second one.
+TEST(ObjectRules, WarnedStartsGiveTheirCells) {
+  for (int64_t s = kLastWarnableCell; s < 60; ++s) {
+    const std::vector<WarnedStart> starts = warned_starts(s);
+    ASSERT_FALSE(starts.empty()) << s;
+    EXPECT_EQ(starts.front().countdown, slowdown_warning_cell(s) - 1) << s;
+    for (const WarnedStart& start : starts) {
+      EXPECT_EQ(slowdown_cells(start.position, 0).start, s);
+      EXPECT_EQ(slowdown_cells(start.position, 0).warning, slowdown_warning_cell(s));
+      EXPECT_EQ(slowdown_cells(start.position, 0).countdown, start.countdown);
+    }
+    EXPECT_EQ(starts.size(), s % 2 == 0 ? 2u : 1u) << s;
+  }
+  EXPECT_EQ(warned_starts(40).back().position, 1925);
+  EXPECT_EQ(warned_starts(40).back().countdown, 14);
 }
 
 // Every type class, with and without the end extension, and a negative length.

@@ -98,9 +98,10 @@ class SlowdownPairing {
     return static_cast<int32_t>(w);
   }
 
-  bool countdown_before(int32_t w) const {
+  // The countdown numbered from 1 in `base` downwards.
+  bool countdown_from(int64_t base) const {
     for (int j = 0; j < kCountdownCells; ++j) {
-      const int64_t c = int64_t{w} - 1 - j;
+      const int64_t c = base - j;
       if (!holds(cells_, c, cell_type::kCountdown) || cell(c).info1 != j + 1) return false;
     }
     return true;
@@ -112,8 +113,15 @@ class SlowdownPairing {
     d.start_cell = s;
     d.end_cell = end_of(s);
     d.warning_cell = warning_of(s);
-    d.countdown = d.warning_cell && countdown_before(*d.warning_cell);
     d.start = slowdown_position(s, d.warning_cell.has_value());
+    if (d.warning_cell) {
+      for (const WarnedStart& warned : warned_starts(s)) {
+        if (!countdown_from(warned.countdown)) continue;
+        d.countdown = true;
+        d.start = warned.position;
+        break;
+      }
+    }
     d.end = object_position(d.end_cell);
     if (d.warning_cell) d.warning = object_position(*d.warning_cell);
     d.speed = start.info1;
@@ -126,7 +134,9 @@ class SlowdownPairing {
   std::vector<bool> paired_;
 };
 
-SpeedBoard speed_board(int32_t i, const Cell& c) {
+}  // namespace
+
+SpeedBoard decode_speed_board(const Cell& c, int32_t i) {
   return {.cell = i,
           .position = object_position(i),
           .vas = packed_left_speed(c.info1),
@@ -138,6 +148,8 @@ SpeedBoard speed_board(int32_t i, const Cell& c) {
           .strisces = packed_left_stripes(c.info4),
           .strisced = packed_right_stripes(c.info4)};
 }
+
+namespace {
 
 std::string board_text(const ScenarioTable& table, int16_t entry) {
   if (entry < 0 || entry >= kTableEntries) return {};
@@ -163,11 +175,10 @@ void add_occupant(RouteObjects& f, const Scenario& model, int32_t i) {
   const Cell& c = model.cells[static_cast<size_t>(i)];
   switch (c.type_code) {
     case cell_type::kSignal:
-      f.signals.push_back(
-          {i, object_position(i), c.info1, c.info2, c.info3, c.info4, c.signal_time});
+      f.signals.push_back(decode_signal(model.cells, i));
       break;
     case cell_type::kSpeedBoard:
-      f.speed_boards.push_back(speed_board(i, c));
+      f.speed_boards.push_back(decode_speed_board(c, i));
       break;
     case cell_type::kTextBoard:
       f.text_boards.push_back({i, object_position(i), c.info1, board_text(model.table, c.info1)});
@@ -212,6 +223,44 @@ EntryRole entry_role(const ScenarioTable& table, int index) {
     return EntryRole::kUnused;
   }
   return holds_only_text(e) ? EntryRole::kTextBoard : EntryRole::kStation;
+}
+
+Signal decode_signal(const Cell& cell, int32_t index, std::optional<int64_t> code_from_marks) {
+  std::optional<SignalRappCode> rapp_code;
+  if (code_from_marks) rapp_code = signal_rapp_code(cell.info4, *code_from_marks);
+  if (!rapp_code) rapp_code = signal_rapp_code(cell.info4);
+  const SignalSides sides = signal_sides(rapp_code->code, cell.signal_time != 0);
+  const SignalPair first = signal_pair_values(cell.info1);
+  const SignalPair second = signal_pair_values(cell.info2);
+  const SignalPair third = signal_pair_values(cell.info3);
+  return {.cell = index,
+          .position = object_position(index),
+          .sx = sides.sx,
+          .s1 = first.s,
+          .s2 = second.s,
+          .s3 = third.s,
+          .rapp = rapp_code->rapp,
+          .dx = sides.dx,
+          .d1 = first.d,
+          .d2 = second.d,
+          .d3 = third.d,
+          .tempo = sides.sx == kTimedSx ? signal_tempo(cell.signal_time) : 0};
+}
+
+std::optional<int64_t> code_from_marks(const std::vector<Cell>& cells, int32_t index) {
+  std::optional<int64_t> code;
+  for (int k = 1; k <= kApproachMarks; ++k) {
+    const int64_t c = int64_t{index} - 2 * k;
+    if (c < 0 || c >= static_cast<int64_t>(cells.size())) continue;
+    const std::optional<int64_t> told = approach_mark_code(cells[static_cast<size_t>(c)].mark, k);
+    if (!told || (code && *code != *told)) return std::nullopt;
+    code = told;
+  }
+  return code;
+}
+
+Signal decode_signal(const std::vector<Cell>& cells, int32_t index) {
+  return decode_signal(cells[static_cast<size_t>(index)], index, code_from_marks(cells, index));
 }
 
 std::vector<Slowdown> decode_slowdowns(const std::vector<Cell>& cells) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "model/format_rules.h"
 #include "model/model.h"
 
 namespace sc::objects {
@@ -37,11 +38,15 @@ struct Station {
   int32_t time = 0;                  // seconds since midnight
 };
 
+// A signal's row values. Its cell keeps the mark code sx x 3 + dx only as
+// the last digit of rapp x 10 + code; the approach marks keep it modulo 128,
+// so a code of 10 or more reads back as written only where they tell it.
 struct Signal {
   int32_t cell = 0;
   int64_t position = 0;
-  int16_t info1 = 0, info2 = 0, info3 = 0, info4 = 0;
-  uint8_t time = 0;
+  int64_t sx = 0, s1 = 0, s2 = 0, s3 = 0, rapp = 0, dx = 0, d1 = 0, d2 = 0, d3 = 0;
+  int64_t tempo = 0;
+  bool timed() const { return sx == kTimedSx && tempo != 0; }
 };
 
 // A slowdown's end is the nearest end cell with its values after its start,
@@ -111,6 +116,17 @@ struct RouteObjects {
 
 // Every object of a compiled route, each kind in route order.
 RouteObjects decode_objects(const Scenario& model);
+
+// The signal in cell `index`, its mark code taken from `code_from_marks`
+// (modulo kMarkCodeModulus) where that fits its cell, else from the cell alone.
+Signal decode_signal(const Cell& cell, int32_t index, std::optional<int64_t> code_from_marks);
+// The code that the approach marks before a signal tell, when every one that
+// stands tells the same code; a later row may have overwritten them.
+std::optional<int64_t> code_from_marks(const std::vector<Cell>& cells, int32_t index);
+// The signal in cell `index` of `cells`, with what its marks tell.
+Signal decode_signal(const std::vector<Cell>& cells, int32_t index);
+
+SpeedBoard decode_speed_board(const Cell& cell, int32_t index);
 
 // The slowdowns alone, paired as decode_objects pairs them.
 std::vector<Slowdown> decode_slowdowns(const std::vector<Cell>& cells);

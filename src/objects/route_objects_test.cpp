@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "driver/pipeline.h"
 
@@ -57,6 +58,24 @@ TEST(RouteObjects, SlowdownsOfEveryShape) {
   EXPECT_EQ(route.slowdowns[1].end, 2500);
   EXPECT_EQ(route.slowdowns[1].warning, 1800);
   EXPECT_EQ(route.slowdowns[2].end, 5000);
+}
+
+// Signals read back as their rows: negative s, a timed signal, and a mark
+// code of 10 or more that only the approach marks tell.
+TEST(RouteObjects, SignalsReadBackAsTheirRows) {
+  const RouteObjects route = compiled("",
+                                      "segnale, 3000, 1, -1, 1, 1, 0, 2, 1, 1, 1, 0\r\n"
+                                      "segnale, 4000, 2, 3, 1, 1, 4, 1, 2, 1, 1, 300\r\n"
+                                      "segnale, 5000, 3, 1, 1, 1, 2, 1, 0, 0, 0, 0\r\n");
+  ASSERT_EQ(route.signals.size(), 3u);
+  const auto values = [](const Signal& s) {
+    return std::vector<int64_t>{s.position, s.sx, s.s1, s.s2, s.s3,   s.rapp,
+                                s.dx,       s.d1, s.d2, s.d3, s.tempo};
+  };
+  EXPECT_EQ(values(route.signals[0]), (std::vector<int64_t>{3000, 1, -1, 1, 1, 0, 2, 1, 1, 1, 0}));
+  EXPECT_EQ(values(route.signals[1]), (std::vector<int64_t>{4000, 2, 3, 1, 1, 4, 1, 2, 1, 1, 300}));
+  EXPECT_EQ(values(route.signals[2]), (std::vector<int64_t>{5000, 3, 1, 1, 1, 2, 1, 0, 0, 0, 0}));
+  EXPECT_TRUE(route.signals[1].timed());
 }
 
 TEST(RouteObjects, StationsBoardsTunnelsAndPoints) {

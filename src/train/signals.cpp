@@ -58,7 +58,7 @@ void place_signal_marks(TrainPass& pass, int64_t signal_cell, const SignalRow& r
   const int64_t code = signal_mark_code(row.sx, row.dx);
   for (int k = 1; k <= kApproachMarks; ++k) {
     const int64_t c = signal_cell - 2 * k;
-    if (c >= 0) cell_at(pass.model, c).mark = low_bits<uint8_t>(code * 10 + k);
+    if (c >= 0) cell_at(pass.model, c).mark = approach_mark(code, k);
   }
 }
 

@@ -115,9 +115,7 @@ bool place_stop_cell(TrainPass& pass, const TableEntry& station, const StationRo
                            "; a station of type below 25 must end at 150 m or later");
     return false;
   }
-  Cell& cell = cell_at(pass.model, s, row.length_location);
-  cell.type_code = cell_type::kStationStop;
-  cell.info1 = low_bits<int16_t>(pass.station_index);
+  place_stop(cell_at(pass.model, s, row.length_location), pass.station_index);
   return true;
 }
 
