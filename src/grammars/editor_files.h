@@ -17,6 +17,7 @@ namespace sc {
 //   kind's words anywhere, in the case the kind asks for.
 // - A field that begins with a hyphen at the start of a line is a note, and so
 //   is one of two or more hyphens after the last value of a row.
+// - What comes before the general section line is ignored.
 // - A field holding "[" and "]" is a section line; the line file's header
 //   runs from the general section line to the next one.
 // - Numbers are a sign and digits ending at a blank, comma or line end;

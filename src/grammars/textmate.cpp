@@ -102,8 +102,19 @@ std::string header_rule() {
          include("quoted") + ", " + include("header-keywords") + ", " + include("number") + "] }";
 }
 
+// Reading starts after the first field that holds the general section line:
+// what stands before it is ignored.
+// An empty region would never end: none begins at the general section line.
+std::string preamble_rule() {
+  const std::string general = "(?i:" + escaped(kGeneralSection, kRegexSpecial) + ")";
+  return "{ \"begin\": " + json_string("\\A(?![ \\t]*" + general + ")") +
+         ", \"end\": " + json_string("(?=" + general + ")") +
+         ", \"name\": \"comment.block.ignored.scenario\" }";
+}
+
 std::string repository(std::span<const RowKindInfo> kinds, TextFile file) {
   std::vector<std::string> entries = {
+      "\"preamble\": " + preamble_rule(),
       "\"note\": { \"patterns\": [" + match("^[ \\t]*-[^,\"\\n]*", "comment.line.note.scenario") +
           ", " + match("(?<=[ \\t])--+[^,\"\\n]*", "comment.line.note.scenario") + "] }",
       "\"section\": " + match("\\[[^\\]\\n]*\\]", "entity.name.section.scenario"),
@@ -133,7 +144,7 @@ std::string keyword_scope(const RowKindInfo& kind) {
 
 std::string textmate_grammar(std::span<const RowKindInfo> kinds, TextFile file) {
   const bool line = file == TextFile::kLine;
-  std::vector<std::string> top = {include("note")};
+  std::vector<std::string> top = {include("preamble"), include("note")};
   if (line) top.push_back(include("header"));
   for (const char* rule : {"section", "quoted", "row-keywords", "number"}) {
     top.push_back(include(rule));

@@ -26,6 +26,7 @@ std::string keyword_match(const RowKindInfo& kind) {
 }  // namespace
 
 std::string vim_syntax(std::span<const RowKindInfo> kinds) {
+  const std::string general = "\\c" + escaped(kGeneralSection, kVimSpecial);
   std::string out =
       "\" Vim syntax file for the line and train text files of scenario-compiler:\n"
       "\" keywords, section lines, numbers, quoted texts and \"-\" notes.\n"
@@ -44,8 +45,17 @@ std::string vim_syntax(std::span<const RowKindInfo> kinds) {
       "\n"
       "\" The row words of both files; a keyword field holds its words anywhere.\n";
   for (const RowKindInfo& kind : kinds) out += keyword_match(kind);
+  // Last, so that it wins over a keyword at the file's first character.
   out +=
       "\n"
+      "\" Reading starts after the first field that holds \"" +
+      std::string(kGeneralSection) +
+      "\".\n"
+      "syntax region scenarioIgnored start=#\\%^\\%(\\s*" +
+      general + "\\)\\@!# end=#" + general +
+      "#me=s-1\n"
+      "\n"
+      "highlight default link scenarioIgnored Comment\n"
       "highlight default link scenarioNote Comment\n"
       "highlight default link scenarioSection PreProc\n"
       "highlight default link scenarioText String\n"

@@ -6,6 +6,7 @@ filetype on
 syntax on
 let s:file = tempname() . '_linea.txt'
 call writefile([
+      \ 'pendenza, 0, 5',
       \ '[generale]',
       \ 'Lunghezza Percorso, 12000',
       \ 'Progressiva chilometrica uno, 0, 0, 0',
@@ -20,11 +21,12 @@ call writefile([
 execute 'edit ' . s:file
 " [line, column, syntax group ('' for none)]
 let s:cases = [
-      \ [1, 2, 'scenarioSection'], [2, 1, 'scenarioKeyword'], [2, 12, 'scenarioKeyword'],
-      \ [2, 21, 'scenarioNumber'], [3, 1, ''], [4, 1, 'scenarioKeyword'], [4, 24, 'scenarioKeyword'],
-      \ [6, 4, 'scenarioNote'], [7, 1, 'scenarioKeyword'], [7, 20, 'scenarioNumber'],
-      \ [8, 1, ''], [9, 1, 'scenarioKeyword'], [9, 19, 'scenarioNote'],
-      \ [10, 1, 'scenarioKeyword'], [10, 30, 'scenarioText'],
+      \ [1, 1, 'scenarioIgnored'], [1, 11, 'scenarioIgnored'],
+      \ [2, 2, 'scenarioSection'], [3, 1, 'scenarioKeyword'], [3, 12, 'scenarioKeyword'],
+      \ [3, 21, 'scenarioNumber'], [4, 1, ''], [5, 1, 'scenarioKeyword'], [5, 24, 'scenarioKeyword'],
+      \ [7, 4, 'scenarioNote'], [8, 1, 'scenarioKeyword'], [8, 20, 'scenarioNumber'],
+      \ [9, 1, ''], [10, 1, 'scenarioKeyword'], [10, 19, 'scenarioNote'],
+      \ [11, 1, 'scenarioKeyword'], [11, 30, 'scenarioText'],
       \ ]
 let s:failures = []
 for [s:line, s:column, s:want] in s:cases

@@ -147,3 +147,15 @@ test('a kind added to the table is coloured with no other change', async () => {
   assert.ok((await scopeOfField(path.join(dir, 'vscode', 'syntaxes'))).includes('keyword.other.landslide.scenario'));
   assert.ok(!(await scopeOfField(syntaxes())).some((s) => KEYWORD.test(s)));
 });
+
+test('what stands before "[generale]" is ignored, in both files', async () => {
+  for (const kind of ['line', 'train']) {
+    const grammar = await loadGrammar(syntaxes(), kind);
+    const lines = scopesOf(grammar, 'pendenza, 0, 5\nstazione, 0\n[Generale]\npendenza, 0, 5\nstazione, 0\n');
+    for (const n of [0, 1]) {
+      assert.ok(lines[n].perChar.every((s) => s.includes('comment.block.ignored.scenario')), `${kind}: ${lines[n].line}`);
+    }
+    assert.ok(lines[2].perChar.every((s) => s.some((x) => SECTION.test(x))), `${kind}: [Generale]`);
+    assert.ok(!lines[3].perChar.some((s) => s.includes('comment.block.ignored.scenario')), `${kind}: after it`);
+  }
+});
