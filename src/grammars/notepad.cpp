@@ -3,32 +3,10 @@
 
 #include "grammars/editor_files.h"
 #include "grammars/field_rules.h"
+#include "textio/xml_text.h"
 
 namespace sc {
 namespace {
-
-std::string xml_escaped(std::string_view text) {
-  std::string out;
-  for (const char c : text) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
 
 // Notepad++ tells words apart by blanks: a word of two is quoted.
 std::string keyword_list(std::span<const RowKindInfo> kinds) {

@@ -22,35 +22,6 @@ std::string points_attribute(const std::vector<Point>& points) {
 
 }  // namespace
 
-std::string xml_escaped(std::string_view utf8) {
-  std::string out;
-  out.reserve(utf8.size());
-  for (char c : utf8) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      default:
-        // Control characters other than tab and line ends are not XML.
-        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') {
-          out += '?';
-        } else {
-          out += c;
-        }
-    }
-  }
-  return out;
-}
-
 Svg::Svg(double width, double height, std::string_view style_sheet) {
   out_ =
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" "

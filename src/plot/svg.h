@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "textio/xml_text.h"
+
 namespace sc {
 
 struct Point {
@@ -47,8 +49,5 @@ class Svg {
 
   std::string out_;
 };
-
-// XML character data or attribute text.
-std::string xml_escaped(std::string_view utf8);
 
 }  // namespace sc
