@@ -48,7 +48,34 @@ function checkVsix(target, program) {
   const bundle = files.get('extension/dist/extension.js').data.toString();
   assert.doesNotMatch(bundle, /require\("vscode-languageclient/);
   assert.match(bundle, /require\("vscode"\)/);
+  const entry = loadBundle(bundle);
+  assert.strictEqual(typeof entry.activate, 'function');
+  assert.strictEqual(typeof entry.deactivate, 'function');
   return files;
+}
+
+// Loads the bundled code with a stand-in for the module 'vscode', which only
+// VS Code provides: any other module missing from the bundle fails the load.
+function loadBundle(code) {
+  const Module = require('module');
+  const file = path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'sc-bundle-')), 'extension.js');
+  fs.writeFileSync(file, code);
+  const standIn = new Proxy(function () {}, {
+    get: (target, key) => (key === 'prototype' ? {} : standIn),
+    construct: () => standIn,
+    apply: () => standIn,
+  });
+  const resolve = Module._resolveFilename;
+  Module._resolveFilename = function (request, ...rest) {
+    return request === 'vscode' ? 'vscode' : resolve.call(this, request, ...rest);
+  };
+  require.cache.vscode = { id: 'vscode', filename: 'vscode', loaded: true, exports: standIn };
+  try {
+    return require(file);
+  } finally {
+    Module._resolveFilename = resolve;
+    delete require.cache.vscode;
+  }
 }
 
 test('the Linux .vsix holds the manifest, grammars, client and the Linux program, which runs', () => {
