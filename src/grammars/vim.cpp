@@ -37,7 +37,7 @@ std::string vim_syntax(std::span<const RowKindInfo> kinds) {
       "\n"
       "\" A line that begins with \"-\" is a note: the reader drops the field unread.\n"
       "syntax match scenarioNote \"^\\s*-[^,\"]*\"\n"
-      "\" A note after the last value of a row: \"pendenza, 1000, 0 -- level again\".\n"
+      "\" A note after the last value of a row: \"..., 0 -- level again\".\n"
       "syntax match scenarioNote \"\\s\\zs--\\+[^,\"]*\"\n"
       "syntax match scenarioSection \"\\[[^]]*\\]\"\n"
       "syntax region scenarioText start=+\"+ end=+\"+\n"
