@@ -52,7 +52,12 @@ function run(program, args) {
 
 // The binary files a compile wrote, from its --json report.
 function compiledFiles(report) {
-  const files = JSON.parse(report).files || [];
+  let files = [];
+  try {
+    files = JSON.parse(report).files || [];
+  } catch {
+    // No report: no files.
+  }
   return {
     cells: files.find((f) => f.endsWith('.dat') && !f.endsWith('_linea.dat')),
     table: files.find((f) => f.endsWith('.sim')),
@@ -107,21 +112,32 @@ function makeCommands(vscode, extensionDir, output) {
     'scenarioCompiler.plot': async () => {
       const job = await prepare();
       if (!job) return;
-      const svg = path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'scenario-plot-')), 'route.svg');
-      const result = await run(job.program, ['plot', job.line, job.train, '-o', svg]);
-      if (!report('Plot', result)) return;
-      const panel = vscode.window.createWebviewPanel('scenarioCompiler.plot', `Route: ${path.basename(job.line)}`, vscode.ViewColumn.Beside, {});
-      panel.webview.html = svgPage(fs.readFileSync(svg, 'utf8'));
+      const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'scenario-plot-'));
+      try {
+        const svg = path.join(dir, 'route.svg');
+        const result = await run(job.program, ['plot', job.line, job.train, '-o', svg]);
+        if (!report('Plot', result)) return;
+        const panel = vscode.window.createWebviewPanel('scenarioCompiler.plot', `Route: ${path.basename(job.line)}`, vscode.ViewColumn.Beside, {});
+        panel.webview.html = svgPage(fs.readFileSync(svg, 'utf8'));
+      } finally {
+        fs.rmSync(dir, { recursive: true, force: true });
+      }
     },
     'scenarioCompiler.inspect': async () => {
       const job = await prepare();
       if (!job) return;
       const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'scenario-inspect-'));
-      const compiled = await run(job.program, ['compile', job.line, job.train, '-o', dir, '--json']);
-      if (!report('Compile', compiled)) return;
-      const files = compiledFiles(compiled.stdout);
-      const args = ['inspect', files.cells, files.table].concat(files.profile ? [files.profile] : []);
-      const listing = await run(job.program, args);
+      let listing;
+      try {
+        const compiled = await run(job.program, ['compile', job.line, job.train, '-o', dir, '--json']);
+        if (!report('Compile', compiled)) return;
+        const files = compiledFiles(compiled.stdout);
+        if (!files.cells || !files.table) return fail('The compile wrote no cell file or table to inspect.');
+        const args = ['inspect', files.cells, files.table].concat(files.profile ? [files.profile] : []);
+        listing = await run(job.program, args);
+      } finally {
+        fs.rmSync(dir, { recursive: true, force: true });
+      }
       if (!report('Inspect', listing)) return;
       const document = await vscode.workspace.openTextDocument({ content: listing.stdout, language: 'plaintext' });
       await vscode.window.showTextDocument(document, vscode.ViewColumn.Beside);

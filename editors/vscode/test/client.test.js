@@ -175,6 +175,7 @@ test('pairs: as the language server makes them, and from the settings', () => {
 test("the binary files inspect reads, from compile's report", () => {
   const report = JSON.stringify({ files: ['/o/L_linea.dat', '/o/L_T.sim', '/o/L_T.dat'] });
   assert.deepStrictEqual(compiledFiles(report), { cells: '/o/L_T.dat', table: '/o/L_T.sim', profile: '/o/L_linea.dat' });
+  assert.deepStrictEqual(compiledFiles('not a report'), { cells: undefined, table: undefined, profile: undefined });
 });
 
 test("the settings of docs/editors.md's VS Code example are the extension's", () => {
