@@ -2,6 +2,8 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <ostream>
 
 #include "check/check.h"
 #include "lsp/server.h"
@@ -24,7 +26,7 @@ void use_binary_standard_streams() {
 
 }  // namespace
 
-int run_lsp(std::istream& in, std::ostream& out, std::ostream& log) {
+void run_lsp(std::istream& in, std::ostream& out, std::ostream& log) {
   use_binary_standard_streams();
 #ifdef SIGPIPE
   // A client that goes away closes the pipe: the server then finds the end of
@@ -36,7 +38,12 @@ int run_lsp(std::istream& in, std::ostream& out, std::ostream& log) {
                         const std::filesystem::path& train_file) {
     return compile_named_after(line_file, train_file);
   };
-  return lsp::serve(in, out, log, std::move(options));
+  const int status = lsp::serve(in, out, log, std::move(options));
+  // A check may still run, or a write to a client that has stopped reading
+  // may still wait: neither holds up the end. Every message was flushed as it
+  // was written.
+  log.flush();
+  std::_Exit(status);
 }
 
 }  // namespace sc

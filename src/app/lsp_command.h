@@ -5,7 +5,7 @@
 namespace sc {
 
 // `scenario-compiler lsp`: a language server for line and train files on
-// `in` and `out`, logging to `log`. Returns the exit status.
-int run_lsp(std::istream& in, std::ostream& out, std::ostream& log);
+// `in` and `out`, logging to `log`. Ends the process with its exit status.
+[[noreturn]] void run_lsp(std::istream& in, std::ostream& out, std::ostream& log);
 
 }  // namespace sc

@@ -206,6 +206,9 @@ int main(int argc, char** argv) {
       "lsp",
       "Serve line and train files to an editor: a language server on standard input and "
       "output");
+  const std::string stdio_help =
+      "Talk on standard input and output, as it always does (some editors add it)";
+  lsp->add_flag("--stdio", stdio_help);
 
   try {
     app.parse(argc, argv);
@@ -219,7 +222,7 @@ int main(int argc, char** argv) {
   }
 
   // The server keeps the default signal handling: Ctrl-C ends it at once.
-  if (lsp->parsed()) return sc::run_lsp(std::cin, std::cout, std::cerr);
+  if (lsp->parsed()) sc::run_lsp(std::cin, std::cout, std::cerr);
   sc::catch_interrupts();
   sc::RealDisk disk;
   if (example->parsed()) return sc::run_example(example_options, disk, std::cout, std::cerr);

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <utility>
 
+#include "lsp/editor_text.h"
 #include "lsp/text_positions.h"
 #include "textio/codepage.h"
 
@@ -99,20 +100,17 @@ Problem problem_from(const Finding& f) {
 // A file's text as the compile reads it, or the problem of the first
 // character that Windows-1252 has no form for.
 struct Converted {
-  std::string text;
+  CompiledText compiled;
   std::optional<Problem> failure;
 };
 
 Converted to_1252(const std::string& text, Side side) {
-  // Most files are ASCII, which reads the same in both.
-  const bool ascii = std::all_of(text.begin(), text.end(),
-                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-  if (ascii) return {text, std::nullopt};
-  Utf8Conversion converted = convert_utf8_to_1252(text);
-  if (converted.failed_at == std::string_view::npos) return {std::move(converted.text), {}};
+  Converted converted{compiled_text(text), std::nullopt};
+  if (!converted.compiled.unconvertible) return converted;
+  const size_t failed_at = *converted.compiled.unconvertible;
   int line = 1;
   size_t line_start = 0;
-  for (size_t i = 0; i < converted.failed_at; ++i) {
+  for (size_t i = 0; i < failed_at; ++i) {
     if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
     if (text[i] == '\n' || text[i] == '\r') {
       ++line;
@@ -120,34 +118,61 @@ Converted to_1252(const std::string& text, Side side) {
     }
   }
   const int column =
-      utf16_length(std::string_view(text).substr(line_start, converted.failed_at - line_start)) + 1;
-  return {{},
-          Problem{true,
-                  {side, line, column},
-                  "encoding",
-                  "this character has no Windows-1252 form, which the files are compiled in; "
-                  "nothing of this pair is checked until it is replaced",
-                  {},
-                  std::nullopt}};
+      utf16_length(std::string_view(text).substr(line_start, failed_at - line_start)) + 1;
+  converted.failure = Problem{true,
+                              {side, line, column},
+                              "encoding",
+                              "this character has no Windows-1252 form, which the files are "
+                              "compiled in; nothing of this pair is checked until it is replaced",
+                              {},
+                              std::nullopt};
+  return converted;
+}
+
+// The compile counts columns from after a byte-order mark; the editor counts
+// the mark as a character of the first line.
+void count_byte_order_mark(Spot& spot, Side side) {
+  if (spot.side == side && spot.line == 1) ++spot.column;
+}
+
+void count_byte_order_mark(Problem& problem, Side side) {
+  count_byte_order_mark(problem.at, side);
+  for (RelatedNote& note : problem.notes) count_byte_order_mark(note.at, side);
+}
+
+// The compile of the pair, stopped when the analysis is no longer wanted.
+CompileTexts cancellable(const CompileTexts& compile, const std::function<bool()>& cancelled) {
+  if (!cancelled) return compile;
+  return [&compile, &cancelled](const std::string& line_text, const std::string& train_text) {
+    if (cancelled()) throw AnalysisCancelled{};
+    return compile(line_text, train_text);
+  };
 }
 
 }  // namespace
 
-std::vector<Problem> analyse_pair(const std::string& line_text, const std::string& train_text,
-                                  const CompileTexts& compile) {
+Analysis analyse_pair(const std::string& line_text, const std::string& train_text,
+                      const CompileTexts& compile, const AnalysisLimits& limits) {
   Converted line = to_1252(line_text, Side::kLineFile);
   Converted train = to_1252(train_text, Side::kTrainFile);
-  std::vector<Problem> problems;
+  Analysis analysis;
   for (Converted* file : {&line, &train}) {
-    if (file->failure) problems.push_back(std::move(*file->failure));
+    if (file->failure) analysis.problems.push_back(std::move(*file->failure));
   }
-  if (!problems.empty()) return problems;
-  // The editor holds the text in UTF-8, whatever the file on disk is in.
+  if (!analysis.problems.empty()) return analysis;
   CheckOptions options;
-  options.encodings = {{InputEncoding::kUtf8, false}, {InputEncoding::kUtf8, false}};
-  const std::vector<Finding> findings = check_sources(line.text, train.text, options, compile);
-  for (const Finding& f : findings) problems.push_back(problem_from(f));
-  return problems;
+  options.encodings = {line.compiled.encoding, train.compiled.encoding};
+  options.error_limit = limits.error_limit;
+  std::vector<Finding> findings = check_sources(line.compiled.text, train.compiled.text, options,
+                                                cancellable(compile, limits.cancelled));
+  analysis.stopped_at_error_limit = stop_after_errors(findings, limits.error_limit);
+  for (const Finding& f : findings) {
+    Problem problem = problem_from(f);
+    if (line.compiled.byte_order_mark) count_byte_order_mark(problem, Side::kLineFile);
+    if (train.compiled.byte_order_mark) count_byte_order_mark(problem, Side::kTrainFile);
+    analysis.problems.push_back(std::move(problem));
+  }
+  return analysis;
 }
 
 }  // namespace sc::lsp

@@ -51,8 +51,21 @@ struct Problem {
 using CompilerFor = std::function<CompileTexts(const std::filesystem::path& line_file,
                                                const std::filesystem::path& train_file)>;
 
+struct AnalysisLimits {
+  size_t error_limit = 0;  // errors at most, as check's --error-limit; 0 for all
+  // Asked before each compile of the pair; true ends the analysis with
+  // AnalysisCancelled.
+  std::function<bool()> cancelled;
+};
+struct AnalysisCancelled {};
+
+struct Analysis {
+  std::vector<Problem> problems;
+  bool stopped_at_error_limit = false;
+};
+
 // Every problem of the pair, for texts in UTF-8 as the editor holds them.
-std::vector<Problem> analyse_pair(const std::string& line_text, const std::string& train_text,
-                                  const CompileTexts& compile);
+Analysis analyse_pair(const std::string& line_text, const std::string& train_text,
+                      const CompileTexts& compile, const AnalysisLimits& limits = {});
 
 }  // namespace sc::lsp

@@ -42,6 +42,8 @@ inline constexpr int kMethodNotFound = -32601;
 inline constexpr int kInvalidParams = -32602;
 inline constexpr int kServerNotInitialized = -32002;
 inline constexpr int kRequestFailed = -32803;
+inline constexpr int kRequestCancelled = -32800;
+inline constexpr int kContentModified = -32801;
 }  // namespace error_code
 
 }  // namespace sc::lsp

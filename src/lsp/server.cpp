@@ -1,16 +1,19 @@
 #include "lsp/server.h"
 
+#include <algorithm>
+#include <deque>
 #include <fstream>
+#include <future>
 #include <istream>
 #include <iterator>
+#include <limits>
 #include <ostream>
-#include <sstream>
 #include <stdexcept>
 #include <thread>
 #include <utility>
 
+#include "lsp/editor_text.h"
 #include "lsp/outline.h"
-#include "textio/codepage.h"
 #include "textio/utf8_path.h"
 
 namespace sc::lsp {
@@ -20,6 +23,11 @@ using nlohmann::json;
 
 // A request the server does not know.
 struct UnknownMethod : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// Parameters of the right JSON types whose values the server cannot take.
+struct InvalidParams : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
@@ -36,26 +44,39 @@ constexpr int kSeverityInformation = 3;
 
 constexpr std::chrono::milliseconds kLongestDebounce{250};
 
+// How long the end of the server waits, after exit, for the check that runs
+// and for the message being written, before it leaves them behind.
+constexpr std::chrono::milliseconds kGraceAfterExit{100};
+// How long it waits at the end of the input for what is left to write.
+constexpr std::chrono::milliseconds kGraceToWrite{10000};
+
+// A line or character: the protocol's positions are 0 to 2^31 - 1.
+int position_number(const json& position, const char* key) {
+  const json& value = position.at(key);
+  constexpr auto kLargest = static_cast<uint64_t>(std::numeric_limits<int>::max());
+  const bool fits = value.is_number_unsigned()  ? value.get<uint64_t>() <= kLargest
+                    : value.is_number_integer() ? value.get<int64_t>() >= 0
+                                                : false;
+  if (!fits) {
+    throw InvalidParams("a position's \"" + std::string(key) +
+                        "\" is a whole number from 0 to 2147483647, not " + value.dump());
+  }
+  return value.get<int>();
+}
+
 Position position_from(const json& p) {
-  return {p.at("line").get<int>(), p.at("character").get<int>()};
+  return {position_number(p, "line"), position_number(p, "character")};
 }
 
 Range range_from(const json& r) {
   return {position_from(r.at("start")), position_from(r.at("end"))};
 }
 
-bool is_utf8(std::string_view text) {
-  for (size_t i = 0; i < text.size();) {
-    if (!decode_utf8(text, i)) return false;
-  }
-  return true;
-}
-
-// A file that is not open, as the editor would show it: UTF-8.
-std::string read_file_as_utf8(const std::filesystem::path& path) {
+// A file that is not open, as the editor would show it.
+std::string read_file_as_editor_text(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  return is_utf8(text) ? text : cp1252_to_utf8(text);
+  return editor_text_of_file(
+      std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
 }
 
 std::vector<std::filesystem::path> files_in(const std::filesystem::path& directory) {
@@ -68,6 +89,99 @@ std::vector<std::filesystem::path> files_in(const std::filesystem::path& directo
   return files;
 }
 
+bool is_document_request(const std::string& method) {
+  return method == "textDocument/hover" || method == "textDocument/completion" ||
+         method == "textDocument/documentSymbol" || method == "textDocument/definition" ||
+         method == "textDocument/codeAction";
+}
+
+bool needs_problems(const std::string& method) {
+  return method == "textDocument/definition" || method == "textDocument/codeAction";
+}
+
+// Reads the places a request names, so that a request the server cannot
+// take is refused before it waits.
+void validate_places(const std::string& method, const json& params) {
+  params.at("textDocument").at("uri").get<std::string>();
+  if (method == "textDocument/codeAction") range_from(params.at("range"));
+  if (method == "textDocument/hover" || method == "textDocument/completion" ||
+      method == "textDocument/definition") {
+    position_from(params.at("position"));
+  }
+}
+
+bool holds(const FilePair& pair, const std::filesystem::path& file) {
+  return pair.line_file == file || pair.train_file == file;
+}
+
+// A whole number of at least 0 from the settings; nullopt for null.
+std::optional<int64_t> setting_count(const json& value, const char* key) {
+  if (value.is_null()) return std::nullopt;
+  if (!value.is_number_integer() || value.get<int64_t>() < 0 ||
+      value.get<uint64_t>() > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) {
+    throw InvalidParams("the setting \"" + std::string(key) +
+                        "\" is a whole number of 0 or more (or null), not " + value.dump());
+  }
+  return value.get<int64_t>();
+}
+
+// Messages on their way to the client, written by a thread of their own, so
+// that a client that stops reading holds up no check and no answer.
+class Outbox {
+ public:
+  void push(std::string body) {
+    const std::lock_guard lock(mutex_);
+    if (closed_) return;
+    queue_.push_back(std::move(body));
+    changed_.notify_all();
+  }
+
+  // Writes each message as it comes, until close() and the queue is empty.
+  void write_to(std::ostream& out) {
+    std::unique_lock lock(mutex_);
+    while (true) {
+      changed_.wait(lock, [&] { return closed_ || !queue_.empty(); });
+      if (queue_.empty()) break;
+      const std::string body = std::move(queue_.front());
+      queue_.pop_front();
+      lock.unlock();
+      write_frame(out, body);
+      lock.lock();
+    }
+    written_ = true;
+    changed_.notify_all();
+  }
+
+  // No more messages; with `drop`, those not yet written are left unwritten.
+  void close(bool drop) {
+    const std::lock_guard lock(mutex_);
+    closed_ = true;
+    if (drop) queue_.clear();
+    changed_.notify_all();
+  }
+
+  bool wait_until_written(std::chrono::milliseconds limit) {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, limit, [&] { return written_; });
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<std::string> queue_;
+  bool closed_ = false;
+  bool written_ = false;
+};
+
+// Joins `thread` when it is `done`; else leaves it running.
+void join_if(std::thread& thread, bool done) {
+  if (done) {
+    thread.join();
+  } else {
+    thread.detach();
+  }
+}
+
 }  // namespace
 
 struct Server::DocumentView {
@@ -77,7 +191,7 @@ struct Server::DocumentView {
 };
 
 Server::Server(ServerOptions options, Send send, std::ostream& log)
-    : options_(std::move(options)), send_(std::move(send)), log_(log) {}
+    : options_(std::move(options)), defaults_(options_), send_(std::move(send)), log_(log) {}
 
 bool Server::finished() const {
   const std::lock_guard lock(mutex_);
@@ -91,15 +205,15 @@ int Server::exit_status() const {
 
 void Server::receive(const Frame& frame) {
   const std::lock_guard lock(mutex_);
+  if (exited_) return;
   if (frame.kind == Frame::Kind::kMalformed) {
-    log_ << "scenario-compiler lsp: malformed message: " << frame.problem << '\n';
+    log("malformed message: " + frame.problem);
     respond_error(nullptr, error_code::kParseError, frame.problem);
     return;
   }
   const json message = json::parse(frame.body, nullptr, false);
   if (message.is_discarded()) {
-    log_ << "scenario-compiler lsp: a message body that is not JSON (" << frame.body.size()
-         << " bytes)\n";
+    log("a message body that is not JSON (" + std::to_string(frame.body.size()) + " bytes)");
     respond_error(nullptr, error_code::kParseError, "the message body is not JSON");
     return;
   }
@@ -107,29 +221,44 @@ void Server::receive(const Frame& frame) {
 }
 
 void Server::handle(const json& message) {
-  const bool has_id = message.is_object() && message.contains("id") &&
-                      (message["id"].is_number_integer() || message["id"].is_string());
-  const json id = has_id ? message["id"] : json(nullptr);
-  if (!message.is_object() || !message.contains("method") || !message["method"].is_string()) {
-    // A response to a request of ours: the server sends none, so it is dropped.
-    if (message.is_object() && message.contains("id") &&
-        (message.contains("result") || message.contains("error"))) {
-      return;
-    }
-    log_ << "scenario-compiler lsp: a message that is neither a request nor a notification\n";
-    respond_error(id, error_code::kInvalidRequest, "a message needs a \"method\" string");
+  if (!message.is_object()) {
+    log("a message that is not a JSON object");
+    respond_error(nullptr, error_code::kInvalidRequest, "a message is a JSON object");
     return;
   }
-  const std::string method = message["method"];
+  const auto id = message.find("id");
+  const bool has_id = id != message.end();
+  // JSON-RPC: an id is a string, a number or null; any other cannot be
+  // answered, so the error goes to null.
+  const bool good_id = has_id && (id->is_string() || id->is_number() || id->is_null());
+  const auto method = message.find("method");
+  if (method == message.end() || !method->is_string()) {
+    // A response to a request of ours: the server sends none, so it is dropped.
+    if (has_id && (message.contains("result") || message.contains("error"))) return;
+    log("a message that is neither a request nor a notification");
+    respond_error(good_id ? *id : json(nullptr), error_code::kInvalidRequest,
+                  "a message needs a \"method\" string");
+    return;
+  }
+  if (has_id && !good_id) {
+    log("a request whose id is " + id->dump());
+    respond_error(nullptr, error_code::kInvalidRequest,
+                  "a request's id is a string, a number or null, not " + id->dump());
+    return;
+  }
   const json params = message.value("params", json::object());
   if (!has_id) {
     try {
-      notice(method, params);
+      notice(*method, params);
     } catch (const std::exception& e) {
-      log_ << "scenario-compiler lsp: " << method << " failed: " << e.what() << '\n';
+      log(method->get<std::string>() + " failed: " + e.what());
     }
     return;
   }
+  handle_request(*id, *method, params);
+}
+
+void Server::handle_request(const json& id, const std::string& method, const json& params) {
   if (!initialized_ && method != "initialize") {
     respond_error(id, error_code::kServerNotInitialized,
                   "the server takes no request before \"initialize\"");
@@ -139,31 +268,34 @@ void Server::handle(const json& message) {
     respond_error(id, error_code::kInvalidRequest, "the server has been shut down");
     return;
   }
+  reply(id, method, [&] { return answer(id, method, params); });
+}
+
+void Server::reply(const json& id, const std::string& method,
+                   const std::function<std::optional<json>()>& answer_of) {
   try {
-    respond(id, answer(method, params));
+    if (std::optional<json> result = answer_of()) respond(id, std::move(*result));
   } catch (const UnknownMethod& e) {
     respond_error(id, error_code::kMethodNotFound, e.what());
+  } catch (const InvalidParams& e) {
+    log(method + ": " + e.what());
+    respond_error(id, error_code::kInvalidParams, e.what());
   } catch (const json::exception& e) {
-    log_ << "scenario-compiler lsp: " << method << ": bad parameters: " << e.what() << '\n';
+    log(method + ": bad parameters: " + e.what());
     respond_error(id, error_code::kInvalidParams, e.what());
   } catch (const std::exception& e) {
-    log_ << "scenario-compiler lsp: " << method << " failed: " << e.what() << '\n';
+    log(method + " failed: " + e.what());
     respond_error(id, error_code::kRequestFailed, e.what());
   }
 }
 
 json Server::initialize(const json& params) {
   if (initialized_) throw std::runtime_error("the server is already initialized");
-  if (params.contains("rootUri") && params["rootUri"].is_string()) {
-    root_ = path_of_uri(params["rootUri"].get<std::string>()).value_or("");
+  const auto root = params.find("rootUri");
+  if (root != params.end() && root->is_string()) {
+    root_ = path_of_uri(root->get<std::string>()).value_or("");
   }
-  const json options = params.value("initializationOptions", json::object());
-  if (options.is_object()) {
-    if (options.contains("debounceMs")) {
-      options_.debounce = std::chrono::milliseconds(options["debounceMs"].get<int>());
-    }
-    read_settings(options);
-  }
+  read_settings(params.value("initializationOptions", json(nullptr)));
   initialized_ = true;
   return {{"capabilities",
            {{"textDocumentSync", {{"openClose", true}, {"change", 2}}},
@@ -175,47 +307,97 @@ json Server::initialize(const json& params) {
           {"serverInfo", {{"name", "scenario-compiler"}}}};
 }
 
-// "pairs": [{"line": PATH, "train": PATH}], paths relative to the workspace.
+// "pairs": [{"line": PATH, "train": PATH}] (paths relative to the workspace),
+// "debounceMs" and "errorLimit", at the top or under "scenarioCompiler"; null
+// puts a setting back to its default, and a setting that cannot be read is
+// logged and left as it was.
 void Server::read_settings(const json& settings) {
-  const json* holder = &settings;
-  if (settings.contains("scenarioCompiler")) holder = &settings["scenarioCompiler"];
-  if (!holder->is_object() || !holder->contains("pairs")) return;
-  settings_pairs_.clear();
-  for (const json& pair : holder->at("pairs")) {
+  if (!settings.is_object()) return;
+  read_setting_values(settings);
+  const auto nested = settings.find("scenarioCompiler");
+  if (nested != settings.end() && nested->is_object()) read_setting_values(*nested);
+}
+
+void Server::read_setting_values(const json& settings) {
+  const auto each = [&](const char* key, const std::function<void(const json&)>& read) {
+    const auto value = settings.find(key);
+    if (value == settings.end()) return;
+    try {
+      read(*value);
+    } catch (const std::exception& e) {
+      log(std::string("the setting \"") + key + "\" is left as it was: " + e.what());
+    }
+  };
+  each("pairs", [&](const json& pairs) { read_pairs(pairs); });
+  each("debounceMs", [&](const json& value) {
+    const auto count = setting_count(value, "debounceMs");
+    options_.debounce =
+        count ? std::optional(std::chrono::milliseconds(*count)) : defaults_.debounce;
+  });
+  each("errorLimit", [&](const json& value) {
+    const auto count = setting_count(value, "errorLimit");
+    options_.error_limit = count ? static_cast<size_t>(*count) : defaults_.error_limit;
+  });
+}
+
+void Server::read_pairs(const json& pairs) {
+  if (pairs.is_null()) {
+    settings_pairs_.clear();
+    return;
+  }
+  std::vector<FilePair> read;
+  for (const json& pair : pairs) {
     const auto resolve = [&](const char* key) {
       const std::filesystem::path path = path_from_utf8(pair.at(key).get<std::string>());
       return (path.is_absolute() ? path : root_ / path).lexically_normal();
     };
-    settings_pairs_.push_back({resolve("line"), resolve("train")});
+    read.push_back({resolve("line"), resolve("train")});
+  }
+  settings_pairs_ = std::move(read);
+}
+
+void Server::settings_changed() {
+  settings_generation_ = ++events_;
+  if (running_) cancel_running_ = true;
+  find_pairs();
+  for (const auto& [pair, publishes_line] : pairs_) {
+    schedule(pair, Clock::now() + delay_before_check(pair));
   }
 }
 
 Server::DocumentView Server::view(const json& params) const {
   DocumentView view;
   view.uri = params.at("textDocument").at("uri").get<std::string>();
+  const auto pair = pair_of_document_.find(view.uri);
+  // Not a scenario file: nothing to say about it.
+  if (pair == pair_of_document_.end()) return view;
   view.text = documents_.text(view.uri);
-  const auto path = path_of_uri(view.uri);
-  const auto pair = path ? pair_for(*path) : std::nullopt;
-  if (!pair) view.text = nullptr;  // not a scenario file: nothing to say about it
-  if (pair) view.kind = pair->kind;
+  view.kind = pair->second.kind;
   return view;
 }
 
-json Server::answer(const std::string& method, const json& params) {
+std::optional<json> Server::answer(const json& id, const std::string& method, const json& params) {
   if (method == "initialize") return initialize(params);
   if (method == "shutdown") {
     shut_down_ = true;
     return nullptr;
   }
-  const bool document_request =
-      method == "textDocument/hover" || method == "textDocument/completion" ||
-      method == "textDocument/documentSymbol" || method == "textDocument/definition" ||
-      method == "textDocument/codeAction";
-  if (!document_request) throw UnknownMethod("no method \"" + method + "\"");
+  if (!is_document_request(method)) throw UnknownMethod("no method \"" + method + "\"");
+  validate_places(method, params);
+  if (needs_problems(method)) {
+    const std::string uri = params["textDocument"]["uri"];
+    const auto pair = pair_of_document_.find(uri);
+    if (pair != pair_of_document_.end() && !problems_are_current(uri)) {
+      waiting_requests_.push_back({id, method, params, uri, generation(*path_of_uri(uri))});
+      check_soon(pair->second.pair);
+      return std::nullopt;
+    }
+  }
+  return answer_about_document(method, params);
+}
+
+json Server::answer_about_document(const std::string& method, const json& params) {
   const DocumentView document = view(params);
-  const bool needs_problems =
-      method == "textDocument/definition" || method == "textDocument/codeAction";
-  if (document.text && needs_problems) analyse_waiting_pair_of(document.uri);
   const bool list_answer = method == "textDocument/completion" ||
                            method == "textDocument/documentSymbol" ||
                            method == "textDocument/codeAction";
@@ -224,7 +406,8 @@ json Server::answer(const std::string& method, const json& params) {
   const Outline outline = outline_of(lines, document.kind);
   const auto published = published_.find(document.uri);
   const std::vector<Published> none;
-  const std::vector<Published>& problems = published == published_.end() ? none : published->second;
+  const std::vector<Published>& problems =
+      published == published_.end() ? none : published->second.problems;
   if (method == "textDocument/documentSymbol") return document_symbols(lines, outline);
   if (method == "textDocument/codeAction") {
     return code_actions(document.uri, lines, outline, problems, range_from(params.at("range")));
@@ -237,34 +420,119 @@ json Server::answer(const std::string& method, const json& params) {
 
 void Server::notice(const std::string& method, const json& params) {
   if (method == "exit") {
-    exited_ = true;
-    waiting_.clear();  // nobody is left to read what they would find
-    wake_.notify_all();
+    exit();
     return;
   }
   if (!initialized_ || shut_down_) return;
   if (method == "textDocument/didOpen") {
-    const json& document = params.at("textDocument");
-    const std::string uri = document.at("uri");
-    documents_.open(uri, document.at("text").get<std::string>());
-    schedule(uri);
+    open(params);
   } else if (method == "textDocument/didChange") {
-    const std::string uri = params.at("textDocument").at("uri");
-    std::vector<TextChange> changes;
-    for (const json& change : params.at("contentChanges")) {
-      changes.push_back({change.contains("range")
-                             ? std::optional<Range>(range_from(change["range"]))
-                             : std::nullopt,
-                         change.at("text").get<std::string>()});
-    }
-    if (documents_.change(uri, changes)) schedule(uri);
+    change(params);
   } else if (method == "textDocument/didClose") {
-    documents_.close(params.at("textDocument").at("uri").get<std::string>());
+    close(params);
   } else if (method == "workspace/didChangeConfiguration") {
-    read_settings(params.value("settings", json::object()));
-    for (const std::string& uri : documents_.uris()) schedule(uri);
+    read_settings(params.value("settings", json(nullptr)));
+    settings_changed();
+  } else if (method == "$/cancelRequest") {
+    cancel_request(params.at("id"));
   }
-  // Other notifications ($/cancelRequest, didSave, initialized) need nothing.
+  // Other notifications (didSave, initialized) need nothing.
+}
+
+void Server::exit() {
+  exited_ = true;
+  // Nobody is left to read what they would find.
+  waiting_.clear();
+  waiting_requests_.clear();
+  cancel_running_ = true;
+  wake_.notify_all();
+}
+
+void Server::cancel_request(const json& id) {
+  std::erase_if(waiting_requests_, [&](const WaitingRequest& request) {
+    if (request.id != id) return false;
+    respond_error(id, error_code::kRequestCancelled, "the request was cancelled");
+    return true;
+  });
+}
+
+void Server::open(const json& params) {
+  const json& document = params.at("textDocument");
+  const std::string uri = document.at("uri");
+  documents_.open(uri, document.at("text").get<std::string>());
+  if (const auto path = path_of_uri(uri)) documents_changed(*path);
+}
+
+void Server::change(const json& params) {
+  const std::string uri = params.at("textDocument").at("uri");
+  std::vector<TextChange> changes;
+  for (const json& change : params.at("contentChanges")) {
+    changes.push_back({change.contains("range") ? std::optional<Range>(range_from(change["range"]))
+                                                : std::nullopt,
+                       change.at("text").get<std::string>()});
+  }
+  if (!documents_.change(uri, changes)) return;
+  if (const auto path = path_of_uri(uri)) text_changed(*path);
+}
+
+void Server::close(const json& params) {
+  const std::string uri = params.at("textDocument").at("uri");
+  documents_.close(uri);
+  const auto path = path_of_uri(uri);
+  if (!path) return;
+  documents_changed(*path);
+  // A closed file that no pair of an open document holds keeps no problems
+  // of the text that was discarded.
+  const bool still_published = std::any_of(pairs_.begin(), pairs_.end(), [&](const auto& entry) {
+    const auto& [pair, publishes_line] = entry;
+    return pair.train_file == *path || (publishes_line && pair.line_file == *path);
+  });
+  if (!still_published) publish_nothing(uri);
+}
+
+// An open or a close: the pairs may be others now, and the file's text is.
+void Server::documents_changed(const std::filesystem::path& file) {
+  find_pairs();
+  text_changed(file);
+}
+
+void Server::text_changed(const std::filesystem::path& file) {
+  generations_[file] = ++events_;
+  if (running_ && holds(running_->pair, file)) cancel_running_ = true;
+  for (const auto& [pair, publishes_line] : pairs_) {
+    if (holds(pair, file)) schedule(pair, Clock::now() + delay_before_check(pair));
+  }
+  answer_waiting_requests();
+}
+
+void Server::find_pairs() {
+  std::map<FilePair, bool> pairs;
+  std::map<std::string, PairOf> pair_of_document;
+  for (const std::string& uri : documents_.uris()) {
+    const auto path = path_of_uri(uri);
+    const auto pair = path ? pair_for(*path) : std::nullopt;
+    if (!pair) continue;
+    pair_of_document[uri] = *pair;
+    pairs.try_emplace(pair->pair, false);
+  }
+  for (auto& [pair, publishes_line] : pairs) {
+    if (pair.line_file.empty()) continue;
+    const auto line_pair = pair_for(pair.line_file);
+    publishes_line = line_pair && line_pair->pair == pair;
+  }
+  for (const auto& [pair, publishes_line] : pairs) {
+    const auto before = pairs_.find(pair);
+    if (before == pairs_.end() || before->second != publishes_line) {
+      schedule(pair, Clock::now());
+    }
+  }
+  for (const auto& [pair, publishes_line] : pairs_) {
+    if (pairs.contains(pair)) continue;
+    waiting_.erase(pair);
+    if (running_ && running_->pair == pair) cancel_running_ = true;
+  }
+  pairs_ = std::move(pairs);
+  pair_of_document_ = std::move(pair_of_document);
 }
 
 std::optional<PairOf> Server::pair_for(const std::filesystem::path& file) const {
@@ -282,37 +550,62 @@ Server::Clock::duration Server::delay_before_check(const FilePair& pair) const {
   return std::min<Clock::duration>(last->second / 8, kLongestDebounce);
 }
 
-void Server::schedule(const std::string& uri) {
-  const auto path = path_of_uri(uri);
-  if (!path) return;
-  const auto pair = pair_for(*path);
-  if (!pair) return;
-  waiting_[pair->pair] = Clock::now() + delay_before_check(pair->pair);
+void Server::schedule(const FilePair& pair, Clock::time_point when) {
+  waiting_[pair] = when;
   wake_.notify_all();
+}
+
+// Without waiting for the debounce time, unless the check that runs is of the
+// present texts.
+void Server::check_soon(const FilePair& pair) {
+  if (running_ && running_->pair == pair && running_->stamp == stamp_of(pair)) return;
+  const auto now = Clock::now();
+  const auto [waiting, added] = waiting_.try_emplace(pair, now);
+  waiting->second = std::min(waiting->second, now);
+  wake_.notify_all();
+}
+
+uint64_t Server::generation(const std::filesystem::path& file) const {
+  const auto found = generations_.find(file);
+  return found == generations_.end() ? 0 : found->second;
+}
+
+Server::Stamp Server::stamp_of(const FilePair& pair) const {
+  return {generation(pair.line_file), generation(pair.train_file), settings_generation_};
+}
+
+bool Server::problems_are_current(const std::string& uri) const {
+  const auto pair = pair_of_document_.find(uri);
+  if (pair == pair_of_document_.end()) return true;
+  const auto published = published_.find(uri);
+  return published != published_.end() && published->second.pair == pair->second.pair &&
+         published->second.stamp == stamp_of(pair->second.pair);
 }
 
 std::string Server::text_of(const std::filesystem::path& file) const {
   for (const std::string& uri : documents_.uris()) {
     if (path_of_uri(uri) == file) return *documents_.text(uri);
   }
-  return read_file_as_utf8(file);
+  return read_file_as_editor_text(file);
+}
+
+std::string Server::uri_of(const std::filesystem::path& file) const {
+  for (const std::string& uri : documents_.uris()) {
+    if (path_of_uri(uri) == file) return uri;
+  }
+  return uri_of_path(file);
 }
 
 Server::Snapshot Server::take_snapshot(const FilePair& pair) const {
-  Snapshot snapshot{pair, {}, {}};
+  Snapshot snapshot{pair, stamp_of(pair), {}, {}};
   if (!pair.line_file.empty()) snapshot.line_text = text_of(pair.line_file);
   snapshot.train_text =
       pair.train_file.empty() ? std::string(kEmptyTrainFile) : text_of(pair.train_file);
   return snapshot;
 }
 
-void Server::publish(const Snapshot& snapshot, const std::vector<Problem>& problems) {
-  const auto uri_of = [&](const std::filesystem::path& file) {
-    for (const std::string& uri : documents_.uris()) {
-      if (path_of_uri(uri) == file) return uri;
-    }
-    return uri_of_path(file);
-  };
+void Server::publish(const Snapshot& snapshot, const Analysis& analysis) {
+  const bool publishes_line = pairs_.at(snapshot.pair);
   const LineIndex line_lines(snapshot.line_text);
   const LineIndex train_lines(snapshot.train_text);
   const std::string line_uri =
@@ -323,12 +616,16 @@ void Server::publish(const Snapshot& snapshot, const std::vector<Problem>& probl
     if (spot.side == Side::kTrainFile) return {train_uri, field_range(train_lines, spot)};
     return {line_uri, field_range(line_lines, spot)};
   };
+  // The route's own problems stand in the line file; a pair that does not
+  // publish the line file's shows them in its train file.
+  const std::string route_uri = publishes_line ? line_uri : train_uri;
   std::map<std::string, std::vector<Published>> by_uri;
-  if (!line_uri.empty()) by_uri[line_uri];
+  if (publishes_line) by_uri[line_uri];
   if (!train_uri.empty()) by_uri[train_uri];
-  for (const Problem& problem : problems) {
-    const auto [uri, range] = place(problem.at);
-    if (uri.empty()) continue;
+  for (const Problem& problem : analysis.problems) {
+    auto [uri, range] = place(problem.at);
+    if (problem.at.side == Side::kRoute) uri = route_uri;
+    if (!by_uri.contains(uri)) continue;
     Published published{range, problem, {}};
     for (const RelatedNote& note : problem.notes) {
       auto [note_uri, note_range] = note.at.line > 0 ? place(note.at) : std::pair(uri, range);
@@ -347,27 +644,63 @@ void Server::publish(const Snapshot& snapshot, const std::vector<Problem>& probl
                              {"source", "scenario-compiler"},
                              {"message", kNoLineFile}});
     }
-    published_[uri] = std::move(list);
+    if (uri == route_uri && analysis.stopped_at_error_limit) {
+      diagnostics.push_back(
+          {{"range", range_json({})},
+           {"severity", kSeverityInformation},
+           {"code", "error-limit"},
+           {"source", "scenario-compiler"},
+           {"message", "the check stopped after " + std::to_string(options_.error_limit) +
+                           " errors; the setting \"errorLimit\": 0 shows them all"}});
+    }
+    published_[uri] = {snapshot.pair, snapshot.stamp, std::move(list)};
     notify("textDocument/publishDiagnostics", {{"uri", uri}, {"diagnostics", diagnostics}});
   }
 }
 
-// Runs without the lock; a failure is told in `failure`, for the caller to
-// log once it holds the lock again.
-std::vector<Problem> Server::check_snapshot(const Snapshot& snapshot, std::string& failure) const {
+void Server::publish_nothing(const std::string& uri) {
+  published_.erase(uri);
+  notify("textDocument/publishDiagnostics", {{"uri", uri}, {"diagnostics", json::array()}});
+}
+
+// Answers each waiting request whose document's problems are out; one whose
+// document changed since is refused, as the protocol does for a result that
+// the change made void.
+void Server::answer_waiting_requests() {
+  std::vector<WaitingRequest> still;
+  for (WaitingRequest& request : waiting_requests_) {
+    const auto path = path_of_uri(request.uri);
+    const bool open = documents_.text(request.uri) != nullptr;
+    if (open && generation(*path) != request.generation) {
+      respond_error(request.id, error_code::kContentModified,
+                    "the document changed before the answer was ready");
+    } else if (!open || problems_are_current(request.uri)) {
+      reply(request.id, request.method, [&]() -> std::optional<json> {
+        return answer_about_document(request.method, request.params);
+      });
+    } else {
+      still.push_back(std::move(request));
+    }
+  }
+  waiting_requests_ = std::move(still);
+}
+
+// Runs without the lock; nullopt when cancelled. A failure is told in
+// `failure`, for the caller to log once it holds the lock again.
+std::optional<Analysis> Server::check_snapshot(const Snapshot& snapshot, size_t error_limit,
+                                               std::string& failure) {
   const FilePair& pair = snapshot.pair;
-  if (pair.line_file.empty()) return {};
+  if (pair.line_file.empty()) return Analysis{};
   try {
     return analyse_pair(snapshot.line_text, snapshot.train_text,
-                        options_.compiler(pair.line_file, pair.train_file));
+                        options_.compiler(pair.line_file, pair.train_file),
+                        {error_limit, [this] { return cancel_running_.load(); }});
+  } catch (const AnalysisCancelled&) {
+    return std::nullopt;
   } catch (const std::exception& e) {
     failure = "the check of " + utf8_of(pair.line_file) + " failed: " + e.what();
   }
-  return {};
-}
-
-void Server::log_failure(const std::string& failure) {
-  if (!failure.empty()) log_ << "scenario-compiler lsp: " << failure << '\n';
+  return Analysis{};
 }
 
 void Server::analyse_one(std::unique_lock<std::mutex>& lock) {
@@ -377,36 +710,34 @@ void Server::analyse_one(std::unique_lock<std::mutex>& lock) {
   }
   const FilePair pair = earliest->first;
   waiting_.erase(earliest);
+  if (!pairs_.contains(pair)) return;
   const Snapshot snapshot = take_snapshot(pair);
+  const size_t error_limit = options_.error_limit;
+  running_ = Running{pair, snapshot.stamp};
+  cancel_running_ = false;
   lock.unlock();
   const auto start = Clock::now();
   std::string failure;
-  const std::vector<Problem> problems = check_snapshot(snapshot, failure);
+  const std::optional<Analysis> analysis = check_snapshot(snapshot, error_limit, failure);
   const auto took = Clock::now() - start;
   lock.lock();
-  log_failure(failure);
-  last_check_[pair] = took;
-  // Changed while it was checked: the next check publishes.
-  if (waiting_.contains(pair)) return;
-  publish(snapshot, problems);
-}
-
-// Answers about problems are about the text as it is now: a check still
-// waiting for its debounce time runs at once.
-void Server::analyse_waiting_pair_of(const std::string& uri) {
-  const auto pair = pair_for(*path_of_uri(uri));
-  if (!pair || !waiting_.contains(pair->pair)) return;
-  waiting_.erase(pair->pair);
-  const Snapshot snapshot = take_snapshot(pair->pair);
-  std::string failure;
-  const std::vector<Problem> problems = check_snapshot(snapshot, failure);
-  log_failure(failure);
-  publish(snapshot, problems);
+  running_.reset();
+  if (exited_) return;
+  if (!failure.empty()) log(failure);
+  if (analysis) last_check_[pair] = took;
+  const bool current = pairs_.contains(pair) && stamp_of(pair) == snapshot.stamp;
+  if (!current || !analysis) {
+    // What made it void scheduled the check of the present texts.
+    if (pairs_.contains(pair) && !waiting_.contains(pair)) schedule(pair, Clock::now());
+    return;
+  }
+  publish(snapshot, *analysis);
+  answer_waiting_requests();
 }
 
 void Server::analyse_in_background() {
   std::unique_lock lock(mutex_);
-  while (true) {
+  while (!exited_) {
     if (waiting_.empty()) {
       if (stopping_) return;
       wake_.wait(lock);
@@ -430,38 +761,59 @@ void Server::stop() {
 
 void Server::analyse_pending() {
   std::unique_lock lock(mutex_);
-  while (!waiting_.empty()) analyse_one(lock);
+  while (!waiting_.empty() && !exited_) analyse_one(lock);
 }
 
 void Server::respond(const json& id, json result) {
+  if (exited_) return;
   send_(json{{"jsonrpc", "2.0"}, {"id", id}, {"result", std::move(result)}}.dump(
       -1, ' ', false, json::error_handler_t::replace));
 }
 
 void Server::respond_error(const json& id, int code, const std::string& message) {
+  if (exited_) return;
   send_(
       json{{"jsonrpc", "2.0"}, {"id", id}, {"error", {{"code", code}, {"message", message}}}}.dump(
           -1, ' ', false, json::error_handler_t::replace));
 }
 
 void Server::notify(const std::string& method, json params) {
+  if (exited_) return;
   send_(json{{"jsonrpc", "2.0"}, {"method", method}, {"params", std::move(params)}}.dump(
       -1, ' ', false, json::error_handler_t::replace));
 }
 
+void Server::log(const std::string& line) {
+  if (exited_) return;
+  log_ << "scenario-compiler lsp: " << line << '\n';
+}
+
 int serve(std::istream& in, std::ostream& out, std::ostream& log, ServerOptions options) {
-  Server server(
-      std::move(options), [&out](const std::string& body) { write_frame(out, body); }, log);
-  std::thread checks([&server] { server.analyse_in_background(); });
+  const auto outbox = std::make_shared<Outbox>();
+  std::thread writer([outbox, &out] { outbox->write_to(out); });
+  const auto server = std::make_shared<Server>(
+      std::move(options), [outbox](const std::string& body) { outbox->push(body); }, log);
+  std::packaged_task<void()> checking([server] { server->analyse_in_background(); });
+  std::future<void> checked = checking.get_future();
+  std::thread checks(std::move(checking));
   FrameReader reader(in);
-  while (!server.finished()) {
+  while (!server->finished()) {
     const Frame frame = reader.next();
     if (frame.kind == Frame::Kind::kEnd) break;
-    server.receive(frame);
+    server->receive(frame);
   }
-  server.stop();
-  checks.join();
-  return server.exit_status();
+  // After exit the check that runs is cancelled, but a compile it is in
+  // finishes first; at the end of the input the waiting checks still run.
+  server->stop();
+  const bool exited = server->finished();
+  if (exited) {
+    join_if(checks, checked.wait_for(kGraceAfterExit) == std::future_status::ready);
+  } else {
+    checks.join();
+  }
+  outbox->close(exited);
+  join_if(writer, outbox->wait_until_written(exited ? kGraceAfterExit : kGraceToWrite));
+  return server->exit_status();
 }
 
 }  // namespace sc::lsp
