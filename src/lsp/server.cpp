@@ -478,22 +478,31 @@ void Server::change(const json& params) {
 void Server::close(const json& params) {
   const std::string uri = params.at("textDocument").at("uri");
   documents_.close(uri);
-  const auto path = path_of_uri(uri);
-  if (!path) return;
-  documents_changed(*path);
-  // A closed file that no pair of an open document holds keeps no problems
-  // of the text that was discarded.
-  const bool still_published = std::any_of(pairs_.begin(), pairs_.end(), [&](const auto& entry) {
-    const auto& [pair, publishes_line] = entry;
-    return pair.train_file == *path || (publishes_line && pair.line_file == *path);
-  });
-  if (!still_published) publish_nothing(uri);
+  if (const auto path = path_of_uri(uri)) documents_changed(*path);
 }
 
 // An open or a close: the pairs may be others now, and the file's text is.
 void Server::documents_changed(const std::filesystem::path& file) {
   find_pairs();
   text_changed(file);
+  forget_files_no_pair_holds();
+}
+
+// A file that no pair of an open document publishes keeps no problems: they
+// may be of a text that was discarded, and nothing would bring them up to
+// date.
+void Server::forget_files_no_pair_holds() {
+  std::vector<std::string> forgotten;
+  for (const auto& [uri, state] : published_) {
+    const auto path = path_of_uri(uri);
+    const bool held =
+        path && std::any_of(pairs_.begin(), pairs_.end(), [&](const auto& entry) {
+          const auto& [pair, publishes_line] = entry;
+          return pair.train_file == *path || (publishes_line && pair.line_file == *path);
+        });
+    if (!held) forgotten.push_back(uri);
+  }
+  for (const std::string& uri : forgotten) publish_nothing(uri);
 }
 
 void Server::text_changed(const std::filesystem::path& file) {

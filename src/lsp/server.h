@@ -117,6 +117,7 @@ class Server {
   void close(const nlohmann::json& params);
   void documents_changed(const std::filesystem::path& file);
   void text_changed(const std::filesystem::path& file);
+  void forget_files_no_pair_holds();
   void find_pairs();
   void schedule(const FilePair& pair, Clock::time_point when);
   void check_soon(const FilePair& pair);

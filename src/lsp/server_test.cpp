@@ -3,12 +3,21 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <fstream>
+#include <future>
+#include <memory>
+#include <mutex>
 #include <sstream>
+#include <streambuf>
+#include <thread>
 
 #include "check/check.h"
+#include "check/encoding.h"
 #include "lsp/documents.h"
 #include "lsp/value_notes.h"
 #include "route_generator.h"
+#include "textio/codepage.h"
 #include "textio/utf8_path.h"
 
 namespace sc::lsp {
@@ -490,6 +499,669 @@ TEST(LspDocuments, UrisAndPathsRoundTrip) {
   EXPECT_FALSE(path_of_uri("untitled:1"));
   EXPECT_EQ(path_of_uri("file:///C%3A/dir/x.txt"), std::filesystem::path("C:/dir/x.txt"));
   EXPECT_EQ(uri_of_path("C:/dir/x.txt"), "file:///C:/dir/x.txt");
+}
+
+// ---- A server that runs while the test talks to it ----
+
+using namespace std::chrono_literals;
+
+// Every wait of these tests ends after this; the test then fails.
+constexpr auto kWaitLimit = 20s;
+
+// The server's input: what the test writes, the server reads; its end comes
+// once the test closes it.
+class InputChannel : public std::streambuf {
+ public:
+  void write(const std::string& bytes) {
+    const std::lock_guard lock(mutex_);
+    pending_ += bytes;
+    changed_.notify_all();
+  }
+  void close() {
+    const std::lock_guard lock(mutex_);
+    closed_ = true;
+    changed_.notify_all();
+  }
+
+ protected:
+  int_type underflow() override {
+    std::unique_lock lock(mutex_);
+    if (!changed_.wait_for(lock, kWaitLimit, [&] { return closed_ || !pending_.empty(); })) {
+      ADD_FAILURE() << "the server waited for input the test never sent";
+    }
+    if (pending_.empty()) return traits_type::eof();
+    current_ = std::move(pending_);
+    pending_.clear();
+    setg(current_.data(), current_.data(), current_.data() + current_.size());
+    return traits_type::to_int_type(*gptr());
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::string pending_;
+  std::string current_;
+  bool closed_ = false;
+};
+
+// The server's output, read as a client reads it, into messages the test
+// waits for. A client that has stopped reading holds each write.
+class OutputChannel : public std::streambuf {
+ public:
+  std::vector<json> messages() const {
+    const std::lock_guard lock(mutex_);
+    return messages_;
+  }
+  bool wait_until(const std::function<bool(const std::vector<json>&)>& done) {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, kWaitLimit, [&] { return done(messages_); });
+  }
+  void set_reading(bool reading) {
+    const std::lock_guard lock(mutex_);
+    reading_ = reading;
+    changed_.notify_all();
+  }
+  bool wait_until_a_write_is_held() {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, kWaitLimit, [&] { return held_ > 0; });
+  }
+
+ protected:
+  std::streamsize xsputn(const char* bytes, std::streamsize count) override {
+    std::unique_lock lock(mutex_);
+    ++held_;
+    changed_.notify_all();
+    changed_.wait_for(lock, kWaitLimit, [&] { return reading_; });
+    --held_;
+    bytes_.append(bytes, static_cast<size_t>(count));
+    take_messages();
+    return count;
+  }
+  int_type overflow(int_type c) override {
+    if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+    const char byte = traits_type::to_char_type(c);
+    xsputn(&byte, 1);
+    return c;
+  }
+
+ private:
+  void take_messages() {
+    while (true) {
+      std::istringstream in(bytes_);
+      FrameReader reader(in);
+      const Frame frame = reader.next();
+      if (frame.kind != Frame::Kind::kMessage) break;
+      messages_.push_back(json::parse(frame.body));
+      bytes_.erase(0, static_cast<size_t>(in.tellg()));
+    }
+    changed_.notify_all();
+  }
+
+  mutable std::mutex mutex_;
+  std::condition_variable changed_;
+  std::string bytes_;
+  std::vector<json> messages_;
+  bool reading_ = true;
+  int held_ = 0;
+};
+
+struct Channels {
+  InputChannel input;
+  OutputChannel output;
+  std::istream in{&input};
+  std::ostream out{&output};
+  std::ostringstream log;
+};
+
+// serve() on a thread of its own, for as long as the test talks to it.
+class LiveServer {
+ public:
+  explicit LiveServer(ServerOptions options) : channels_(std::make_shared<Channels>()) {
+    std::packaged_task<int()> serving(
+        [channels = channels_, options = std::move(options)]() mutable {
+          return serve(channels->in, channels->out, channels->log, std::move(options));
+        });
+    status_ = serving.get_future();
+    thread_ = std::thread(std::move(serving));
+  }
+  LiveServer(const LiveServer&) = delete;
+  LiveServer& operator=(const LiveServer&) = delete;
+  ~LiveServer() {
+    channels_->input.close();
+    end();
+  }
+
+  void send(const std::string& frames) { channels_->input.write(frames); }
+  Channels& channels() { return *channels_; }
+  bool wait_until(const std::function<bool(const Session&)>& done) {
+    return channels_->output.wait_until([&](const std::vector<json>& messages) {
+      Session session;
+      session.messages = messages;
+      return done(session);
+    });
+  }
+  const json* wait_for_response(int id) {
+    if (!wait_until([&](const Session& s) { return s.response(id) != nullptr; })) return nullptr;
+    session_.messages = channels_->output.messages();
+    return session_.response(id);
+  }
+  Session session() const {
+    Session session;
+    session.messages = channels_->output.messages();
+    return session;
+  }
+  // What serve() returned, once it has; -1 when it did not within the limit.
+  int end() {
+    if (!thread_.joinable()) return status_code_;
+    if (status_.wait_for(kWaitLimit) != std::future_status::ready) {
+      ADD_FAILURE() << "the server did not end; it logged:\n" << channels_->log.str();
+      thread_.detach();
+      keep_for_threads_left_running();
+      return status_code_;
+    }
+    thread_.join();
+    status_code_ = status_.get();
+    return status_code_;
+  }
+  // The server leaves a write to a client that stopped reading behind it;
+  // what it writes to stays.
+  void keep_for_threads_left_running() {
+    static std::mutex kept_mutex;
+    static std::vector<std::shared_ptr<Channels>> kept;
+    const std::lock_guard lock(kept_mutex);
+    kept.push_back(channels_);
+  }
+
+ private:
+  std::shared_ptr<Channels> channels_;
+  std::future<int> status_;
+  std::thread thread_;
+  int status_code_ = -1;
+  Session session_;
+};
+
+// Holds each compile that starts while it is shut, until it opens.
+class Gate {
+ public:
+  void shut() { set(true); }
+  void open() { set(false); }
+  void pass() {
+    std::unique_lock lock(mutex_);
+    ++entered_;
+    changed_.notify_all();
+    changed_.wait_for(lock, kWaitLimit, [&] { return !shut_; });
+  }
+  int entered() const {
+    const std::lock_guard lock(mutex_);
+    return entered_;
+  }
+  bool wait_until_entered(int count) {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, kWaitLimit, [&] { return entered_ >= count; });
+  }
+
+ private:
+  void set(bool shut) {
+    const std::lock_guard lock(mutex_);
+    shut_ = shut;
+    changed_.notify_all();
+  }
+  mutable std::mutex mutex_;
+  std::condition_variable changed_;
+  bool shut_ = false;
+  int entered_ = 0;
+};
+
+ServerOptions gated_options(const std::shared_ptr<Gate>& gate) {
+  ServerOptions options;
+  options.debounce = 0ms;
+  options.compiler = [gate](const std::filesystem::path& line, const std::filesystem::path& train) {
+    const CompileTexts compile = compile_as_check_does(line, train);
+    return CompileTexts(
+        [gate, compile](const std::string& line_text, const std::string& train_text) {
+          gate->pass();
+          return compile(line_text, train_text);
+        });
+  };
+  return options;
+}
+
+// Waits, within a bound, until nothing holds `gate` but the test: the server
+// and any check it left running are gone.
+bool wait_until_released(const std::shared_ptr<Gate>& gate) {
+  const auto limit = std::chrono::steady_clock::now() + kWaitLimit;
+  while (gate.use_count() > 1) {
+    if (std::chrono::steady_clock::now() > limit) return false;
+    std::this_thread::sleep_for(1ms);
+  }
+  return true;
+}
+
+std::string replaced(std::string text, std::string_view old, std::string_view by) {
+  const size_t at = text.find(old);
+  if (at != std::string::npos) text.replace(at, old.size(), by);
+  return text;
+}
+
+std::string line_text_with_gradient_at(int position) {
+  return replaced(std::string(kLineText), "pendenza, 1234, 5",
+                  "pendenza, " + std::to_string(position) + ", 5");
+}
+
+std::string change_to(std::string_view uri, int version, const std::string& text) {
+  return frame(notification("textDocument/didChange",
+                            {{"textDocument", {{"uri", uri}, {"version", version}}},
+                             {"contentChanges", {{{"text", text}}}}}));
+}
+
+std::string close(std::string_view uri) {
+  return frame(notification("textDocument/didClose", {{"textDocument", {{"uri", uri}}}}));
+}
+
+std::string code_actions_at(int id, std::string_view uri, int line) {
+  return frame(request(id, "textDocument/codeAction",
+                       {{"textDocument", {{"uri", uri}}},
+                        {"range",
+                         {{"start", {{"line", line}, {"character", 0}}},
+                          {"end", {{"line", line}, {"character", 40}}}}},
+                        {"context", {{"diagnostics", json::array()}}}}));
+}
+
+// The compile's rounding to the 50 m grid, halves to the even neighbour.
+int on_grid(int position) {
+  const int below = position / 50 * 50;
+  const int rest = position - below;
+  if (rest > 25 || (rest == 25 && (below / 50) % 2 == 1)) return below + 50;
+  return below;
+}
+
+TEST(LspVersions, AChangeWhileACheckRunsLeavesNoOlderResultAndNoStaleFix) {
+  struct Case {
+    int checked;  // the text whose check the change overtakes
+    int last;     // the text as it ends
+    bool ask_before_the_last_change;
+  };
+  const Case cases[] = {{1234, 1000, false}, {1000, 1234, false}, {1016, 1000, false},
+                        {1000, 1016, false}, {1234, 1310, false}, {1234, 1000, true},
+                        {1000, 1234, true}};
+  const auto gate = std::make_shared<Gate>();
+  {
+    LiveServer server(gated_options(gate));
+    server.send(pair_session());
+    ASSERT_TRUE(server.wait_until(
+        [](const Session& s) { return s.diagnostic(kLineUri, "off-grid") != nullptr; }));
+    int version = 2;
+    int id = 100;
+    for (int round = 0; round < 4; ++round) {
+      for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.checked) + " then " + std::to_string(c.last) +
+                     (c.ask_before_the_last_change ? ", asked before" : ", asked after"));
+        const size_t seen = server.session().messages.size();
+        gate->shut();
+        const int entered = gate->entered();
+        server.send(change_to(kLineUri, version++, line_text_with_gradient_at(c.checked)));
+        ASSERT_TRUE(gate->wait_until_entered(entered + 1));
+        if (c.ask_before_the_last_change) server.send(code_actions_at(++id, kLineUri, 3));
+        server.send(change_to(kLineUri, version++, line_text_with_gradient_at(c.last)));
+        if (c.ask_before_the_last_change) {
+          const json* refused = server.wait_for_response(id);
+          ASSERT_NE(refused, nullptr);
+          EXPECT_EQ((*refused)["error"]["code"], error_code::kContentModified);
+        }
+        const int asked = ++id;
+        server.send(code_actions_at(asked, kLineUri, 3));
+        // A hover is answered at once: once it is, the server has the last text.
+        server.send(frame(request(++id, "textDocument/hover", at(kLineUri, 3, 12))));
+        ASSERT_NE(server.wait_for_response(id), nullptr);
+        gate->open();
+        const json* response = server.wait_for_response(asked);
+        ASSERT_NE(response, nullptr);
+        const json& actions = (*response)["result"];
+        const std::string last = std::to_string(c.last);
+        const bool off_grid = c.last % 50 != 0;
+        if (off_grid) {
+          ASSERT_EQ(actions.size(), 1u);
+          const json& edit = actions[0]["edit"]["changes"][std::string(kLineUri)][0];
+          EXPECT_EQ(edit["newText"], std::to_string(on_grid(c.last)));
+          EXPECT_EQ(edit["range"]["start"], json({{"line", 3}, {"character", 10}}));
+          EXPECT_EQ(edit["range"]["end"], json({{"line", 3}, {"character", 10 + last.size()}}));
+        } else {
+          EXPECT_EQ(actions, json::array()) << "no fix for a position on the grid";
+        }
+        // Whatever was published since the first change is of the last text.
+        const std::vector<json> messages = server.session().messages;
+        for (size_t i = seen; i < messages.size(); ++i) {
+          const json& m = messages[i];
+          if (m.value("method", "") != "textDocument/publishDiagnostics" ||
+              m["params"]["uri"] != kLineUri) {
+            continue;
+          }
+          bool has_off_grid = false;
+          for (const json& d : m["params"]["diagnostics"]) {
+            if (d["code"] != "off-grid") continue;
+            has_off_grid = true;
+            EXPECT_THAT(d["message"].get<std::string>(), testing::HasSubstr(last + " m is not"));
+          }
+          EXPECT_EQ(has_off_grid, off_grid);
+        }
+      }
+    }
+  }
+  EXPECT_TRUE(wait_until_released(gate));
+}
+
+TEST(LspPairs, AChangeOfTheLineFileIsCheckedWithEveryOpenTrainFile) {
+  const std::string line_uri = "file:///two/T_linea.txt";
+  const std::string first = "file:///two/T_R1-.txt";
+  const std::string second = "file:///two/T_R2-.txt";
+  ServerOptions options;
+  options.debounce = 0ms;
+  options.compiler = compile_as_check_does;
+  LiveServer server(std::move(options));
+  server.send(initialize() + open(line_uri, kLineText) + open(first, kTrainText) +
+              open(second, kTrainText));
+  const auto both_taken = [&](bool taken) {
+    return [=](const Session& s) {
+      return (s.diagnostic(first, "signal-cell-taken") != nullptr) == taken &&
+             (s.diagnostic(second, "signal-cell-taken") != nullptr) == taken &&
+             s.diagnostics(first).is_array() && s.diagnostics(second).is_array();
+    };
+  };
+  ASSERT_TRUE(server.wait_until(both_taken(true)));
+  const std::string board_moved =
+      replaced(std::string(kLineText), "indicatore cartello, 2000", "indicatore cartello, 3000");
+  server.send(change_to(line_uri, 2, board_moved));
+  EXPECT_TRUE(server.wait_until(both_taken(false)));
+  server.send(change_to(line_uri, 3, std::string(kLineText)));
+  EXPECT_TRUE(server.wait_until(both_taken(true)));
+}
+
+// A directory of its own under the system's temporary one, removed at the end.
+class ScratchDirectory {
+ public:
+  ScratchDirectory() {
+    static int made = 0;
+    path_ = std::filesystem::temp_directory_path() /
+            ("sc_lsp_test_" +
+             std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + "_" +
+             std::to_string(++made));
+    std::filesystem::create_directories(path_);
+  }
+  ~ScratchDirectory() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  std::filesystem::path write(const std::string& name, std::string_view bytes) const {
+    const std::filesystem::path file = (path_ / name).lexically_normal();
+    std::ofstream(file, std::ios::binary) << bytes;
+    return file;
+  }
+
+ private:
+  std::filesystem::path path_;
+};
+
+TEST(LspPairs, APartnerClosedUnsavedIsCheckedAgainAsItIsOnDisk) {
+  const ScratchDirectory dir;
+  const std::string saved =
+      replaced(std::string(kLineText), "indicatore cartello, 2000", "indicatore cartello, 3000");
+  const std::string line_uri = uri_of_path(dir.write("T_linea.txt", saved));
+  const std::string train_uri = uri_of_path(dir.write("T_R1-.txt", kTrainText));
+  ServerOptions options;
+  options.debounce = 0ms;
+  options.compiler = compile_as_check_does;
+  LiveServer server(std::move(options));
+  // The line file is edited, not saved: its board takes the signal's cell.
+  server.send(initialize() + open(train_uri, kTrainText) + open(line_uri, kLineText));
+  ASSERT_TRUE(server.wait_until(
+      [&](const Session& s) { return s.diagnostic(train_uri, "signal-cell-taken") != nullptr; }));
+  server.send(close(line_uri));
+  EXPECT_TRUE(server.wait_until([&](const Session& s) {
+    return s.diagnostic(train_uri, "signal-cell-taken") == nullptr &&
+           s.diagnostic(line_uri, "off-grid") != nullptr;
+  })) << "the train file is checked with the line file as saved";
+  server.send(close(train_uri));
+  EXPECT_TRUE(server.wait_until([&](const Session& s) {
+    return s.diagnostics(train_uri) == json::array() && s.diagnostics(line_uri) == json::array();
+  })) << "files no open document is checked with keep no problems";
+}
+
+// A place of a finding as the protocol counts it: the file, 0-based line and
+// UTF-16 column, and the finding's name.
+using Place = std::tuple<std::string, int, int, std::string>;
+
+// What check finds in the two files as they are on disk.
+std::set<Place> check_finds(const std::string& line_bytes, const std::string& train_bytes) {
+  const DecodedText line = decode_input(line_bytes, std::nullopt);
+  const DecodedText train = decode_input(train_bytes, std::nullopt);
+  CheckOptions options;
+  options.encodings = {line.encoding, train.encoding};
+  options.error_limit = 20;
+  std::vector<Finding> findings = check_sources(line.text, train.text, options,
+                                                compile_as_check_does("E_linea.txt", "E_R1-.txt"));
+  stop_after_errors(findings, options.error_limit);
+  std::set<Place> places;
+  for (const Finding& f : findings) {
+    places.insert({f.source == Source::kTrainFile ? "train" : "line", f.location.line - 1,
+                   f.location.column - 1, f.name});
+  }
+  return places;
+}
+
+std::set<Place> published_places(const Session& s, const std::string& line_uri,
+                                 const std::string& train_uri) {
+  std::set<Place> places;
+  for (const auto& [file, uri] : {std::pair("line", line_uri), std::pair("train", train_uri)}) {
+    for (const json& d : s.diagnostics(uri)) {
+      if (d["severity"] == 3) continue;
+      places.insert(
+          {file, d["range"]["start"]["line"], d["range"]["start"]["character"], d["code"]});
+    }
+  }
+  return places;
+}
+
+// Each byte as the character of the same number, as an editor reads a file
+// as Latin-1.
+std::string as_latin1(std::string_view bytes) {
+  std::string text;
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x80) {
+      text += c;
+    } else {
+      text += static_cast<char>(0xC0 | (byte >> 6));
+      text += static_cast<char>(0x80 | (byte & 0x3F));
+    }
+  }
+  return text;
+}
+
+TEST(LspEncodings, FilesInTheProgramsEncodingsGetWhatCheckGives) {
+  constexpr std::string_view kBom = "\xEF\xBB\xBF";
+  // Windows-1252: an e grave, a euro sign, a right quote and an ellipsis.
+  const std::string line_1252 =
+      replaced(std::string(kLineText), "VIA ROMA, 3", "CAFF\xC8 \x80 \x92 \x85, 3");
+  const std::string line_utf8 = cp1252_to_utf8(line_1252);
+  // UTF-8 but for one byte, which makes check read it as Windows-1252.
+  const std::string mostly_utf8 = replaced(line_utf8, "CAFF", "CAFF\xE0");
+  const struct {
+    const char* what;
+    std::string line_on_disk;
+    std::string train_on_disk;
+    std::optional<std::string> line_open;   // the editor's text, if open
+    std::optional<std::string> train_open;  // likewise
+    std::string_view expected;              // a finding that must be among them
+  } cases[] = {
+      {"Windows-1252 read as Windows-1252", line_1252, std::string(kTrainText), line_utf8,
+       std::string(kTrainText), "text-cut-at-comma"},
+      {"Windows-1252 read as Latin-1", line_1252, std::string(kTrainText), as_latin1(line_1252),
+       std::string(kTrainText), "text-cut-at-comma"},
+      {"UTF-8 with a byte-order mark, open", std::string(kBom) + line_utf8, std::string(kTrainText),
+       std::string(kBom) + line_utf8, std::string(kTrainText), "off-grid"},
+      {"a partner on disk with a byte-order mark", line_1252,
+       std::string(kBom) + std::string(kTrainText), line_utf8, std::nullopt, "signal-cell-taken"},
+      {"a line file on disk with a byte-order mark", std::string(kBom) + line_utf8,
+       std::string(kTrainText), std::nullopt, std::string(kTrainText), "off-grid"},
+      {"mostly UTF-8 with one stray byte, read as Latin-1", mostly_utf8, std::string(kTrainText),
+       as_latin1(mostly_utf8), std::string(kTrainText), "utf8-input"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const ScratchDirectory dir;
+    const std::string line_uri = uri_of_path(dir.write("E_linea.txt", c.line_on_disk));
+    const std::string train_uri = uri_of_path(dir.write("E_R1-.txt", c.train_on_disk));
+    std::string input = initialize();
+    if (c.line_open) input += open(line_uri, *c.line_open);
+    if (c.train_open) input += open(train_uri, *c.train_open);
+    const Session s = run(input);
+    const std::set<Place> expected = check_finds(c.line_on_disk, c.train_on_disk);
+    EXPECT_EQ(published_places(s, line_uri, train_uri), expected);
+    EXPECT_TRUE(std::any_of(expected.begin(), expected.end(),
+                            [&](const Place& p) { return std::get<3>(p) == c.expected; }));
+    EXPECT_EQ(s.diagnostic(line_uri, "encoding"), nullptr);
+  }
+}
+
+TEST(LspLimits, ARouteLengthTypoPublishesNoMoreThanTheErrorLimit) {
+  const struct {
+    int32_t route;
+    json options;
+    size_t limit;
+  } cases[] = {
+      {1000000, json::object(), 20},
+      {20000, {{"errorLimit", 3}}, 3},
+      {20000, {{"scenarioCompiler", {{"errorLimit", 5}, {"debounceMs", nullptr}}}}, 5},
+      {20000, {{"errorLimit", nullptr}, {"debounceMs", nullptr}, {"pairs", nullptr}}, 20},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.options.dump());
+    const RouteTexts route = generate_route(c.route);
+    const std::string line_uri = "file:///limit/Gen_linea.txt";
+    const std::string train_uri = "file:///limit/Gen_T1-.txt";
+    // One digit too few in the route length: the rows past it are out of the route.
+    const std::string length = std::to_string(c.route);
+    const std::string typo = replaced(route.line, "percorso, " + length,
+                                      "percorso, " + length.substr(0, length.size() - 1));
+    const Session s = run(
+        frame(request(1, "initialize",
+                      {{"capabilities", json::object()}, {"initializationOptions", c.options}})) +
+        open(line_uri, route.line) + open(train_uri, route.train) + change_to(line_uri, 2, typo));
+    ASSERT_TRUE(s.response(1)->contains("result"));
+    size_t errors = 0;
+    for (const std::string& uri : {line_uri, train_uri}) {
+      for (const json& d : s.diagnostics(uri)) errors += d["severity"] == 1 ? 1 : 0;
+    }
+    EXPECT_EQ(errors, c.limit);
+    EXPECT_NE(s.diagnostic(line_uri, "error-limit"), nullptr);
+  }
+}
+
+TEST(LspExit, ExitEndsTheServerAtOnceWhileACheckRunsOrTheClientHasStoppedReading) {
+  for (const bool client_reads : {true, false}) {
+    SCOPED_TRACE(client_reads ? "a check runs" : "a check runs and the client stopped reading");
+    const auto gate = std::make_shared<Gate>();
+    gate->shut();
+    {
+      LiveServer server(gated_options(gate));
+      server.send(pair_session());
+      ASSERT_TRUE(gate->wait_until_entered(1));
+      if (!client_reads) {
+        server.channels().output.set_reading(false);
+        server.send(frame(request(2, "textDocument/hover", at(kLineUri, 3, 2))));
+        ASSERT_TRUE(server.channels().output.wait_until_a_write_is_held());
+      }
+      const auto start = std::chrono::steady_clock::now();
+      server.send(frame(request(3, "shutdown")) + frame(notification("exit")));
+      EXPECT_EQ(server.end(), 0);
+      EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+      EXPECT_EQ(server.session().diagnostics(kLineUri), json()) << "nothing is published";
+      server.keep_for_threads_left_running();
+      gate->open();
+      server.channels().output.set_reading(true);
+    }
+    EXPECT_TRUE(wait_until_released(gate));
+  }
+}
+
+TEST(LspProtocol, HostilePositionsAreRefusedAndTheServerLives) {
+  const json positions[] = {
+      {{"line", -1}, {"character", 0}},          {{"line", -1000000000}, {"character", 0}},
+      {{"line", 4294967299u}, {"character", 0}}, {{"line", 2147483648u}, {"character", 0}},
+      {{"line", 3}, {"character", -1}},          {{"line", 1.5}, {"character", 0}},
+      {{"line", "3"}, {"character", 0}},
+  };
+  std::string input = pair_session();
+  int id = 10;
+  for (const json& position : positions) {
+    for (const char* method :
+         {"textDocument/hover", "textDocument/completion", "textDocument/definition"}) {
+      input += frame(
+          request(id++, method, {{"textDocument", {{"uri", kLineUri}}}, {"position", position}}));
+    }
+    input += frame(request(id++, "textDocument/codeAction",
+                           {{"textDocument", {{"uri", kLineUri}}},
+                            {"range", {{"start", position}, {"end", position}}},
+                            {"context", {{"diagnostics", json::array()}}}}));
+    // A change the server cannot place is left out, and logged.
+    input += frame(
+        notification("textDocument/didChange",
+                     {{"textDocument", {{"uri", kLineUri}, {"version", id}}},
+                      {"contentChanges",
+                       {{{"range", {{"start", position}, {"end", position}}}, {"text", "x"}}}}}));
+  }
+  const json largest = {{"line", 2147483647}, {"character", 2147483647}};
+  input += frame(request(90, "textDocument/completion",
+                         {{"textDocument", {{"uri", kLineUri}}}, {"position", largest}}));
+  input += frame(request(91, "textDocument/hover", at(kLineUri, 3, 2)));
+  const Session s = run(input);
+  for (int asked = 10; asked < id; ++asked) {
+    SCOPED_TRACE(asked);
+    ASSERT_NE(s.response(asked), nullptr);
+    EXPECT_EQ((*s.response(asked))["error"]["code"], error_code::kInvalidParams);
+  }
+  EXPECT_TRUE((*s.response(90))["result"].is_array());
+  EXPECT_THAT((*s.response(91))["result"]["contents"]["value"].get<std::string>(),
+              testing::HasSubstr("**gradient** row"))
+      << "no change was applied";
+  EXPECT_EQ(s.status, 0);
+}
+
+TEST(LspProtocol, EachFormOfIdGetsTheReplyJsonRpcGives) {
+  const struct {
+    json id;
+    json reply_id;  // the id the reply carries
+    bool answered;  // a result, or else an Invalid Request error
+  } cases[] = {
+      {7, 7, true},
+      {"seven", "seven", true},
+      {1.5, 1.5, true},
+      {nullptr, nullptr, true},
+      {true, nullptr, false},
+      {json::object(), nullptr, false},
+      {json::array({1}), nullptr, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.id.dump());
+    const json hover = {{"jsonrpc", "2.0"},
+                        {"id", c.id},
+                        {"method", "textDocument/hover"},
+                        {"params", at(kLineUri, 3, 2)}};
+    const Session s = run(pair_session() + frame(hover) +
+                          frame(request(99, "textDocument/hover", at(kLineUri, 3, 2))));
+    std::vector<json> replies;
+    for (const json& m : s.messages) {
+      if (m.contains("id") && m["id"] != 1 && m["id"] != 99) replies.push_back(m);
+    }
+    ASSERT_EQ(replies.size(), 1u);
+    EXPECT_EQ(replies[0]["id"], c.reply_id);
+    if (c.answered) {
+      EXPECT_TRUE(replies[0]["result"].contains("contents"));
+    } else {
+      EXPECT_EQ(replies[0]["error"]["code"], error_code::kInvalidRequest);
+    }
+    ASSERT_NE(s.response(99), nullptr);
+  }
 }
 
 }  // namespace
