@@ -47,7 +47,7 @@ _scenario_compiler() {
     inspect) options="-h --help --json" ;;
     decompile) options="-h --help -o --output-dir --force" ;;
     plot) options="-h --help $sources -o --output --json" ;;
-    lsp) options="-h --help" ;;
+    lsp) options="-h --help --stdio" ;;
   esac
 
   # The value of the option before the word.

@@ -107,5 +107,24 @@ TEST(Explain, RejectsWhatNamesNoErrorAsAUsageError) {
   }
 }
 
+std::string framed(const std::string& body) {
+  return "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+
+// As an editor starts it: some add --stdio.
+TEST(Lsp, TakesStdioAndEndsOnExit) {
+  TempDir dir;
+  write_bytes(dir / "input",
+              framed(R"({"jsonrpc":"2.0","id":1,"method":"initialize","params":{}})") +
+                  framed(R"({"jsonrpc":"2.0","id":2,"method":"shutdown"})") +
+                  framed(R"({"jsonrpc":"2.0","method":"exit"})"));
+  const ProcessResult served = scenario_compiler("lsp --stdio < " + quoted(dir / "input"));
+  EXPECT_EQ(served.status, 0) << served.err;
+  EXPECT_NE(served.out.find(R"("id":1,"jsonrpc":"2.0","result":{"capabilities")"),
+            std::string::npos)
+      << served.out;
+  EXPECT_NE(served.out.find(R"("id":2,"jsonrpc":"2.0","result":null)"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace sc::testing

@@ -45,7 +45,7 @@ constexpr int kSeverityInformation = 3;
 constexpr std::chrono::milliseconds kLongestDebounce{250};
 
 // How long the end of the server waits, after exit, for the check that runs
-// and for the message being written, before it leaves them behind.
+// and for the messages still to be written, before it leaves them behind.
 constexpr std::chrono::milliseconds kGraceAfterExit{100};
 // How long it waits at the end of the input for what is left to write.
 constexpr std::chrono::milliseconds kGraceToWrite{10000};
@@ -152,11 +152,10 @@ class Outbox {
     changed_.notify_all();
   }
 
-  // No more messages; with `drop`, those not yet written are left unwritten.
-  void close(bool drop) {
+  // No more messages: the writer ends once it has written those queued.
+  void close() {
     const std::lock_guard lock(mutex_);
     closed_ = true;
-    if (drop) queue_.clear();
     changed_.notify_all();
   }
 
@@ -820,7 +819,7 @@ int serve(std::istream& in, std::ostream& out, std::ostream& log, ServerOptions 
   } else {
     checks.join();
   }
-  outbox->close(exited);
+  outbox->close();
   join_if(writer, outbox->wait_until_written(exited ? kGraceAfterExit : kGraceToWrite));
   return server->exit_status();
 }
