@@ -53,10 +53,7 @@ CompiledText compiled_text(std::string_view editor_text) {
   return compiled;
 }
 
-std::string editor_text_of_file(std::string bytes) {
-  // A file with a byte-order mark is UTF-8 even where it is malformed, as
-  // check reads it.
-  if (bytes.starts_with(kByteOrderMark) || is_utf8(bytes)) return bytes;
+std::string latin1_to_utf8(std::string_view bytes) {
   std::string text;
   text.reserve(bytes.size() + bytes.size() / 8);
   for (const char c : bytes) {
@@ -69,6 +66,13 @@ std::string editor_text_of_file(std::string bytes) {
     }
   }
   return text;
+}
+
+std::string editor_text_of_file(std::string bytes) {
+  // A file with a byte-order mark is UTF-8 even where it is malformed, as
+  // check reads it.
+  if (bytes.starts_with(kByteOrderMark) || is_utf8(bytes)) return bytes;
+  return latin1_to_utf8(bytes);
 }
 
 }  // namespace sc::lsp

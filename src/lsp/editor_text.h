@@ -26,6 +26,10 @@ struct CompiledText {
 };
 CompiledText compiled_text(std::string_view editor_text);
 
+// Each byte as the character of the same number, as an editor reads a file as
+// Latin-1.
+std::string latin1_to_utf8(std::string_view bytes);
+
 // A file that is not open, as an editor shows it: UTF-8 as it is (a
 // byte-order mark kept), any other text as Latin-1.
 std::string editor_text_of_file(std::string bytes);

@@ -15,6 +15,7 @@
 #include "check/check.h"
 #include "check/encoding.h"
 #include "lsp/documents.h"
+#include "lsp/editor_text.h"
 #include "lsp/value_notes.h"
 #include "route_generator.h"
 #include "textio/codepage.h"
@@ -961,22 +962,6 @@ std::set<Place> published_places(const Session& s, const std::string& line_uri,
   return places;
 }
 
-// Each byte as the character of the same number, as an editor reads a file
-// as Latin-1.
-std::string as_latin1(std::string_view bytes) {
-  std::string text;
-  for (const char c : bytes) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x80) {
-      text += c;
-    } else {
-      text += static_cast<char>(0xC0 | (byte >> 6));
-      text += static_cast<char>(0x80 | (byte & 0x3F));
-    }
-  }
-  return text;
-}
-
 TEST(LspEncodings, FilesInTheProgramsEncodingsGetWhatCheckGives) {
   constexpr std::string_view kBom = "\xEF\xBB\xBF";
   // Windows-1252: an e grave, a euro sign, a right quote and an ellipsis.
@@ -995,8 +980,8 @@ TEST(LspEncodings, FilesInTheProgramsEncodingsGetWhatCheckGives) {
   } cases[] = {
       {"Windows-1252 read as Windows-1252", line_1252, std::string(kTrainText), line_utf8,
        std::string(kTrainText), "text-cut-at-comma"},
-      {"Windows-1252 read as Latin-1", line_1252, std::string(kTrainText), as_latin1(line_1252),
-       std::string(kTrainText), "text-cut-at-comma"},
+      {"Windows-1252 read as Latin-1", line_1252, std::string(kTrainText),
+       latin1_to_utf8(line_1252), std::string(kTrainText), "text-cut-at-comma"},
       {"UTF-8 with a byte-order mark, open", std::string(kBom) + line_utf8, std::string(kTrainText),
        std::string(kBom) + line_utf8, std::string(kTrainText), "off-grid"},
       {"a partner on disk with a byte-order mark", line_1252,
@@ -1004,7 +989,7 @@ TEST(LspEncodings, FilesInTheProgramsEncodingsGetWhatCheckGives) {
       {"a line file on disk with a byte-order mark", std::string(kBom) + line_utf8,
        std::string(kTrainText), std::nullopt, std::string(kTrainText), "off-grid"},
       {"mostly UTF-8 with one stray byte, read as Latin-1", mostly_utf8, std::string(kTrainText),
-       as_latin1(mostly_utf8), std::string(kTrainText), "utf8-input"},
+       latin1_to_utf8(mostly_utf8), std::string(kTrainText), "utf8-input"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

@@ -1,9 +1,13 @@
--- Drives `scenario-compiler lsp` from Neovim's own client: opens a pair of
--- files, waits for the diagnostics check gives, asks for hover, completion,
--- symbols and definition, applies a code action and checks each result.
--- Run: SC_EXECUTABLE=... nvim --headless -u NONE -c "luafile nvim_lsp_test.lua"
+-- Drives `scenario-compiler lsp` from Neovim's own client, set up by the
+-- init.lua that docs/editors.md shows (editors/nvim/init.lua, loaded with
+-- -u): opens a pair of files, waits for the diagnostics check gives, and
+-- tries what the setup offers: one server for the folder, K for hover,
+-- completion through the omnifunc, gd, the notes in open_float and a code
+-- action. Run, with scenario-compiler on the PATH:
+--   SC_NVIM_INIT=editors/nvim/init.lua SC_EDITORS_DOC=docs/editors.md \
+--   nvim --headless --cmd "set rtp+=editors/vim" -u editors/nvim/init.lua \
+--     -c "luafile tests/editors/nvim_lsp_test.lua"
 
-local executable = assert(os.getenv("SC_EXECUTABLE"), "set SC_EXECUTABLE")
 local failures = {}
 
 local function check(ok, what)
@@ -18,6 +22,21 @@ local function finish()
   end
   for _, failure in ipairs(failures) do io.stderr:write("FAILED: " .. failure .. "\n") end
   vim.cmd("cquit 1")
+end
+
+local function read(path)
+  local file = assert(io.open(path, "rb"), "cannot read " .. path)
+  local text = file:read("*a")
+  file:close()
+  return text
+end
+
+-- The setup the docs show is the file this Neovim was started with.
+local function documented_setup()
+  local doc = read(assert(os.getenv("SC_EDITORS_DOC"), "set SC_EDITORS_DOC"))
+  local start = doc:find("\n## Neovim\n", 1, true)
+  assert(start, "docs/editors.md has no Neovim section")
+  return doc:sub(start):match("\n```lua\n(.-)```\n")
 end
 
 local dir = vim.fn.tempname()
@@ -48,21 +67,40 @@ local function codes(bufnr)
   return found
 end
 
+-- The text of the floating windows open now.
+local function floats()
+  local text = {}
+  for _, win in ipairs(vim.api.nvim_list_wins()) do
+    if vim.api.nvim_win_get_config(win).relative ~= "" then
+      local lines = vim.api.nvim_buf_get_lines(vim.api.nvim_win_get_buf(win), 0, -1, false)
+      table.insert(text, table.concat(lines, "\n"))
+    end
+  end
+  return table.concat(text, "\n")
+end
+
+local function close_floats()
+  for _, win in ipairs(vim.api.nvim_list_wins()) do
+    if vim.api.nvim_win_get_config(win).relative ~= "" then vim.api.nvim_win_close(win, true) end
+  end
+end
+
 local function run()
-  local client_id = vim.lsp.start_client({
-    name = "scenario-compiler",
-    cmd = { executable, "lsp" },
-    root_dir = dir,
-    init_options = { debounceMs = 20 },
-  })
-  assert(client_id, "the server did not start")
+  check(documented_setup() == read(assert(os.getenv("SC_NVIM_INIT"), "set SC_NVIM_INIT")),
+        "docs/editors.md shows the init.lua this test loads")
+
   vim.cmd("edit " .. vim.fn.fnameescape(train_file))
   local train_buf = vim.api.nvim_get_current_buf()
-  vim.lsp.buf_attach_client(train_buf, client_id)
   vim.cmd("edit " .. vim.fn.fnameescape(line_file))
   local line_buf = vim.api.nvim_get_current_buf()
-  vim.lsp.buf_attach_client(line_buf, client_id)
-  local client = vim.lsp.get_client_by_id(client_id)
+  vim.cmd("edit") -- FileType again, as after reloading a file
+  local attached = vim.wait(10000, function()
+    return vim.tbl_count(vim.lsp.buf_get_clients(line_buf)) == 1 and
+           vim.tbl_count(vim.lsp.buf_get_clients(train_buf)) == 1
+  end, 20)
+  if not check(attached, "both files are attached to a server") then return end
+  check(#vim.lsp.get_active_clients() == 1, "one server for the folder")
+  local client = vim.lsp.get_active_clients()[1]
 
   -- Diagnostics of both files, as `check` gives them.
   local arrived = vim.wait(20000, function()
@@ -76,55 +114,45 @@ local function run()
   local taken = codes(train_buf)["signal-cell-taken"]
   check(taken.severity == vim.diagnostic.severity.ERROR, "a taken cell is an error")
 
-  local function at(bufnr, line, character)
-    return { textDocument = { uri = vim.uri_from_bufnr(bufnr) },
-             position = { line = line, character = character } }
-  end
-  local function ask(method, params, bufnr)
-    local answer = client.request_sync(method, params, 10000, bufnr)
-    check(answer and not answer.err, method .. " is answered")
-    return answer and answer.result
-  end
+  -- K on a keyword shows the row kind.
+  vim.api.nvim_set_current_buf(line_buf)
+  vim.api.nvim_win_set_cursor(0, { 4, 2 })
+  vim.cmd("normal K")
+  check(vim.wait(10000, function() return floats():find("**gradient** row", 1, true) end, 20),
+        "K shows the hover of the keyword")
+  close_floats()
 
-  -- Hover on a keyword and on a value.
-  local keyword = ask("textDocument/hover", at(line_buf, 3, 2), line_buf)
-  check(keyword and keyword.contents.value:find("**gradient** row", 1, true),
-        "hover on a keyword names the row kind")
-  local value = ask("textDocument/hover", at(line_buf, 3, 12), line_buf)
-  check(value and value.contents.value:find("lands in cell 25", 1, true),
-        "hover on a position says the cell it lands in")
-
-  -- Completion at the start of a row.
-  local items = ask("textDocument/completion", at(line_buf, 4, 0), line_buf)
+  -- Completion through the omnifunc.
+  check(vim.bo[line_buf].omnifunc == "v:lua.vim.lsp.omnifunc", "completion has its omnifunc")
+  local answer = client.request_sync("textDocument/completion", {
+    textDocument = { uri = vim.uri_from_bufnr(line_buf) },
+    position = { line = 4, character = 0 },
+  }, 10000, line_buf)
   local labels = {}
-  for _, item in ipairs(items or {}) do labels[item.label] = item end
+  for _, item in ipairs(answer and answer.result or {}) do labels[item.label] = item end
   check(labels["montagna"] and labels["pendenza row"] and labels["[montagne]"],
         "completion offers keywords, row snippets and sections")
-  check(labels["pendenza row"] and labels["pendenza row"].insertTextFormat == 2,
-        "a row comes as a snippet")
 
-  -- The outline of the train file.
-  local symbols = ask("textDocument/documentSymbol",
-                      { textDocument = { uri = vim.uri_from_bufnr(train_buf) } }, train_buf)
-  local signals = symbols and symbols[2] and symbols[2].children or {}
-  check(symbols and symbols[2].name == "[segnali]" and signals[1] and
-        signals[1].name == "signal at 2000 m", "symbols list sections and the signal")
-
-  -- From the taken cell to the row that holds it.
-  local locations = ask("textDocument/definition", at(train_buf, 4, 10), train_buf)
-  check(locations and locations[1] and locations[1].uri == vim.uri_from_bufnr(line_buf) and
-        locations[1].range.start.line == 5, "definition leads to the text board's row")
+  -- The notes of a diagnostic in its float: the row that holds the cell.
   vim.api.nvim_set_current_buf(train_buf)
-  vim.lsp.util.jump_to_location(locations[1], client.offset_encoding)
-  check(vim.api.nvim_get_current_buf() == line_buf and vim.api.nvim_win_get_cursor(0)[1] == 6,
-        "jumping there shows the row")
+  vim.api.nvim_win_set_cursor(0, { 5, 10 })
+  vim.diagnostic.open_float()
+  check(floats():find("T_linea.txt:6: ", 1, true), "open_float shows the note at the board's row")
+  close_floats()
+
+  -- gd from the taken cell to the row that holds it.
+  vim.cmd("normal gd")
+  check(vim.wait(10000, function()
+    return vim.api.nvim_get_current_buf() == line_buf and vim.api.nvim_win_get_cursor(0)[1] == 6
+  end, 20), "gd leads to the text board's row")
 
   -- Round the position to the grid with the code action, and see the warning go.
-  local actions = ask("textDocument/codeAction", {
+  answer = client.request_sync("textDocument/codeAction", {
     textDocument = { uri = vim.uri_from_bufnr(line_buf) },
     range = { start = { line = 3, character = 0 }, ["end"] = { line = 3, character = 17 } },
     context = { diagnostics = vim.lsp.diagnostic.get_line_diagnostics(line_buf, 3) },
-  }, line_buf)
+  }, 10000, line_buf)
+  local actions = answer and answer.result
   if not check(actions and actions[1] and actions[1].edit, "a code action is offered") then
     return
   end
