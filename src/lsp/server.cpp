@@ -295,6 +295,9 @@ json Server::initialize(const json& params) {
     root_ = path_of_uri(root->get<std::string>()).value_or("");
   }
   read_settings(params.value("initializationOptions", json(nullptr)));
+  const json::json_pointer document_changes(
+      "/capabilities/workspace/workspaceEdit/documentChanges");
+  versioned_edits_ = params.contains(document_changes) && params[document_changes] == true;
   initialized_ = true;
   return {{"capabilities",
            {{"textDocumentSync", {{"openClose", true}, {"change", 2}}},
@@ -409,7 +412,12 @@ json Server::answer_about_document(const std::string& method, const json& params
       published == published_.end() ? none : published->second.problems;
   if (method == "textDocument/documentSymbol") return document_symbols(lines, outline);
   if (method == "textDocument/codeAction") {
-    return code_actions(document.uri, lines, outline, problems, range_from(params.at("range")));
+    json actions =
+        code_actions(document.uri, lines, outline, problems, range_from(params.at("range")));
+    if (versioned_edits_) {
+      for (json& action : actions) action["edit"] = versioned(action["edit"]);
+    }
+    return actions;
   }
   const Position at = position_from(params.at("position"));
   if (method == "textDocument/hover") return hover(lines, outline, at);
@@ -455,10 +463,26 @@ void Server::cancel_request(const json& id) {
   });
 }
 
+// An edit of the documents as the client numbered them when the server last
+// heard of them: a client that has changed one since refuses the edit.
+json Server::versioned(const json& edit) const {
+  json documents = json::array();
+  for (const auto& [uri, edits] : edit.at("changes").items()) {
+    const auto version = client_versions_.find(uri);
+    documents.push_back(
+        {{"textDocument",
+          {{"uri", uri},
+           {"version", version == client_versions_.end() ? json(nullptr) : version->second}}},
+         {"edits", edits}});
+  }
+  return {{"documentChanges", std::move(documents)}};
+}
+
 void Server::open(const json& params) {
   const json& document = params.at("textDocument");
   const std::string uri = document.at("uri");
   documents_.open(uri, document.at("text").get<std::string>());
+  client_versions_[uri] = document.value("version", json(nullptr));
   if (const auto path = path_of_uri(uri)) documents_changed(*path);
 }
 
@@ -471,12 +495,14 @@ void Server::change(const json& params) {
                        change.at("text").get<std::string>()});
   }
   if (!documents_.change(uri, changes)) return;
+  client_versions_[uri] = params["textDocument"].value("version", json(nullptr));
   if (const auto path = path_of_uri(uri)) text_changed(*path);
 }
 
 void Server::close(const json& params) {
   const std::string uri = params.at("textDocument").at("uri");
   documents_.close(uri);
+  client_versions_.erase(uri);
   if (const auto path = path_of_uri(uri)) documents_changed(*path);
 }
 

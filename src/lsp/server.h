@@ -112,6 +112,7 @@ class Server {
   void read_pairs(const nlohmann::json& pairs);
   void settings_changed();
 
+  nlohmann::json versioned(const nlohmann::json& edit) const;
   void open(const nlohmann::json& params);
   void change(const nlohmann::json& params);
   void close(const nlohmann::json& params);
@@ -154,6 +155,8 @@ class Server {
   std::filesystem::path root_;
   std::vector<FilePair> settings_pairs_;
   DocumentStore documents_;
+  std::map<std::string, nlohmann::json> client_versions_;  // by URI, as the client numbers them
+  bool versioned_edits_ = false;  // the client takes edits of given versions
 
   uint64_t events_ = 0;  // the last generation given out
   std::map<std::filesystem::path, uint64_t> generations_;

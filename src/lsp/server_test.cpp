@@ -851,6 +851,19 @@ TEST(LspVersions, AChangeWhileACheckRunsLeavesNoOlderResultAndNoStaleFix) {
   EXPECT_TRUE(wait_until_released(gate));
 }
 
+TEST(LspVersions, AFixNamesTheVersionOfTheTextItIsFor) {
+  const json capabilities = {{"workspace", {{"workspaceEdit", {{"documentChanges", true}}}}}};
+  const Session s = run(frame(request(1, "initialize", {{"capabilities", capabilities}})) +
+                        open(kLineUri, kLineText) + open(kTrainUri, kTrainText) +
+                        change_to(kLineUri, 7, line_text_with_gradient_at(1016)) +
+                        code_actions_at(2, kLineUri, 3));
+  const json& actions = (*s.response(2))["result"];
+  ASSERT_EQ(actions.size(), 1u);
+  const json& document = actions[0]["edit"]["documentChanges"][0];
+  EXPECT_EQ(document["textDocument"], json({{"uri", kLineUri}, {"version", 7}}));
+  EXPECT_EQ(document["edits"][0]["newText"], "1000");
+}
+
 TEST(LspPairs, AChangeOfTheLineFileIsCheckedWithEveryOpenTrainFile) {
   const std::string line_uri = "file:///two/T_linea.txt";
   const std::string first = "file:///two/T_R1-.txt";
