@@ -44,9 +44,8 @@ void check_repetition(LintContext& context, const LintRow& row) {
 void check_gradient(LintContext& context, const LintRow& row) {
   check_position(context, "the gradient's position", row, GridCell::kOwn);
   check_fill_order(context, context.gradients, row);
-  const auto stored = static_cast<uint8_t>(row[1] + kGradientBias);
   check_fits(context, "gradient", row[1], row.at(1), -kGradientBias, 255 - kGradientBias,
-             int64_t{stored} - kGradientBias);
+             gradient_per_mille(gradient_byte(row[1])));
 }
 
 // The words an author may write for a side; only an "s" makes a left curve.
@@ -273,7 +272,7 @@ void check_station(LintContext& context, const LintRow& row) {
   check_station_extent(context, row);
   check_time_of_day(context, "the station's time", row, kStationHours);
   const int64_t time =
-      (row[kStationHours] * 60 + row[kStationHours + 1]) * 60 + row[kStationHours + 2];
+      station_seconds(row[kStationHours], row[kStationHours + 1], row[kStationHours + 2]);
   if (context.previous_station_time && time < *context.previous_station_time) {
     context.warn(Warning::kTimeBackwards, row.at(kStationHours),
                  "this station's time " + clock_text(time) +

@@ -89,8 +89,9 @@ void check_time_of_day(LintContext& context, std::string_view what, const LintRo
 }
 
 std::string clock_text(int64_t seconds_of_day) {
-  return std::to_string(seconds_of_day / 3600) + ":" + two_digits(seconds_of_day / 60 % 60) + ":" +
-         two_digits(seconds_of_day % 60);
+  const ClockTime clock = station_clock(seconds_of_day);
+  return std::to_string(clock.hours) + ":" + two_digits(clock.minutes) + ":" +
+         two_digits(clock.seconds);
 }
 
 }  // namespace sc

@@ -133,9 +133,8 @@ class ObjectRecovery {
 
   Station station(int index) {
     const TableEntry& e = table_[static_cast<size_t>(index)];
-    const int64_t p = e.value3;
-    const int type = e.type_code;
-    const StationLength row_length = station_length(type, p, {e.value1, e.value2});
+    const objects::Station decoded = objects::decode_station(table_, index);
+    const int type = decoded.type;
     // The first station's end extension flag is cleared after use.
     const bool first_centred =
         !is_short_station(type) && !is_long_station(type) && index == entry::kFirstStation;
@@ -144,17 +143,15 @@ class ObjectRecovery {
                            "'s name cannot be written as a text field (it opens with a double "
                            "quote, or needs quotes and holds one)");
     }
-    const int64_t hours = e.value4 / 3600;
-    const int64_t minutes = e.value4 % 3600 / 60;
-    const int64_t seconds = e.value4 % 60;
-    std::vector<int64_t> values{p, type, row_length.length};
+    const ClockTime clock = station_clock(decoded.time);
+    std::vector<int64_t> values{decoded.position, type, decoded.length};
     std::apply([&](auto... field) { (values.push_back(e.*field), ...); }, kStoredStationValues);
-    if (first_centred) values[kStationEndExtensionValue - 1] = row_length.end_extension ? 1 : 0;
-    values.insert(values.end(), {hours, minutes, seconds});
+    if (first_centred) values[kStationEndExtensionValue - 1] = decoded.end_extension ? 1 : 0;
+    values.insert(values.end(), {clock.hours, clock.minutes, clock.seconds});
     Station s{index, std::nullopt, station_marks(type),
               Row{keyword_of(RowKind::kStation), std::move(values), e.text}};
-    if (station_stops(type)) {
-      const int64_t stop = station_stop_cell(e.value2);
+    if (decoded.stop_cell) {
+      const int64_t stop = *decoded.stop_cell;
       if (on_route(stop) && cell(static_cast<int32_t>(stop)).type_code == cell_type::kStationStop &&
           stop_station(cell(static_cast<int32_t>(stop))) == index) {
         s.stop = static_cast<int32_t>(stop);
@@ -351,7 +348,7 @@ class ObjectRecovery {
     w.station = true;
     w.station_index = s.index;
     if (s.marks) {
-      const int64_t stop = station_stop_cell(table_[static_cast<size_t>(s.index)].value2);
+      const int64_t stop = *objects::decode_station(table_, s.index).stop_cell;
       for (int j = 1; j <= kApproachMarks; ++j) {
         const int64_t c = stop - j;
         if (c >= kLowestStationMarkCell && on_route(c)) {

@@ -7,6 +7,7 @@
 #include "decompile/line_rows.h"
 #include "decompile/text_rows.h"
 #include "format/row_kinds.h"
+#include "model/object_rules.h"
 #include "textio/rounding.h"
 
 namespace sc {
@@ -16,7 +17,7 @@ constexpr int kRepetitionCodeNine = 9;
 
 // The cells and the profile must have the sizes the route length gives.
 void check_sizes(const Scenario& compiled) {
-  const int32_t length = compiled.table[entry::kFigures].value2;
+  const int32_t length = compiled.table[entry::kFigures].*slot::kRouteLength;
   if (length < 0 || length > kLongestRoute) {
     throw DecompileError("the route length " + std::to_string(length) +
                          " m in entry 84 lies outside 0 to 1000000 m");
@@ -52,16 +53,19 @@ void write_line_header(TextRows& text, const ScenarioTable& table) {
   const TableEntry& line = table[entry::kLineHeader];
   const TableEntry& train = table[entry::kTrainHeader];
   text.section("[generale]");
-  text.row({keyword_of(RowKind::kRouteLength), {table[entry::kFigures].value2}, std::nullopt});
+  text.row({keyword_of(RowKind::kRouteLength),
+            {table[entry::kFigures].*slot::kRouteLength},
+            std::nullopt});
   for (const Row& row : reference_rows(table)) text.row(row);
-  text.row({keyword_of(RowKind::kBackgroundUno), {line.value1}, std::nullopt});
-  text.row({keyword_of(RowKind::kBackgroundDue), {line.value3}, std::nullopt});
-  text.row({keyword_of(RowKind::kBackgroundTre), {line.value2}, std::nullopt});
+  text.row({keyword_of(RowKind::kBackgroundUno), {line.*slot::kBackgroundUno}, std::nullopt});
+  text.row({keyword_of(RowKind::kBackgroundDue), {line.*slot::kBackgroundDue}, std::nullopt});
+  text.row({keyword_of(RowKind::kBackgroundTre), {line.*slot::kBackgroundTre}, std::nullopt});
   // The keyword names the repetition code: "4" or "9".
   std::string repetition = keyword_of(RowKind::kSignalRepetition);
-  if (train.value3 == kRepetitionCodeNine)
+  if (train.*slot::kRepetitionCode == kRepetitionCodeNine)
     std::replace(repetition.begin(), repetition.end(), '4', '9');
-  text.row({repetition, {train.value1, train.value2}, std::nullopt});
+  text.row(
+      {repetition, {train.*slot::kRepetitionFirst, train.*slot::kRepetitionSecond}, std::nullopt});
 }
 
 std::string line_text(const Scenario& compiled, const ObjectRows& objects) {
@@ -69,7 +73,7 @@ std::string line_text(const Scenario& compiled, const ObjectRows& objects) {
   write_line_header(text, compiled.table);
   write_rows(text, "[pendenze]",
              fill_rows(keyword_of(RowKind::kGradient), cell_bytes(compiled.cells, &Cell::gradient),
-                       [](uint8_t b) { return int64_t{b} - kGradientBias; }));
+                       [](uint8_t b) { return int64_t{gradient_per_mille(b)}; }));
   if (compiled.profile)
     write_rows(text, "[curve]", curve_rows(*compiled.profile, compiled.last_cell()));
   write_rows(text, "[montagne]", tunnel_rows(compiled.cells));
@@ -83,10 +87,12 @@ void write_train_values(TextRows& text, const ScenarioTable& table) {
   const TableEntry& figures = table[entry::kFigures];
   const TableEntry& train = table[entry::kTrainHeader];
   text.section("[generale]");
-  text.row({keyword_of(RowKind::kCars), {figures.value3}, std::nullopt});
-  text.row({keyword_of(RowKind::kBrakedMass), {figures.value1}, std::nullopt});
-  text.row({keyword_of(RowKind::kSand), {train.int1}, std::nullopt});
-  text.row({keyword_of(RowKind::kClock), {train.int3, train.int4, train.int5}, std::nullopt});
+  text.row({keyword_of(RowKind::kCars), {figures.*slot::kCars}, std::nullopt});
+  text.row({keyword_of(RowKind::kBrakedMass), {figures.*slot::kBrakedMass}, std::nullopt});
+  text.row({keyword_of(RowKind::kSand), {train.*slot::kSand}, std::nullopt});
+  text.row({keyword_of(RowKind::kClock),
+            {train.*slot::kClockHour, train.*slot::kClockMinute, train.*slot::kClockSecond},
+            std::nullopt});
 }
 
 std::string train_text(const Scenario& compiled, const ObjectRows& objects) {
@@ -98,7 +104,7 @@ std::string train_text(const Scenario& compiled, const ObjectRows& objects) {
   write_rows(
       text, "[vel_limite]",
       fill_rows(keyword_of(RowKind::kSpeedLimit), cell_bytes(compiled.cells, &Cell::speed_limit),
-                [](uint8_t b) { return int64_t{b} * kSpeedStepKmh; }));
+                [](uint8_t b) { return int64_t{line_speed_kmh(b)}; }));
   for (const SectionRow& row : objects.train) {
     text.section(row.section);
     text.row(row.row);

@@ -10,6 +10,7 @@
 #include "line/header_values.h"
 #include "line/route_profile.h"
 #include "line/tunnels.h"
+#include "model/cell_fill.h"
 #include "model/cell_geometry.h"
 #include "model/object_rules.h"
 #include "textio/fault.h"
@@ -17,8 +18,6 @@
 namespace sc {
 namespace {
 
-// The last three cells keep 0 unless rows push a fill into them.
-constexpr int32_t kUnfilledTail = 3;
 // A row out of order fills the one cell at the cursor.
 constexpr int32_t kOutOfOrderPosition = 50;
 
@@ -28,7 +27,7 @@ constexpr int32_t kOutOfOrderPosition = 50;
 // value.
 int32_t last_filled_cell(const std::vector<uint8_t>& bytes) {
   const auto last = static_cast<int32_t>(bytes.size()) - 1;
-  int32_t filled = last - kUnfilledTail;
+  auto filled = static_cast<int32_t>(last_tail_cell(last));
   for (int32_t i = last; i > filled; --i) {
     if (bytes[static_cast<size_t>(i)] != 0) return i;
   }
@@ -228,13 +227,8 @@ std::optional<double> step_at(const Profile& p, int32_t m, const std::vector<dou
 }
 
 void check_seed(const Profile& p) {
-  const std::array<int16_t, 4> seed = {0, 0, 0, 1};
-  for (int i = 0; i < 4; ++i) {
-    const int32_t m = i / 2;
-    const int k = i % 2;
-    if (p.tag(m, k) != Profile::Tag::kInteger || p.value(m, k) != seed[static_cast<size_t>(i)]) {
-      throw DecompileError("the line profile does not start with the points (0, 0) and (0, 1)");
-    }
+  if (!seeded(p)) {
+    throw DecompileError("the line profile does not start with the points (0, 0) and (0, 1)");
   }
 }
 
@@ -287,7 +281,7 @@ std::vector<Row> fill_rows(std::string_view keyword, const std::vector<uint8_t>&
   };
   // A row at 0 fills nothing: it only sets the first value.
   std::vector<Row> rows = {row(0, value(0))};
-  const int32_t in_order_end = last - kUnfilledTail;
+  const auto in_order_end = static_cast<int32_t>(last_tail_cell(last));
   for (int32_t i = 1; i <= in_order_end; ++i) {
     if (bytes[static_cast<size_t>(i)] != bytes[static_cast<size_t>(i) - 1]) {
       rows.push_back(row(int64_t{i} * kCellMetres, value(i)));

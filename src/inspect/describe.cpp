@@ -120,18 +120,21 @@ std::string reference_slot(int index) {
   return "uno";
 }
 
-std::string station(const TableEntry& e, int index) {
-  return "station " + str(index) + " " + quoted(e.text) + ": type " + str(e.type_code) +
-         ", position " + str(e.value3) + " m, from " + str(e.value1) + " m to " + str(e.value2) +
-         " m, time " + clock_time(e.value4) + "; " + named(stored_station_values(e));
+std::string station(const ScenarioTable& table, int index) {
+  const objects::Station s = objects::decode_station(table, index);
+  return "station " + str(index) + " " + quoted(s.name) + ": type " + str(s.type) + ", position " +
+         str(s.position) + " m, from " + str(s.start) + " m to " + str(s.end) + " m, time " +
+         clock_time(s.time) + "; " +
+         named(stored_station_values(table[static_cast<size_t>(index)]));
 }
 
-std::string role_words(const TableEntry& e, int index, EntryRole role) {
+std::string role_words(const ScenarioTable& table, int index, EntryRole role) {
+  const TableEntry& e = table[static_cast<size_t>(index)];
   switch (role) {
     case EntryRole::kUnused:
       return "empty" + other_fields(e, {});
     case EntryRole::kStation:
-      return station(e, index);
+      return station(table, index);
     case EntryRole::kTextBoard:
       return "text board " + quoted(e.text);
     case EntryRole::kReference:
@@ -195,7 +198,7 @@ std::string cell_contents(const std::vector<Cell>& cells, int32_t index) {
   if (cell.type_code != cell_type::kSignal && cell.signal_time != 0) {
     text += "; time byte " + str(cell.signal_time);
   }
-  return text + "; limit " + kmh(cell.speed_limit * kSpeedStepKmh) + ", gradient " +
+  return text + "; limit " + kmh(line_speed_kmh(cell.speed_limit)) + ", gradient " +
          signed_str(gradient_per_mille(cell.gradient)) + " \u2030, adhesion " + str(cell.adhesion);
 }
 
@@ -226,10 +229,6 @@ std::string index_range(int64_t first, int64_t last) {
 }
 
 }  // namespace
-
-int gradient_per_mille(uint8_t gradient) {
-  return gradient - kGradientBias;
-}
 
 std::string describe_cell(const std::vector<Cell>& cells, int32_t index) {
   return "cell " + str(index) + " at " + str(cell_metre(index)) +
@@ -268,8 +267,7 @@ std::vector<std::string> describe_entries(const ScenarioTable& table, int first,
 }
 
 std::string describe_entry(const ScenarioTable& table, int index) {
-  const TableEntry& e = table[static_cast<size_t>(index)];
-  return "entry " + str(index) + ": " + role_words(e, index, objects::entry_role(table, index));
+  return "entry " + str(index) + ": " + role_words(table, index, objects::entry_role(table, index));
 }
 
 std::string describe_point(const Profile& profile, int32_t m) {

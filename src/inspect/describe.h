@@ -27,7 +27,4 @@ std::vector<std::string> describe_entries(const ScenarioTable& table, int first,
 // "point 100 m: x 0.000 m, y 100.000 m"
 std::string describe_point(const Profile& profile, int32_t m);
 
-// Gradient in per mille of a cell's gradient byte.
-int gradient_per_mille(uint8_t gradient);
-
 }  // namespace sc

@@ -62,12 +62,13 @@ void add_occupant(std::vector<DecodedValue>& out, const std::vector<Cell>& cells
   }
 }
 
-void add_station(std::vector<DecodedValue>& out, const TableEntry& e) {
-  out.push_back({"position_m", int64_t{e.value3}});
-  out.push_back({"first_m", int64_t{e.value1}});
-  out.push_back({"last_m", int64_t{e.value2}});
-  out.push_back({"time", objects::clock_time(e.value4)});
-  add_named(out, stored_station_values(e));
+void add_station(std::vector<DecodedValue>& out, const ScenarioTable& table, int index) {
+  const objects::Station s = objects::decode_station(table, index);
+  out.push_back({"position_m", int64_t{s.position}});
+  out.push_back({"first_m", int64_t{s.start}});
+  out.push_back({"last_m", int64_t{s.end}});
+  out.push_back({"time", objects::clock_time(s.time)});
+  add_named(out, stored_station_values(table[static_cast<size_t>(index)]));
 }
 
 }  // namespace
@@ -97,7 +98,7 @@ std::vector<DecodedValue> decoded_cell(const std::vector<Cell>& cells, int32_t i
   const Cell& cell = cells[static_cast<size_t>(index)];
   std::vector<DecodedValue> out = {
       {"start_m", int64_t{index} * kCellMetres},
-      {"speed_limit_kmh", int64_t{cell.speed_limit} * kSpeedStepKmh},
+      {"speed_limit_kmh", int64_t{line_speed_kmh(cell.speed_limit)}},
       {"gradient_per_mille", int64_t{gradient_per_mille(cell.gradient)}}};
   add_occupant(out, cells, index);
   return out;
@@ -108,7 +109,7 @@ std::vector<DecodedValue> decoded_entry(const ScenarioTable& table, int index) {
   std::vector<DecodedValue> out;
   switch (objects::entry_role(table, index)) {
     case objects::EntryRole::kStation:
-      add_station(out, e);
+      add_station(out, table, index);
       break;
     case objects::EntryRole::kFigures:
       out.push_back({"braked_mass_percent", int64_t{e.*slot::kBrakedMass}});

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "line/compile_for_test.h"
+#include "line/route_profile.h"
 
 namespace sc {
 namespace {
@@ -182,6 +183,15 @@ TEST(LineCompilerErrors, DiagnosticsNameTheField) {
   ASSERT_EQ(no_code.errors.diagnostics().size(), 1u);
   EXPECT_EQ(no_code.errors.diagnostics()[0].location, (SourceLocation{4, 3}));
   EXPECT_NE(no_code.errors.diagnostics()[0].message.find("\"4\" or \"9\""), std::string::npos);
+}
+
+// The profile's seed is what the decompiler looks for; a changed point is not.
+TEST(LineCompiler, TheProfileStartsWithItsSeed) {
+  const Compiled out = compile(line_file(""));
+  Profile profile = *out.model.profile;
+  EXPECT_TRUE(seeded(profile));
+  profile.set_double(1, Profile::kY, 1.0);
+  EXPECT_FALSE(seeded(profile));
 }
 
 TEST(LineCompilerErrors, TheFirstErrorStopsTheRows) {

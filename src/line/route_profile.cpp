@@ -17,9 +17,17 @@ namespace {
 constexpr int kX = Profile::kX;
 constexpr int kY = Profile::kY;
 
+// Points 0 and 1, (0, 0) and (0, 1), as integers: the first step runs along y.
+struct SeedValue {
+  int32_t point;
+  int k;
+  int16_t value;
+};
+constexpr std::array<SeedValue, 4> kSeed = {{{0, kX, 0}, {0, kY, 0}, {1, kX, 0}, {1, kY, 1}}};
+
 // The byte keeps the low eight bits of gradient + 100.
 void store_gradient(Cell& cell, int32_t gradient, SourceLocation /*gradient_at*/) {
-  cell.gradient = low_bits<uint8_t>(int64_t{gradient} + kGradientBias);
+  cell.gradient = gradient_byte(gradient);
 }
 
 // Out of line, so that the check below stays a compare in the profile loop.
@@ -68,10 +76,14 @@ void gradient_tail(Scenario& model, CellFill& gradients) {
 }
 
 void seed_profile(Profile& profile) {
-  profile.set_integer(0, kX, 0);
-  profile.set_integer(0, kY, 0);
-  profile.set_integer(1, kX, 0);
-  profile.set_integer(1, kY, 1);
+  for (const SeedValue& v : kSeed) profile.set_integer(v.point, v.k, v.value);
+}
+
+bool seeded(const Profile& profile) {
+  return std::all_of(kSeed.begin(), kSeed.end(), [&](const SeedValue& v) {
+    return profile.tag(v.point, v.k) == Profile::Tag::kInteger &&
+           profile.value(v.point, v.k) == v.value;
+  });
 }
 
 std::optional<CurveKeyword> curve_keyword(std::string_view keyword) {

@@ -24,6 +24,8 @@ constexpr int32_t kFirstComputedPoint = 2;
 constexpr int32_t kCurvePointLimit = kLongestRoute;
 
 void seed_profile(Profile& profile);
+// Whether points 0 and 1 hold what seed_profile writes.
+bool seeded(const Profile& profile);
 
 // What a curve keyword names: its class, the lowest of the digits 1 to 6 it
 // holds, and its side; nullopt when it holds no such digit.

@@ -9,8 +9,13 @@ namespace sc {
 
 // A per-cell value that rows set in file order (gradient, speed limit,
 // adhesion): the value of a row applies from its own cell up to the cell
-// before the next row's, and the last row's runs on to three cells before the
-// end.
+// before the next row's, and the last row's runs on to the tail's last cell,
+// kUnfilledCells before the end.
+constexpr int64_t kUnfilledCells = 3;
+inline int64_t last_tail_cell(int64_t last_cell) {
+  return last_cell - kUnfilledCells;
+}
+
 struct CellFill {
   int64_t cursor = 0;          // first cell not yet filled
   int32_t previous = 0;        // the value of the last row read
@@ -37,14 +42,14 @@ void fill_up_to(Scenario& model, CellFill& fill, int64_t next_cell, SourceLocati
   } while (fill.cursor < next_cell);
 }
 
-// After the last row: its value runs on to three cells before the end,
-// writing at least one cell.
+// After the last row: its value runs on to the tail's last cell, writing at
+// least one cell.
 template <typename Store>
 void fill_tail(Scenario& model, CellFill& fill, Store store) {
   do {
     store(cell_at(model, fill.cursor), fill.previous, fill.previous_at);
     ++fill.cursor;
-  } while (fill.cursor < int64_t{model.last_cell()} - 2);
+  } while (fill.cursor <= last_tail_cell(model.last_cell()));
 }
 
 }  // namespace sc

@@ -99,11 +99,18 @@ constexpr int kLineHeader = 85;
 constexpr int kTrainHeader = 86;
 }  // namespace entry
 
-// What each field of the fixed entries 81 to 86 holds, as a pointer to the
-// field: table[entry::kTrainHeader].*slot::kClockHour.
+// What each field of the station entries and of the fixed entries 81 to 86
+// holds, as a pointer to the field: table[entry::kTrainHeader].*slot::kClockHour.
 namespace slot {
 template <typename T>
 using Field = T TableEntry::*;
+
+// A station's entry, from 1 upwards: its first and last metre, its row's
+// position and its time in seconds since midnight.
+constexpr Field<int32_t> kStationFirst = &TableEntry::value1;
+constexpr Field<int32_t> kStationLast = &TableEntry::value2;
+constexpr Field<int32_t> kStationPosition = &TableEntry::value3;
+constexpr Field<int32_t> kStationTime = &TableEntry::value4;
 
 // Entries 81 to 83, one kilometre reference each: A orders the three, A and
 // B are multiples of 50, C = 1 adds 100 to B once they are ordered.

@@ -148,6 +148,15 @@ Cell object_under_stop(const Cell& stop, uint8_t type_code) {
   return object;
 }
 
+int64_t station_seconds(int64_t hours, int64_t minutes, int64_t seconds) {
+  return (hours * kMinutesPerHour + minutes) * kSecondsPerMinute + seconds;
+}
+
+ClockTime station_clock(int64_t seconds) {
+  const int64_t minutes = seconds / kSecondsPerMinute;
+  return {minutes / kMinutesPerHour, minutes % kMinutesPerHour, seconds % kSecondsPerMinute};
+}
+
 int64_t station_stop_cell(int64_t last) {
   return last / kCellMetres - 1;
 }
@@ -223,6 +232,22 @@ int packed_left_stripes(int16_t packed) {
 
 int packed_right_stripes(int16_t packed) {
   return packed % kStripesFactor;
+}
+
+uint8_t gradient_byte(int64_t per_mille) {
+  return low_bits<uint8_t>(per_mille + kGradientBias);
+}
+
+int gradient_per_mille(uint8_t gradient) {
+  return gradient - kGradientBias;
+}
+
+int64_t speed_steps(int64_t kmh) {
+  return round_half_even(static_cast<double>(kmh) / kSpeedStepKmh);
+}
+
+int line_speed_kmh(uint8_t steps) {
+  return steps * kSpeedStepKmh;
 }
 
 TunnelKind tunnel_kind(int64_t tipo) {

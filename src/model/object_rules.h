@@ -127,6 +127,18 @@ void place_stop(Cell& cell, int64_t station_entry);
 int64_t stop_station(const Cell& stop);
 Cell object_under_stop(const Cell& stop, uint8_t type_code);
 
+// A station's time is (hours x 60 + minutes) x 60 + seconds; read back, each
+// part keeps the time's sign (-3660 is -1, -1, 0).
+constexpr int64_t kMinutesPerHour = 60;
+constexpr int64_t kSecondsPerMinute = 60;
+int64_t station_seconds(int64_t hours, int64_t minutes, int64_t seconds);
+struct ClockTime {
+  int64_t hours = 0;
+  int64_t minutes = 0;
+  int64_t seconds = 0;
+};
+ClockTime station_clock(int64_t seconds);
+
 // The last cell inside the station, the one that ends at its last metre.
 int64_t station_stop_cell(int64_t last);
 // The approach mark `step` cells before the stop cell (1 nearest it); cells
@@ -182,6 +194,16 @@ int packed_right_speed(int16_t packed);
 int64_t packed_stripes(int64_t left, int64_t right);
 int packed_left_stripes(int16_t packed);
 int packed_right_stripes(int16_t packed);
+
+// --- per-cell values ---
+
+// A cell keeps the gradient in per mille plus kGradientBias in its low 8
+// bits, and the line speed in steps of kSpeedStepKmh, rounded half to even
+// (a compiler faults where the steps do not fit the byte).
+uint8_t gradient_byte(int64_t per_mille);
+int gradient_per_mille(uint8_t gradient);
+int64_t speed_steps(int64_t kmh);
+int line_speed_kmh(uint8_t steps);
 
 // --- tunnels ---
 

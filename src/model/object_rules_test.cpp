@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace sc {
 namespace {
@@ -105,6 +106,34 @@ TEST(ObjectRules, WarnedStartsGiveTheirCells) {
   }
   EXPECT_EQ(warned_starts(40).back().position, 1925);
   EXPECT_EQ(warned_starts(40).back().countdown, 14);
+}
+
+// A time comes back as parts that give it again, negative times included; a
+// time of day as its hours, minutes and seconds.
+TEST(ObjectRules, StationTimesRoundTrip) {
+  for (const int64_t seconds : {0, 59, 60, 3599, 31320, 86399, 90061, -1, -3660, -90061}) {
+    const ClockTime clock = station_clock(seconds);
+    EXPECT_EQ(station_seconds(clock.hours, clock.minutes, clock.seconds), seconds);
+  }
+  const ClockTime clock = station_clock(station_seconds(8, 42, 5));
+  EXPECT_EQ(std::vector<int64_t>({clock.hours, clock.minutes, clock.seconds}),
+            std::vector<int64_t>({8, 42, 5}));
+}
+
+// Gradients keep their low 8 bits; speeds their steps of 5 km/h, a half step
+// rounded to even.
+TEST(ObjectRules, GradientAndSpeedBytesRoundTrip) {
+  for (const int64_t per_mille : {-100, -3, 0, 7, 155}) {
+    EXPECT_EQ(gradient_per_mille(gradient_byte(per_mille)), per_mille);
+  }
+  EXPECT_EQ(gradient_per_mille(gradient_byte(156)), -100);  // 256 keeps 0
+  for (const int64_t kmh : {0, 5, 100, 1275}) {
+    EXPECT_EQ(line_speed_kmh(static_cast<uint8_t>(speed_steps(kmh))), kmh);
+  }
+  EXPECT_EQ(speed_steps(7), 1);
+  EXPECT_EQ(speed_steps(12), 2);  // 2.4
+  EXPECT_EQ(speed_steps(-2), 0);  // -0.4
+  EXPECT_EQ(speed_steps(1277), 255);
 }
 
 // Every type class, with and without the end extension, and a negative length.

@@ -2,13 +2,11 @@
 
 #include <cstdio>
 
+#include "model/cell_fill.h"
 #include "model/object_rules.h"
 
 namespace sc::objects {
 namespace {
-
-// The last three cells keep what no fill writes.
-constexpr int32_t kUnfilledTail = 3;
 
 bool is_cleared(const TableEntry& e) {
   return e == TableEntry{};
@@ -23,21 +21,6 @@ bool holds_only_text(const TableEntry& e) {
 
 int64_t cell_start(int32_t cell) {
   return int64_t{cell} * kCellMetres;
-}
-
-Station station_of(const ScenarioTable& table, int index) {
-  const TableEntry& e = table[static_cast<size_t>(index)];
-  Station s{.entry = index,
-            .name = e.text,
-            .type = e.type_code,
-            .position = e.value3,
-            .start = e.value1,
-            .end = e.value2,
-            .length = station_length(e.type_code, e.value3, {e.value1, e.value2}).length,
-            .stop_cell = std::nullopt,
-            .time = e.value4};
-  if (station_stops(e.type_code)) s.stop_cell = static_cast<int32_t>(station_stop_cell(e.value2));
-  return s;
 }
 
 bool holds(const std::vector<Cell>& cells, int64_t i, uint8_t type) {
@@ -196,8 +179,8 @@ void add_occupant(RouteObjects& f, const Scenario& model, int32_t i) {
 
 void add_values(RouteObjects& f, const Scenario& model, int32_t i) {
   const Cell& c = model.cells[static_cast<size_t>(i)];
-  add_change(f.gradients, i, c.gradient - kGradientBias);
-  add_change(f.speed_limits, i, c.speed_limit * kSpeedStepKmh);
+  add_change(f.gradients, i, gradient_per_mille(c.gradient));
+  add_change(f.speed_limits, i, line_speed_kmh(c.speed_limit));
   add_change(f.adhesions, i, c.adhesion);
 }
 
@@ -263,6 +246,24 @@ Signal decode_signal(const std::vector<Cell>& cells, int32_t index) {
   return decode_signal(cells[static_cast<size_t>(index)], index, code_from_marks(cells, index));
 }
 
+Station decode_station(const ScenarioTable& table, int index) {
+  const TableEntry& e = table[static_cast<size_t>(index)];
+  const StationExtent extent{e.*slot::kStationFirst, e.*slot::kStationLast};
+  const StationLength length = station_length(e.type_code, e.*slot::kStationPosition, extent);
+  Station s{.entry = index,
+            .name = e.text,
+            .type = e.type_code,
+            .position = e.*slot::kStationPosition,
+            .start = e.*slot::kStationFirst,
+            .end = e.*slot::kStationLast,
+            .length = length.length,
+            .end_extension = length.end_extension,
+            .stop_cell = std::nullopt,
+            .time = e.*slot::kStationTime};
+  if (station_stops(e.type_code)) s.stop_cell = static_cast<int32_t>(station_stop_cell(s.end));
+  return s;
+}
+
 std::vector<Slowdown> decode_slowdowns(const std::vector<Cell>& cells) {
   return SlowdownPairing(cells).run();
 }
@@ -272,21 +273,21 @@ RouteObjects decode_objects(const Scenario& model) {
   f.route_length = model.table[entry::kFigures].*slot::kRouteLength;
   for (int i = entry::kFirstStation; i <= entry::kFirstBoard; ++i) {
     if (entry_role(model.table, i) == EntryRole::kStation) {
-      f.stations.push_back(station_of(model.table, i));
+      f.stations.push_back(decode_station(model.table, i));
     }
   }
   for (int32_t i = 0; i <= model.last_cell(); ++i) {
     add_occupant(f, model, i);
     add_tunnel_cell(f.tunnels, i, model.cells[static_cast<size_t>(i)].tunnel_type);
-    if (i <= model.last_cell() - kUnfilledTail) add_values(f, model, i);
+    if (i <= last_tail_cell(model.last_cell())) add_values(f, model, i);
   }
   f.slowdowns = decode_slowdowns(model.cells);
   return f;
 }
 
 std::string clock_time(int32_t seconds) {
-  const int64_t s = seconds;
-  return clock_time(s / 3600, s / 60 % 60, s % 60);
+  const ClockTime clock = station_clock(seconds);
+  return clock_time(clock.hours, clock.minutes, clock.seconds);
 }
 
 std::string clock_time(int64_t hours, int64_t minutes, int64_t seconds) {

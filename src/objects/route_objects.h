@@ -34,9 +34,12 @@ struct Station {
   int32_t start = 0;  // first and last metre of its extent
   int32_t end = 0;
   int64_t length = 0;                // the row's length, worked back from the extent
+  bool end_extension = false;        // the row's, worked back from the extent
   std::optional<int32_t> stop_cell;  // for the types that place one
   int32_t time = 0;                  // seconds since midnight
 };
+// The station in entry `index`, whatever else the entry may be.
+Station decode_station(const ScenarioTable& table, int index);
 
 // A signal's row values. Its cell keeps the mark code sx x 3 + dx only as
 // the last digit of rapp x 10 + code; the approach marks keep it modulo 128,

@@ -7,7 +7,7 @@
 #include <span>
 #include <string_view>
 
-#include "inspect/describe.h"
+#include "model/object_rules.h"
 #include "objects/route_objects.h"
 #include "plot/plan_view.h"
 #include "plot/svg.h"
@@ -774,7 +774,7 @@ class RoutePlot {
 
   Panel speed_panel(double top) const {
     int fastest = 40;
-    for (const Cell& c : cells_drawn()) fastest = std::max(fastest, c.speed_limit * kSpeedStepKmh);
+    for (const Cell& c : cells_drawn()) fastest = std::max(fastest, line_speed_kmh(c.speed_limit));
     for (const objects::Slowdown& s : features_.slowdowns)
       fastest = std::max<int>(fastest, s.speed);
     return {top, kSpeedHeight, 0, std::ceil(fastest / 20.0) * 20};
@@ -808,7 +808,7 @@ class RoutePlot {
     if (cells.empty()) return 0;
     const size_t index =
         std::min<size_t>(static_cast<size_t>(metre / kCellMetres), cells.size() - 1);
-    return cells[index].speed_limit * kSpeedStepKmh;
+    return line_speed_kmh(cells[index].speed_limit);
   }
 
   void draw_speed(int32_t first, int32_t last, const Panel& p) {
@@ -816,7 +816,7 @@ class RoutePlot {
     for (double v = 0; v <= p.high; v += step)
       y_label(p, v, std::to_string(static_cast<int>(v)), true);
     svg_.polyline(
-        steps(first, last, p, [](const Cell& c) { return double(c.speed_limit * kSpeedStepKmh); }),
+        steps(first, last, p, [](const Cell& c) { return double(line_speed_kmh(c.speed_limit)); }),
         "speed-line");
     for (const objects::Slowdown& s : features_.slowdowns) {
       const int32_t from = std::max(first, slowdown_from(s));

@@ -60,12 +60,12 @@ void read_station_values(FieldReader& reader, TableEntry& station) {
   const int32_t hours = reader.read_long(hours_at);
   const int32_t minutes = reader.read_long(minutes_at);
   const int32_t seconds = reader.read_long(seconds_at);
-  // (hours x 60 + minutes) x 60 + seconds, each step in 32 bits.
+  // station_seconds, each step in 32 bits.
   constexpr std::string_view kTime = "the station's time in seconds";
-  const int32_t hour_minutes = checked_mul(hours, 60, kTime, hours_at);
+  const int32_t hour_minutes = checked_mul(hours, kMinutesPerHour, kTime, hours_at);
   const int32_t day_minutes = checked_add(hour_minutes, minutes, kTime, minutes_at);
-  const int32_t minute_seconds = checked_mul(day_minutes, 60, kTime, minutes_at);
-  station.value4 = checked_add(minute_seconds, seconds, kTime, seconds_at);
+  const int32_t minute_seconds = checked_mul(day_minutes, kSecondsPerMinute, kTime, minutes_at);
+  station.*slot::kStationTime = checked_add(minute_seconds, seconds, kTime, seconds_at);
   station.text = reader.read_text();
 }
 
@@ -74,9 +74,11 @@ void set_extent(TableEntry& station, const StationRow& row) {
   const StationExtent extent =
       station_extent(station.type_code, row.position, row.length, station.byte3 != 0);
   const bool short_type = is_short_station(station.type_code);
-  station.value1 = fit<int32_t>(extent.first, "the station's first metre", row.length_location);
-  station.value2 = fit<int32_t>(extent.last, "the station's last metre",
-                                short_type ? row.position_location : row.length_location);
+  station.*slot::kStationFirst =
+      fit<int32_t>(extent.first, "the station's first metre", row.length_location);
+  station.*slot::kStationLast =
+      fit<int32_t>(extent.last, "the station's last metre",
+                   short_type ? row.position_location : row.length_location);
   if (short_type || is_long_station(station.type_code)) station.byte3 = 0;
 }
 
@@ -89,7 +91,7 @@ void clear_unused_flags(TableEntry& station, const StationRow& row, int station_
 }
 
 int64_t stop_cell(const TableEntry& station) {
-  return station_stop_cell(station.value2);
+  return station_stop_cell(station.*slot::kStationLast);
 }
 
 // Marks 81 to 84 in the four cells before the stop cell, 81 nearest; cells 0
@@ -110,8 +112,8 @@ bool place_stop_cell(TrainPass& pass, const TableEntry& station, const StationRo
   if (s < kLowestStopCell) {
     pass.errors.record(ErrorCode::kStopCellTooLow, Source::kTrainFile, row.position_location,
                        "the station at " + std::to_string(row.position) + " ends at " +
-                           std::to_string(station.value2) + " m, so its stop cell would be cell " +
-                           std::to_string(s) +
+                           std::to_string(station.*slot::kStationLast) +
+                           " m, so its stop cell would be cell " + std::to_string(s) +
                            "; a station of type below 25 must end at 150 m or later");
     return false;
   }
@@ -124,24 +126,25 @@ bool place_stop_cell(TrainPass& pass, const TableEntry& station, const StationRo
 std::string too_close_message(const TrainPass& pass, const TableEntry& station,
                               const StationRow& row) {
   const TableEntry& previous = entry_at(pass.model, pass.station_index - 1);
-  if (row.position < previous.value3) {
+  if (row.position < previous.*slot::kStationPosition) {
     return "the station at " + std::to_string(row.position) + " m is listed after the station at " +
-           std::to_string(previous.value3) + " m (line " +
+           std::to_string(previous.*slot::kStationPosition) + " m (line " +
            std::to_string(pass.previous_station_line) +
            "), which lies further along the route: the station rows are out of order; list "
            "them in route order";
   }
   return "the station at " + std::to_string(row.position) + " starts at " +
-         std::to_string(station.value1) + ", less than 350 m after the end of " +
-         "the station before it at " + std::to_string(previous.value2) + "; it may start at " +
-         std::to_string(int64_t{previous.value2} + kMinimumSpacing) + " or later";
+         std::to_string(station.*slot::kStationFirst) + ", less than 350 m after the end of " +
+         "the station before it at " + std::to_string(previous.*slot::kStationLast) +
+         "; it may start at " +
+         std::to_string(int64_t{previous.*slot::kStationLast} + kMinimumSpacing) + " or later";
 }
 
 // Stations are listed in route order, each at least 350 m after the one before.
 bool spaced_from_previous(TrainPass& pass, const TableEntry& station, const StationRow& row) {
   if (pass.station_index == entry::kFirstStation) return true;
-  const int32_t previous_end = entry_at(pass.model, pass.station_index - 1).value2;
-  const int32_t latest_end = checked_sub(station.value1, kMinimumSpacing,
+  const int32_t previous_end = entry_at(pass.model, pass.station_index - 1).*slot::kStationLast;
+  const int32_t latest_end = checked_sub(station.*slot::kStationFirst, kMinimumSpacing,
                                          "the station's start less 350 m", row.length_location);
   if (latest_end >= previous_end) return true;
   pass.errors.record_at(ErrorCode::kStationsTooClose, row.position, Source::kTrainFile,
@@ -171,7 +174,7 @@ void store_station(TrainPass& pass, TableEntry& station, const StationRow& row) 
 
 // The position with its checks, then the type and the length with its check.
 Flow read_position_and_length(TrainPass& pass, TableEntry& station, StationRow& row) {
-  station.value3 = row.position = pass.reader.read_long();
+  station.*slot::kStationPosition = row.position = pass.reader.read_long();
   row.position_location = pass.reader.field_location();
   if (!position_accepted(pass, row.position, kStationMargin, row.position_location, "station")) {
     return Flow::kEndStep;

@@ -8,9 +8,9 @@
 #include "format/row_kinds.h"
 #include "format/value_fault.h"
 #include "model/flow.h"
+#include "model/object_rules.h"
 #include "textio/keywords.h"
 #include "textio/narrow.h"
-#include "textio/rounding.h"
 #include "textio/row_keyword.h"
 #include "train/signals.h"
 #include "train/stations.h"
@@ -50,7 +50,7 @@ Flow read_sand(TrainPass& pass) {
 // --- speed and adhesion profiles ---
 
 void store_speed(Cell& cell, int32_t speed, SourceLocation speed_location) {
-  const int64_t value = round_half_even(static_cast<double>(speed) / kSpeedStepKmh);
+  const int64_t value = speed_steps(speed);
   if (value < 0 || value > kMaxSpeedValue) {
     throw Fault("speed " + std::to_string(speed) + " km/h gives the speed-limit value " +
                     std::to_string(value) +
