@@ -32,12 +32,6 @@ struct RunOutcome {
   int fatal_error = 0;
 };
 
-// Compiles the line text, then the train text, into `model`. Failures are
-// recorded in `errors`; a fault of either half is caught here as error 25.
-// `listener`, when given, is told of every row of both files.
-TextFilesRead memorizza_dati(const SourceTexts& texts, ProfileChoice profile, Scenario& model,
-                             ErrorLog& errors, RowListener* listener = nullptr);
-
 // The driver: clears the table, compiles, runs the post-pass and stores the
 // format markers and check codes. A non-zero `j` builds the line profile.
 // Writes no file; the caller writes the binary files unless fatal_error is
@@ -52,5 +46,25 @@ RunOutcome memorizza_percorso(const SourceTexts& texts, const std::string& line_
                               const std::string& train_number, int32_t j,
                               RowErrors row_errors = RowErrors::kStopTheFile,
                               RowListener* listener = nullptr);
+
+// memorizza_percorso in two steps, so that one line file compiled once
+// serves many train files: the run as the line file leaves it, and whether
+// the train file is read after it. The train number is set after the line
+// half, which never reads it.
+struct LineOfRun {
+  RunOutcome run;
+  bool train_follows = false;
+  int board_cursor = entry::kFirstBoard;
+};
+LineOfRun compile_line_of_run(const std::optional<std::string>& line_text,
+                              const std::string& line_name, int32_t j,
+                              RowErrors row_errors = RowErrors::kStopTheFile,
+                              RowListener* listener = nullptr);
+// Goes on with `line` (a copy, for a line that serves several trains) to the
+// end of the run: memorizza_percorso is compile_train_of_run of
+// compile_line_of_run. The profile is made by the line half alone; a copy of
+// `line` without it compiles the same table and cells.
+RunOutcome compile_train_of_run(LineOfRun line, const std::optional<std::string>& train_text,
+                                const std::string& train_number, RowListener* listener = nullptr);
 
 }  // namespace sc

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/error_catalogue.h"
+#include "model/serialize.h"
 
 namespace sc {
 namespace {
@@ -32,7 +33,7 @@ struct DriverCase {
   int fatal_error = 0;
 };
 
-TEST(MemorizzaPercorso, TellsWhichFilesWereReadAndWhichHalfFailed) {
+std::vector<DriverCase> driver_cases() {
   const std::string good_line = line_text("");
   const std::string good_train = train_text("vetture, 2\r\n");
   const std::vector<DriverCase> cases = {
@@ -89,7 +90,11 @@ TEST(MemorizzaPercorso, TellsWhichFilesWereReadAndWhichHalfFailed) {
        ErrorCode::kAbbattimentoCellTaken,
        Source::kTrainFile},
   };
-  for (const DriverCase& c : cases) {
+  return cases;
+}
+
+TEST(MemorizzaPercorso, TellsWhichFilesWereReadAndWhichHalfFailed) {
+  for (const DriverCase& c : driver_cases()) {
     SCOPED_TRACE(c.name);
     const RunOutcome run = memorizza_percorso(c.texts, "L", "T", 1);
     EXPECT_EQ(run.read.line, c.read.line);
@@ -105,6 +110,41 @@ TEST(MemorizzaPercorso, TellsWhichFilesWereReadAndWhichHalfFailed) {
     EXPECT_EQ(last.code(), *c.error);
     EXPECT_EQ(run.errors.error_number(), error_number(*c.error));
     EXPECT_EQ(last.source, c.blamed);
+  }
+}
+
+std::string profile_bytes(const std::optional<Profile>& profile) {
+  std::string bytes;
+  if (profile) write_profile(*profile, [&](std::string_view piece) { bytes += piece; });
+  return bytes;
+}
+
+// A line compiled once, its profile set apart, serves each train as a whole
+// run would: the same table, cells, errors and profile.
+TEST(MemorizzaPercorso, OneLineCompiledOnceServesEachTrain) {
+  const std::string trains[] = {train_text("vetture, 2\r\n"), train_text("vetture, x\r\n"),
+                                train_text("aderenza, 0, 50\r\n")};
+  for (const DriverCase& c : driver_cases()) {
+    SCOPED_TRACE(c.name);
+    LineOfRun line = compile_line_of_run(c.texts.line_text, "L", 1, RowErrors::kReadOn);
+    const std::optional<Profile> profile = std::move(line.run.model.profile);
+    line.run.model.profile.reset();
+    for (const std::optional<std::string>& train :
+         {c.texts.train_text, std::optional(trains[0]), std::optional(trains[1]),
+          std::optional(trains[2])}) {
+      const RunOutcome whole =
+          memorizza_percorso({c.texts.line_text, train}, "L", "T", 1, RowErrors::kReadOn);
+      const RunOutcome part = compile_train_of_run(line, train, "T");
+      EXPECT_EQ(serialize_table(part.model.table), serialize_table(whole.model.table));
+      EXPECT_EQ(serialize_cells(part.model.cells), serialize_cells(whole.model.cells));
+      EXPECT_EQ(profile_bytes(profile), profile_bytes(whole.model.profile));
+      EXPECT_EQ(part.fatal_error, whole.fatal_error);
+      EXPECT_EQ(part.read.train, whole.read.train);
+      ASSERT_EQ(part.errors.diagnostics().size(), whole.errors.diagnostics().size());
+      for (size_t i = 0; i < part.errors.diagnostics().size(); ++i) {
+        EXPECT_EQ(part.errors.diagnostics()[i].message, whole.errors.diagnostics()[i].message);
+      }
+    }
   }
 }
 

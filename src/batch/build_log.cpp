@@ -1,0 +1,80 @@
+#include "batch/build_log.h"
+
+#include <cstdint>
+
+namespace sc {
+namespace {
+
+constexpr std::string_view kHeading = "# scenario-compiler build log 1\n";
+
+std::vector<std::string_view> split(std::string_view text, char separator) {
+  std::vector<std::string_view> parts;
+  for (size_t at = 0;;) {
+    const size_t end = text.find(separator, at);
+    parts.push_back(text.substr(at, end - at));
+    if (end == std::string_view::npos) return parts;
+    at = end + 1;
+  }
+}
+
+// FNV-1a, 64 bits.
+void mix(uint64_t& hash, std::string_view bytes) {
+  for (const char c : bytes) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 0x100000001b3ULL;
+  }
+}
+
+}  // namespace
+
+BuildLog BuildLog::parse(std::string_view text) {
+  BuildLog log;
+  if (!text.starts_with(kHeading)) return log;
+  text.remove_prefix(kHeading.size());
+  for (const std::string_view line : split(text, '\n')) {
+    const std::vector<std::string_view> fields = split(line, '\t');
+    if (fields.size() < 2 || fields[0].empty()) continue;
+    BuildRecord record{std::string(fields[1]), {}};
+    for (size_t i = 2; i < fields.size(); ++i) record.outputs.emplace_back(fields[i]);
+    log.records_[std::string(fields[0])] = std::move(record);
+  }
+  return log;
+}
+
+const BuildRecord* BuildLog::find(const std::string& set) const {
+  const auto found = records_.find(set);
+  return found == records_.end() ? nullptr : &found->second;
+}
+
+void BuildLog::set(const std::string& set, BuildRecord record) {
+  if (set.empty() || set.find_first_of("\t\n") != std::string::npos) return;
+  records_[set] = std::move(record);
+}
+
+void BuildLog::drop(const std::string& set) {
+  records_.erase(set);
+}
+
+std::string BuildLog::text() const {
+  std::string text(kHeading);
+  for (const auto& [set, record] : records_) {
+    text += set + '\t' + record.inputs;
+    for (const std::string& output : record.outputs) text += '\t' + output;
+    text += '\n';
+  }
+  return text;
+}
+
+std::string digest_of(std::initializer_list<std::string_view> parts) {
+  uint64_t hash = 0xcbf29ce484222325ULL;
+  for (const std::string_view part : parts) {
+    mix(hash, std::to_string(part.size()) + ':');
+    mix(hash, part);
+  }
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string digits(16, '0');
+  for (int i = 15; i >= 0; --i, hash >>= 4) digits[static_cast<size_t>(i)] = kHex[hash & 15];
+  return digits;
+}
+
+}  // namespace sc
