@@ -21,23 +21,6 @@
 namespace sc {
 namespace {
 
-// A name becomes part of the output file names, so it must not reach into
-// another directory.
-std::string to_1252(const std::string& utf8, const char* what) {
-  if (const size_t separator = utf8.find_first_of(kPathSeparators);
-      separator != std::string::npos) {
-    throw UsageError(std::string(what) + " \"" + utf8 + "\" holds \"" + utf8[separator] +
-                     "\": a name may not contain a path separator");
-  }
-  const auto converted = name_to_1252(utf8);
-  if (!converted) {
-    throw UsageError(std::string(what) + " \"" + utf8 +
-                     "\" is not well-formed UTF-8 text of characters that Windows-1252 can "
-                     "represent");
-  }
-  return *converted;
-}
-
 std::string read_source(Disk& disk, const std::filesystem::path& path, const char* what) {
   auto text = disk.read_file(path);
   if (!text)
@@ -58,6 +41,55 @@ void check_standard_input(const CompileOptions& options) {
   if (options.train_file == "-" && !options.train_number) {
     throw UsageError("--train-number is needed when the train file is standard input (-)");
   }
+}
+
+nlohmann::json json_station(const objects::Station& s) {
+  return {
+      {"entry", s.entry}, {"name", cp1252_to_utf8(s.name)}, {"time", objects::clock_time(s.time)}};
+}
+
+nlohmann::json json_summary(const objects::RouteObjects& f) {
+  nlohmann::json summary = {{"route_length", f.route_length},
+                            {"stations", f.stations.size()},
+                            {"signals", f.signals.size()},
+                            {"slowdowns", f.slowdowns.size()},
+                            {"speed_boards", f.speed_boards.size()},
+                            {"text_boards", f.text_boards.size()},
+                            {"tunnels", f.tunnels.size()},
+                            {"code_change_points", code_changes(f)},
+                            {"first_station", nullptr},
+                            {"last_station", nullptr}};
+  if (!f.stations.empty()) {
+    summary["first_station"] = json_station(f.stations.front());
+    summary["last_station"] = json_station(f.stations.back());
+  }
+  return summary;
+}
+
+}  // namespace
+
+// A name becomes part of the output file names, so it must not reach into
+// another directory.
+std::string typed_name_to_1252(const std::string& utf8, const char* what) {
+  if (const size_t separator = utf8.find_first_of(kPathSeparators);
+      separator != std::string::npos) {
+    throw UsageError(std::string(what) + " \"" + utf8 + "\" holds \"" + utf8[separator] +
+                     "\": a name may not contain a path separator");
+  }
+  const auto converted = name_to_1252(utf8);
+  if (!converted) {
+    throw UsageError(std::string(what) + " \"" + utf8 +
+                     "\" is not well-formed UTF-8 text of characters that Windows-1252 can "
+                     "represent");
+  }
+  return *converted;
+}
+
+void create_output_dir(const std::filesystem::path& dir) {
+  std::error_code error;
+  std::filesystem::create_directories(dir, error);
+  if (error)
+    throw IoError("cannot create the output directory " + utf8_of(dir) + ": " + error.message());
 }
 
 EncodingChoice input_encoding_named(const std::optional<std::string>& name) {
@@ -86,22 +118,19 @@ std::string decode_source(std::string text, EncodingChoice choice,
   return std::move(decoded.text);
 }
 
-// What the rows tell compile: the warnings it prints (none with -w), and the
-// rows that hold the cells its errors needed. A clean run keeps no record.
-struct CompileLint {
-  std::vector<Finding> warnings;
-  RowRecords records{false};
-};
-
-CompileLint lint_for_compile(const CompileOptions& options, const CompiledFiles& compiled,
-                             RecordLint& lint) {
+CompileReport report_of_compile(const CompileOptions& options, const CompiledFiles& compiled,
+                                RecordLint& lint) {
   const RunOutcome& run = compiled.run;
-  CompileLint out;
+  CompileReport out;
+  // The rows that hold the cells the errors needed; a clean run keeps none.
+  RowRecords records{false};
   if (!run.errors.diagnostics().empty() || run.fatal_error != 0) {
     // The same compile again, this time keeping its rows.
     (void)memorizza_percorso(compiled.texts, compiled.line_name, compiled.train_number,
-                             options.no_profile ? 0 : 1, RowErrors::kStopTheFile, &out.records);
+                             options.no_profile ? 0 : 1, RowErrors::kStopTheFile, &records);
   }
+  out.errors = errors_naming_holders(run.errors.diagnostics(), run.fatal_error, records);
+  out.recorded = run.errors.diagnostics().size();
   if (options.no_warnings) return out;
   out.warnings =
       lint.finish(*compiled.texts.line_text, *compiled.texts.train_text, compiled.encodings);
@@ -113,47 +142,15 @@ CompileLint lint_for_compile(const CompileOptions& options, const CompiledFiles&
   return out;
 }
 
-void create_output_dir(const std::filesystem::path& dir) {
-  std::error_code error;
-  std::filesystem::create_directories(dir, error);
-  if (error)
-    throw IoError("cannot create the output directory " + utf8_of(dir) + ": " + error.message());
-}
-
-nlohmann::json json_station(const objects::Station& s) {
-  return {
-      {"entry", s.entry}, {"name", cp1252_to_utf8(s.name)}, {"time", objects::clock_time(s.time)}};
-}
-
-nlohmann::json json_summary(const objects::RouteObjects& f) {
-  nlohmann::json summary = {{"route_length", f.route_length},
-                            {"stations", f.stations.size()},
-                            {"signals", f.signals.size()},
-                            {"slowdowns", f.slowdowns.size()},
-                            {"speed_boards", f.speed_boards.size()},
-                            {"text_boards", f.text_boards.size()},
-                            {"tunnels", f.tunnels.size()},
-                            {"code_change_points", code_changes(f)},
-                            {"first_station", nullptr},
-                            {"last_station", nullptr}};
-  if (!f.stations.empty()) {
-    summary["first_station"] = json_station(f.stations.front());
-    summary["last_station"] = json_station(f.stations.back());
-  }
-  return summary;
-}
-
-}  // namespace
-
 CompiledFiles compile_files(const CompileOptions& options, Disk& disk, int32_t j,
                             RowListener* listener) {
   const SourceNames sources{utf8_of(options.line_file), utf8_of(options.train_file)};
   check_standard_input(options);
   const std::string line_utf8 = options.line_name.value_or(line_name_of(options.line_file));
-  std::string line_name = to_1252(line_utf8, "the line name");
-  std::string train_number =
-      to_1252(options.train_number.value_or(train_number_of(options.train_file, line_utf8)),
-              "the train number");
+  std::string line_name = typed_name_to_1252(line_utf8, "the line name");
+  std::string train_number = typed_name_to_1252(
+      options.train_number.value_or(train_number_of(options.train_file, line_utf8)),
+      "the train number");
   SourceEncodings encodings;
   SourceTexts texts = read_sources(options, disk, encodings);
   RunOutcome run =
@@ -180,16 +177,14 @@ int run_compile(const CompileOptions& options, Disk& disk, std::ostream& out, st
     RecordLint record_lint;
     const CompiledFiles compiled =
         compile_files(options, disk, j, options.no_warnings ? nullptr : &record_lint);
-    const CompileLint lint = lint_for_compile(options, compiled, record_lint);
-    const std::vector<Finding>& warnings = lint.warnings;
+    const CompileReport report = report_of_compile(options, compiled, record_lint);
+    const std::vector<Finding>& warnings = report.warnings;
     create_output_dir(options.output_dir);
     const NamedText line_text{compiled.sources.line_file, *compiled.texts.line_text};
     const NamedText train_text{compiled.sources.train_file, *compiled.texts.train_text};
     render_findings(err, warnings, line_text, train_text, options.colour);
-    const std::vector<Finding> errors = errors_naming_holders(
-        compiled.run.errors.diagnostics(), compiled.run.fatal_error, lint.records);
-    const size_t recorded = compiled.run.errors.diagnostics().size();
-    const std::span<const Finding> all_errors(errors);
+    const size_t recorded = report.recorded;
+    const std::span<const Finding> all_errors(report.errors);
     render_findings(err, all_errors.first(recorded), line_text, train_text, options.colour);
     const auto terminal = make_terminal_ui();
     std::vector<std::filesystem::path> written;

@@ -13,6 +13,7 @@
 #include "app/interrupt.h"
 #include "app/run.h"
 #include "check/encoding.h"
+#include "check/lint.h"
 
 namespace sc {
 
@@ -58,6 +59,33 @@ CompiledFiles compile_files(const CompileOptions& options, Disk& disk, int32_t j
 // read. Throws UsageError, naming the line and column of a character that has
 // no Windows-1252 form.
 SourceTexts read_sources(const CompileOptions& options, Disk& disk, SourceEncodings& encodings);
+
+// A line name or train number, as typed, in Windows-1252; UsageError when it
+// holds a path separator or a character Windows-1252 lacks. `what` names it.
+std::string typed_name_to_1252(const std::string& utf8, const char* what);
+
+// Creates the output directory and those above it; IoError when it cannot.
+void create_output_dir(const std::filesystem::path& dir);
+
+// The encoding --input-encoding names; UsageError for any other name.
+EncodingChoice input_encoding_named(const std::optional<std::string>& name);
+
+// A file's bytes as Windows-1252 text, read as `choice` says; `encoding`
+// receives how it was read. UsageError at a character without a
+// Windows-1252 form.
+std::string decode_source(std::string text, EncodingChoice choice,
+                          const std::filesystem::path& path, FileEncoding& encoding);
+
+// What compile tells of a compiled pair: its warnings (none with -w), and its
+// errors with notes naming the rows that hold the cells they needed (the
+// `recorded` first, then the fatal error's own). `lint` was told of every row.
+struct CompileReport {
+  std::vector<Finding> warnings;
+  std::vector<Finding> errors;
+  size_t recorded = 0;
+};
+CompileReport report_of_compile(const CompileOptions& options, const CompiledFiles& compiled,
+                                RecordLint& lint);
 
 // Runs the body of the command `name` and returns its status; a UsageError or
 // IoError is reported as "scenario-compiler NAME: message" and gives status 2;

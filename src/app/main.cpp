@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <iostream>
 
+#include "app/build_command.h"
 #include "app/check_command.h"
 #include "app/compile_command.h"
 #include "app/console.h"
@@ -84,6 +85,26 @@ void add_check_options(CLI::App& check, sc::CheckCommandOptions& options) {
   add_warning_flags(check, options.warning_flags,
                     "-Werror: make warnings errors; -Wno-NAME: leave out the warning NAME");
   add_input_encoding(check, options.sources);
+}
+
+void add_build_options(CLI::App& build, sc::BuildOptions& options) {
+  add_path_option(build, "DIR", options.dir,
+                  "The folder of line files (L_linea.txt) and train files (L_T-.txt); default: .");
+  add_path_option(build, "-o,--output-dir", options.output_dir,
+                  "Folder for the binary files and the build's record (default: DIR)");
+  build.add_option("-j,--jobs", options.jobs, "Compile N pairs at once (default: one per core)")
+      ->check(CLI::PositiveNumber);
+  build.add_flag("--force", options.force, "Compile every pair, up to date or not");
+  build.add_flag("--no-profile", options.no_profile,
+                 "Skip the line profile (_linea.dat); curve rows are passed over");
+  build.add_flag("--json", options.json, "Print a JSON report of every pair on standard output");
+  build.add_flag("-w", options.no_warnings, "Print no warning");
+  add_warning_flags(build, options.warning_flags, "-Wno-NAME: leave out the warning NAME");
+  build
+      .add_option("--input-encoding", options.input_encoding,
+                  "Code page of the text files: windows-1252 or utf-8 (default: from each "
+                  "file's bytes, as compile reads them)")
+      ->check(CLI::IsMember({"windows-1252", "utf-8"}));
 }
 
 void add_dump_options(CLI::App& dump, sc::DumpOptions& options) {
@@ -196,6 +217,12 @@ int main(int argc, char** argv) {
   add_decompile_options(*decompile, decompile_options);
   CLI::App* plot = app.add_subcommand("plot", "Draw a route as an SVG picture");
   add_plot_options(*plot, plot_options);
+  sc::BuildOptions build_options;
+  build_options.version = SC_VERSION;
+  CLI::App* build = app.add_subcommand(
+      "build", "Compile every line of a folder with its trains, only what changed, on every core");
+  build->set_version_flag("--version", kVersion);
+  add_build_options(*build, build_options);
   sc::CheckCommandOptions check_options;
   CLI::App* check =
       app.add_subcommand("check", "Report every error and warning of both files; write nothing");
@@ -230,6 +257,10 @@ int main(int argc, char** argv) {
   if (compile->parsed()) {
     options.colour = sc::colour_wanted(STDERR_FILENO);
     return sc::run_compile(options, disk, std::cout, std::cerr);
+  }
+  if (build->parsed()) {
+    build_options.colour = sc::colour_wanted(STDERR_FILENO);
+    return sc::run_build(build_options, disk, std::cout, std::cerr);
   }
   if (check->parsed()) {
     check_options.colour = sc::colour_wanted(STDERR_FILENO);

@@ -21,7 +21,7 @@ ScenarioFileNames scenario_file_names(const std::filesystem::path& directory,
                                       const std::string& line_name,
                                       const std::string& train_number) {
   const std::string line = cp1252_to_utf8(line_name);
-  const std::string per_train = line + "_" + cp1252_to_utf8(train_number);
+  const std::string per_train = set_name(line_name, train_number);
   return {
       .line_text = directory / path_from_utf8(line + "_linea.txt"),
       .train_text = directory / path_from_utf8(per_train + "-.txt"),
@@ -96,6 +96,14 @@ PairedFiles pair_by_name(std::span<const std::filesystem::path> files) {
     }
   }
   return paired;
+}
+
+std::filesystem::path build_log_file(const std::filesystem::path& directory) {
+  return directory / ".scenario-compiler-build.log";
+}
+
+std::string set_name(const std::string& line_name, const std::string& train_number) {
+  return cp1252_to_utf8(line_name) + "_" + cp1252_to_utf8(train_number);
 }
 
 std::optional<std::string> name_to_1252(std::string_view utf8) {

@@ -58,6 +58,14 @@ struct PairedFiles {
 };
 PairedFiles pair_by_name(std::span<const std::filesystem::path> files);
 
+// The record a build keeps, in its output directory, of what each set of
+// files there was built from.
+std::filesystem::path build_log_file(const std::filesystem::path& directory);
+
+// The name of the set of files of one pair, "L_T" (UTF-8), as the build's
+// record knows it.
+std::string set_name(const std::string& line_name, const std::string& train_number);
+
 // A line name or train number typed in UTF-8, as the Windows-1252 bytes the
 // files store; nullopt when it is not well-formed UTF-8, holds a character that
 // Windows-1252 cannot represent, or holds a NUL (which would cut a file name
