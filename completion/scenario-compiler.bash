@@ -23,7 +23,7 @@ _scenario_compiler_files() {
 
 _scenario_compiler() {
   local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
-  local commands="compile check example explain dump inspect decompile plot lsp"
+  local commands="compile build check example explain dump inspect decompile plot lsp"
   local command="" i
   COMPREPLY=()
   for ((i = 1; i < COMP_CWORD; i++)); do
@@ -39,6 +39,8 @@ _scenario_compiler() {
     "") options="-h --help --version" ;;
     compile) options="-h --help --version $sources -o --output-dir --no-profile --write-on-error
                       --json --summary -w -W -Wno- --input-encoding" ;;
+    build) options="-h --help --version -o --output-dir -j --jobs --force --no-profile --json -w -W
+                    -Wno- --input-encoding" ;;
     check) options="-h --help --version $sources --json --no-profile --error-limit -W -Werror -Wno-
                     --input-encoding" ;;
     example) options="-h --help --force" ;;
@@ -66,7 +68,7 @@ _scenario_compiler() {
         COMPREPLY=($(compgen -d -- "$cur"))
       fi
       return ;;
-    --line-name | --train-number | --cells | --entry | --every)
+    --line-name | --train-number | --cells | --entry | --every | -j | --jobs)
       return ;;
   esac
 
@@ -85,7 +87,7 @@ _scenario_compiler() {
     "") COMPREPLY=($(compgen -W "$commands" -- "$cur")) ;;
     compile | check | plot) _scenario_compiler_files "$cur" txt ;;
     dump | decompile | inspect) _scenario_compiler_files "$cur" dat sim ;;
-    example)
+    example | build)
       compopt -o filenames 2>/dev/null
       COMPREPLY=($(compgen -d -- "$cur")) ;;
     explain) COMPREPLY=($(compgen -W "$(_scenario_compiler_diagnostics)" -- "$cur")) ;;

@@ -41,6 +41,8 @@ expect() {
 }
 
 expect --only scenario-compiler co -- compile
+expect --only scenario-compiler build --fo -- --force
+expect scenario-compiler build r -- routes
 expect scenario-compiler "" -- compile check example explain dump decompile plot
 expect --only scenario-compiler compile --wr -- --write-on-error
 expect --only scenario-compiler check --j -- --json

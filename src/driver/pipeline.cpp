@@ -9,7 +9,7 @@ namespace sc {
 
 namespace {
 
-// The line half of memorizza_dati; a fault is caught and recorded as error 25.
+// The line half of a run; a fault is caught and recorded as error 25.
 LineOfRun compile_line_half(const std::optional<std::string>& line_text, ProfileChoice profile,
                             RunOutcome run, RowListener* listener) {
   LineOfRun out{std::move(run)};
