@@ -11,7 +11,10 @@ Prints four tables and a summary:
      one `compile` of the same files;
   5. `compile` of the 1,000,000 m route with 60 rows moved off the 50 m grid
      (60 warnings) against the same compile with -w and the exchange floor;
-  6. the ratios to the exchange floor, to compile and to -w, and the peak
+  6. `build` of a folder of the 1,000,000 m line and 20 trains on 2 cores
+     against one `compile` of one of its pairs, and `build` of the same
+     folder once every pair is up to date;
+  7. the ratios to the exchange floor, to compile and to -w, and the peak
      memory, against their targets.
 
 Times and CPU times are medians over repeated runs; peak resident memory is
@@ -59,6 +62,10 @@ CHECK_TARGET = (10.0, 3.0)  # check with every error within this many compiles
 WARNED_ROWS = 60
 WARNINGS_TARGET = (1.25, 1.1)  # compile with the warnings / the same with -w
 WARNED_FLOOR_TARGET = (3.0, 3.0)
+BUILD_TRAINS = 20
+BUILD_JOBS = 2
+BUILD_TARGET = (3.0, 3.0)  # a build of every pair / one compile of one pair
+UP_TO_DATE_TARGET_MS = (50, 50)  # a build that finds every pair up to date
 
 
 class Sample:
@@ -429,6 +436,47 @@ def warnings_table(bin_dir, work, runs, cc, empty):
     return wall_ratio(p, q), wall_ratio(p, exchange)
 
 
+def with_cars(train_text, cars):
+    """The train text with its number of cars set to `cars`."""
+    rows = train_text.split("\r\n")
+    for i, row in enumerate(rows):
+        if row.startswith("numero vetture,"):
+            rows[i] = f"numero vetture, {cars}"
+    return "\r\n".join(rows)
+
+
+def build_table(bin_dir, work, runs):
+    """build of one line and BUILD_TRAINS trains against one compile of one pair."""
+    length = ROUTE_LENGTHS[-1]
+    directory = work / "folder"
+    directory.mkdir()
+    line = directory / f"{LINE_NAME}_linea.txt"
+    first = directory / f"{LINE_NAME}_{TRAIN_NUMBER}-.txt"
+    subprocess.run([str(bin_dir / "generate_route"), str(length), str(line), str(first)],
+                   check=True)
+    train_text = first.read_bytes().decode("cp1252")
+    for n in range(2, BUILD_TRAINS + 1):
+        (directory / f"{LINE_NAME}_T{n}-.txt").write_bytes(
+            with_cars(train_text, 2 + n % 7).encode("cp1252"))
+    program = bin_dir / "scenario-compiler"
+    compile_ = Job("compile of one pair", [program, "compile", line.name, first.name, "-o",
+                                           "one"], directory)
+    build = Job(f"build of {BUILD_TRAINS} pairs, -j {BUILD_JOBS}",
+                [program, "build", ".", "-o", "all", "--force", "-j", str(BUILD_JOBS)], directory)
+    up_to_date = Job(f"build of {BUILD_TRAINS} pairs up to date",
+                     [program, "build", ".", "-o", "all", "-j", str(BUILD_JOBS)], directory)
+    figures = measure([compile_, build], runs)
+    ratios = [b.wall / c.wall for c, b in zip(figures[0].samples, figures[1].samples)]
+    up_to_date_figures = measure([up_to_date], runs)
+    print_table(
+        f"6. build of the {length} m line with {BUILD_TRAINS} trains on {BUILD_JOBS} cores "
+        f"against one compile of one pair, median of {runs} alternating runs",
+        ["process", "wall ms", "cpu ms", "peak RSS MiB"],
+        [[job.name, ms(f.wall), ms(f.cpu), mib(f.rss_mib)]
+         for job, f in zip([compile_, build, up_to_date], figures + up_to_date_figures)])
+    return statistics.median(ratios), up_to_date_figures[0].wall
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--build", required=True, type=Path,
@@ -453,7 +501,8 @@ def main():
     check_ratio = check_table(bin_dir, work, args.runs)
     empty.samples.clear()
     warned = warnings_table(bin_dir, work, args.runs, args.cc, empty)
-    summary(one_shot, figures, check_ratio, warned)
+    built = build_table(bin_dir, work, args.runs)
+    summary(one_shot, figures, check_ratio, warned, built)
 
 
 def verdict(value, target, goal):
@@ -462,13 +511,14 @@ def verdict(value, target, goal):
     return "target met" if value <= target else "TARGET MISSED"
 
 
-def summary(one_shot, route, check_ratio, warned):
+def summary(one_shot, route, check_ratio, warned, built):
     _, shot_ratio, shot_in_place = one_shot
     route_figures, route_ratio, route_in_place = route
     to_quiet, warned_to_floor = warned
     memory = route_figures.rss_mib
+    build_ratio, up_to_date_ms = built[0], built[1] * 1000
     print_table(
-        f"6. Summary (load average now {os.getloadavg()[0]:.2f}; "
+        f"7. Summary (load average now {os.getloadavg()[0]:.2f}; "
         "each ratio the median over alternating rounds)",
         ["figure", "value", "target", "goal", "", "in-place floor"],
         [["one-shot / exchange floor", f"{shot_ratio:.2f}x", f"{ONE_SHOT_TARGET[0]}x",
@@ -487,7 +537,12 @@ def summary(one_shot, route, check_ratio, warned):
           f"{WARNINGS_TARGET[1]}x", verdict(to_quiet, *WARNINGS_TARGET), ""],
          [f"{WARNED_ROWS} warnings / exchange floor", f"{warned_to_floor:.2f}x",
           f"{WARNED_FLOOR_TARGET[0]}x", f"{WARNED_FLOOR_TARGET[1]}x",
-          verdict(warned_to_floor, *WARNED_FLOOR_TARGET), ""]])
+          verdict(warned_to_floor, *WARNED_FLOOR_TARGET), ""],
+         [f"build of {BUILD_TRAINS} pairs / compile of one", f"{build_ratio:.2f}x",
+          f"{BUILD_TARGET[0]}x", f"{BUILD_TARGET[1]}x", verdict(build_ratio, *BUILD_TARGET), ""],
+         [f"build of {BUILD_TRAINS} pairs up to date", f"{up_to_date_ms:.0f} ms",
+          f"{UP_TO_DATE_TARGET_MS[0]} ms", f"{UP_TO_DATE_TARGET_MS[1]} ms",
+          verdict(up_to_date_ms, *UP_TO_DATE_TARGET_MS), ""]])
 
 
 if __name__ == "__main__":

@@ -127,6 +127,14 @@ TEST_F(Build, AnErrorInOneTrainLeavesTheOthersBuiltAndItsOwnFilesUntouched) {
   EXPECT_TRUE(set_in(out(), 6) == separate_compile(6, dir_ / "alone"));
   // A pair that failed is compiled, and reported, again.
   EXPECT_EQ(lines_saying(build().out, "failed"), 1);
+
+  // check DIR checks every pair the same way, and writes nothing.
+  const ProcessResult checked = run_command(std::string(SC_EXECUTABLE) + " check " + quoted(src()));
+  EXPECT_EQ(checked.status, 1);
+  EXPECT_NE(checked.out.find("[5/20] " + train_name(5) + ": 1 error\n"), std::string::npos)
+      << checked.out;
+  EXPECT_NE(checked.out.find("[6/20] " + train_name(6) + ": clean\n"), std::string::npos);
+  EXPECT_NE(checked.err.find("numero vetture, x\n                ^"), std::string::npos);
 }
 
 TEST_F(Build, LoneFilesAreNamedAndEveryPairIsReportedAsJson) {

@@ -62,17 +62,6 @@ struct Plan {
   std::vector<std::filesystem::path> trains_without_line;
 };
 
-std::vector<std::filesystem::path> files_of(const std::filesystem::path& dir) {
-  std::error_code error;
-  std::filesystem::directory_iterator entries(dir, error);
-  if (error) throw UsageError("cannot read the folder " + utf8_of(dir) + ": " + error.message());
-  std::vector<std::filesystem::path> files;
-  for (const std::filesystem::directory_entry& entry : entries) {
-    if (entry.is_regular_file(error)) files.push_back(entry.path());
-  }
-  return files;
-}
-
 // A file's size and time of change, as the build's record keeps them; "-"
 // for a file that is not there.
 std::string stamp_of(const std::filesystem::path& file) {
@@ -141,7 +130,7 @@ Pair plan_pair(const Line& line, const std::filesystem::path& train_file,
 
 Plan plan_build(const BuildOptions& options, const std::filesystem::path& out_dir,
                 const BuildLog& log, Disk& disk) {
-  const std::vector<std::filesystem::path> files = files_of(options.dir);
+  const std::vector<std::filesystem::path> files = regular_files_in(options.dir);
   const PairedFiles paired = pair_by_name(files);
   if (paired.lines.empty() && paired.trains_without_line.empty()) {
     throw UsageError("the folder " + utf8_of(options.dir) +
@@ -353,13 +342,6 @@ std::string total_line(const Totals& t) {
   return line;
 }
 
-const std::string kNoLineFile =
-    "no line file: a train file \"L_T-.txt\" is compiled with the line file \"L_linea.txt\" of "
-    "its folder, and there is none";
-const std::string kNoTrainFile =
-    "no train file: a line file \"L_linea.txt\" is compiled with the train files \"L_T-.txt\" of "
-    "its folder, and there is none";
-
 // The text report, a line's pairs as soon as the line is done: one status
 // line each on `out` ("[3/20] compiled L_T-.txt"), its diagnostics on `err`,
 // then the total.
@@ -457,6 +439,17 @@ Totals print_json(const Plan& plan, std::ostream& out) {
 }
 
 }  // namespace
+
+std::vector<std::filesystem::path> regular_files_in(const std::filesystem::path& dir) {
+  std::error_code error;
+  std::filesystem::directory_iterator entries(dir, error);
+  if (error) throw UsageError("cannot read the folder " + utf8_of(dir) + ": " + error.message());
+  std::vector<std::filesystem::path> files;
+  for (const std::filesystem::directory_entry& entry : entries) {
+    if (entry.is_regular_file(error)) files.push_back(entry.path());
+  }
+  return files;
+}
 
 // Each line in turn: compiled with its pairs, its files put in place
 // together, the record of them kept, and its pairs reported.

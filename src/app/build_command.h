@@ -24,6 +24,17 @@ struct BuildOptions {
   std::string version;  // the program's: outputs of another version are built again
 };
 
+// The regular files of a folder; UsageError when it cannot be read.
+std::vector<std::filesystem::path> regular_files_in(const std::filesystem::path& dir);
+
+// What `build` and `check DIR` say of a file that pairs with none.
+inline constexpr const char* kNoLineFile =
+    "no line file: a train file \"L_T-.txt\" is compiled with the line file \"L_linea.txt\" of "
+    "its folder, and there is none";
+inline constexpr const char* kNoTrainFile =
+    "no train file: a line file \"L_linea.txt\" is compiled with the train files \"L_T-.txt\" of "
+    "its folder, and there is none";
+
 // `scenario-compiler build`: every line file of a folder with the train files
 // named after it, each line compiled once for all its trains, on every core;
 // a pair whose outputs were built from the same inputs is left as it is.

@@ -35,13 +35,17 @@ CLI::Option* add_path_option(CLI::App& command, const std::string& name, Path& p
       name, [&path](const std::string& text) { path = sc::path_from_utf8(text); }, help);
 }
 
-void add_source_options(CLI::App& command, sc::CompileOptions& options) {
-  add_path_option(command, "LINE_FILE", options.line_file, "The line text file")->required();
-  add_path_option(command, "TRAIN_FILE", options.train_file, "The train text file")->required();
+void add_source_names(CLI::App& command, sc::CompileOptions& options) {
   command.add_option("--line-name", options.line_name,
                      "Line name, for the output files and titles (default: from LINE_FILE)");
   command.add_option("--train-number", options.train_number,
                      "Train number, for the output files and titles (default: from TRAIN_FILE)");
+}
+
+void add_source_options(CLI::App& command, sc::CompileOptions& options) {
+  add_path_option(command, "LINE_FILE", options.line_file, "The line text file")->required();
+  add_path_option(command, "TRAIN_FILE", options.train_file, "The train text file")->required();
+  add_source_names(command, options);
 }
 
 // -Werror and -Wno-NAME, taken as -W with the rest of the word as its value.
@@ -76,7 +80,12 @@ void add_compile_options(CLI::App& compile, sc::CompileOptions& options) {
 }
 
 void add_check_options(CLI::App& check, sc::CheckCommandOptions& options) {
-  add_source_options(check, options.sources);
+  add_path_option(check, "LINE_FILE", options.sources.line_file,
+                  "The line text file, or a folder: every pair of its files")
+      ->required();
+  add_path_option(check, "TRAIN_FILE", options.sources.train_file,
+                  "The train text file (none with a folder)");
+  add_source_names(check, options.sources);
   check.add_flag("--no-profile", options.sources.no_profile,
                  "Read the files as compile --no-profile does: curve rows are passed over");
   check.add_flag("--json", options.json, "Print the diagnostics as JSON on standard output");
