@@ -1,6 +1,7 @@
 #include "batch/build_log.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace sc {
 namespace {
@@ -17,11 +18,19 @@ std::vector<std::string_view> split(std::string_view text, char separator) {
   }
 }
 
-// FNV-1a, 64 bits.
+// FNV-1a, 64 bits, taken eight bytes at a time (a folder's texts run to
+// tens of megabytes, all read whenever a build looks for what changed).
 void mix(uint64_t& hash, std::string_view bytes) {
-  for (const char c : bytes) {
-    hash ^= static_cast<unsigned char>(c);
-    hash *= 0x100000001b3ULL;
+  constexpr uint64_t kPrime = 0x100000001b3ULL;
+  size_t at = 0;
+  for (; at + 8 <= bytes.size(); at += 8) {
+    uint64_t word;
+    std::memcpy(&word, bytes.data() + at, 8);
+    hash = (hash ^ word) * kPrime;
+    hash ^= hash >> 29;
+  }
+  for (; at < bytes.size(); ++at) {
+    hash = (hash ^ static_cast<unsigned char>(bytes[at])) * kPrime;
   }
 }
 
