@@ -203,14 +203,16 @@ int Server::exit_status() const {
 }
 
 void Server::receive(const Frame& frame) {
+  // Parsed before the lock is taken: a large document takes a while.
+  const bool malformed = frame.kind == Frame::Kind::kMalformed;
+  const json message = malformed ? json() : json::parse(frame.body, nullptr, false);
   const std::lock_guard lock(mutex_);
   if (exited_) return;
-  if (frame.kind == Frame::Kind::kMalformed) {
+  if (malformed) {
     log("malformed message: " + frame.problem);
     respond_error(nullptr, error_code::kParseError, frame.problem);
     return;
   }
-  const json message = json::parse(frame.body, nullptr, false);
   if (message.is_discarded()) {
     log("a message body that is not JSON (" + std::to_string(frame.body.size()) + " bytes)");
     respond_error(nullptr, error_code::kParseError, "the message body is not JSON");
