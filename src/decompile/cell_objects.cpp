@@ -29,19 +29,6 @@ std::string cell_name(int32_t index) {
   return "cell " + std::to_string(index);
 }
 
-// What a station's stop cell keeps of the object that stood there before it.
-struct Remnant {
-  int16_t info2 = 0;
-  int16_t info3 = 0;
-  int16_t info4 = 0;
-  uint8_t signal_time = 0;
-  bool operator==(const Remnant&) const = default;
-};
-
-Remnant remnant_of(const Cell& cell) {
-  return {cell.info2, cell.info3, cell.info4, cell.signal_time};
-}
-
 // What stood in a stop cell before the station's row.
 enum class Under { kNothing, kSlowdown, kSignal, kSpeedBoard, kTextBoard };
 
@@ -59,7 +46,7 @@ struct MarkWriter {
   int32_t cell = 0;
   bool hidden = false;                             // a signal covered by a stop cell
   std::vector<std::pair<int32_t, int>> footprint;  // marked cell and step
-  int16_t info4 = 0;
+  int16_t rapp_code = 0;                           // a signal's info4
   bool peeled = false;
   std::optional<int64_t> code;  // a signal's mark code, modulo kMarkCodeModulus
 };
@@ -70,8 +57,8 @@ class ObjectRecovery {
       : table_(compiled.table), cells_(compiled.cells), last_(compiled.last_cell()) {
     // The format marker and the check code go into cell 1 after the pass.
     if (cells_.size() > kMarkerCell) {
-      cells_[kMarkerCell].info1 = 0;
-      cells_[kMarkerCell].info2 = 0;
+      cells_[kMarkerCell].*cell_slot::kCellFormatMarker = 0;
+      cells_[kMarkerCell].*cell_slot::kCellCheckCode = 0;
     }
     claimed_.assign(cells_.size(), false);
     under_.assign(cells_.size(), Under::kNothing);
@@ -167,12 +154,15 @@ class ObjectRecovery {
   // A cell of a slowdown (visible) or a stop cell that keeps what it held.
   enum class Part { kMissing, kVisible, kUnderStop };
 
-  Part slowdown_part(int64_t i, uint8_t type, int16_t info1, Remnant rest) const {
-    if (holds(i, type) && cell(static_cast<int32_t>(i)).info1 == info1 &&
-        remnant_of(cell(static_cast<int32_t>(i))) == rest) {
+  // `first` is a slowdown cell's speed or a countdown cell's number.
+  Part slowdown_part(int64_t i, uint8_t type, int16_t first, StopRemnant rest) const {
+    const cell_slot::Field first_slot =
+        type == cell_type::kCountdown ? cell_slot::kCountdownNumber : cell_slot::kSlowdownSpeed;
+    if (holds(i, type) && cell(static_cast<int32_t>(i)).*first_slot == first &&
+        stop_remnant(cell(static_cast<int32_t>(i))) == rest) {
       return Part::kVisible;
     }
-    if (open_stop_cell(i) && remnant_of(cell(static_cast<int32_t>(i))) == rest) {
+    if (open_stop_cell(i) && stop_remnant(cell(static_cast<int32_t>(i))) == rest) {
       return Part::kUnderStop;
     }
     return Part::kMissing;
@@ -219,7 +209,8 @@ class ObjectRecovery {
     std::vector<bool> paired(cells_.size(), false);
     for (const objects::Slowdown& d : decoded) paired[static_cast<size_t>(d.end_cell)] = true;
     const auto same_values = [&](int32_t a, int32_t b) {
-      return cell(a).info1 == cell(b).info1 && remnant_of(cell(a)) == remnant_of(cell(b));
+      return cell(a).*cell_slot::kSlowdownSpeed == cell(b).*cell_slot::kSlowdownSpeed &&
+             stop_remnant(cell(a)) == stop_remnant(cell(b));
     };
     for (objects::Slowdown& d : decoded) {
       if (d.end_cell == d.start_cell || !covered_start_with_warning(cell(d.end_cell))) continue;
@@ -243,8 +234,9 @@ class ObjectRecovery {
   // The warning a slowdown starting in `s` with these values has, if any.
   Part warning_part(int32_t s, const Cell& values) const {
     if (s < kLastWarnableCell) return Part::kMissing;
-    const Part part = slowdown_part(slowdown_warning_cell(s), cell_type::kSlowdownWarning,
-                                    values.info1, {values.info2, 0, 0, 0});
+    const Part part =
+        slowdown_part(slowdown_warning_cell(s), cell_type::kSlowdownWarning,
+                      values.*cell_slot::kSlowdownSpeed, {values.*cell_slot::kSlowdownDv});
     if (s == kLastWarnableCell && part == Part::kUnderStop) return Part::kMissing;
     return part;
   }
@@ -255,7 +247,9 @@ class ObjectRecovery {
   // the values of a warning with a d_v of 0, so that is the weakest sign).
   std::optional<int32_t> covered_start(const Cell& end) const {
     const auto keeps = [&](int32_t s) {
-      return open_stop_cell(s) && remnant_of(cell(s)) == Remnant{end.info2, end.info3, 0, 0};
+      return open_stop_cell(s) &&
+             stop_remnant(cell(s)) ==
+                 StopRemnant{end.*cell_slot::kSlowdownDv, end.*cell_slot::kSlowdownFtt};
     };
     for (int32_t s = 0; s <= last_; ++s) {
       if (keeps(s) && warning_part(s, end) == Part::kVisible) return s;
@@ -279,11 +273,12 @@ class ObjectRecovery {
     }
     const bool warned = warning != Part::kMissing;
     int64_t x = slowdown_position(s, warned);
-    int64_t d_v = values.info2;
+    const int16_t stored_d_v = values.*cell_slot::kSlowdownDv;
+    int64_t d_v = stored_d_v;
     bool countdown = false;
     for (const WarnedStart& start : warned ? warned_starts(s) : std::vector<WarnedStart>{}) {
       countdown =
-          find_countdown(static_cast<int32_t>(start.countdown), values.info2, d_v, under_stop);
+          find_countdown(static_cast<int32_t>(start.countdown), stored_d_v, d_v, under_stop);
       if (!countdown) continue;
       x = start.position;
       break;
@@ -294,15 +289,16 @@ class ObjectRecovery {
       under_stop = true;
     }
     return {keyword_of(RowKind::kSlowdown),
-            {x, values.info1, object_position(e) - x, values.info3, countdown ? 1 : 0, d_v},
+            {x, values.*cell_slot::kSlowdownSpeed, object_position(e) - x,
+             values.*cell_slot::kSlowdownFtt, countdown ? 1 : 0, d_v},
             std::nullopt};
   }
 
   // The four countdown cells before the warning, numbered 1 nearest it. A
-  // d_v whose low 16 bits are 0 still numbers their info2.
-  bool find_countdown(int32_t base, int16_t info2, int64_t& d_v, bool& under_stop) {
-    for (const bool numbered : {info2 != 0, info2 == 0}) {
-      if (!numbered && info2 != 0) continue;
+  // d_v whose low 16 bits are 0 still numbers their d_v.
+  bool find_countdown(int32_t base, int16_t stored_d_v, int64_t& d_v, bool& under_stop) {
+    for (const bool numbered : {stored_d_v != 0, stored_d_v == 0}) {
+      if (!numbered && stored_d_v != 0) continue;
       std::array<Part, kCountdownCells> parts{};
       bool any_visible = false;
       bool all_found = true;
@@ -321,7 +317,7 @@ class ObjectRecovery {
           under_stop = true;
         }
       }
-      if (numbered && info2 == 0) d_v = 65536;
+      if (numbered && stored_d_v == 0) d_v = 65536;
       return true;
     }
     return false;
@@ -336,7 +332,7 @@ class ObjectRecovery {
     w.cell = i;
     w.hidden = hidden;
     w.station_index = hidden ? stop_owner_[static_cast<size_t>(i)] : 0;
-    w.info4 = cell(i).info4;
+    w.rapp_code = cell(i).*cell_slot::kSignalRappCode;
     for (int k = 1; k <= kApproachMarks; ++k) {
       if (i - 2 * k >= 0) w.footprint.emplace_back(i - 2 * k, k);
     }
@@ -463,12 +459,12 @@ class ObjectRecovery {
       if (!told || (code && *code != *told)) return false;
       code = told;
     }
-    if (code && !signal_rapp_code(w.info4, *code)) return false;
+    if (code && !signal_rapp_code(w.rapp_code, *code)) return false;
     w.code = code;
     return true;
   }
 
-  // A covered signal's info1 is the stop cell's station entry: its row's
+  // A covered signal's first pair is the stop cell's station entry: its row's
   // s1 and d1 are written 0.
   Row signal_row(const MarkWriter& w) const {
     const Cell& c = cell(w.cell);
@@ -494,7 +490,7 @@ class ObjectRecovery {
       if (holds(i, cell_type::kSpeedBoard)) {
         claim(i);
         rows_.speed_boards.push_back(speed_board_row(i, cell(i), false));
-      } else if (open_stop_cell(i) && !(remnant_of(cell(i)) == Remnant{})) {
+      } else if (open_stop_cell(i) && !(stop_remnant(cell(i)) == StopRemnant{})) {
         put_under(i, Under::kSpeedBoard);
         rows_.speed_boards.push_back(speed_board_row(i, cell(i), true));
       }
@@ -510,7 +506,7 @@ class ObjectRecovery {
     std::vector<int32_t> cell_of(entry::kFirstBoard + 1, -1);
     for (int32_t i = 0; i <= last_; ++i) {
       if (!holds(i, cell_type::kTextBoard)) continue;
-      const int e = cell(i).info1;
+      const int e = cell(i).*cell_slot::kTextEntry;
       if (e <= stations || e > entry::kFirstBoard || cell_of[static_cast<size_t>(e)] >= 0) {
         throw DecompileError(cell_name(i) + " holds a text board naming entry " +
                              std::to_string(e) + ", which is no board entry of its own");
@@ -550,7 +546,7 @@ class ObjectRecovery {
     std::vector<bool> marked(cells_.size(), false);
     std::vector<Cell> before_pass = cells_;
     for (int32_t i = 0; i <= last_; ++i) {
-      if (!holds(i, cell_type::kCodeChange) || cell(i).info1 != kInsertedCode) continue;
+      if (!holds(i, cell_type::kCodeChange) || cell(i).*cell_slot::kCode != kInsertedCode) continue;
       marked[static_cast<size_t>(i)] = true;
       before_pass[static_cast<size_t>(i)] = Cell{};
     }
@@ -581,7 +577,8 @@ class ObjectRecovery {
   int64_t code_value(int32_t i, const std::vector<bool>& row_180) const {
     if (row_180[static_cast<size_t>(i)]) return kInsertedCode;
     if (cell(i).type_code == cell_type::kAbbattimento) return 0;
-    return cell(i).info1 > 0 ? cell(i).info1 : cell(i).info1 + 65536;
+    const int16_t code = cell(i).*cell_slot::kCode;
+    return code > 0 ? code : code + 65536;
   }
 
   void check_every_cell_claimed() const {

@@ -40,7 +40,7 @@ Attempt run_pass(const std::vector<Cell>& before_pass, const std::vector<bool>& 
     if (!decisions[next++]) return true;
     Cell& cell = work.cells[static_cast<size_t>(index)];
     cell.type_code = cell_type::kCodeChange;
-    cell.info1 = kInsertedCode;
+    cell.*cell_slot::kCode = kInsertedCode;
     attempt.rows.push_back(index);
     return false;
   };

@@ -263,8 +263,10 @@ bool ordered_as(ScenarioTable& trial, const ScenarioTable& table) {
 
 bool same_references(const ScenarioTable& a, const ScenarioTable& b) {
   for (int i = entry::kReferenceTre; i <= entry::kReferenceUno; ++i) {
-    if (a[i].value1 != b[i].value1 || a[i].value2 != b[i].value2 || a[i].value3 != b[i].value3)
-      return false;
+    for (const slot::Field<int32_t> field :
+         {slot::kReferenceA, slot::kReferenceB, slot::kReferenceC}) {
+      if (a[i].*field != b[i].*field) return false;
+    }
   }
   return true;
 }
@@ -357,12 +359,15 @@ std::vector<Row> reference_rows(const ScenarioTable& table) {
     for (size_t i = 0; i < 3; ++i) {
       const TableEntry& e = table[from[i]];
       // The ordering adds 100 to the second value of a reference flagged 1.
-      written[i] = {e.value1, int64_t{e.value2} - (e.value3 == 1 ? 100 : 0), e.value3};
-      if (written[i].b < INT32_MIN) written[i].b = e.value2;  // no row gives it; the check fails
-      TableEntry& slot = trial[entry::kReferenceUno - static_cast<int>(i)];
-      slot.value1 = e.value1;
-      slot.value2 = static_cast<int32_t>(written[i].b);
-      slot.value3 = e.value3;
+      const int32_t a = e.*slot::kReferenceA;
+      const int32_t b = e.*slot::kReferenceB;
+      const int32_t c = e.*slot::kReferenceC;
+      written[i] = {a, int64_t{b} - (c == 1 ? 100 : 0), c};
+      if (written[i].b < INT32_MIN) written[i].b = b;  // no row gives it; the check fails
+      TableEntry& as_read = trial[entry::kReferenceUno - static_cast<int>(i)];
+      as_read.*slot::kReferenceA = a;
+      as_read.*slot::kReferenceB = static_cast<int32_t>(written[i].b);
+      as_read.*slot::kReferenceC = c;
     }
     if (!ordered_as(trial, table)) continue;
     const std::array<std::string, 3> names = {keyword_of(RowKind::kReferenceUno),

@@ -53,13 +53,27 @@ std::string named(const std::vector<NamedValue>& values) {
 std::string signal(const std::vector<Cell>& cells, int32_t index) {
   const Cell& c = cells[static_cast<size_t>(index)];
   return "signal: " + named(signal_values(objects::decode_signal(cells, index))) + " (stored " +
-         str(c.info1) + ", " + str(c.info2) + ", " + str(c.info3) + ", " + str(c.info4) +
+         str(c.*cell_slot::kSignalPairs[0]) + ", " + str(c.*cell_slot::kSignalPairs[1]) + ", " +
+         str(c.*cell_slot::kSignalPairs[2]) + ", " + str(c.*cell_slot::kSignalRappCode) +
          "), time byte " + str(c.signal_time);
 }
 
 std::string slowdown(std::string_view what, const Cell& c) {
-  std::string text = std::string(what) + ": speed " + kmh(c.info1) + ", d_v " + str(c.info2);
-  if (c.type_code != cell_type::kSlowdownWarning) text += ", f_tt " + str(c.info3);
+  std::string text = std::string(what) + ": speed " + kmh(c.*cell_slot::kSlowdownSpeed) + ", d_v " +
+                     str(c.*cell_slot::kSlowdownDv);
+  if (c.type_code != cell_type::kSlowdownWarning)
+    text += ", f_tt " + str(c.*cell_slot::kSlowdownFtt);
+  return text;
+}
+
+// A cell's four values under their names in the cell layout.
+std::string values_by_name(const Cell& c) {
+  std::string text;
+  for_each_field(kCellLayout, [&](const auto& field) {
+    if constexpr (std::is_same_v<typename std::remove_cvref_t<decltype(field)>::Value, int16_t>) {
+      text += (text.empty() ? "" : ", ") + std::string(field.name) + " " + str(c.*field.member);
+    }
+  });
   return text;
 }
 
@@ -77,7 +91,8 @@ std::string occupant(const std::vector<Cell>& cells, int32_t index) {
     case cell_type::kSlowdownWarning:
       return slowdown("slowdown warning", c);
     case cell_type::kCountdown:
-      return "slowdown countdown " + str(c.info1) + ", d_v " + str(c.info2);
+      return "slowdown countdown " + str(c.*cell_slot::kCountdownNumber) + ", d_v " +
+             str(c.*cell_slot::kCountdownDv);
     case cell_type::kSpeedBoard:
       return speed_board(objects::decode_speed_board(c, index));
     case cell_type::kStationStop:
@@ -85,14 +100,13 @@ std::string occupant(const std::vector<Cell>& cells, int32_t index) {
     case cell_type::kTunnelMarker:
       return "tunnel marker";
     case cell_type::kCodeChange:
-      return "code change to " + str(c.info1);
+      return "code change to " + str(c.*cell_slot::kCode);
     case cell_type::kAbbattimento:
       return "abbattimento point without a value";
     case cell_type::kTextBoard:
-      return "text board, its text in entry " + str(c.info1);
+      return "text board, its text in entry " + str(c.*cell_slot::kTextEntry);
     default:
-      return "unknown occupant " + str(c.type_code) + ": info1 " + str(c.info1) + ", info2 " +
-             str(c.info2) + ", info3 " + str(c.info3) + ", info4 " + str(c.info4);
+      return "unknown occupant " + str(c.type_code) + ": " + values_by_name(c);
   }
 }
 
@@ -187,7 +201,8 @@ std::string cell_contents(const std::vector<Cell>& cells, int32_t index) {
   const Cell& cell = cells[static_cast<size_t>(index)];
   std::string text = occupant(cells, index);
   if (index == kMarkerCell) {
-    text += "; format marker " + str(cell.info1) + ", check code " + str(cell.info2);
+    text += "; format marker " + str(cell.*cell_slot::kCellFormatMarker) + ", check code " +
+            str(cell.*cell_slot::kCellCheckCode);
   }
   if (cell.mark != 0) {
     const MarkDigits digits = mark_digits(cell.mark);

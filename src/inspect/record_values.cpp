@@ -52,7 +52,7 @@ void add_occupant(std::vector<DecodedValue>& out, const std::vector<Cell>& cells
     case cell_type::kSlowdownStart:
     case cell_type::kSlowdownEnd:
       add_object_metres(out, index);
-      out.push_back({"speed_kmh", int64_t{c.info1}});
+      out.push_back({"speed_kmh", int64_t{c.*cell_slot::kSlowdownSpeed}});
       break;
     case cell_type::kTextBoard:
       add_object_metres(out, index);

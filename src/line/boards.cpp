@@ -35,15 +35,15 @@ int64_t board_cell(int32_t position) {
 bool memo_indicatori_v_max(Scenario& model, const SpeedBoardRow& board) {
   Cell& cell = cell_at(model, board_cell(board.posizione), board.posizione_at);
   if (!is_free(cell)) return false;
-  const int16_t info1 = fitted_speeds(board.vas, board.vad, "first packed speed", board.vas_at);
-  const int16_t info2 = fitted_speeds(board.vbs, board.vbd, "second packed speed", board.vbs_at);
-  const int16_t info3 = fitted_speeds(board.vcs, board.vcd, "third packed speed", board.vcs_at);
-  const int16_t info4 = fitted_stripes(board);
+  const int16_t first = fitted_speeds(board.vas, board.vad, "first packed speed", board.vas_at);
+  const int16_t second = fitted_speeds(board.vbs, board.vbd, "second packed speed", board.vbs_at);
+  const int16_t third = fitted_speeds(board.vcs, board.vcd, "third packed speed", board.vcs_at);
+  const int16_t stripes = fitted_stripes(board);
   cell.type_code = cell_type::kSpeedBoard;
-  cell.info1 = info1;
-  cell.info2 = info2;
-  cell.info3 = info3;
-  cell.info4 = info4;
+  cell.*cell_slot::kBoardSpeeds[0] = first;
+  cell.*cell_slot::kBoardSpeeds[1] = second;
+  cell.*cell_slot::kBoardSpeeds[2] = third;
+  cell.*cell_slot::kBoardStripes = stripes;
   return true;
 }
 
@@ -54,7 +54,7 @@ TextBoardPlacement place_text_board(Scenario& model, int& board_cursor, int32_t 
   if (!is_free(cell)) return TextBoardPlacement::kCellTaken;
   TableEntry& board_entry = entry_at(model, board_cursor);
   cell.type_code = cell_type::kTextBoard;
-  cell.info1 = static_cast<int16_t>(board_cursor);
+  cell.*cell_slot::kTextEntry = static_cast<int16_t>(board_cursor);
   board_entry.text = std::move(text);
   --board_cursor;
   return TextBoardPlacement::kPlaced;

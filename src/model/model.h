@@ -57,6 +57,36 @@ constexpr uint8_t kAbbattimento = 13;
 constexpr uint8_t kTextBoard = 14;
 }  // namespace cell_type
 
+// What the four values of a cell hold for each occupant, as a pointer to the
+// field: cells[i].*cell_slot::kStopStation.
+namespace cell_slot {
+using Field = int16_t Cell::*;
+// A signal: its pairs s1 x 10 + d1 to s3 x 10 + d3, and rapp x 10 + its
+// mark code.
+constexpr Field kSignalPairs[3] = {&Cell::info1, &Cell::info2, &Cell::info3};
+constexpr Field kSignalRappCode = &Cell::info4;
+// A slowdown's warning, start and end cells (the warning keeps no f_tt).
+constexpr Field kSlowdownSpeed = &Cell::info1;
+constexpr Field kSlowdownDv = &Cell::info2;
+constexpr Field kSlowdownFtt = &Cell::info3;
+// A countdown cell: its number, 1 nearest the warning, and that number
+// again in its d_v where the slowdown's d_v is not 0.
+constexpr Field kCountdownNumber = &Cell::info1;
+constexpr Field kCountdownDv = &Cell::info2;
+// A speed board: its three packed speeds and its packed stripes.
+constexpr Field kBoardSpeeds[3] = {&Cell::info1, &Cell::info2, &Cell::info3};
+constexpr Field kBoardStripes = &Cell::info4;
+// A text board: the entry that holds its text.
+constexpr Field kTextEntry = &Cell::info1;
+// A station's stop cell: the station's entry.
+constexpr Field kStopStation = &Cell::info1;
+// A code-change point: its code.
+constexpr Field kCode = &Cell::info1;
+// Cell 1 (kMarkerCell) after the block post-pass.
+constexpr Field kCellFormatMarker = &Cell::info1;
+constexpr Field kCellCheckCode = &Cell::info2;
+}  // namespace cell_slot
+
 // Nothing stands in a free cell but perhaps a tunnel marker, which any object
 // may replace.
 inline bool is_free(const Cell& cell) {

@@ -157,6 +157,10 @@ ClockTime station_clock(int64_t seconds) {
   return {minutes / kMinutesPerHour, minutes % kMinutesPerHour, seconds % kSecondsPerMinute};
 }
 
+StopRemnant stop_remnant(const Cell& cell) {
+  return {cell.info2, cell.info3, cell.info4, cell.signal_time};
+}
+
 int64_t station_stop_cell(int64_t last) {
   return last / kCellMetres - 1;
 }

@@ -126,6 +126,16 @@ inline constexpr std::tuple kStoredStationValues{
 void place_stop(Cell& cell, int64_t station_entry);
 int64_t stop_station(const Cell& stop);
 Cell object_under_stop(const Cell& stop, uint8_t type_code);
+// What a stop cell keeps of the object under it: its values after the first
+// and its signal time.
+struct StopRemnant {
+  int16_t second = 0;
+  int16_t third = 0;
+  int16_t fourth = 0;
+  uint8_t signal_time = 0;
+  bool operator==(const StopRemnant&) const = default;
+};
+StopRemnant stop_remnant(const Cell& cell);
 
 // A station's time is (hours x 60 + minutes) x 60 + seconds; read back, each
 // part keeps the time's sign (-3660 is -1, -1, 0).

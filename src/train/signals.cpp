@@ -73,10 +73,10 @@ void memo_segnale(TrainPass& pass, SignalRow row) {
   }
   cell.type_code = cell_type::kSignal;
   pass.model.rows.train_cells[static_cast<int32_t>(i)] = row.where;
-  cell.info4 = low_bits<int16_t>(signal_info4(row.rapp, row.sx, row.dx));
-  cell.info1 = low_bits<int16_t>(signal_pair(row.s1, row.d1));
-  cell.info2 = low_bits<int16_t>(signal_pair(row.s2, row.d2));
-  cell.info3 = low_bits<int16_t>(signal_pair(row.s3, row.d3));
+  cell.*cell_slot::kSignalRappCode = low_bits<int16_t>(signal_info4(row.rapp, row.sx, row.dx));
+  cell.*cell_slot::kSignalPairs[0] = low_bits<int16_t>(signal_pair(row.s1, row.d1));
+  cell.*cell_slot::kSignalPairs[1] = low_bits<int16_t>(signal_pair(row.s2, row.d2));
+  cell.*cell_slot::kSignalPairs[2] = low_bits<int16_t>(signal_pair(row.s3, row.d3));
   cell.signal_time = row.sx == kTimedSx ? low_bits<uint8_t>(stored_signal_time(row.tempo)) : 0;
   place_signal_marks(pass, i, row);
 }
@@ -131,7 +131,7 @@ bool end_cell_on_route(TrainPass& pass, const SlowdownRow& row, int64_t end_cell
 Cell& mark_slowdown_cell(TrainPass& pass, int64_t index, uint8_t type, int32_t d_v) {
   Cell& cell = cell_at(pass.model, index);
   cell.type_code = type;
-  if (d_v != 0) cell.info2 = low_bits<int16_t>(d_v);
+  if (d_v != 0) cell.*cell_slot::kSlowdownDv = low_bits<int16_t>(d_v);
   return cell;
 }
 
@@ -139,12 +139,12 @@ void mark_slowdown(TrainPass& pass, const SlowdownRow& row, const SlowdownCells&
   mark_slowdown_cell(pass, at.end, cell_type::kSlowdownEnd, row.d_v);
   mark_slowdown_cell(pass, at.start, cell_type::kSlowdownStart, row.d_v);
   if (warned)
-    mark_slowdown_cell(pass, at.warning, cell_type::kSlowdownWarning, row.d_v).info1 =
-        low_bits<int16_t>(row.v);
+    mark_slowdown_cell(pass, at.warning, cell_type::kSlowdownWarning, row.d_v).*
+        cell_slot::kSlowdownSpeed = low_bits<int16_t>(row.v);
   for (int64_t index : {at.start, at.end}) {
     Cell& cell = cell_at(pass.model, index);
-    cell.info1 = low_bits<int16_t>(row.v);
-    cell.info3 = low_bits<int16_t>(row.f_tt);
+    cell.*cell_slot::kSlowdownSpeed = low_bits<int16_t>(row.v);
+    cell.*cell_slot::kSlowdownFtt = low_bits<int16_t>(row.f_tt);
   }
   for (const int64_t index : {at.warning, at.start, at.end}) {
     if (index != at.warning || warned)
@@ -161,8 +161,8 @@ void place_countdown(TrainPass& pass, const SlowdownRow& row, int64_t base) {
   }
   for (int j = 0; j < kCountdownCells; ++j) {
     Cell& cell = mark_slowdown_cell(pass, base - j, cell_type::kCountdown, 0);
-    cell.info1 = low_bits<int16_t>(j + 1);
-    if (row.d_v != 0) cell.info2 = low_bits<int16_t>(j + 1);
+    cell.*cell_slot::kCountdownNumber = low_bits<int16_t>(j + 1);
+    if (row.d_v != 0) cell.*cell_slot::kCountdownDv = low_bits<int16_t>(j + 1);
   }
 }
 
@@ -220,7 +220,7 @@ Flow read_abbattimento_row(TrainPass& pass) {
   }
   if (value > 0) {
     cell.type_code = cell_type::kCodeChange;
-    cell.info1 = low_bits<int16_t>(value);
+    cell.*cell_slot::kCode = low_bits<int16_t>(value);
   } else {
     cell.type_code = cell_type::kAbbattimento;
   }
