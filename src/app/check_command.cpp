@@ -64,13 +64,14 @@ void read_pair(const CheckCommandOptions& options, Disk& disk, PairCheck& pair) 
   }
 }
 
-void check_pair(const CheckCommandOptions& options, PairCheck& pair) {
+// A pair checked alone stops at Ctrl-C through `stop`.
+void check_pair(const CheckCommandOptions& options, PairCheck& pair, StopFlag stop = {}) {
   if (!pair.failure.empty()) return;
   pair.findings =
       check_sources(*pair.texts.line_text, *pair.texts.train_text, pair.check,
                     compile_named_after(options.sources.line_file, options.sources.train_file,
                                         options.sources.line_name, options.sources.train_number,
-                                        options.sources.no_profile ? 0 : 1));
+                                        options.sources.no_profile ? 0 : 1, stop));
   pair.stopped = stop_after_errors(pair.findings, options.error_limit);
 }
 
@@ -177,7 +178,7 @@ int run_check(const CheckCommandOptions& options, Disk& disk, std::ostream& out,
     PairCheck pair;
     read_pair(options, disk, pair);
     if (!pair.failure.empty()) throw UsageError(pair.failure);
-    check_pair(options, pair);
+    check_pair(options, pair, interrupt_flag());
     if (options.json) {
       out << report_json(pair.findings, pair.stopped, pair.sources)
                  .dump(2, ' ', false, nlohmann::json::error_handler_t::replace)

@@ -127,7 +127,8 @@ CompileReport report_of_compile(const CompileOptions& options, const CompiledFil
   if (!run.errors.diagnostics().empty() || run.fatal_error != 0) {
     // The same compile again, this time keeping its rows.
     (void)memorizza_percorso(compiled.texts, compiled.line_name, compiled.train_number,
-                             options.no_profile ? 0 : 1, RowErrors::kStopTheFile, &records);
+                             options.no_profile ? 0 : 1, RowErrors::kStopTheFile, &records,
+                             interrupt_flag());
   }
   out.errors = errors_naming_holders(run.errors.diagnostics(), run.fatal_error, records);
   out.recorded = run.errors.diagnostics().size();
@@ -153,8 +154,8 @@ CompiledFiles compile_files(const CompileOptions& options, Disk& disk, int32_t j
       "the train number");
   SourceEncodings encodings;
   SourceTexts texts = read_sources(options, disk, encodings);
-  RunOutcome run =
-      memorizza_percorso(texts, line_name, train_number, j, RowErrors::kStopTheFile, listener);
+  RunOutcome run = memorizza_percorso(texts, line_name, train_number, j, RowErrors::kStopTheFile,
+                                      listener, interrupt_flag());
   return {.texts = std::move(texts),
           .encodings = encodings,
           .run = std::move(run),

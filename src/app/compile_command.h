@@ -101,6 +101,8 @@ int run_command_body(std::string_view name, std::ostream& err, Body body) {
     failure = e.what();
   } catch (const Interrupted& e) {
     return exit_status::interrupted(e.signal);
+  } catch (const WorkStopped&) {
+    return exit_status::interrupted(arrived_signal());
   }
   err << "scenario-compiler " << name << ": " << failure << '\n';
   return exit_status::kInputOutput;

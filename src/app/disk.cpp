@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <ostream>
 
 #include "app/disk_platform.h"
 #include "app/interrupt.h"
@@ -56,6 +57,13 @@ void RealDisk::commit() {
     }
   }
   unlock_directories();
+}
+
+void RealDisk::say_waiting_for(const std::filesystem::path& dir) {
+  if (!notices_) return;
+  *notices_ << "scenario-compiler: waiting for " << utf8_of(dir)
+            << ", which another run is writing into\n"
+            << std::flush;
 }
 
 void RealDisk::discard_staged() {

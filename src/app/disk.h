@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <functional>
+#include <iosfwd>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -20,6 +21,9 @@ class IoError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
+
+// How often a run that waits for another run's directory tries again.
+constexpr int kLockRetryMilliseconds = 20;
 
 // The largest input file read: far above any real route, far below what
 // would exhaust memory.
@@ -54,10 +58,12 @@ class Disk {
 // can, or renames it onto the free name, with Ctrl-C and the like held back.
 // A temporary not committed is deleted with the RealDisk. Each directory
 // written into is locked (an advisory lock on the directory itself) from the
-// first write until commit, so that a second run into it waits.
+// first write until commit, so that a second run into it waits: it tries
+// again every kLockRetryMilliseconds, ends its wait at Ctrl-C and the like,
+// and says once on `notices`, when given, which directory it waits for.
 class RealDisk : public Disk {
  public:
-  RealDisk() = default;
+  explicit RealDisk(std::ostream* notices = nullptr) : notices_(notices) {}
   RealDisk(const RealDisk&) = delete;
   RealDisk& operator=(const RealDisk&) = delete;
   ~RealDisk() override;
@@ -76,12 +82,14 @@ class RealDisk : public Disk {
   };
   Staged* staged(const std::filesystem::path& path);
   void lock_directory_of(const std::filesystem::path& path);
+  void say_waiting_for(const std::filesystem::path& dir);
   void discard_staged();
   void unlock_directories();
 
   std::vector<Staged> staged_;
   // Each directory locked, with the descriptor that holds its lock.
   std::vector<std::pair<std::filesystem::path, int>> locks_;
+  std::ostream* notices_;
 };
 
 }  // namespace sc

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 
 #include "app/disk.h"
 #include "app/disk_platform.h"
@@ -195,9 +196,20 @@ void RealDisk::lock_directory_of(const std::filesystem::path& path) {
   const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) throw io_error("create", path, errno);
   locks_.emplace_back(dir, fd);
-  // The lock is advisory: where the file system cannot lock, the run goes on
-  // without it.
-  while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) stop_if_interrupted();
+  // Never a blocking wait: a signal that came just before it would not end it.
+  for (bool told = false;;) {
+    stop_if_interrupted();
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return;
+    if (errno == EINTR) continue;
+    // The lock is advisory: where the file system cannot lock, the run goes
+    // on without it.
+    if (errno != EWOULDBLOCK) return;
+    if (!told) say_waiting_for(dir);
+    told = true;
+    // A signal cuts the pause short.
+    const timespec pause{0, kLockRetryMilliseconds * 1000000L};
+    ::nanosleep(&pause, nullptr);
+  }
 }
 
 }  // namespace sc

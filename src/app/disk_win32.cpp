@@ -23,7 +23,7 @@ namespace {
 // stays only while a run is at work.
 constexpr const wchar_t* kLockFileName = L".scenario-compiler.lock";
 
-// How often a run that waits for a lock looks again.
+// How often a name being deleted is tried again.
 constexpr DWORD kLockPollMilliseconds = 20;
 
 IoError io_error(const std::string& action, const std::filesystem::path& path, DWORD error) {
@@ -164,19 +164,6 @@ HANDLE open_lock_file(const std::filesystem::path& dir, const std::filesystem::p
   }
 }
 
-// Waits for the lock on the first byte of `file`; Ctrl-C ends the wait.
-void wait_for_lock(HANDLE file) {
-  for (;;) {
-    OVERLAPPED at{};
-    if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) return;
-    // The lock is advisory: where the file system cannot lock, the run goes
-    // on without it.
-    if (GetLastError() != ERROR_LOCK_VIOLATION) return;
-    WaitForSingleObject(interrupt_event(), kLockPollMilliseconds);
-    stop_if_interrupted();
-  }
-}
-
 }  // namespace
 
 namespace disk_platform {
@@ -265,7 +252,19 @@ void RealDisk::lock_directory_of(const std::filesystem::path& path) {
     throw IoError("cannot create " + utf8_of(path) + ": no descriptor left for its folder's lock");
   }
   locks_.emplace_back(dir, fd);
-  wait_for_lock(file);
+  // Takes the lock on the first byte of the file, trying again while another
+  // run holds it; Ctrl-C ends the wait.
+  for (bool told = false;;) {
+    stop_if_interrupted();
+    OVERLAPPED at{};
+    if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) return;
+    // The lock is advisory: where the file system cannot lock, the run goes
+    // on without it.
+    if (GetLastError() != ERROR_LOCK_VIOLATION) return;
+    if (!told) say_waiting_for(dir);
+    told = true;
+    WaitForSingleObject(interrupt_event(), kLockRetryMilliseconds);
+  }
 }
 
 }  // namespace sc

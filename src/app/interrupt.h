@@ -2,6 +2,8 @@
 
 #include <csignal>
 
+#include "textio/stop_flag.h"
+
 namespace sc {
 
 // Ctrl-C, kill and a closed terminal (SIGINT, SIGTERM, SIGHUP) end a run only
@@ -21,6 +23,13 @@ void catch_interrupts();
 
 // Throws Interrupted when one of the signals has arrived.
 void stop_if_interrupted();
+
+// The signal that asked the run to stop; 0 while none has.
+int arrived_signal();
+
+// Set once one of the signals has arrived: the work of a command looks at it
+// between its steps and ends with WorkStopped, which stands for Interrupted.
+StopFlag interrupt_flag();
 
 // Holds the three signals back while it lives; one that arrives meanwhile is
 // delivered when it ends.

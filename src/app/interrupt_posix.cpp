@@ -1,5 +1,7 @@
 #include <pthread.h>
 
+#include <atomic>
+
 #include "app/interrupt.h"
 
 namespace sc {
@@ -7,8 +9,10 @@ namespace {
 
 constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
-// The one piece of state a signal handler may share with the program.
-volatile std::sig_atomic_t g_arrived = 0;
+// The one piece of state a signal handler shares with the program: an atomic
+// that needs no lock is safe to set from the handler.
+std::atomic<int> g_arrived{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 
 extern "C" void note_signal(int signal) {
   g_arrived = signal;
@@ -32,7 +36,15 @@ void catch_interrupts() {
 }
 
 void stop_if_interrupted() {
-  if (const int signal = g_arrived; signal != 0) throw Interrupted{signal};
+  if (const int signal = g_arrived.load(); signal != 0) throw Interrupted{signal};
+}
+
+int arrived_signal() {
+  return g_arrived.load();
+}
+
+StopFlag interrupt_flag() {
+  return StopFlag(g_arrived);
 }
 
 InterruptsHeld::InterruptsHeld() {

@@ -62,6 +62,14 @@ void stop_if_interrupted() {
   if (const int signal = g_arrived.load(); signal != 0) throw Interrupted{signal};
 }
 
+int arrived_signal() {
+  return g_arrived.load();
+}
+
+StopFlag interrupt_flag() {
+  return StopFlag(g_arrived);
+}
+
 // The handler only takes note, and breaks off no call while the files are put
 // in place.
 InterruptsHeld::InterruptsHeld() {

@@ -185,7 +185,7 @@ int main(int argc, char** argv) {
   // once, without building the command line's description.
   if (argc <= 1) {
     sc::catch_interrupts();
-    sc::RealDisk disk;
+    sc::RealDisk disk(&std::cerr);
     return run_built_in(disk);
   }
 
@@ -260,7 +260,7 @@ int main(int argc, char** argv) {
   // The server keeps the default signal handling: Ctrl-C ends it at once.
   if (lsp->parsed()) sc::run_lsp(std::cin, std::cout, std::cerr);
   sc::catch_interrupts();
-  sc::RealDisk disk;
+  sc::RealDisk disk(&std::cerr);
   if (example->parsed()) return sc::run_example(example_options, disk, std::cout, std::cerr);
   if (explain->parsed()) return sc::run_explain(explain_options, std::cout, std::cerr);
   if (compile->parsed()) {

@@ -14,6 +14,7 @@
 #include "driver/pipeline.h"
 #include "format/row_record.h"
 #include "model/error_log.h"
+#include "textio/stop_flag.h"
 
 namespace sc {
 
@@ -30,18 +31,20 @@ using CompileTexts =
 
 // The compile of the `compile` command; a non-zero `j` builds the profile, as
 // without --no-profile. By default it reads on past each row's error, so that
-// one compile finds them all.
+// one compile finds them all. Each compile throws WorkStopped once `stop` is
+// set.
 CompileTexts compile_as_compile_does(std::string line_name, std::string train_number, int32_t j = 1,
-                                     RowErrors row_errors = RowErrors::kReadOn);
+                                     RowErrors row_errors = RowErrors::kReadOn, StopFlag stop = {});
 
 // The compile of check for two files, under the line name and train number
 // `compile` gives them: those given (UTF-8), else those the files' names
 // give. The names only feed the check codes, which no error depends on.
+// Each compile throws WorkStopped once `stop` is set.
 CompileTexts compile_named_after(const std::filesystem::path& line_file,
                                  const std::filesystem::path& train_file,
                                  const std::optional<std::string>& line_name = {},
-                                 const std::optional<std::string>& train_number = {},
-                                 int32_t j = 1);
+                                 const std::optional<std::string>& train_number = {}, int32_t j = 1,
+                                 StopFlag stop = {});
 
 // Every error of both files, from `first`, the compile of the two texts, on.
 // A compile may stop reading a file at a row's error (and always stops at a

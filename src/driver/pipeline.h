@@ -45,7 +45,7 @@ enum class RowErrors {
 RunOutcome memorizza_percorso(const SourceTexts& texts, const std::string& line_name,
                               const std::string& train_number, int32_t j,
                               RowErrors row_errors = RowErrors::kStopTheFile,
-                              RowListener* listener = nullptr);
+                              RowListener* listener = nullptr, const StopFlag& stop = {});
 
 // memorizza_percorso in two steps, so that one line file compiled once
 // serves many train files: the run as the line file leaves it, and whether
@@ -59,12 +59,13 @@ struct LineOfRun {
 LineOfRun compile_line_of_run(const std::optional<std::string>& line_text,
                               const std::string& line_name, int32_t j,
                               RowErrors row_errors = RowErrors::kStopTheFile,
-                              RowListener* listener = nullptr);
+                              RowListener* listener = nullptr, const StopFlag& stop = {});
 // Goes on with `line` (a copy, for a line that serves several trains) to the
 // end of the run: memorizza_percorso is compile_train_of_run of
 // compile_line_of_run. The profile is made by the line half alone; a copy of
 // `line` without it compiles the same table and cells.
 RunOutcome compile_train_of_run(LineOfRun line, const std::optional<std::string>& train_text,
-                                const std::string& train_number, RowListener* listener = nullptr);
+                                const std::string& train_number, RowListener* listener = nullptr,
+                                const StopFlag& stop = {});
 
 }  // namespace sc

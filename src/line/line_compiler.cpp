@@ -31,8 +31,9 @@ bool has_hyphen(std::string_view field) {
 
 // The read state of one line text file, alive for one compile call.
 struct LinePass {
-  LinePass(std::string_view text, ProfileChoice profile, Scenario& model, ErrorLog& errors)
-      : reader(text), profile_choice(profile), model(model), errors(errors) {}
+  LinePass(std::string_view text, ProfileChoice profile, Scenario& model, ErrorLog& errors,
+           const StopFlag& stop)
+      : reader(text), profile_choice(profile), model(model), errors(errors), stop(stop) {}
 
   bool builds_profile() const { return profile_choice == ProfileChoice::kBuild; }
 
@@ -41,6 +42,7 @@ struct LinePass {
   const ProfileChoice profile_choice;
   Scenario& model;
   ErrorLog& errors;
+  const StopFlag stop;
   SourceLocation keyword_location;
   ReferenceFields reference_fields;
   TunnelList tunnels;
@@ -68,6 +70,7 @@ bool position_accepted(LinePass& pass, int32_t position, SourceLocation position
 // A "[generale]" that is the file's last field is not found.
 bool find_general_section(LinePass& pass) {
   for (;;) {
+    pass.stop.stop_if_requested();
     const std::string_view field = pass.reader.read_text();
     if (pass.reader.at_end()) {
       pass.errors.record(ErrorCode::kNoGeneralSection, Source::kLineFile, {},
@@ -162,7 +165,8 @@ Flow read_curve_row(LinePass& pass, std::string_view keyword) {
                            " names no radius class: it must hold one of the digits 1 to 6");
     return Flow::kStop;
   }
-  if (!bend_profile(profile_of(pass), pass.profile_cursor, start, length, length_at, *curvature)) {
+  if (!bend_profile(profile_of(pass), pass.profile_cursor, start, length, length_at, *curvature,
+                    pass.stop)) {
     pass.errors.record(ErrorCode::kCurve, Source::kLineFile, pass.keyword_location,
                        "the curve at " + std::to_string(start) + " m, " + std::to_string(length) +
                            " m long, takes the profile past point " +
@@ -323,6 +327,7 @@ Flow run_row(LinePass& pass, RowPart part, std::string_view keyword) {
 
 Flow run_header(LinePass& pass) {
   while (!pass.reader.at_end()) {
+    pass.stop.stop_if_requested();
     std::string_view keyword = pass.reader.read_text();
     if (pass.reader.at_end()) break;
     // No end test between these reads: reading past the end is a fault.
@@ -342,6 +347,7 @@ Flow run_rows(LinePass& pass) {
   pass.model.rows.km_reference_b = ordered.b;
   if (pass.builds_profile()) seed_profile(profile_of(pass));
   while (const std::optional<RowKeyword> keyword = read_row_keyword(pass.reader)) {
+    pass.stop.stop_if_requested();
     pass.keyword_location = keyword->where;
     const Flow flow = run_row(pass, RowPart::kRows, keyword->text);
     if (flow == Flow::kGoOn) continue;
@@ -355,7 +361,7 @@ Flow run_rows(LinePass& pass) {
 
 void run_end_step(LinePass& pass) {
   gradient_tail(pass.model, pass.gradients);
-  if (pass.builds_profile()) profile_tail(profile_of(pass), pass.profile_cursor);
+  if (pass.builds_profile()) profile_tail(profile_of(pass), pass.profile_cursor, pass.stop);
 }
 
 Flow run_pass(LinePass& pass) {
@@ -370,8 +376,8 @@ Flow run_pass(LinePass& pass) {
 }  // namespace
 
 LineResult compile_line_file(std::string_view text, ProfileChoice profile, Scenario& model,
-                             ErrorLog& errors, RowListener* listener) {
-  LinePass pass(text, profile, model, errors);
+                             ErrorLog& errors, RowListener* listener, const StopFlag& stop) {
+  LinePass pass(text, profile, model, errors, stop);
   std::optional<RowRecorder> recorder;
   if (listener) pass.rows = &recorder.emplace(TextFile::kLine, *listener, model);
   try {

@@ -7,6 +7,7 @@
 #include "model/error_log.h"
 #include "model/flow.h"
 #include "model/model.h"
+#include "textio/stop_flag.h"
 
 namespace sc {
 
@@ -26,8 +27,10 @@ struct LineResult {
 // (which arrives with a cleared table), creating the cells and, when chosen,
 // the profile. Records errors in `errors`. Throws Fault, with the
 // location of the field at fault, for every failure of the trap kind.
-// `listener`, when given, is told of every row read.
+// `listener`, when given, is told of every row read. Throws WorkStopped
+// once `stop` is set.
 LineResult compile_line_file(std::string_view text, ProfileChoice profile, Scenario& model,
-                             ErrorLog& errors, RowListener* listener = nullptr);
+                             ErrorLog& errors, RowListener* listener = nullptr,
+                             const StopFlag& stop = {});
 
 }  // namespace sc

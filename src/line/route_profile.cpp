@@ -56,6 +56,10 @@ void straight_step(Profile& profile, int32_t point) {
             sc::straight_step(point_at(profile, point - 2), point_at(profile, point - 1)));
 }
 
+void stop_if_requested_at(const StopFlag& stop, int32_t point) {
+  if ((point & (kPointsBetweenStopChecks - 1)) == 0) stop.stop_if_requested();
+}
+
 void arc_step(Profile& profile, int32_t point, double curvature) {
   check_point(profile, point);
   set_point(profile, point,
@@ -106,22 +110,25 @@ std::optional<double> curvature_of(std::string_view keyword) {
 }
 
 bool bend_profile(Profile& profile, int32_t& cursor, int32_t start, int32_t length,
-                  SourceLocation length_at, double curvature) {
+                  SourceLocation length_at, double curvature, const StopFlag& stop) {
   while (cursor <= start) {
+    stop_if_requested_at(stop, cursor);
     straight_step(profile, cursor);
     if (++cursor > kCurvePointLimit) return false;
   }
   const int32_t arc_end =
       std::min(checked_add(start, length, "the curve's end", length_at), profile.last_point());
   while (cursor <= arc_end) {
+    stop_if_requested_at(stop, cursor);
     arc_step(profile, cursor, curvature);
     if (++cursor > kCurvePointLimit) return false;
   }
   return true;
 }
 
-void profile_tail(Profile& profile, int32_t& cursor) {
+void profile_tail(Profile& profile, int32_t& cursor, const StopFlag& stop) {
   while (cursor <= profile.last_point() - 2) {
+    stop_if_requested_at(stop, cursor);
     straight_step(profile, cursor);
     ++cursor;
   }

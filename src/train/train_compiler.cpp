@@ -152,6 +152,7 @@ Flow run_row(TrainPass& pass, std::string_view keyword) {
 
 Flow run_rows(TrainPass& pass) {
   while (const std::optional<RowKeyword> keyword = read_row_keyword(pass.reader)) {
+    pass.stop.stop_if_requested();
     pass.keyword_location = keyword->where;
     const Flow flow = run_row(pass, keyword->text);
     if (flow == Flow::kGoOn) continue;
@@ -163,8 +164,9 @@ Flow run_rows(TrainPass& pass) {
 
 // Rows start after the first field naming the general section; a file
 // without one has no rows.
-void skip_to_general_section(FieldReader& reader) {
+void skip_to_general_section(FieldReader& reader, const StopFlag& stop) {
   while (!contains_any_case(reader.read_text(), kGeneralSection) && !reader.at_end()) {
+    stop.stop_if_requested();
   }
 }
 
@@ -197,12 +199,12 @@ void run_end_step(TrainPass& pass) {
 }  // namespace
 
 void compile_train_file(std::string_view text, int board_cursor, Scenario& model, ErrorLog& errors,
-                        RowListener* listener) {
-  TrainPass pass(text, board_cursor, model, errors);
+                        RowListener* listener, const StopFlag& stop) {
+  TrainPass pass(text, board_cursor, model, errors, stop);
   std::optional<RowRecorder> recorder;
   if (listener) pass.rows = &recorder.emplace(TextFile::kTrain, *listener, model);
   try {
-    skip_to_general_section(pass.reader);
+    skip_to_general_section(pass.reader, pass.stop);
     if (pass.rows) pass.rows->listen_to(pass.reader);
     if (run_rows(pass) == Flow::kEndStep) run_end_step(pass);
   } catch (const Fault& fault) {

@@ -9,19 +9,22 @@
 #include "model/error_log.h"
 #include "model/model.h"
 #include "textio/field_reader.h"
+#include "textio/stop_flag.h"
 
 namespace sc {
 
 // The read state of one train text file, alive for one compile call.
 struct TrainPass {
-  TrainPass(std::string_view text, int board_cursor, Scenario& model, ErrorLog& errors)
-      : reader(text), model(model), errors(errors), board_cursor(board_cursor) {}
+  TrainPass(std::string_view text, int board_cursor, Scenario& model, ErrorLog& errors,
+            const StopFlag& stop = {})
+      : reader(text), model(model), errors(errors), board_cursor(board_cursor), stop(stop) {}
 
   FieldReader reader;
   KeywordMatcher keywords{TextFile::kTrain};
   Scenario& model;
   ErrorLog& errors;
   int board_cursor;  // stations must stay below this entry
+  const StopFlag stop;
   CellFill speeds;
   CellFill adhesions;
   int station_index = entry::kFirstStation;
