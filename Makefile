@@ -3,13 +3,18 @@
 #   make test  installs what is missing, builds, runs every test
 include scripts/toolchain.env
 JOBS ?= 2
+# Three trees of one source: build/release holds the tests (linked without
+# link-time optimisation, for quick links), build/program the program that is
+# run, installed, packaged (linked with it), build/asan the sanitizers' tests.
 RELEASE := build/release
+PROGRAM := build/program
 ASAN := build/asan
 FUZZ := build/fuzz
 FUZZ_SECONDS ?= 300
-# ccache, where installed, keeps rebuilds of unchanged sources cheap.
-LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
-CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=Release $(LAUNCHER)
+# ccache, where installed, keeps rebuilds of unchanged sources cheap. Looked
+# for when a recipe runs, after the install script may have installed it.
+LAUNCHER = $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+CMAKE_FLAGS = -DCMAKE_BUILD_TYPE=Release $(LAUNCHER)
 # Developers' and CI's builds stop at a compiler warning; a user's build does not.
 # Tests link without link-time optimisation, which only the program gets.
 TEST_FLAGS := -DSC_BUILD_TESTS=ON -DSC_WERROR=ON -DSC_LTO=OFF
@@ -32,38 +37,38 @@ deps-windows:
 
 # The program alone: no test is configured, so GoogleTest need not be present.
 build: deps
-	cmake -S . -B $(RELEASE) $(CMAKE_FLAGS) -DSC_BUILD_TESTS=OFF -DSC_LTO=ON > /dev/null
-	cmake --build $(RELEASE) -j$(JOBS) --target scenario-compiler editor-files
+	cmake -S . -B $(PROGRAM) $(CMAKE_FLAGS) -DSC_BUILD_TESTS=OFF -DSC_LTO=ON > /dev/null
+	cmake --build $(PROGRAM) -j$(JOBS) --target scenario-compiler editor-files
 
 build-tests: deps-test
 	cmake -S . -B $(RELEASE) $(CMAKE_FLAGS) $(TEST_FLAGS) > /dev/null
 	cmake --build $(RELEASE) -j$(JOBS)
 
 run: build
-	$(RELEASE)/bin/scenario-compiler; status=$$?; \
-	  echo "exit status $$status; files in $(RELEASE)/bin:"; ls $(RELEASE)/bin; exit $$status
+	$(PROGRAM)/bin/scenario-compiler; status=$$?; \
+	  echo "exit status $$status; files in $(PROGRAM)/bin:"; ls $(PROGRAM)/bin; exit $$status
 
 # The program, its manual page, bash completion and docs under PREFIX.
 PREFIX ?= /usr/local
 install: build
-	cmake --build $(RELEASE) -j$(JOBS) --target man-page
-	cmake --install $(RELEASE) --prefix $(PREFIX)
+	cmake --build $(PROGRAM) -j$(JOBS) --target man-page
+	cmake --install $(PROGRAM) --prefix $(PREFIX)
 
-# build/release/packages/: the Debian package, the VS Code extension for
+# build/program/packages/: the Debian package, the VS Code extension for
 # Linux, and the Windows zip and extension when the Windows build
 # (build/windows/bin/scenario-compiler.exe) is there.
 package: build
 	@bash scripts/install-deps.sh vscode
-	cmake --build $(RELEASE) -j$(JOBS) --target man-page
-	cd $(RELEASE) && cpack -G DEB
-	cmake --build $(RELEASE) --target windows-zip vsix
+	cmake --build $(PROGRAM) -j$(JOBS) --target man-page
+	cd $(PROGRAM) && cpack -G DEB
+	cmake --build $(PROGRAM) --target windows-zip vsix
 
 # The Debian package unpacked into a scratch root and tried there.
 test-package: package
-	bash tests/package_test.sh $(RELEASE)/packages/scenario-compiler_*_amd64.deb \
-	  $(wildcard $(RELEASE)/packages/scenario-compiler-*-win64.zip)
-	SC_PACKAGES_DIR=$(RELEASE)/packages SC_WINDOWS_EXE=$(WINDOWS)/bin/scenario-compiler.exe \
-	  SC_VERSION=$$($(RELEASE)/bin/scenario-compiler --version | cut -d' ' -f2) \
+	bash tests/package_test.sh $(PROGRAM)/packages/scenario-compiler_*_amd64.deb \
+	  $(wildcard $(PROGRAM)/packages/scenario-compiler-*-win64.zip)
+	SC_PACKAGES_DIR=$(PROGRAM)/packages SC_WINDOWS_EXE=$(WINDOWS)/bin/scenario-compiler.exe \
+	  SC_VERSION=$$($(PROGRAM)/bin/scenario-compiler --version | cut -d' ' -f2) \
 	  node --test editors/vscode/test/package.test.js
 
 test-release: build-tests
@@ -74,16 +79,14 @@ test-asan: deps-test
 	cmake --build $(ASAN) -j$(JOBS)
 	cd $(ASAN) && ctest -j$(JOBS) --output-on-failure
 
-# Link-time optimisation sees every definition of a type at once: a type or
-# function defined differently in two sources (a one-definition-rule breach)
-# fails the link. Only the executable and the test binaries that link the most
-# libraries are linked, to keep the cost low.
-ODR := build/odr
-ODR_FLAGS := -flto=$(JOBS) -Werror=odr -Werror=lto-type-mismatch
+# Link-time optimisation sees every definition of a type at once: with
+# SC_ODR_CHECK a type or function defined differently in two sources (a
+# one-definition-rule breach) fails the link. The program's own tree does it,
+# with the test binaries that link the most libraries; turning the check and
+# the tests on there changes no compile, so `make build` reuses every object.
 test-odr: deps-test
-	cmake -S . -B $(ODR) -DCMAKE_BUILD_TYPE=Release $(LAUNCHER) "-DCMAKE_CXX_FLAGS=$(ODR_FLAGS)" \
-	  -DCMAKE_AR=$$(command -v gcc-ar) -DCMAKE_RANLIB=$$(command -v gcc-ranlib) > /dev/null
-	cmake --build $(ODR) -j$(JOBS) --target scenario-compiler app_tests check_tests
+	cmake -S . -B $(PROGRAM) $(CMAKE_FLAGS) -DSC_BUILD_TESTS=ON -DSC_LTO=ON -DSC_ODR_CHECK=ON > /dev/null
+	cmake --build $(PROGRAM) -j$(JOBS) --target scenario-compiler app_tests check_tests
 
 # The fuzz targets for a short bounded run each (clang, libFuzzer).
 fuzz-build: deps-test
@@ -92,8 +95,9 @@ fuzz-build: deps-test
 	  -DSC_WERROR=ON $(LAUNCHER) > /dev/null
 	cmake --build $(FUZZ) -j$(JOBS)
 
+# The targets' smoke runs side by side.
 test-fuzz: fuzz-build
-	cd $(FUZZ) && ctest --output-on-failure
+	cd $(FUZZ) && ctest -j$(JOBS) --output-on-failure
 
 # The Windows build comes before the package, so the zip holds its .exe.
 test: format-check test-release test-odr test-asan test-fuzz test-windows test-package
@@ -101,7 +105,7 @@ test: format-check test-release test-odr test-asan test-fuzz test-windows test-p
 # The Windows executable, cross-built with MinGW-w64:
 # build/windows/bin/scenario-compiler.exe, one static file.
 WINDOWS := build/windows
-WINDOWS_FLAGS := -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake $(CMAKE_FLAGS)
+WINDOWS_FLAGS = -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake $(CMAKE_FLAGS)
 WINE := WINEPREFIX=$(CURDIR)/$(WINDOWS)/wine-prefix WINEDEBUG=-all
 
 windows: deps-windows
@@ -116,7 +120,7 @@ test-windows: deps-test deps-windows
 	cmake -S . -B $(RELEASE) $(CMAKE_FLAGS) $(TEST_FLAGS) > /dev/null
 	cmake --build $(RELEASE) -j$(JOBS) --target scenario-compiler cli_tests generate_route
 	cmake -S . -B $(WINDOWS) $(WINDOWS_FLAGS) -DSC_LINUX_BUILD=$(CURDIR)/$(RELEASE) > /dev/null
-	cmake --build $(WINDOWS) -j$(JOBS)
+	cmake --build $(WINDOWS) -j$(JOBS) --target scenario-compiler test-programs
 	[ -f $(WINDOWS)/wine-prefix/system.reg ] || $(WINE) wineboot -i
 	cd $(WINDOWS) && ctest -j$(JOBS) --output-on-failure
 

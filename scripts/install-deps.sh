@@ -19,6 +19,7 @@ run_packages=(
   python3
 )
 test_packages=(
+  ccache
   googletest libgtest-dev libgmock-dev
   xvfb xauth
   groff-base man-db dpkg-dev

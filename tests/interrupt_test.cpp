@@ -17,6 +17,9 @@ namespace {
 
 const std::vector<std::string> kOutputs = {"Gen_T1.dat", "Gen_T1.sim", "Gen_linea.dat"};
 
+// How soon a run ends after a signal.
+constexpr std::chrono::seconds kSignalLimit{1};
+
 // The second signal the tests send besides SIGINT. Under Wine only SIGINT
 // reaches the Windows program, as the console's Ctrl-C; SIGTERM and SIGHUP end
 // the Wine process itself.
@@ -77,7 +80,7 @@ TEST_F(Interrupts, ASignalLeavesTheOlderSetOrTheNewOne) {
   const std::vector<std::string> older = outputs_in(out());
   // The new set, and roughly how long a whole run takes here.
   const auto start = std::chrono::steady_clock::now();
-  ASSERT_EQ(wait_for(start_process(compile_into(dir_ / "new"))), 0);
+  ASSERT_EQ(Child(compile_into(dir_ / "new")).wait(), 0);
   const auto whole_run = std::chrono::steady_clock::now() - start;
   const std::vector<std::string> newer = outputs_in(dir_ / "new");
 
@@ -88,10 +91,10 @@ TEST_F(Interrupts, ASignalLeavesTheOlderSetOrTheNewOne) {
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     lay_older_set();
     const int signal = attempt % 2 == 0 ? SIGINT : second_signal(SIGTERM);
-    const int pid = start_process(compile_into(out()));
+    Child run(compile_into(out()));
     std::this_thread::sleep_for(whole_run * attempt / kAttempts);
-    ::kill(pid, signal);
-    const int status = wait_for(pid);
+    ::kill(run.pid(), signal);
+    const int status = run.wait();
     EXPECT_TRUE(status == 0 || status == 128 + signal) << "attempt " << attempt << ": " << status;
     if (status != 0) ++interrupted;
     EXPECT_EQ(file_names(out()), kOutputs) << "attempt " << attempt;
@@ -101,6 +104,9 @@ TEST_F(Interrupts, ASignalLeavesTheOlderSetOrTheNewOne) {
   EXPECT_GT(interrupted, 0) << "no signal came before the end of its run";
 }
 
+// What a run that finds the folder taken prints once.
+constexpr const char* kWaitingLine = "waiting for ";
+
 TEST_F(Interrupts, ALaterRunIntoTheSameDirectoryWaitsForTheEarlier) {
   generate(10000);
   lay_older_set();
@@ -108,20 +114,53 @@ TEST_F(Interrupts, ALaterRunIntoTheSameDirectoryWaitsForTheEarlier) {
   // The test holds the lock an earlier run would hold.
   const int held = hold_output_lock(out());
   ASSERT_GE(held, 0);
-  const int waiting = start_process(compile_into(out()));
-  std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  EXPECT_TRUE(is_running(waiting));
+  Child waiting(compile_into(out()));
+  waiting.wait_for_error_text(kWaitingLine);
+  EXPECT_NE(waiting.err().find(shown_path(dir_.path(), "out")), std::string::npos)
+      << "the waiting run does not name the folder: " << waiting.err();
   EXPECT_TRUE(outputs_in(out()) == older) << "a run wrote while another held the directory";
   // A signal ends a waiting run like any other.
-  const int ended = start_process(compile_into(out()));
-  std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  ::kill(ended, second_signal(SIGHUP));
-  EXPECT_EQ(wait_for(ended), 128 + second_signal(SIGHUP));
+  Child ended(compile_into(out()));
+  ended.wait_for_error_text(kWaitingLine);
+  ::kill(ended.pid(), second_signal(SIGHUP));
+  EXPECT_EQ(ended.wait(), 128 + second_signal(SIGHUP));
 
   ::close(held);
-  EXPECT_EQ(wait_for(waiting), 0);
+  EXPECT_EQ(waiting.wait(), 0) << waiting.err();
   EXPECT_EQ(file_names(out()), kOutputs);
   EXPECT_TRUE(outputs_in(out()) != older) << "the waiting run wrote nothing";
+}
+
+// Ctrl-C reaches a run into a folder that another run holds before it comes
+// to the lock, as it comes there, or while it waits: whenever it comes, the
+// run ends at once with 130 and the older files stay.
+TEST_F(Interrupts, CtrlCEndsARunThatMeetsATakenFolderAtOnce) {
+  generate(1000000);
+  lay_older_set();
+  const std::vector<std::string> older = outputs_in(out());
+  const int held = hold_output_lock(out());
+  ASSERT_GE(held, 0);
+  // How long a run takes to reach the lock here, from its first words.
+  const auto start = std::chrono::steady_clock::now();
+  {
+    Child reaching(compile_into(out()));
+    reaching.wait_for_error_text(kWaitingLine);
+    ::kill(reaching.pid(), SIGINT);
+    EXPECT_EQ(reaching.wait(kSignalLimit), 130) << reaching.err();
+  }
+  const auto to_the_lock = std::chrono::steady_clock::now() - start;
+  constexpr int kMoments = 8;
+  for (int moment = 0; moment <= kMoments; ++moment) {
+    Child run(compile_into(out()));
+    std::this_thread::sleep_for(to_the_lock * moment / kMoments);
+    ::kill(run.pid(), SIGINT);
+    EXPECT_EQ(run.wait(kSignalLimit), 130) << "at moment " << moment << ": " << run.err();
+    EXPECT_TRUE(outputs_in(out()) == older) << "at moment " << moment;
+  }
+  ::close(held);
+  for (const std::string& name : file_names(out())) {
+    EXPECT_EQ(name.find(".tmp"), std::string::npos) << "a temporary was left: " << name;
+  }
 }
 
 }  // namespace

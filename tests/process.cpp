@@ -4,13 +4,15 @@
 #include <spawn.h>
 #include <stdlib.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
-#include <array>
+#include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 namespace sc::testing {
 
@@ -48,49 +50,105 @@ std::string shown_path(const std::filesystem::path& dir, const std::string& name
   return dir.string() + (testing_windows_build() ? "\\" : "/") + name;
 }
 
-ProcessResult run_command(const std::string& command) {
-  TempDir scratch;
-  const auto err_file = scratch / "stderr";
-  const std::string full = "(" + command + ") 2>" + quoted(err_file);
-  FILE* pipe = ::popen(full.c_str(), "r");
-  if (pipe == nullptr) throw std::runtime_error("popen failed");
+ProcessResult run_command(const std::string& command, std::chrono::milliseconds limit) {
+  Child child({"/bin/sh", "-c", command});
   ProcessResult result;
-  std::array<char, 4096> buffer;
-  size_t got = 0;
-  while ((got = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) {
-    result.out.append(buffer.data(), got);
-  }
-  const int raw = ::pclose(pipe);
-  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  result.err = read_bytes(err_file);
+  result.status = child.wait(limit);
+  result.out = child.out();
+  result.err = child.err();
   return result;
 }
 
-int start_process(const std::vector<std::string>& argv) {
+// In a process group of its own, so that a child that hangs is killed with
+// whatever it started (by the destructor, as the failure unwinds the test).
+Child::Child(const std::vector<std::string>& argv) {
+  for (const std::string& arg : argv) command_ += (command_.empty() ? "" : " ") + arg;
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, (scratch_ / "out").c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&actions, 2, (scratch_ / "err").c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+  posix_spawnattr_setpgroup(&attributes, 0);
   std::vector<char*> args;
   for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);
   pid_t pid = 0;
-  const int error = ::posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ);
+  const int error = ::posix_spawn(&pid, args[0], &actions, &attributes, args.data(), environ);
+  posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
-  if (error != 0) throw std::runtime_error("posix_spawn failed");
-  return pid;
+  if (error != 0) throw std::runtime_error("cannot start " + command_);
+  pid_ = pid;
 }
 
-int wait_for(int pid) {
+Child::~Child() {
+  if (status_ >= 0) return;
+  ::kill(-pid_, SIGKILL);
+  ::waitpid(pid_, nullptr, 0);
+}
+
+bool Child::running() {
+  if (status_ >= 0) return false;
   int raw = 0;
-  if (::waitpid(pid, &raw, 0) != pid) throw std::runtime_error("waitpid failed");
-  return WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+  const pid_t ended = ::waitpid(pid_, &raw, WNOHANG);
+  if (ended == 0) return true;
+  if (ended != pid_) fail("could not be waited for");
+  status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+  return false;
 }
 
-bool is_running(int pid) {
-  siginfo_t info{};
-  return ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
-         info.si_pid == 0;
+namespace {
+
+// How often a wait looks at the child again.
+constexpr std::chrono::milliseconds kPollInterval{5};
+
+std::string seconds_of(std::chrono::milliseconds limit) {
+  return std::to_string(static_cast<double>(limit.count()) / 1000) + " s";
+}
+
+}  // namespace
+
+int Child::wait(std::chrono::milliseconds limit) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (running()) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      ::kill(-pid_, SIGKILL);
+      fail("still ran after " + seconds_of(limit) + " and was killed");
+    }
+    std::this_thread::sleep_for(kPollInterval);
+  }
+  return status_;
+}
+
+void Child::wait_for_error_text(const std::string& text, std::chrono::milliseconds limit) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (err().find(text) == std::string::npos) {
+    if (!running()) {
+      fail("ended (status " + std::to_string(status_) + ") before it printed \"" + text + "\"");
+    }
+    if (std::chrono::steady_clock::now() > deadline) {
+      fail("did not print \"" + text + "\" within " + seconds_of(limit));
+    }
+    std::this_thread::sleep_for(kPollInterval);
+  }
+}
+
+std::string Child::out() const {
+  return read_bytes(scratch_ / "out");
+}
+
+std::string Child::err() const {
+  return read_bytes(scratch_ / "err");
+}
+
+void Child::fail(const std::string& what) {
+  const std::string message = command_ + " " + what + "\n--- its standard output:\n" + out() +
+                              "--- its standard error:\n" + err();
+  throw std::runtime_error(message);
 }
 
 TempDir::TempDir() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -26,24 +27,6 @@ std::string program_file_name();
 // separator before `name`.
 std::string shown_path(const std::filesystem::path& dir, const std::string& name);
 
-struct ProcessResult {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-// Runs a shell command line, capturing its standard output and error.
-ProcessResult run_command(const std::string& command);
-
-// Starts a program (no shell) with its standard output and error discarded,
-// and returns its process id.
-int start_process(const std::vector<std::string>& argv);
-// Waits for a started process: its exit status, or 128 + the signal that
-// killed it, as a shell reports it.
-int wait_for(int pid);
-// True while a started process is still running.
-bool is_running(int pid);
-
 // A fresh directory under the system's temporary directory, removed with its
 // contents at the end of the scope.
 class TempDir {
@@ -57,6 +40,53 @@ class TempDir {
 
  private:
   std::filesystem::path path_;
+};
+
+struct ProcessResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+// How long a test waits for a program it started, at most: one that runs
+// longer has hung, and the test fails with what it printed.
+constexpr std::chrono::seconds kProcessLimit{300};
+
+// Runs a shell command line, capturing its standard output and error; its
+// standard input is empty. Throws, with what it printed, when it runs longer
+// than `limit` (it is then killed).
+ProcessResult run_command(const std::string& command,
+                          std::chrono::milliseconds limit = kProcessLimit);
+
+// A program started (no shell) with an empty standard input and its standard
+// output and error kept. One still running when the Child goes is killed.
+class Child {
+ public:
+  explicit Child(const std::vector<std::string>& argv);
+  ~Child();
+  Child(const Child&) = delete;
+  Child& operator=(const Child&) = delete;
+
+  int pid() const { return pid_; }
+  // Its exit status, or 128 + the signal that ended it, as a shell reports
+  // it. Throws, with what it printed, when it runs longer than `limit`.
+  int wait(std::chrono::milliseconds limit = kProcessLimit);
+  bool running();
+  // Waits until its standard error holds `text`. Throws, with what it printed,
+  // when it ends first or `limit` passes.
+  void wait_for_error_text(const std::string& text,
+                           std::chrono::milliseconds limit = kProcessLimit);
+  // What it printed so far.
+  std::string out() const;
+  std::string err() const;
+
+ private:
+  [[noreturn]] void fail(const std::string& what);
+
+  std::string command_;  // as the failures name it
+  TempDir scratch_;      // its standard output and error
+  int pid_ = -1;
+  int status_ = -1;  // once it has ended
 };
 
 std::string read_bytes(const std::filesystem::path& path);
