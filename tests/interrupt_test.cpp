@@ -116,7 +116,7 @@ TEST_F(Interrupts, ALaterRunIntoTheSameDirectoryWaitsForTheEarlier) {
   ASSERT_GE(held, 0);
   Child waiting(compile_into(out()));
   waiting.wait_for_error_text(kWaitingLine);
-  EXPECT_NE(waiting.err().find(shown_path(dir_.path(), "out")), std::string::npos)
+  EXPECT_NE(waiting.err().find(out().string()), std::string::npos)
       << "the waiting run does not name the folder: " << waiting.err();
   EXPECT_TRUE(outputs_in(out()) == older) << "a run wrote while another held the directory";
   // A signal ends a waiting run like any other.
