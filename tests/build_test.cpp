@@ -170,14 +170,14 @@ TEST_F(Build, ASignalLeavesEverySetWhole) {
                                          "Zeta_T2.sim", "Zeta_T2.dat"};
   for (const std::string& name : zeta) write_bytes(out() / name, "older " + name);
 
-  const int pid = start_process({SC_EXECUTABLE, "build", src(), "-o", out()});
+  Child build({SC_EXECUTABLE, "build", src(), "-o", out()});
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
-  while (!std::filesystem::exists(out() / (set_of(kTrains) + ".dat")) && is_running(pid) &&
+  while (!std::filesystem::exists(out() / (set_of(kTrains) + ".dat")) && build.running() &&
          std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
-  ::kill(pid, SIGINT);
-  const int status = wait_for(pid);
+  ::kill(build.pid(), SIGINT);
+  const int status = build.wait();
   EXPECT_TRUE(status == 0 || status == 128 + SIGINT) << status;
   EXPECT_TRUE(set_in(out(), 1) == separate_compile(1, dir_ / "alone"));
   int older = 0;
