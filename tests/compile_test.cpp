@@ -300,7 +300,7 @@ TEST_F(Compile, PrintsWarningsThatChangeNeitherBytesNorStatus) {
                             ":4:11: warning: the gradient's position 125 m is not a multiple of "
                             "50 m: the compile rounds it to 100 m [off-grid]\n"
                             "pendenza, 125, 1\n"
-                            "          ^\n";
+                            "          ^~~\n";
   EXPECT_EQ(warned.err.rfind(first, 0), 0u) << warned.err;
   EXPECT_NE(warned.err.find("1 error and 1 warning generated.\n"), std::string::npos) << warned.err;
   EXPECT_EQ(warned.err.find('\033'), std::string::npos) << "no colour off a terminal";

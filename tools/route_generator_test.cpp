@@ -16,8 +16,8 @@ RunOutcome compile(const RouteTexts& texts) {
 std::string first_diagnostic(const RunOutcome& run) {
   if (run.errors.diagnostics().empty()) return "";
   const Finding& d = run.errors.diagnostics().front();
-  return "error " + std::to_string(d.error_number) + " at line " + std::to_string(d.location.line) +
-         ": " + d.message;
+  return "error " + std::to_string(d.error_number()) + " at line " +
+         std::to_string(d.location.line) + ": " + d.message;
 }
 
 TEST(GenerateRoute, EveryLengthCompilesWithoutARecordedError) {

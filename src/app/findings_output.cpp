@@ -31,6 +31,30 @@ nlohmann::json place_json(Source source, SourceLocation location, const SourceNa
   return item;
 }
 
+// The characters a finding or a fix-it spans: its place, and end_line and
+// end_column just after its last character (null when only its place is
+// known).
+nlohmann::json range_json(Source source, SourceRange range, const SourceNames& sources,
+                          nlohmann::json item) {
+  item = place_json(source, range.begin, sources, std::move(item));
+  item["end_line"] = range.end.known() ? nlohmann::json(range.end.line) : nullptr;
+  item["end_column"] = range.end.known() ? nlohmann::json(range.end.column) : nullptr;
+  return item;
+}
+
+nlohmann::json fixes_json(const Finding& f) {
+  nlohmann::json list = nlohmann::json::array();
+  for (const FixIt& fix : f.fixes) {
+    nlohmann::json item = {{"line", fix.range.begin.line},
+                           {"column", fix.range.begin.column},
+                           {"end_line", fix.range.end.line},
+                           {"end_column", fix.range.end.column},
+                           {"text", cp1252_to_utf8(fix.text)}};
+    list.push_back(std::move(item));
+  }
+  return list;
+}
+
 nlohmann::json notes_json(const std::vector<Note>& notes, const SourceNames& sources) {
   nlohmann::json list = nlohmann::json::array();
   for (const Note& note : notes) {
@@ -47,8 +71,9 @@ void apply_warning_flags(const std::vector<std::string>& flags, bool allow_error
   for (const std::string& flag : flags) {
     if (allow_error && flag == "error") {
       options.warnings_as_errors = true;
-    } else if (flag.starts_with("no-") && find_warning(flag.substr(3))) {
-      options.disabled_warnings.insert(flag.substr(3));
+    } else if (const WarningInfo* disabled =
+                   flag.starts_with("no-") ? find_warning(flag.substr(3)) : nullptr) {
+      options.disabled_warnings.insert(disabled->code);
     } else {
       throw UsageError("-W" + flag + ": unknown; give " + (allow_error ? "-Werror or " : "") +
                        "-Wno-NAME with NAME one of " + warning_names());
@@ -71,14 +96,15 @@ nlohmann::json run_report_json(const RunOutcome& run, const SourceNames& sources
 nlohmann::json findings_json(std::span<const Finding> findings, const SourceNames& sources) {
   nlohmann::json list = nlohmann::json::array();
   for (const Finding& f : findings) {
-    list.push_back(
-        place_json(f.source, f.location, sources,
-                   {{"severity", f.severity == Severity::kError ? "error" : "warning"},
-                    {"name", f.name},
-                    {"number", f.error_number != 0 ? nlohmann::json(f.error_number) : nullptr},
-                    {"position", f.position ? nlohmann::json(*f.position) : nullptr},
-                    {"message", cp1252_to_utf8(f.message)},
-                    {"notes", notes_json(f.notes, sources)}}));
+    const int32_t number = f.error_number();
+    list.push_back(range_json(f.source, f.range(), sources,
+                              {{"severity", f.severity == Severity::kError ? "error" : "warning"},
+                               {"name", f.name()},
+                               {"number", number != 0 ? nlohmann::json(number) : nullptr},
+                               {"position", f.position ? nlohmann::json(*f.position) : nullptr},
+                               {"message", cp1252_to_utf8(f.message)},
+                               {"notes", notes_json(f.notes, sources)},
+                               {"fixes", fixes_json(f)}}));
   }
   return list;
 }

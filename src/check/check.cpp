@@ -26,7 +26,7 @@ std::string_view file_name_of(Source source) {
 // Every error a compiler records at a row ends the reading of that file, in
 // a compile that stops at a row's error.
 bool stops_its_file(const Finding& d) {
-  return d.source != Source::kRoute && d.location.known() && !found_after_rows(d.code());
+  return d.source != Source::kRoute && d.location.known() && !found_after_rows(*d.error());
 }
 
 std::vector<Finding> stopping_errors(const CompileErrors& run) {
@@ -48,7 +48,8 @@ std::vector<const Finding*> where_compile_stops(const std::vector<Finding>& stop
   const Finding* line = first_in(Source::kLineFile);
   if (line) found.push_back(line);
   const Finding* train = first_in(Source::kTrainFile);
-  if (train && (!line || line->code() == ErrorCode::kBeyondRoute)) found.push_back(train);
+  if (train && (!line || line->code == FindingCode{ErrorCode::kBeyondRoute}))
+    found.push_back(train);
   return found;
 }
 
@@ -57,7 +58,7 @@ std::string compile_stops_note(const Finding& d, bool built_cells) {
     return "compile stops reading the line file here, before the route length that every later "
            "row needs, so check reads no further either";
   }
-  if (d.code() == ErrorCode::kBeyondRoute) {
+  if (d.code == FindingCode{ErrorCode::kBeyondRoute}) {
     return "compile reads no further row of the " + std::string(file_name_of(d.source)) +
            " after this one; check read on to the end of both files";
   }
@@ -92,6 +93,24 @@ const RowRecord* stopping_record(const std::vector<RowRecord>& records, SourceLo
   return stopped == records.rend() ? nullptr : &*stopped;
 }
 
+// The field of `records` that begins at `at`, if one does: in the last row
+// whose keyword comes before it, or in a row of that keyword field.
+const RecordedField* field_at(const std::vector<RowRecord>& records, SourceLocation at) {
+  const auto after = std::ranges::partition_point(
+      records, [&](const RowRecord& row) { return row.first_field().at <= at; });
+  if (after == records.begin()) return nullptr;
+  const size_t keyword = std::prev(after)->keyword.begin;
+  for (auto row = std::make_reverse_iterator(after);
+       row != records.rend() && row->keyword.begin == keyword; ++row) {
+    if (row->keyword.at == at) return &row->keyword;
+    for (const std::vector<RecordedField>* fields : {&row->skipped, &row->values}) {
+      const auto found = std::ranges::find(*fields, at, &RecordedField::at);
+      if (found != fields->end()) return &*found;
+    }
+  }
+  return nullptr;
+}
+
 // A text being blanked row by row, and where its lines start; blanks keep
 // every line end in place.
 struct BlankedText {
@@ -115,9 +134,8 @@ bool blank_stopping_row(BlankedText file, const std::vector<RowRecord>& records,
 Finding fatal_finding(int32_t fatal_error) {
   Finding fatal;
   fatal.severity = Severity::kError;
-  fatal.error_number = fatal_error;
+  fatal.code = static_cast<ErrorCode>(fatal_error);
   const ErrorInfo* info = find_error(fatal_error);
-  fatal.name = info ? std::string(info->name) : "";
   fatal.message = info ? std::string(info->summary) : "";
   return fatal;
 }
@@ -132,7 +150,7 @@ class ErrorMerge {
  public:
   // `compile_stops` tells that compile, which stops at a row's error, stops here.
   void add(const Finding& d, Finding finding, bool compile_stops, bool built_cells) {
-    const auto key = std::tuple(d.source, d.location.line, d.location.column, d.error_number);
+    const auto key = std::tuple(d.source, d.location.line, d.location.column, d.error_number());
     if (!seen_.insert(key).second) return;
     if (compile_stops) {
       finding.notes.insert(finding.notes.begin(),
@@ -227,12 +245,12 @@ class ObjectsByCell {
 };
 
 void explain_slot(Finding& fatal, const ObjectsByCell& holders) {
-  fatal.message = "cell 1 already holds a value in the slot that the " +
-                  std::string(fatal.error_number == error_number(ErrorCode::kFormatMarkerSlotTaken)
-                                  ? "format marker"
-                                  : "check code") +
-                  " takes, so the run ends without writing any binary file; no object may "
-                  "stand in cell 1, metres 50 to 99";
+  fatal.message =
+      "cell 1 already holds a value in the slot that the " +
+      std::string(fatal.code == FindingCode{ErrorCode::kFormatMarkerSlotTaken} ? "format marker"
+                                                                               : "check code") +
+      " takes, so the run ends without writing any binary file; no object may "
+      "stand in cell 1, metres 50 to 99";
   if (const auto holder = holders.first(kMarkerCell)) {
     fatal.message += ": write the row that put one there further along the route";
     fatal.notes.push_back(holder_note(*holder));
@@ -247,6 +265,15 @@ void explain_slot(Finding& fatal, const ObjectsByCell& holders) {
 
 }  // namespace
 
+void span_the_fields(std::vector<Finding>& errors, const RowRecords& records) {
+  for (Finding& error : errors) {
+    if (error.source == Source::kRoute || !error.location.known() || error.end.known()) continue;
+    const RecordedField* field =
+        field_at(error.source == Source::kLineFile ? records.line : records.train, error.location);
+    if (field) error.end = span_of(*field).end;
+  }
+}
+
 void name_the_rows_that_hold_cells(std::vector<Finding>& errors, const RowRecords& records) {
   std::optional<ObjectsByCell> holders;
   const auto indexed = [&]() -> const ObjectsByCell& {
@@ -254,11 +281,11 @@ void name_the_rows_that_hold_cells(std::vector<Finding>& errors, const RowRecord
     return *holders;
   };
   for (Finding& error : errors) {
-    if (is_slot_error(error.error_number)) {
+    if (is_slot_error(error.error_number())) {
       explain_slot(error, indexed());
       continue;
     }
-    if (!is_taken_cell_error(error.error_number) || !error.location.known()) continue;
+    if (!is_taken_cell_error(error.error_number()) || !error.location.known()) continue;
     const std::vector<RowRecord>& file =
         error.source == Source::kLineFile ? records.line : records.train;
     const RowRecord* stopped = stopping_record(file, error.location);
@@ -337,6 +364,7 @@ std::vector<Finding> find_errors(std::string line_text, std::string train_text,
     const std::vector<const Finding*> compile_stops =
         first_run ? where_compile_stops(stops) : std::vector<const Finding*>{};
     std::vector<Finding> errors = stops;
+    span_the_fields(errors, run.records);
     name_the_rows_that_hold_cells(errors, run.records);
     bool blanked = false;
     for (size_t i = 0; i < stops.size(); ++i) {
@@ -362,6 +390,7 @@ std::vector<Finding> find_errors(std::string line_text, std::string train_text,
   std::vector<Finding> route;
   std::ranges::remove_copy_if(run.diagnostics, std::back_inserter(route), stops_its_file);
   if (is_slot_error(run.fatal_error)) route.push_back(fatal_finding(run.fatal_error));
+  span_the_fields(route, run.records);
   name_the_rows_that_hold_cells(route, run.records);
   findings.insert(findings.end(), route.begin(), route.end());
   return findings;
@@ -371,6 +400,7 @@ std::vector<Finding> errors_naming_holders(const std::vector<Finding>& diagnosti
                                            int32_t fatal_error, const RowRecords& records) {
   std::vector<Finding> errors = diagnostics;
   if (is_slot_error(fatal_error)) errors.push_back(fatal_finding(fatal_error));
+  span_the_fields(errors, records);
   name_the_rows_that_hold_cells(errors, records);
   return errors;
 }
@@ -386,7 +416,8 @@ void drop_warnings_at_errors(std::vector<Finding>& warnings, const std::vector<F
 
 void apply_warning_options(std::vector<Finding>& findings, const CheckOptions& options) {
   std::erase_if(findings, [&](const Finding& f) {
-    return f.severity == Severity::kWarning && options.disabled_warnings.contains(f.name);
+    const Warning* warning = f.warning();
+    return warning && options.disabled_warnings.contains(*warning);
   });
   if (!options.warnings_as_errors) return;
   for (Finding& f : findings) {

@@ -68,6 +68,10 @@ std::vector<Finding> find_errors(std::string line_text, std::string train_text,
                                  const CompileTexts& compile, CompileErrors first,
                                  size_t error_limit = 0, LaterWarnings later = {});
 
+// Gives each error at a field that `records` hold (the rows of the compile
+// that recorded it) the field's extent.
+void span_the_fields(std::vector<Finding>& errors, const RowRecords& records);
+
 // Adds to each "cell taken" error a note at the row whose object holds the
 // cell, and says for 1250 and 1251 which row, or the post-pass, filled cell 1;
 // `records` are the rows of the compile that recorded the errors.
@@ -83,8 +87,8 @@ std::vector<Finding> errors_naming_holders(const std::vector<Finding>& diagnosti
 struct CheckOptions {
   SourceEncodings encodings;  // how each file was read
   bool warnings_as_errors = false;
-  std::set<std::string> disabled_warnings;  // names given as -Wno-NAME
-  size_t error_limit = 0;                   // errors to find at most; 0 for all
+  std::set<Warning> disabled_warnings;  // given as -Wno-NAME
+  size_t error_limit = 0;               // errors to find at most; 0 for all
 };
 
 // Errors and warnings of both files in file order, for texts as the compilers

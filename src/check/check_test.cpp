@@ -26,7 +26,8 @@ std::vector<Finding> check(const std::string& line, const std::string& train,
 using Place = std::tuple<Source, int, std::string>;
 std::vector<Place> places(const std::vector<Finding>& findings) {
   std::vector<Place> out;
-  for (const Finding& f : findings) out.emplace_back(f.source, f.location.line, f.name);
+  for (const Finding& f : findings)
+    out.emplace_back(f.source, f.location.line, std::string(f.name()));
   return out;
 }
 
@@ -129,6 +130,61 @@ TEST(Check, CommentMarkerAdviceSwitchesTheRowOff) {
               ::testing::IsEmpty());
 }
 
+// The offset of a place in a text.
+size_t offset_of(const std::string& text, SourceLocation at) {
+  size_t start = 0;
+  for (int line = 1; line < at.line; ++line) start = text.find('\n', start) + 1;
+  return start + static_cast<size_t>(at.column - 1);
+}
+
+// The text with the finding's fix-its made, the last first so that the
+// places of the others hold.
+std::string with_fixes(std::string text, const Finding& finding) {
+  std::vector<FixIt> fixes = finding.fixes;
+  std::ranges::sort(fixes, std::greater{}, [](const FixIt& fix) { return fix.range.begin; });
+  for (const FixIt& fix : fixes) {
+    const size_t begin = offset_of(text, fix.range.begin);
+    text.replace(begin, offset_of(text, fix.range.end) - begin, fix.text);
+  }
+  return text;
+}
+
+// Each warning stands on the characters of its field, and its fix-its,
+// made, leave a file that gives no warning.
+TEST(Check, AWarningsFixItsPutItRight) {
+  struct Case {
+    std::string rows;  // of the line file after kLineHead, or of the train file
+    bool train;
+    std::string field;  // the characters the warning stands on
+    std::string fixed;  // the row once fixed
+  };
+  const Case cases[] = {
+      {"pendenze, 100, 2", false, "pendenze", "pendenza, 100, 2"},
+      {"#  pendenza, 100, 2", false, "#  pendenza", "-pendenza, 100, 2"},
+      {"pendenza, 125, 2", false, "125", "pendenza, 100, 2"},
+      {"indicatore cartello, 500, Bivio, nord ", false, "nord",
+       "indicatore cartello, 500, \"Bivio, nord \""},
+      {"curva destra 4 , 500, 200", false, "curva destra 4", "curvad4 , 500, 200"},
+      {"curvad42, 500, 200", false, "curvad42", "curvad2, 500, 200"},
+      {"rallentamento, 1000, 60, 130, 1, 1, 0", true, "130",
+       "rallentamento, 1000, 60, 150, 1, 1, 0"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.rows);
+    std::string line = kLineHead + (c.train ? "" : c.rows + "\n") + "[fine]\n";
+    std::string train = kTrainHead + (c.train ? c.rows + "\n" : "") + "[fine]\n";
+    const std::vector<Finding> found = check(line, train);
+    ASSERT_EQ(found.size(), 1u);
+    const Finding& warning = found[0];
+    std::string& text = c.train ? train : line;
+    const size_t begin = offset_of(text, warning.location);
+    EXPECT_EQ(text.substr(begin, offset_of(text, warning.end) - begin), c.field);
+    text = with_fixes(text, warning);
+    EXPECT_THAT(text, ::testing::HasSubstr(c.fixed + "\n"));
+    EXPECT_THAT(check(line, train), ::testing::IsEmpty());
+  }
+}
+
 // The row itself is named, not the next line where the compile fails.
 TEST(Check, ARowWithTooFewValuesIsNamedAtItsOwnLine) {
   const auto found =
@@ -162,7 +218,7 @@ TEST(Check, FindsEveryIndependentErrorOfBothFilesInOneRun) {
   std::vector<std::tuple<Source, int, int32_t>> errors;
   for (const Finding& f : check(line, train)) {
     EXPECT_EQ(f.severity, Severity::kError) << f.message;
-    errors.emplace_back(f.source, f.location.line, f.error_number);
+    errors.emplace_back(f.source, f.location.line, f.error_number());
   }
   EXPECT_THAT(errors,
               ::testing::ElementsAre(
@@ -223,7 +279,7 @@ TEST(Check, NamesTheRowThatHoldsATakenCell) {
   for (const Finding& f : found) {
     ASSERT_FALSE(f.notes.empty()) << f.message;
     const Note& holder = f.notes.back();
-    holders.emplace_back(f.error_number, holder.source, holder.location.line);
+    holders.emplace_back(f.error_number(), holder.source, holder.location.line);
   }
   // The second slowdown's start cell is the first one's end cell.
   EXPECT_THAT(holders, ::testing::ElementsAre(std::tuple(18, Source::kTrainFile, 4),
@@ -321,7 +377,7 @@ TEST(Check, WarningOptionsTurnWarningsOffOrIntoErrors) {
   const std::string line = kLineHead + std::string("pendenza, 125, 2\npendenze, 1, 1\n[fine]\n");
   const std::string train = kTrainHead + std::string("[fine]\n");
   CheckOptions options;
-  options.disabled_warnings = {"off-grid"};
+  options.disabled_warnings = {Warning::kOffGrid};
   EXPECT_THAT(places(check(line, train, options)),
               ::testing::ElementsAre(Place{Source::kLineFile, 6, "unknown-keyword"}));
   options.warnings_as_errors = true;
@@ -419,7 +475,7 @@ TEST(Check, EveryWarningIsDocumentedWithAnExampleThatGivesIt) {
               kTrainHead + (in_line ? "" : example.rows) + "[fine]\n", options);
     std::vector<std::string> warnings;
     for (const Finding& f : found) {
-      if (f.severity == Severity::kWarning) warnings.push_back(f.name);
+      if (f.severity == Severity::kWarning) warnings.push_back(std::string(f.name()));
     }
     EXPECT_THAT(warnings, ::testing::ElementsAre(example.warning)) << example.rows;
   }
@@ -553,7 +609,7 @@ TEST(Check, ReadsAsTheCompileWithoutTheProfileDoes) {
 }
 
 TEST(Render, ShowsTheSourceLineWithACaretUnderTheField) {
-  Finding finding = warning_at(Warning::kOffGrid, Source::kLineFile, {2, 12}, "message");
+  Finding finding = warning_at(Warning::kOffGrid, Source::kLineFile, {{2, 12}, {2, 15}}, "message");
   finding.notes.push_back({"a note", Source::kLineFile, {2, 12}});
   std::ostringstream out;
   render_findings(out, std::vector{finding}, {"L.txt", "[generale]\n\tpendenza, 125, 1\r\n"},
@@ -561,7 +617,7 @@ TEST(Render, ShowsTheSourceLineWithACaretUnderTheField) {
   EXPECT_EQ(out.str(),
             "L.txt:2:12: warning: message [off-grid]\n"
             "\tpendenza, 125, 1\n"
-            "\t          ^\n"
+            "\t          ^~~\n"
             "L.txt:2:12: note: a note\n");
   std::ostringstream coloured;
   render_findings(coloured, std::vector{finding}, {"L.txt", "x"}, {"T.txt", ""}, true);

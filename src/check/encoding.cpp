@@ -126,7 +126,9 @@ void lint_encoding(std::string_view text, FileEncoding encoding, LintContext& co
                 at(text, *scan.first_malformed) +
                 " is not), so it is read as Windows-1252: " + misread +
                 "; save the file as UTF-8, or as Windows-1252, throughout";
-  context.warn(Warning::kUtf8Input, location_of(text, start), message);
+  const SourceLocation at = location_of(text, start);
+  const SourceLocation after{at.line, at.column + static_cast<int>(end - start)};
+  context.warn(Warning::kUtf8Input, {at, after}, message);
 }
 
 }  // namespace sc

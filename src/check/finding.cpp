@@ -4,15 +4,16 @@
 
 namespace sc {
 
-Finding warning_at(Warning code, Source source, SourceLocation location, std::string message) {
+Finding warning_at(Warning code, Source source, SourceRange range, std::string message) {
   return {.severity = Severity::kWarning,
           .source = source,
-          .location = location,
+          .location = range.begin,
+          .end = range.end,
           .message = std::move(message),
-          .name = std::string(warning_info(code).name),
-          .error_number = 0,
+          .code = code,
           .position = std::nullopt,
-          .notes = {}};
+          .notes = {},
+          .fixes = {}};
 }
 
 }  // namespace sc

@@ -2,11 +2,11 @@
 
 #include <string>
 
-#include "check/warning_catalogue.h"
 #include "diagnostics/diagnostic.h"
+#include "model/warning_catalogue.h"
 
 namespace sc {
 
-Finding warning_at(Warning code, Source source, SourceLocation location, std::string message);
+Finding warning_at(Warning code, Source source, SourceRange range, std::string message);
 
 }  // namespace sc

@@ -114,6 +114,18 @@ bool line_ends_between(const RecordedField& before, const RecordedField& after) 
 
 }  // namespace
 
+SourceRange span_of_part(const RecordedField& field, std::string_view part) {
+  if (field.end_line != field.at.line) return span_of(field);
+  const int column = field.at.column + (is_quoted(field) ? 1 : 0) +
+                     static_cast<int>(part.data() - field.text.data());
+  return {{field.at.line, column}, {field.at.line, column + static_cast<int>(part.size())}};
+}
+
+SourceRange trimmed_span(const RecordedField& field) {
+  if (is_quoted(field)) return span_of(field);
+  return {field.at, span_of_part(field, trimmed_field(field.text)).end};
+}
+
 // The rows of one file, checked as they are told. A keyword field's last
 // row is checked for fields after it on its line once the next keyword
 // field's first record shows whether that line held more.
@@ -125,6 +137,7 @@ class RecordLint::FileLint {
     // Before the row's own checks, so that the objects it places do not
     // take back its own pending warnings.
     context_.objects_placed(record);
+    if (cut_text_ && record.first_field().at.line > cut_text_->line) close_cut_text();
     if (open_ && record.keyword.begin == field_.begin) {
       note_kind(record);
       if (!done_) check_kind_row(record);
@@ -132,11 +145,13 @@ class RecordLint::FileLint {
       end_keyword_field(&record);
       begin_keyword_field(record);
     }
+    extend_cut_text(record);
     if (next_) next_->row_read(record);
   }
 
   void finish() {
     end_keyword_field(nullptr);
+    close_cut_text();
     context_.finish();
   }
 
@@ -166,7 +181,7 @@ class RecordLint::FileLint {
     if (!row.kind) return;
     field_.kinds.push_back(*row.kind);
     if (field_.kinds.size() != 2) return;
-    field_.keyword_at = row.keyword.at;
+    field_.keyword_at = trimmed_span(row.keyword);
     field_.keyword_text.assign(trimmed_field(row.keyword.text));
   }
 
@@ -178,7 +193,11 @@ class RecordLint::FileLint {
       done_ = true;
       return;
     }
-    if (row.values.size() == kind.values.size()) check_values(row);
+    const bool whole = row.values.size() == kind.values.size();
+    if (whole) check_values(row);
+    field_.last_text.reset();
+    if (whole && kind.values.back().width == ValueWidth::kText)
+      field_.last_text = row.values.back();
     field_.last_kind = *row.kind;
     field_.last_end_line = row.last_field().end_line;
   }
@@ -218,7 +237,7 @@ class RecordLint::FileLint {
 
   void warn_too_few(const RowRecord& row, size_t found) {
     const RowKindInfo& kind = row_kind(*row.kind);
-    context_.warn(Warning::kTooFewValues, row.keyword.at,
+    context_.warn(Warning::kTooFewValues, trimmed_span(row.keyword),
                   takes(kind) + ", but this line has " + std::to_string(found) +
                       ": the compile reads its " + std::string(kind.values[found].name) +
                       " from the next line instead");
@@ -239,26 +258,31 @@ class RecordLint::FileLint {
     flagged_end_line_ = field_.last_end_line;
     const RowKindInfo& kind = row_kind(field_.last_kind);
     if (kind.values.back().width == ValueWidth::kText) {
-      context_.warn(Warning::kTextCutAtComma, extra.at,
+      context_.warn(Warning::kTextCutAtComma, trimmed_span(extra),
                     "the " + std::string(kind.values.back().name) +
                         " ends at the comma before this: the rest is read as the next row's "
                         "keyword; put the whole text in double quotes");
+      if (field_.last_text && !is_quoted(*field_.last_text)) {
+        cut_text_ = CutText{context_.last_warning(), field_.last_text->at, extra.at.line, {}};
+      }
       return;
     }
-    context_.warn(Warning::kTooManyValues, extra.at,
+    context_.warn(Warning::kTooManyValues, trimmed_span(extra),
                   takes(kind) + ": this value and the rest of the line are read as further rows");
   }
 
   void warn_comment_marker(const RowRecord& row) {
     const std::optional<std::string_view> marker = comment_marker(row.keyword.text);
     if (!marker) return;
-    context_.warn(Warning::kCommentMarker, row.keyword.at,
-                  quoted(*marker) + " does not comment out a row: the keyword field " +
-                      quoted(row.keyword.text) + " still names a " +
-                      std::string(row_kind(*row.kind).what) +
-                      " row, which applies; to switch the row off, write a hyphen in place of " +
-                      quoted(*marker) + " (" + quoted(hyphen_form(row.keyword.text, *marker)) +
-                      "), and begin notes with a hyphen too");
+    Finding& finding = context_.warn(
+        Warning::kCommentMarker, trimmed_span(row.keyword),
+        quoted(*marker) + " does not comment out a row: the keyword field " +
+            quoted(row.keyword.text) + " still names a " + std::string(row_kind(*row.kind).what) +
+            " row, which applies; to switch the row off, write a hyphen in place of " +
+            quoted(*marker) + " (" + quoted(hyphen_form(row.keyword.text, *marker)) +
+            "), and begin notes with a hyphen too");
+    finding.fixes.push_back({span_of_part(row.keyword, trimmed_field(row.keyword.text)),
+                             hyphen_form(row.keyword.text, *marker)});
   }
 
   // A hyphen anywhere in a field passes the field over, so a keyword such as
@@ -268,7 +292,7 @@ class RecordLint::FileLint {
     for (const RecordedField& field : row.skipped) {
       const std::string_view text = trimmed_field(field.text);
       if (text.starts_with("-") || !names_a_kind_of(text, row.file, row.part)) continue;
-      context_.warn(Warning::kMisleadingKeyword, field.at,
+      context_.warn(Warning::kMisleadingKeyword, trimmed_span(field),
                     "the hyphen in " + quoted(text) +
                         " switches the row off: a field that holds a hyphen anywhere is passed "
                         "over, and the field after it is read as the keyword; write the keyword "
@@ -319,14 +343,14 @@ class RecordLint::FileLint {
   }
 
   void warn_late_header_row(const RowRecord& row) {
-    context_.warn(Warning::kUnknownKeyword, row.keyword.at,
+    context_.warn(Warning::kUnknownKeyword, trimmed_span(row.keyword),
                   quoted(row.keyword.text) +
                       " is a header row, but the header ended at the first section line after "
                       "\"[generale]\", so the row is ignored; move it above that line");
   }
 
   void warn_early_row(const RowRecord& row) {
-    context_.warn(Warning::kUnknownKeyword, row.keyword.at,
+    context_.warn(Warning::kUnknownKeyword, trimmed_span(row.keyword),
                   quoted(row.keyword.text) +
                       " stands in the header, where only header rows count, so the row is "
                       "ignored; rows count after the first section line below \"[generale]\", "
@@ -338,10 +362,44 @@ class RecordLint::FileLint {
     if (!has_letter(keyword) || is_section_line(keyword) || comment_marker(keyword)) return;
     std::string message =
         quoted(trimmed_field(keyword)) + " names no row kind, so the row is ignored";
-    if (const auto nearest = nearest_keyword(keyword, row.file, row.part)) {
-      message += "; did you mean " + quoted(*nearest) + "?";
+    const auto nearest = nearest_keyword(keyword, row.file, row.part);
+    if (nearest) message += "; did you mean " + quoted(*nearest) + "?";
+    Finding& finding =
+        context_.warn(Warning::kUnknownKeyword, trimmed_span(row.keyword), std::move(message));
+    if (nearest) {
+      finding.fixes.push_back(
+          {span_of_part(row.keyword, trimmed_field(keyword)), std::string(*nearest)});
     }
-    context_.warn(Warning::kUnknownKeyword, row.keyword.at, std::move(message));
+  }
+
+  // The fields of a cut text's line, up to its last one, as the rows after it
+  // are told; the fix-its put the text and them in double quotes.
+  void extend_cut_text(const RowRecord& row) {
+    if (!cut_text_) return;
+    const auto extend = [&](const RecordedField& field) {
+      if (field.at.line != cut_text_->line) return false;
+      if (is_quoted(field) || field.end_line != field.at.line) {
+        cut_text_.reset();  // a quote there would not close the text
+        return false;
+      }
+      cut_text_->line_end = span_of(field).end;
+      return true;
+    };
+    for (const RecordedField& field : row.skipped) {
+      if (!extend(field)) return;
+    }
+    if (!extend(row.keyword)) return;
+    for (const RecordedField& field : row.values) {
+      if (!extend(field)) return;
+    }
+  }
+
+  void close_cut_text() {
+    if (!cut_text_) return;
+    const CutText& cut = *cut_text_;
+    context_.warning(cut.warning).fixes = {{{cut.text_at, cut.text_at}, "\""},
+                                           {{cut.line_end, cut.line_end}, "\""}};
+    cut_text_.reset();
   }
 
   // The keyword field being checked.
@@ -349,8 +407,9 @@ class RecordLint::FileLint {
     size_t begin = 0;
     RowKind last_kind{};  // of its last row checked
     int last_end_line = 0;
-    std::vector<RowKind> kinds;  // that it names, in the order they are read
-    SourceLocation keyword_at;   // kept once it names a second kind
+    std::optional<RecordedField> last_text;  // its last row's text, when it ends in one
+    std::vector<RowKind> kinds;              // that it names, in the order they are read
+    SourceRange keyword_at;                  // kept once it names a second kind
     std::string keyword_text;
   };
 
@@ -362,13 +421,22 @@ class RecordLint::FileLint {
   // The line of a row's last field whose extra fields were warned about:
   // the fields after it on its line are not warned about again.
   std::optional<int> flagged_end_line_;
+  // A text cut at a comma: its warning and where the text and its line's
+  // fields begin and end.
+  struct CutText {
+    size_t warning;
+    SourceLocation text_at;
+    int line;
+    SourceLocation line_end;
+  };
+  std::optional<CutText> cut_text_;
 };
 
-Finding& LintContext::warn(Warning code, SourceLocation at, std::string message) {
+Finding& LintContext::warn(Warning code, SourceRange at, std::string message) {
   return out_.emplace_back(warning_at(code, source_, at, std::move(message)));
 }
 
-void LintContext::warn_while_cell_stands(int64_t cell, Warning code, SourceLocation at,
+void LintContext::warn_while_cell_stands(int64_t cell, Warning code, SourceRange at,
                                          std::string message) {
   pending_.push_back({cell, warning_at(code, source_, at, std::move(message))});
 }
@@ -394,7 +462,7 @@ void LintContext::objects_placed(const RowRecord& row) {
   for (const PlacedObject& object : row.objects) {
     const auto name = cell_object_name(object.type_code);
     if (!name) continue;
-    const CellHolder holder{source_, row.keyword.at, object.type_code, name->of_row,
+    const CellHolder holder{source_, trimmed_span(row.keyword), object.type_code, name->of_row,
                             row.values.front().number};
     const CellHolder* held = holders->find(object.cell);
     // Any other object is refused a taken cell with an error.
@@ -416,7 +484,7 @@ void LintContext::warn_replaced(const PlacedObject& object, const CellHolder& by
                " m, which stands in the same cell and is lost from the scenario; move one of "
                "the two rows by 50 m or more");
   finding.notes.push_back(
-      {"the " + std::string(lost.what) + " of this row is lost", lost.source, lost.at});
+      {"the " + std::string(lost.what) + " of this row is lost", lost.source, lost.at.begin});
 }
 
 void LintContext::finish() {

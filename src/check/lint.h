@@ -32,7 +32,7 @@ struct LaidTrack {
 struct LimitBoard {
   int64_t position = 0;
   int64_t speeds[3] = {};  // vas, vbs, vcs
-  SourceLocation at;
+  SourceRange at;
 };
 struct LimitRow {
   int32_t position = 0;  // both read as Longs
@@ -43,7 +43,7 @@ struct LimitRow {
 // The row whose object stands in a cell, of either file.
 struct CellHolder {
   Source source = Source::kLineFile;
-  SourceLocation at;
+  SourceRange at;  // its keyword
   uint8_t type_code = 0;
   std::string_view what;  // as "the ... of this row" names it
   int64_t position = 0;
@@ -80,11 +80,11 @@ class CellHolders {
 class LintContext {
  public:
   LintContext(Source source, std::vector<Finding>& out) : source_(source), out_(out) {}
-  // The warning, for adding notes to it.
-  Finding& warn(Warning code, SourceLocation at, std::string message);
+  // The warning at the characters `at`, for adding notes and fix-its to it.
+  Finding& warn(Warning code, SourceRange at, std::string message);
   // A warning that holds only while `cell` keeps the object the row put there:
   // dropped when a later row replaces it.
-  void warn_while_cell_stands(int64_t cell, Warning code, SourceLocation at, std::string message);
+  void warn_while_cell_stands(int64_t cell, Warning code, SourceRange at, std::string message);
   // A later row's objects replace what stood in their cells: their pending
   // warnings are dropped, and an object that only a station's stop can
   // replace without an error is warned about.
@@ -92,6 +92,9 @@ class LintContext {
   // The warnings still standing once every row is read.
   void finish();
   Source source() const { return source_; }
+  // The warning given last, by its index, for fix-its that later rows show.
+  size_t last_warning() const { return out_.size() - 1; }
+  Finding& warning(size_t index) { return out_[index]; }
 
   // From the line file's header, for the rows of both files.
   std::optional<int64_t> route_length;
@@ -116,11 +119,22 @@ class LintContext {
   std::vector<PendingWarning> pending_;
 };
 
+// Whether a text field was written in double quotes.
+inline bool is_quoted(const RecordedField& field) {
+  return field.end - field.begin > field.text.size();
+}
+// The characters of `part`, a piece of the text of `field`; the whole field
+// when it runs over more than one line.
+SourceRange span_of_part(const RecordedField& field, std::string_view part);
+// The field without the blanks that end it.
+SourceRange trimmed_span(const RecordedField& field);
+
 // The values of one row as the compile read them.
 struct LintRow {
   const RowRecord& record;
   int64_t operator[](size_t i) const { return record.values[i].number; }
-  SourceLocation at(size_t i) const { return record.values[i].at; }
+  const RecordedField& field(size_t i) const { return record.values[i]; }
+  SourceRange at(size_t i) const { return span_of(record.values[i]); }
 };
 
 // The warnings of both files: checks over the rows as the compile reads

@@ -46,7 +46,7 @@ void check_fill_order(LintContext& context, FillOrder& fill, const LintRow& row)
   // cell at the cursor.
   if (cell > 0) fill.cursor = std::max(fill.cursor + 1, cell);
   fill.previous_position = position;
-  fill.previous_at = row.at(0);
+  fill.previous_at = row.field(0).at;
 }
 
 void check_fill_start(LintContext& context, const FillOrder& fill, const LintRow& row) {
@@ -79,7 +79,9 @@ void check_curve_order(LintContext& context, const LintRow& row) {
                                  " lays the track up to " + metres(laid),
                              context.source(), context.laid_track->at});
   }
-  if (record.profile_to > record.profile_from) context.laid_track = LaidTrack{row.at(0), start};
+  if (record.profile_to > record.profile_from) {
+    context.laid_track = LaidTrack{row.field(0).at, start};
+  }
 }
 
 }  // namespace sc

@@ -21,7 +21,7 @@ constexpr int64_t kHighestTunnelType = 3;
 // puts it, and on the route.
 void check_position(LintContext& context, std::string_view what, const LintRow& row,
                     GridCell cell) {
-  check_grid(context, what, row[0], row.at(0), cell);
+  check_grid(context, what, row[0], row.field(0), cell);
   check_on_route(context, what, row[0], row.at(0));
 }
 
@@ -35,7 +35,7 @@ void check_route_length(LintContext& context, const LintRow& row) {
 void check_repetition(LintContext& context, const LintRow& row) {
   const std::string_view keyword = row.record.keyword.text;
   if (!contains(keyword, "4") || !contains(keyword, "9")) return;
-  context.warn(Warning::kMisleadingKeyword, row.record.keyword.at,
+  context.warn(Warning::kMisleadingKeyword, trimmed_span(row.record.keyword),
                quoted(trimmed_field(keyword)) + " holds both 4 and 9: the repetition code is " +
                    std::to_string(repetition_code(keyword).value_or(0)) +
                    ", since the compile looks for a 4 first; write one of them");
@@ -66,6 +66,11 @@ bool may_name_a_side(std::string_view keyword) {
   });
 }
 
+// The keyword of a curve of the class and side given.
+std::string curve_keyword_for(bool left, char class_digit) {
+  return std::string("curva") + (left ? "s" : "d") + class_digit;
+}
+
 void check_curve_side(LintContext& context, const RowRecord& row, CurveKeyword named) {
   const std::string_view keyword = row.keyword.text;
   if (!may_name_a_side(keyword)) return;
@@ -73,28 +78,32 @@ void check_curve_side(LintContext& context, const RowRecord& row, CurveKeyword n
   const bool misread = left ? says_right(keyword) && !says_left(keyword) : says_left(keyword);
   if (!misread) return;
   const std::string quoted_keyword = quoted(std::string(trimmed_field(keyword)));
-  const std::string suggestion =
-      quoted(std::string("curva") + (left ? "d" : "s") + named.class_digit);
-  context.warn(Warning::kMisleadingKeyword, row.keyword.at,
-               quoted_keyword + " makes a " + (left ? "left" : "right") +
-                   " curve: a curve turns left when its keyword holds an \"s\" anywhere, in "
-                   "either case, and right otherwise; write " +
-                   suggestion + " for a " + (left ? "right" : "left") + " curve");
+  const std::string meant = curve_keyword_for(!left, named.class_digit);
+  Finding& finding =
+      context.warn(Warning::kMisleadingKeyword, trimmed_span(row.keyword),
+                   quoted_keyword + " makes a " + (left ? "left" : "right") +
+                       " curve: a curve turns left when its keyword holds an \"s\" anywhere, in "
+                       "either case, and right otherwise; write " +
+                       quoted(meant) + " for a " + (left ? "right" : "left") + " curve");
+  finding.fixes.push_back({span_of_part(row.keyword, trimmed_field(keyword)), meant});
 }
 
-void check_curve_class(LintContext& context, const RowRecord& row, char decides) {
+void check_curve_class(LintContext& context, const RowRecord& row, bool left, char decides) {
   std::string others;
   for (const char c : row.keyword.text) {
     if (c < '0' || c > '9' || c == decides || others.find(c) != std::string::npos) continue;
     others += c;
   }
   if (others.empty()) return;
-  context.warn(Warning::kMisleadingKeyword, row.keyword.at,
-               quoted(std::string(trimmed_field(row.keyword.text))) + " holds the digits " +
-                   std::string(1, decides) + " and " + others +
-                   ": the class is the first of 1 to 6 found, looking for 1 first, so this is "
-                   "class " +
-                   std::string(1, decides) + "; write one digit, the class, in a curve's keyword");
+  Finding& finding = context.warn(
+      Warning::kMisleadingKeyword, trimmed_span(row.keyword),
+      quoted(std::string(trimmed_field(row.keyword.text))) + " holds the digits " +
+          std::string(1, decides) + " and " + others +
+          ": the class is the first of 1 to 6 found, looking for 1 first, so this is "
+          "class " +
+          std::string(1, decides) + "; write one digit, the class, in a curve's keyword");
+  finding.fixes.push_back({span_of_part(row.keyword, trimmed_field(row.keyword.text)),
+                           curve_keyword_for(left, decides)});
 }
 
 void check_curve(LintContext& context, const LintRow& row) {
@@ -104,7 +113,7 @@ void check_curve(LintContext& context, const LintRow& row) {
   check_curve_order(context, row);
   if (const std::optional<CurveKeyword> named = curve_keyword(row.record.keyword.text)) {
     check_curve_side(context, row.record, *named);
-    check_curve_class(context, row.record, named->class_digit);
+    check_curve_class(context, row.record, named->left, named->class_digit);
   }
 }
 
@@ -121,8 +130,8 @@ void check_tunnel_cut(LintContext& context, const LintRow& row) {
 }
 
 void check_tunnel(LintContext& context, const LintRow& row) {
-  check_grid(context, "the tunnel's start", row[0], row.at(0), GridCell::kOwn);
-  check_grid(context, "the tunnel's end", row[1], row.at(1), GridCell::kOwn);
+  check_grid(context, "the tunnel's start", row[0], row.field(0), GridCell::kOwn);
+  check_grid(context, "the tunnel's end", row[1], row.field(1), GridCell::kOwn);
   check_on_route(context, "the tunnel's start", row[0], row.at(0));
   check_tunnel_cut(context, row);
   if (row[1] <= row[0]) {
@@ -175,7 +184,7 @@ void check_speed(LintContext& context, const LintRow& row) {
   check_fill_order(context, context.speeds, row);
   if (row.record.ending != RowEnd::kRead) return;
   context.limit_rows.push_back(
-      {static_cast<int32_t>(row[0]), static_cast<int32_t>(row[1]), row.at(1)});
+      {static_cast<int32_t>(row[0]), static_cast<int32_t>(row[1]), row.field(1).at});
 }
 
 void check_adhesion(LintContext& context, const LintRow& row) {
@@ -230,8 +239,8 @@ void check_slowdown_cells(LintContext& context, const LintRow& row) {
 
 // x, v, l, f_tt, f_ta, d_v
 void check_slowdown(LintContext& context, const LintRow& row) {
-  check_grid(context, "the slowdown's start", row[0], row.at(0), GridCell::kObject);
-  check_grid(context, "the slowdown's end (start + length)", row[0] + row[2], row.at(2),
+  check_grid(context, "the slowdown's start", row[0], row.field(0), GridCell::kObject);
+  check_grid(context, "the slowdown's end (start + length)", row[0] + row[2], row.field(2),
              GridCell::kObject);
   check_on_route(context, "the slowdown's start", row[0], row.at(0));
   if (row[0] <= context.route_length.value_or(row[0])) {

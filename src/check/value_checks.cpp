@@ -20,8 +20,8 @@ std::string metres(int64_t value) {
   return std::to_string(value) + " m";
 }
 
-void warn_off_grid(LintContext& context, std::string_view what, int64_t value, SourceLocation at,
-                   GridCell cell) {
+void warn_off_grid(LintContext& context, std::string_view what, int64_t value,
+                   const RecordedField& field, GridCell cell) {
   const bool object = cell == GridCell::kObject;
   const int64_t index = object ? object_cell(value) : cell_index(value);
   const int64_t rounded = object ? object_position(index) : index * kCellMetres;
@@ -31,11 +31,12 @@ void warn_off_grid(LintContext& context, std::string_view what, int64_t value, S
     message += ", and the object stands in the cell after that, from " +
                metres(index * kCellMetres) + " to " + metres((index + 1) * kCellMetres);
   }
-  context.warn(Warning::kOffGrid, at, std::move(message));
+  Finding& finding = context.warn(Warning::kOffGrid, span_of(field), std::move(message));
+  finding.fixes.push_back({span_of(field), std::to_string(field.number + rounded - value)});
 }
 
 void warn_beyond_route(LintContext& context, std::string_view what, int64_t position,
-                       SourceLocation at) {
+                       SourceRange at) {
   context.warn(Warning::kBeyondRouteEnd, at,
                std::string(what) + " " + metres(position) + " lies beyond the route's end at " +
                    metres(*context.route_length) +
@@ -44,7 +45,7 @@ void warn_beyond_route(LintContext& context, std::string_view what, int64_t posi
 }
 
 void check_end_on_route(LintContext& context, std::string_view object, std::string_view what,
-                        int64_t end, SourceLocation at, std::string_view then) {
+                        int64_t end, SourceRange at, std::string_view then) {
   if (!context.route_length || end <= *context.route_length) return;
   context.warn(Warning::kBeyondRouteEnd, at,
                std::string(object) + " runs past the route's end at " +
@@ -52,7 +53,7 @@ void check_end_on_route(LintContext& context, std::string_view object, std::stri
                    metres(end) + ", so " + std::string(then));
 }
 
-void check_length(LintContext& context, std::string_view object, int64_t length, SourceLocation at,
+void check_length(LintContext& context, std::string_view object, int64_t length, SourceRange at,
                   std::string_view effect) {
   if (length > 0) return;
   context.warn(Warning::kLengthNotPositive, at,
@@ -60,15 +61,15 @@ void check_length(LintContext& context, std::string_view object, int64_t length,
                    std::string(effect) + "; give its length in metres, greater than 0");
 }
 
-void warn_does_not_fit(LintContext& context, std::string_view what, int64_t value,
-                       SourceLocation at, int64_t low, int64_t high, int64_t stored) {
+void warn_does_not_fit(LintContext& context, std::string_view what, int64_t value, SourceRange at,
+                       int64_t low, int64_t high, int64_t stored) {
   context.warn(Warning::kValueWraps, at,
                std::string(what) + " " + std::to_string(value) + " does not fit its field (" +
                    std::to_string(low) + " to " + std::to_string(high) +
                    "): " + std::to_string(stored) + " is stored instead");
 }
 
-void check_fits_16(LintContext& context, std::string_view what, int64_t value, SourceLocation at) {
+void check_fits_16(LintContext& context, std::string_view what, int64_t value, SourceRange at) {
   check_fits(context, what, value, at, INT16_MIN, INT16_MAX, static_cast<int16_t>(value));
 }
 

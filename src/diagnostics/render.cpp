@@ -48,13 +48,25 @@ std::string place_of(Source source, SourceLocation location, const NamedText& li
   return place + ": ";
 }
 
-void show_source_line(std::ostream& out, Source source, SourceLocation location,
-                      const NamedText& line, const NamedText& train, const Palette& p) {
-  if (source == Source::kRoute || !location.known()) return;
+// The characters of the range after its first, on its first line.
+size_t underline_length(std::string_view line, SourceRange range) {
+  const auto from = static_cast<size_t>(range.begin.column);
+  if (!range.end.known() || from > line.size()) return 0;
+  const size_t to =
+      range.end.line == range.begin.line ? static_cast<size_t>(range.end.column - 1) : line.size();
+  return to > from ? std::min(to, line.size()) - from : 0;
+}
+
+// The source line with a caret under the range's first character and a
+// tilde under each of its others on that line.
+void show_source_line(std::ostream& out, Source source, SourceRange range, const NamedText& line,
+                      const NamedText& train, const Palette& p) {
+  if (source == Source::kRoute || !range.begin.known()) return;
   const std::string_view source_line =
-      line_of(source == Source::kLineFile ? line : train, location.line);
+      line_of(source == Source::kLineFile ? line : train, range.begin.line);
   out << cp1252_to_utf8(source_line) << '\n'
-      << caret_padding(source_line, location.column) << p.caret << '^' << p.reset << '\n';
+      << caret_padding(source_line, range.begin.column) << p.caret << '^'
+      << std::string(underline_length(source_line, range), '~') << p.reset << '\n';
 }
 
 // A note at the finding's own field needs no second copy of the source line
@@ -66,7 +78,7 @@ void render_notes_of(std::ostream& out, const Finding& f, const NamedText& line,
     out << p.bold << place_of(note.source, note.location, line, train) << p.reset << p.note
         << "note:" << p.reset << ' ' << cp1252_to_utf8(note.text) << '\n';
     if (always_show_lines || note.source != f.source || note.location != f.location) {
-      show_source_line(out, note.source, note.location, line, train, p);
+      show_source_line(out, note.source, {note.location, {}}, line, train, p);
     }
   }
 }
@@ -80,16 +92,16 @@ void write_first_line(std::ostream& out, const Finding& f, const NamedText& line
   const bool error = f.severity == Severity::kError;
   out << p.bold << place << p.reset << (error ? p.error : p.warning)
       << (error ? "error" : "warning");
-  if (error && f.error_number != 0) out << ' ' << f.error_number;
+  if (error && f.error_number() != 0) out << ' ' << f.error_number();
   out << ':' << p.reset << ' ' << p.bold << cp1252_to_utf8(f.message) << p.reset;
-  if (!error && !f.name.empty()) out << " [" << f.name << ']';
+  if (!error && !f.name().empty()) out << " [" << f.name() << ']';
 }
 
 void render_one(std::ostream& out, const Finding& f, const NamedText& line, const NamedText& train,
                 const Palette& p) {
   write_first_line(out, f, line, train, p);
   out << '\n';
-  show_source_line(out, f.source, f.location, line, train, p);
+  show_source_line(out, f.source, f.range(), line, train, p);
   render_notes_of(out, f, line, train, p, false);
 }
 

@@ -107,7 +107,7 @@ TEST(MemorizzaPercorso, TellsWhichFilesWereReadAndWhichHalfFailed) {
     }
     ASSERT_FALSE(run.errors.diagnostics().empty());
     const Finding& last = run.errors.diagnostics().back();
-    EXPECT_EQ(last.code(), *c.error);
+    EXPECT_EQ(last.code, FindingCode{*c.error});
     EXPECT_EQ(run.errors.error_number(), error_number(*c.error));
     EXPECT_EQ(last.source, c.blamed);
   }
@@ -243,7 +243,7 @@ TEST(MemorizzaPercorso, EveryOverflowOfAStatedWidthIsError25AtItsField) {
       continue;
     }
     const Finding& last = run.errors.diagnostics().back();
-    EXPECT_EQ(last.code(), ErrorCode::kRunTimeFault) << last.message;
+    EXPECT_EQ(last.code, FindingCode{ErrorCode::kRunTimeFault}) << last.message;
     EXPECT_EQ(last.source, c.file);
     EXPECT_EQ(last.location.line, c.where.line) << last.message;
     EXPECT_EQ(last.location.column, c.where.column) << last.message;
@@ -301,7 +301,7 @@ TEST(MemorizzaPercorso, AValueThatCannotBeReadIsNamedByItsRow) {
     const RunOutcome run = memorizza_percorso(c.texts, "L", "T", 1);
     ASSERT_FALSE(run.errors.diagnostics().empty());
     const Finding& last = run.errors.diagnostics().back();
-    EXPECT_EQ(last.code(), ErrorCode::kRunTimeFault) << last.message;
+    EXPECT_EQ(last.code, FindingCode{ErrorCode::kRunTimeFault}) << last.message;
     EXPECT_EQ(last.location, c.where) << last.message;
     for (const std::string& part : c.says) {
       EXPECT_NE(last.message.find(part), std::string::npos) << last.message;
@@ -423,7 +423,7 @@ TEST(MemorizzaPercorso, ReadingOnFindsTheErrorOfEveryRowInOneCompile) {
       "abbattimento, 200, 1\nabbattimento, 210, 1\n[fine]\n"};
   const auto numbers = [](const RunOutcome& run) {
     std::vector<int32_t> found;
-    for (const Finding& d : run.errors.diagnostics()) found.push_back(d.error_number);
+    for (const Finding& d : run.errors.diagnostics()) found.push_back(d.error_number());
     return found;
   };
   const RunOutcome stopping = memorizza_percorso(texts, "L", "T", 1);

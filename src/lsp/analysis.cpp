@@ -1,7 +1,6 @@
 #include "lsp/analysis.h"
 
 #include <algorithm>
-#include <charconv>
 #include <string_view>
 #include <utility>
 
@@ -29,73 +28,28 @@ Spot spot_of(Source source, SourceLocation location) {
   return {side_of(source), location.line, location.column};
 }
 
-// The text between `before` and the next `after` in `message`.
-std::optional<std::string_view> between(std::string_view message, std::string_view before,
-                                        std::string_view after) {
-  const size_t start = message.find(before);
-  if (start == std::string_view::npos) return std::nullopt;
-  const size_t from = start + before.size();
-  const size_t end = message.find(after, from);
-  if (end == std::string_view::npos) return std::nullopt;
-  return message.substr(from, end - from);
-}
+}  // namespace
 
-std::optional<int64_t> number_in(std::string_view text) {
-  int64_t value = 0;
-  const auto [end, failure] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (failure != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
-}
-
-// The fixes the warnings' messages name.
-std::optional<Fix> fix_for(const Finding& f) {
-  const std::string_view message = f.message;
-  if (f.name == "unknown-keyword") {
-    const auto keyword = between(message, "did you mean \"", "\"?");
-    if (!keyword) return std::nullopt;
-    return Fix{Fix::Kind::kReplaceField, std::string(*keyword), 0,
-               "Change the keyword to \"" + std::string(*keyword) + "\""};
-  }
-  if (f.name == "misleading-keyword") {
-    // "... makes a left curve: ...; write "curvad4" for a right curve"
-    const auto keyword = between(message, "; write \"", "\" for a ");
-    if (!keyword) return std::nullopt;
-    return Fix{Fix::Kind::kReplaceField, std::string(*keyword), 0,
-               "Change the keyword to \"" + std::string(*keyword) + "\""};
-  }
-  if (f.name == "text-cut-at-comma") {
-    return Fix{Fix::Kind::kQuoteText, {}, 0, "Put the whole text in double quotes"};
-  }
-  if (f.name == "off-grid") {
-    // "... 1234 m is not a multiple of 50 m: the compile rounds it to 1250 m"
-    const size_t end = message.find(" m is not a multiple");
-    const auto rounded = between(message, "rounds it to ", " m");
-    if (end == std::string_view::npos || !rounded) return std::nullopt;
-    const size_t start = message.rfind(' ', end - 1) + 1;
-    const auto from = number_in(message.substr(start, end - start));
-    const auto to = number_in(*rounded);
-    if (!from || !to) return std::nullopt;
-    return Fix{Fix::Kind::kAddToNumber,
-               {},
-               *to - *from,
-               "Round to the 50 m grid (" + std::string(*rounded) + " m)"};
-  }
-  return std::nullopt;
-}
-
-Problem problem_from(const Finding& f) {
+Problem problem_of(const Finding& f) {
   Problem problem;
   problem.error = f.severity == Severity::kError;
   problem.at = spot_of(f.source, f.location);
-  problem.code = f.name;
-  const std::string number = f.error_number ? "error " + std::to_string(f.error_number) + ": " : "";
+  problem.end = spot_of(f.source, f.end);
+  problem.code = f.name();
+  const std::string number =
+      f.error_number() ? "error " + std::to_string(f.error_number()) + ": " : "";
   problem.message = number + cp1252_to_utf8(f.message);
   for (const Note& note : f.notes) {
     problem.notes.push_back({spot_of(note.source, note.location), cp1252_to_utf8(note.text)});
   }
-  problem.fix = fix_for(f);
+  for (const FixIt& fix : f.fixes) {
+    problem.fix.push_back({spot_of(f.source, fix.range.begin), spot_of(f.source, fix.range.end),
+                           cp1252_to_utf8(fix.text)});
+  }
   return problem;
 }
+
+namespace {
 
 // A file's text as the compile reads it, or the problem of the first
 // character that Windows-1252 has no form for.
@@ -121,11 +75,12 @@ Converted to_1252(const std::string& text, Side side) {
       utf16_length(std::string_view(text).substr(line_start, failed_at - line_start)) + 1;
   converted.failure = Problem{true,
                               {side, line, column},
+                              {},
                               "encoding",
                               "this character has no Windows-1252 form, which the files are "
                               "compiled in; nothing of this pair is checked until it is replaced",
                               {},
-                              std::nullopt};
+                              {}};
   return converted;
 }
 
@@ -137,6 +92,11 @@ void count_byte_order_mark(Spot& spot, Side side) {
 
 void count_byte_order_mark(Problem& problem, Side side) {
   count_byte_order_mark(problem.at, side);
+  count_byte_order_mark(problem.end, side);
+  for (Edit& edit : problem.fix) {
+    count_byte_order_mark(edit.from, side);
+    count_byte_order_mark(edit.to, side);
+  }
   for (RelatedNote& note : problem.notes) count_byte_order_mark(note.at, side);
 }
 
@@ -167,7 +127,7 @@ Analysis analyse_pair(const std::string& line_text, const std::string& train_tex
                                                 cancellable(compile, limits.cancelled));
   analysis.stopped_at_error_limit = stop_after_errors(findings, limits.error_limit);
   for (const Finding& f : findings) {
-    Problem problem = problem_from(f);
+    Problem problem = problem_of(f);
     if (line.compiled.byte_order_mark) count_byte_order_mark(problem, Side::kLineFile);
     if (train.compiled.byte_order_mark) count_byte_order_mark(problem, Side::kTrainFile);
     analysis.problems.push_back(std::move(problem));

@@ -28,23 +28,26 @@ struct RelatedNote {
   std::string message;
 };
 
-// A change that puts right what a warning points at.
-struct Fix {
-  enum class Kind { kReplaceField, kAddToNumber, kQuoteText };
-  Kind kind = Kind::kReplaceField;
-  std::string replacement;  // kReplaceField
-  int64_t delta = 0;        // kAddToNumber
-  std::string title;
+// One edit of the change that puts right what a problem points at: the
+// characters from `from` up to `to` replaced by `text`.
+struct Edit {
+  Spot from;
+  Spot to;
+  std::string text;  // UTF-8
 };
 
 struct Problem {
   bool error = false;
   Spot at;
+  Spot end;             // after its last character; line 0 when not known
   std::string code;     // the catalogue name
   std::string message;  // UTF-8
   std::vector<RelatedNote> notes;
-  std::optional<Fix> fix;
+  std::vector<Edit> fix;  // the finding's fix-its, applied together
 };
+
+// A finding of check as the server publishes it.
+Problem problem_of(const Finding& finding);
 
 // The compile that check runs, for the pair of files it is given (the names
 // feed the check codes).

@@ -201,35 +201,17 @@ json text_edit(const Range& range, std::string text) {
   return {{"range", range_json(range)}, {"newText", std::move(text)}};
 }
 
-// The edit that `fix` makes at `problem`, if the text still allows it.
-std::optional<json> fix_edit(const LineIndex& lines, const Outline& outline,
-                             const Published& published, const Fix& fix) {
-  const Range& range = published.range;
-  switch (fix.kind) {
-    case Fix::Kind::kReplaceField:
-      return text_edit(range, fix.replacement);
-    case Fix::Kind::kAddToNumber: {
-      const std::string_view line = lines.line(range.start.line);
-      const size_t begin = byte_offset(line, range.start.character);
-      const size_t end = byte_offset(line, range.end.character);
-      const auto number = number_of(line.substr(begin, end - begin));
-      if (!number) return std::nullopt;
-      return text_edit(range, std::to_string(*number + fix.delta));
-    }
-    case Fix::Kind::kQuoteText: {
-      const OutlineRow* row = outline.row_at(range.start.line);
-      if (!row || row->kinds.empty() || row->values.size() != row->kinds.front()->values.size()) {
-        return std::nullopt;
-      }
-      const std::string_view line = lines.line(row->line);
-      const size_t begin = row->values.back().begin;
-      const size_t end = line.find_last_not_of(" \t") + 1;
-      const std::string_view text = line.substr(begin, end - begin);
-      if (text.find('"') != std::string_view::npos) return std::nullopt;
-      return text_edit(line_span(lines, row->line, begin, end), "\"" + std::string(text) + "\"");
-    }
-  }
-  return std::nullopt;
+// What an edit does, as its action's title says it: "change "X" to "Y"",
+// "insert "Y"" or "remove "X"".
+std::string edit_title(const LineIndex& lines, const Range& range, const std::string& text) {
+  const std::string_view line = lines.line(range.start.line);
+  const size_t begin = byte_offset(line, range.start.character);
+  const size_t end =
+      range.end.line == range.start.line ? byte_offset(line, range.end.character) : line.size();
+  const std::string old(line.substr(begin, end - begin));
+  if (old.empty()) return "insert \"" + text + "\"";
+  if (text.empty()) return "remove \"" + old + "\"";
+  return "change \"" + old + "\" to \"" + text + "\"";
 }
 
 bool overlaps(const Range& a, const Range& b) {
@@ -242,16 +224,11 @@ json range_json(const Range& range) {
   return {{"start", position_json(range.start)}, {"end", position_json(range.end)}};
 }
 
-Range field_range(const LineIndex& lines, const Spot& spot) {
-  if (spot.line < 1) return {};
-  const int line = spot.line - 1;
-  const std::string_view text = lines.line(line);
-  const size_t begin = byte_offset(text, spot.column - 1);
-  FieldCursor fields(text.substr(begin));
-  const char first = begin < text.size() ? text[begin] : ',';
-  const bool number = first == '-' || first == '+' || (first >= '0' && first <= '9');
-  const LineField field = number ? fields.number() : fields.text();
-  return line_span(lines, line, begin + field.begin, begin + field.end);
+Range range_of(const Spot& from, const Spot& to) {
+  if (from.line < 1) return {};
+  const Position start{from.line - 1, from.column - 1};
+  if (to.line < 1) return {start, start};
+  return {start, {to.line - 1, to.column - 1}};
 }
 
 json hover(const LineIndex& lines, const Outline& outline, Position at) {
@@ -351,18 +328,24 @@ json definition(const std::string& uri, const std::vector<Published>& problems, 
   return locations;
 }
 
-json code_actions(const std::string& uri, const LineIndex& lines, const Outline& outline,
+json code_actions(const std::string& uri, const LineIndex& lines,
                   const std::vector<Published>& problems, const Range& range) {
   json actions = json::array();
   for (const Published& published : problems) {
-    if (!published.problem.fix || !overlaps(published.range, range)) continue;
-    const auto edit = fix_edit(lines, outline, published, *published.problem.fix);
-    if (!edit) continue;
-    actions.push_back({{"title", published.problem.fix->title},
+    if (published.problem.fix.empty() || !overlaps(published.range, range)) continue;
+    json edits = json::array();
+    std::string title;
+    for (const Edit& edit : published.problem.fix) {
+      const Range replaced = range_of(edit.from, edit.to);
+      title += (title.empty() ? "" : " and ") + edit_title(lines, replaced, edit.text);
+      edits.push_back(text_edit(replaced, edit.text));
+    }
+    title[0] = static_cast<char>(title[0] - 'a' + 'A');
+    actions.push_back({{"title", std::move(title)},
                        {"kind", "quickfix"},
                        {"diagnostics", json::array({diagnostic_json(published)})},
                        {"isPreferred", true},
-                       {"edit", {{"changes", {{uri, json::array({*edit})}}}}}});
+                       {"edit", {{"changes", {{uri, std::move(edits)}}}}}});
   }
   return actions;
 }

@@ -15,9 +15,10 @@ namespace sc::lsp {
 
 nlohmann::json range_json(const Range& range);
 
-// The range of the field that starts at `spot` (1-based line and column); the
-// file's first position when the spot has no line.
-Range field_range(const LineIndex& lines, const Spot& spot);
+// The range from `from` up to `to` (1-based lines and columns); the place
+// `from` alone when `to` has no line, and the file's first position when
+// `from` has none.
+Range range_of(const Spot& from, const Spot& to);
 
 nlohmann::json hover(const LineIndex& lines, const Outline& outline, Position at);
 nlohmann::json completion(const LineIndex& lines, const Outline& outline, TextFile file,
@@ -42,8 +43,8 @@ nlohmann::json diagnostic_json(const Published& published);
 nlohmann::json definition(const std::string& uri, const std::vector<Published>& problems,
                           Position at);
 
-// A quick fix for each problem in `range` whose warning names one.
-nlohmann::json code_actions(const std::string& uri, const LineIndex& lines, const Outline& outline,
+// A quick fix for each problem in `range` that has fix-its, making them all.
+nlohmann::json code_actions(const std::string& uri, const LineIndex& lines,
                             const std::vector<Published>& problems, const Range& range);
 
 }  // namespace sc::lsp

@@ -414,8 +414,7 @@ json Server::answer_about_document(const std::string& method, const json& params
       published == published_.end() ? none : published->second.problems;
   if (method == "textDocument/documentSymbol") return document_symbols(lines, outline);
   if (method == "textDocument/codeAction") {
-    json actions =
-        code_actions(document.uri, lines, outline, problems, range_from(params.at("range")));
+    json actions = code_actions(document.uri, lines, problems, range_from(params.at("range")));
     if (versioned_edits_) {
       for (json& action : actions) action["edit"] = versioned(action["edit"]);
     }
@@ -642,15 +641,12 @@ Server::Snapshot Server::take_snapshot(const FilePair& pair) const {
 
 void Server::publish(const Snapshot& snapshot, const Analysis& analysis) {
   const bool publishes_line = pairs_.at(snapshot.pair);
-  const LineIndex line_lines(snapshot.line_text);
-  const LineIndex train_lines(snapshot.train_text);
   const std::string line_uri =
       snapshot.pair.line_file.empty() ? "" : uri_of(snapshot.pair.line_file);
   const std::string train_uri =
       snapshot.pair.train_file.empty() ? "" : uri_of(snapshot.pair.train_file);
-  const auto place = [&](const Spot& spot) -> std::pair<std::string, Range> {
-    if (spot.side == Side::kTrainFile) return {train_uri, field_range(train_lines, spot)};
-    return {line_uri, field_range(line_lines, spot)};
+  const auto place = [&](const Spot& spot, const Spot& end) -> std::pair<std::string, Range> {
+    return {spot.side == Side::kTrainFile ? train_uri : line_uri, range_of(spot, end)};
   };
   // The route's own problems stand in the line file; a pair that does not
   // publish the line file's shows them in its train file.
@@ -659,12 +655,12 @@ void Server::publish(const Snapshot& snapshot, const Analysis& analysis) {
   if (publishes_line) by_uri[line_uri];
   if (!train_uri.empty()) by_uri[train_uri];
   for (const Problem& problem : analysis.problems) {
-    auto [uri, range] = place(problem.at);
+    auto [uri, range] = place(problem.at, problem.end);
     if (problem.at.side == Side::kRoute) uri = route_uri;
     if (!by_uri.contains(uri)) continue;
     Published published{range, problem, {}};
     for (const RelatedNote& note : problem.notes) {
-      auto [note_uri, note_range] = note.at.line > 0 ? place(note.at) : std::pair(uri, range);
+      auto [note_uri, note_range] = note.at.line > 0 ? place(note.at, {}) : std::pair(uri, range);
       if (note_uri.empty()) note_uri = uri;
       published.notes.push_back({note_uri, note_range, note.message});
     }

@@ -16,6 +16,7 @@
 #include "check/encoding.h"
 #include "lsp/documents.h"
 #include "lsp/editor_text.h"
+#include "lsp/features.h"
 #include "lsp/value_notes.h"
 #include "route_generator.h"
 #include "textio/codepage.h"
@@ -404,27 +405,62 @@ TEST(LspFeatures, CodeActionsMakeTheFixesTheWarningsName) {
   };
   const Session s = run(pair_session() + actions_at(2, 3) + actions_at(3, 4) + actions_at(4, 5) +
                         actions_at(5, 6));
-  const auto only_edit = [&](int id) {
+  const auto edits_of = [&](int id) {
     const json& actions = (*s.response(id))["result"];
     EXPECT_EQ(actions.size(), 1u);
-    return actions[0]["edit"]["changes"][std::string(kLineUri)][0];
+    return actions.empty() ? json::array() : actions[0]["edit"]["changes"][std::string(kLineUri)];
+  };
+  struct Edit {
+    std::string text;
+    int start;
+    int end;
   };
   const struct {
     int id;
-    const char* text;
-    int start;
-    int end;
-  } expected[] = {{2, "1250", 10, 14},
-                  {3, "pendenza", 0, 9},
-                  {4, "\"VIA ROMA, 3\"", 27, 38},
-                  {5, "curvad4", 0, 14}};
+    std::vector<Edit> edits;
+  } expected[] = {{2, {{"1250", 10, 14}}},
+                  {3, {{"pendenza", 0, 9}}},
+                  {4, {{"\"", 27, 27}, {"\"", 38, 38}}},
+                  {5, {{"curvad4", 0, 14}}}};
   for (const auto& e : expected) {
-    SCOPED_TRACE(e.text);
-    const json edit = only_edit(e.id);
-    EXPECT_EQ(edit["newText"], e.text);
-    EXPECT_EQ(edit["range"]["start"]["character"], e.start);
-    EXPECT_EQ(edit["range"]["end"]["character"], e.end);
+    SCOPED_TRACE(e.id);
+    const json edits = edits_of(e.id);
+    ASSERT_EQ(edits.size(), e.edits.size());
+    for (size_t i = 0; i < edits.size(); ++i) {
+      EXPECT_EQ(edits[i]["newText"], e.edits[i].text);
+      EXPECT_EQ(edits[i]["range"]["start"]["character"], e.edits[i].start);
+      EXPECT_EQ(edits[i]["range"]["end"]["character"], e.edits[i].end);
+    }
   }
+  EXPECT_EQ((*s.response(3))["result"][0]["title"], "Change \"pendenzza\" to \"pendenza\"");
+  EXPECT_EQ((*s.response(4))["result"][0]["title"], "Insert \"\"\" and insert \"\"\"");
+}
+
+// The quick fixes come from the findings' fix-its, never from their words:
+// with every message reworded, each fix stays what it was.
+TEST(LspFeatures, AFixStillAppliesToAWarningReworded) {
+  const std::vector<Finding> findings =
+      check_sources(std::string(kLineText), std::string(kTrainText), {},
+                    compile_as_check_does("T_linea.txt", "T_R1-.txt"));
+  const LineIndex lines(kLineText);
+  const auto fixes = [&](bool reworded) {
+    std::vector<Published> published;
+    for (Finding finding : findings) {
+      if (finding.source != Source::kLineFile) continue;
+      if (reworded) finding.message = "reworded";
+      const Problem problem = problem_of(finding);
+      published.push_back({range_of(problem.at, problem.end), problem, {}});
+    }
+    json made = json::array();
+    for (const json& action :
+         code_actions(std::string(kLineUri), lines, published, {{0, 0}, {lines.line_count(), 0}})) {
+      made.push_back({action["title"], action["edit"]});
+    }
+    return made;
+  };
+  const json original = fixes(false);
+  EXPECT_EQ(original.size(), 4u);
+  EXPECT_EQ(fixes(true), original);
 }
 
 TEST(LspFeatures, ADocumentThatIsNoScenarioFileGetsNothingAndHarmsNothing) {

@@ -11,14 +11,21 @@ Finding error_at(ErrorCode code, Source source, SourceLocation location, std::st
   return {.severity = Severity::kError,
           .source = source,
           .location = location,
+          .end = {},
           .message = std::move(message),
-          .name = std::string(error_info(code).name),
-          .error_number = error_number(code),
+          .code = code,
           .position = position,
-          .notes = {}};
+          .notes = {},
+          .fixes = {}};
 }
 
 }  // namespace
+
+std::string_view Finding::name() const {
+  if (const Warning* w = warning()) return warning_info(*w).name;
+  const ErrorInfo* info = find_error(error_number());
+  return info ? info->name : std::string_view();
+}
 
 void ErrorLog::record(ErrorCode code, Source source, SourceLocation location, std::string message) {
   error_number_ = sc::error_number(code);

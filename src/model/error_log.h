@@ -3,9 +3,12 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <variant>
 #include <vector>
 
 #include "model/error_catalogue.h"
+#include "model/warning_catalogue.h"
 #include "textio/fault.h"
 
 namespace sc {
@@ -22,6 +25,19 @@ struct Note {
   SourceLocation location;
 };
 
+// A change that puts right what a finding points at, as a compiler's fix-it
+// hint: the characters of `range`, in the finding's file, replaced by `text`
+// (an empty range inserts it). The fix-its of one finding are applied
+// together.
+struct FixIt {
+  SourceRange range;
+  std::string text;  // Windows-1252
+};
+
+// What a finding is: an error of the error catalogue or a warning of the
+// warning catalogue.
+using FindingCode = std::variant<ErrorCode, Warning>;
+
 // One problem a command reports: an error the compile recorded or a warning,
 // at a field of one of the two files or of the route as a whole. Every
 // command prints it through the diagnostics module and writes it as JSON in
@@ -29,15 +45,21 @@ struct Note {
 struct Finding {
   Severity severity = Severity::kWarning;
   Source source = Source::kRoute;
-  SourceLocation location;          // of the field concerned, when there is a row
-  std::string message;              // Windows-1252, like the texts it quotes
-  std::string name;                 // the catalogue name; shown as [name] for warnings
-  int32_t error_number = 0;         // errors only
+  SourceLocation location;  // of the field concerned, when there is a row
+  SourceLocation end;       // just after that field, when its extent is known
+  std::string message;      // Windows-1252, like the texts it quotes
+  FindingCode code = ErrorCode{};
   std::optional<int32_t> position;  // metres along the route, when the error sets one
   std::vector<Note> notes;
+  std::vector<FixIt> fixes;
 
-  // An error's code.
-  ErrorCode code() const { return static_cast<ErrorCode>(error_number); }
+  SourceRange range() const { return {location, end}; }
+  const ErrorCode* error() const { return std::get_if<ErrorCode>(&code); }
+  const Warning* warning() const { return std::get_if<Warning>(&code); }
+  // An error's number; 0 for a warning.
+  int32_t error_number() const { return error() ? sc::error_number(*error()) : 0; }
+  // The catalogue name: what [name] shows and -Wno-NAME turns off.
+  std::string_view name() const;
 };
 
 // error_number and error_position of a run, plus every error in the order it

@@ -56,7 +56,7 @@ std::vector<std::pair<int32_t, int32_t>> recorded(const ErrorLog& errors) {
   for (const Finding& d : errors.diagnostics()) {
     EXPECT_TRUE(d.position.has_value());
     EXPECT_EQ(d.source, Source::kRoute);
-    found.emplace_back(d.error_number, d.position.value_or(0));
+    found.emplace_back(d.error_number(), d.position.value_or(0));
   }
   return found;
 }

@@ -13,6 +13,16 @@ struct SourceLocation {
   int column = 0;
   bool known() const { return line > 0; }
   bool operator==(const SourceLocation&) const = default;
+  auto operator<=>(const SourceLocation&) const = default;
+};
+
+// The characters of a text from `begin` up to `end`, which is the place just
+// after the last of them; an `end` that is not known leaves the place `begin`
+// alone, as a caret shows it.
+struct SourceRange {
+  SourceLocation begin;
+  SourceLocation end;
+  bool operator==(const SourceRange&) const = default;
 };
 
 // A run-time fault while compiling: a read past the end of a file, a value

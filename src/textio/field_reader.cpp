@@ -113,6 +113,7 @@ std::string_view FieldReader::read_text() {
   const size_t begin = pos_;
   size_t end = 0;
   int end_line = field_location_.line;
+  int end_column = 0;
   std::string_view value;
   if (peek() == '"') {
     const size_t close = text_.find('"', pos_ + 1);
@@ -128,10 +129,12 @@ std::string_view FieldReader::read_text() {
     }
     end = close + 1;
     end_line = line_;
+    end_column = static_cast<int>(end - line_start_) + 1;
     pos_ = find_end(text_, end, kTextEnds);
   } else {
     pos_ = find_end(text_, pos_, kTextEnds);
     end = pos_;
+    end_column = field_location_.column + static_cast<int>(end - begin);
     value = text_.substr(begin, end - begin);
   }
   if (!done()) {
@@ -145,7 +148,8 @@ std::string_view FieldReader::read_text() {
     throw Fault("a text field is longer than 65535 characters", field_location_);
   }
   ++fields_read_;
-  if (recorded_) recorded_->push_back({begin, end, field_location_, end_line, 0, value});
+  if (recorded_)
+    recorded_->push_back({begin, end, field_location_, end_line, end_column, 0, value});
   return value;
 }
 
@@ -161,8 +165,13 @@ int64_t FieldReader::read_number(int64_t min, int64_t max, const char* kind) {
   const int64_t value = in_range ? plain->value : number_in(digits, min, max, kind);
   ++fields_read_;
   if (recorded_) {
-    recorded_->push_back(
-        {start, start + digits.size(), field_location_, field_location_.line, value, {}});
+    recorded_->push_back({start,
+                          start + digits.size(),
+                          field_location_,
+                          field_location_.line,
+                          field_location_.column + static_cast<int>(digits.size()),
+                          value,
+                          {}});
   }
   return value;
 }

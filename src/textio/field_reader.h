@@ -15,9 +15,15 @@ struct ReadField {
   size_t end = 0;    // offset after its last character (a closing quote included)
   SourceLocation at;
   int end_line = 0;       // the line of its last character
+  int end_column = 0;     // the column after its last character, on end_line
   int64_t number = 0;     // a number field's value
   std::string_view text;  // a text field's value, in the text read
 };
+
+// The characters the field spans.
+inline SourceRange span_of(const ReadField& field) {
+  return {field.at, {field.end_line, field.end_column}};
+}
 
 // Reads a text held in memory as a stream of comma-separated fields.
 //

@@ -1,4 +1,4 @@
-#include "check/warning_catalogue.h"
+#include "model/warning_catalogue.h"
 
 #include <algorithm>
 #include <array>
