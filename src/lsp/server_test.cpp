@@ -993,7 +993,7 @@ std::set<Place> check_finds(const std::string& line_bytes, const std::string& tr
   std::set<Place> places;
   for (const Finding& f : findings) {
     places.insert({f.source == Source::kTrainFile ? "train" : "line", f.location.line - 1,
-                   f.location.column - 1, f.name});
+                   f.location.column - 1, std::string(f.name())});
   }
   return places;
 }
