@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <limits>
 #include <string>
+#include <utility>
 
 #include "model/cell_geometry.h"
 #include "model/object_rules.h"
@@ -14,56 +16,36 @@
 namespace sc {
 namespace {
 
-constexpr int kX = Profile::kX;
-constexpr int kY = Profile::kY;
-
-// Points 0 and 1, (0, 0) and (0, 1), as integers: the first step runs along y.
-struct SeedValue {
-  int32_t point;
-  int k;
-  int16_t value;
-};
-constexpr std::array<SeedValue, 4> kSeed = {{{0, kX, 0}, {0, kY, 0}, {1, kX, 0}, {1, kY, 1}}};
-
 // The byte keeps the low eight bits of gradient + 100.
 void store_gradient(Cell& cell, int32_t gradient, SourceLocation /*gradient_at*/) {
   cell.gradient = gradient_byte(gradient);
 }
 
-// Out of line, so that the check below stays a compare in the profile loop.
+// Out of line: a cold path.
 [[noreturn, gnu::noinline, gnu::cold]] void point_beyond_end(const Profile& profile,
                                                              int32_t point) {
   throw Fault("profile point " + std::to_string(point) + " lies beyond the last point " +
               std::to_string(profile.last_point()));
 }
 
-void check_point(const Profile& profile, int32_t point) {
-  if (point > profile.last_point()) point_beyond_end(profile, point);
-}
-
-PlanPoint point_at(const Profile& profile, int32_t m) {
-  return {profile.value(m, kX), profile.value(m, kY)};
-}
-
-void set_point(Profile& profile, int32_t m, PlanPoint p) {
-  profile.set_double(m, kX, p.x);
-  profile.set_double(m, kY, p.y);
-}
-
-void straight_step(Profile& profile, int32_t point) {
-  check_point(profile, point);
-  set_point(profile, point,
-            sc::straight_step(point_at(profile, point - 2), point_at(profile, point - 1)));
-}
-
-void stop_if_requested_at(const StopFlag& stop, int32_t point) {
-  if ((point & (kPointsBetweenStopChecks - 1)) == 0) stop.stop_if_requested();
-}
-
-void arc_step(Profile& profile, int32_t point, double curvature) {
-  check_point(profile, point);
-  set_point(profile, point,
-            sc::arc_step(point_at(profile, point - 2), point_at(profile, point - 1), curvature));
+// The steps from the cursor through point `through`, as one run: each step
+// is first checked against the last point, then computed, and then the
+// cursor, one further on, checked against `limit`. Returns false at the
+// first step that takes the cursor past `limit`.
+bool lay_run(Profile& profile, int32_t& cursor, int32_t through, int32_t limit, bool arc,
+             double curvature) {
+  if (cursor > through) return true;
+  // The last point computed: `through`, or the last point of the profile, or
+  // the point after which the cursor passes the limit (at least one step is
+  // taken, so at the latest the cursor's own).
+  const int32_t last = std::min({through, profile.last_point(), std::max(cursor, limit)});
+  if (last >= cursor) {
+    profile.add_run({.last = last, .arc = arc, .curvature = curvature});
+    cursor = last + 1;
+    if (cursor > limit) return false;
+  }
+  if (cursor <= through) point_beyond_end(profile, cursor);
+  return true;
 }
 
 }  // namespace
@@ -80,14 +62,17 @@ void gradient_tail(Scenario& model, CellFill& gradients) {
 }
 
 void seed_profile(Profile& profile) {
-  for (const SeedValue& v : kSeed) profile.set_integer(v.point, v.k, v.value);
+  profile.seed();
 }
 
 bool seeded(const Profile& profile) {
-  return std::all_of(kSeed.begin(), kSeed.end(), [&](const SeedValue& v) {
-    return profile.tag(v.point, v.k) == Profile::Tag::kInteger &&
-           profile.value(v.point, v.k) == v.value;
-  });
+  for (int32_t m = 0; m < 2; ++m) {
+    for (const auto [k, seed] :
+         {std::pair(Profile::kX, Profile::kSeedX[m]), std::pair(Profile::kY, Profile::kSeedY[m])}) {
+      if (profile.tag(m, k) != Profile::Tag::kInteger || profile.value(m, k) != seed) return false;
+    }
+  }
+  return true;
 }
 
 std::optional<CurveKeyword> curve_keyword(std::string_view keyword) {
@@ -111,27 +96,17 @@ std::optional<double> curvature_of(std::string_view keyword) {
 
 bool bend_profile(Profile& profile, int32_t& cursor, int32_t start, int32_t length,
                   SourceLocation length_at, double curvature, const StopFlag& stop) {
-  while (cursor <= start) {
-    stop_if_requested_at(stop, cursor);
-    straight_step(profile, cursor);
-    if (++cursor > kCurvePointLimit) return false;
-  }
+  stop.stop_if_requested();
+  if (!lay_run(profile, cursor, start, kCurvePointLimit, false, 0)) return false;
   const int32_t arc_end =
       std::min(checked_add(start, length, "the curve's end", length_at), profile.last_point());
-  while (cursor <= arc_end) {
-    stop_if_requested_at(stop, cursor);
-    arc_step(profile, cursor, curvature);
-    if (++cursor > kCurvePointLimit) return false;
-  }
-  return true;
+  return lay_run(profile, cursor, arc_end, kCurvePointLimit, true, curvature);
 }
 
 void profile_tail(Profile& profile, int32_t& cursor, const StopFlag& stop) {
-  while (cursor <= profile.last_point() - 2) {
-    stop_if_requested_at(stop, cursor);
-    straight_step(profile, cursor);
-    ++cursor;
-  }
+  stop.stop_if_requested();
+  // The tail never stops at the curves' limit.
+  lay_run(profile, cursor, profile.last_point() - 2, std::numeric_limits<int32_t>::max(), false, 0);
 }
 
 }  // namespace sc

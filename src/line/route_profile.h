@@ -44,14 +44,12 @@ std::optional<double> curvature_of(std::string_view keyword);
 // start, then the arc bends each step by `curvature`; the arc is cut at the
 // last profile point. Returns false when the cursor passes kCurvePointLimit;
 // throws Fault at `length_at` when start + length does not fit 32 bits.
-// Both look at `stop` every kPointsBetweenStopChecks points.
+// Both look at `stop` once a call: they lay their points as runs, which
+// costs nothing per point.
 bool bend_profile(Profile& profile, int32_t& cursor, int32_t start, int32_t length,
                   SourceLocation length_at, double curvature, const StopFlag& stop = {});
 
 // After the last row: straight track up to two points before the end.
 void profile_tail(Profile& profile, int32_t& cursor, const StopFlag& stop = {});
-
-// A power of two, so that the test is a mask; a few milliseconds of work.
-constexpr int32_t kPointsBetweenStopChecks = 1 << 16;
 
 }  // namespace sc

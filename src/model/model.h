@@ -176,42 +176,108 @@ constexpr int16_t kTableFormatMarker = 610;
 constexpr int16_t kCellFormatMarker = 5121;
 constexpr int kMarkerCell = 1;
 
+// A run of computed profile points: from the point after the run before it
+// (after the seeded points 0 and 1 for the first run) through `last`, each
+// continuing the last step, straight or turned by `curvature`.
+struct ProfileRun {
+  int32_t last = 0;
+  bool arc = false;
+  double curvature = 0;
+};
+
 // The plan view of the track: one x and one y per metre, points 0 to P, each
 // value tagged with its kind.
+//
+// A compiled profile is held as the runs that make it (seed, then add_run),
+// a few bytes a curve, and its points are computed from them only where they
+// are read: the writer streams them block by block, and the first read of a
+// single point builds every point in memory. A profile set point by point (a
+// profile read from a file) holds its points only.
 class Profile {
  public:
   enum class Tag : uint16_t { kEmpty = 0, kInteger = 2, kDouble = 5 };
   static constexpr int kX = 0;
   static constexpr int kY = 1;
+  // Points 0 and 1, as seed() sets them: (0, 0) and (0, 1), integers, so
+  // that the first step runs along y.
+  static constexpr int16_t kSeedX[2] = {0, 0};
+  static constexpr int16_t kSeedY[2] = {0, 1};
 
+  // Every point empty.
   explicit Profile(int32_t last_point);
 
   int32_t last_point() const { return last_point_; }
-  Tag tag(int32_t m, int k) const { return tags_[index(m, k)]; }
+  Tag tag(int32_t m, int k) const { return points().tags[index(m, k)]; }
   // The value of a point; an empty element reads as 0.
-  double value(int32_t m, int k) const { return values_[index(m, k)]; }
+  double value(int32_t m, int k) const { return points().values[index(m, k)]; }
   // The tags and values of points 0 to P of one coordinate, in order.
-  const Tag* tags(int k) const { return &tags_[index(0, k)]; }
-  const double* values(int k) const { return &values_[index(0, k)]; }
-  // Inline: the profile loop sets millions of points.
-  void set_integer(int32_t m, int k, int16_t v) {
-    values_[index(m, k)] = v;
-    tags_[index(m, k)] = Tag::kInteger;
-  }
-  void set_double(int32_t m, int k, double v) {
-    values_[index(m, k)] = v;
-    tags_[index(m, k)] = Tag::kDouble;
-  }
+  const Tag* tags(int k) const { return &points().tags[index(0, k)]; }
+  const double* values(int k) const { return &points().values[index(0, k)]; }
+  void set_integer(int32_t m, int k, int16_t v);
+  void set_double(int32_t m, int k, double v);
+
+  // The compile's form. seed() sets points 0 and 1; add_run computes the
+  // points after the last one computed through `run.last`.
+  void seed();
+  void add_run(const ProfileRun& run);
+  // True while the profile is held as its runs.
+  bool held_as_runs() const { return runs_.has_value(); }
+  bool seeded() const { return runs_ && runs_->seeded; }
+  const std::vector<ProfileRun>& runs() const { return runs_->runs; }
+  // The first point no run computed (2 when there is none).
+  int32_t end_of_runs() const { return runs_->runs.empty() ? 2 : runs_->runs.back().last + 1; }
 
  private:
+  struct Runs {
+    bool seeded = false;
+    std::vector<ProfileRun> runs;
+  };
+  struct Points {
+    explicit Points(int32_t last_point);
+    // Points that are never set stay empty and read as 0: all-zero bytes.
+    ZeroedArray<double> values;
+    ZeroedArray<Tag> tags;
+  };
+
   size_t index(int32_t m, int k) const {
     return static_cast<size_t>(k) * (static_cast<size_t>(last_point_) + 1) + static_cast<size_t>(m);
   }
+  const Points& points() const {
+    if (!points_) build_points();
+    return *points_;
+  }
+  void build_points() const;
 
   int32_t last_point_;
-  // Points that are never set stay empty and read as 0: all-zero bytes.
-  ZeroedArray<double> values_;
-  ZeroedArray<Tag> tags_;
+  std::optional<Runs> runs_ = Runs{};
+  // Built from the runs on the first read of a point; once a point is set
+  // one by one, the points alone hold the profile.
+  mutable std::optional<Points> points_;
+};
+
+// Computes the points of a profile held as runs, in order, a block at a time:
+// the same values, operation for operation, as computing them one by one.
+class ProfileBlocks {
+ public:
+  static constexpr int32_t kBlockPoints = 2048;
+
+  explicit ProfileBlocks(const Profile& profile);
+  // The next block of computed points; false after the last one.
+  bool next();
+  int32_t first() const { return first_; }
+  int32_t count() const { return count_; }
+  const double* x() const { return x_; }
+  const double* y() const { return y_; }
+
+ private:
+  const std::vector<ProfileRun>& runs_;
+  size_t run_ = 0;
+  int32_t point_ = 2;  // the next point to compute
+  int32_t first_ = 2;
+  int32_t count_ = 0;
+  double before_x_, before_y_, last_x_, last_y_;
+  double x_[kBlockPoints];
+  double y_[kBlockPoints];
 };
 
 // Told of each cell and table entry reached through cell_at and entry_at,

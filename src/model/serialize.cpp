@@ -74,40 +74,104 @@ std::string serialize_table(const ScenarioTable& table) {
   return out;
 }
 
-void write_profile(const Profile& profile, const ByteSink& sink) {
-  // A long route has millions of small values: they go through a local buffer
-  // that is handed on whole. Each stretch of points is cut to what surely fits,
-  // so the loop over the points checks no room.
-  char buffer[1 << 16];
-  constexpr size_t kLargestElement = sizeof(uint16_t) + sizeof(double);
-  char* at = buffer;
+namespace {
+
+// A long route has millions of small values: they go through a local buffer
+// that is handed on whole. Each stretch of elements is cut to what surely
+// fits, so the loops over the points check no room.
+class ProfileBuffer {
+ public:
+  static constexpr size_t kLargestElement = sizeof(uint16_t) + sizeof(double);
+
+  explicit ProfileBuffer(const ByteSink& sink) : sink_(sink) {}
+  // Room for at least one element, and how many fit.
+  size_t room() {
+    size_t elements = static_cast<size_t>(buffer_ + sizeof buffer_ - at_) / kLargestElement;
+    if (elements == 0) {
+      flush();
+      elements = sizeof buffer_ / kLargestElement;
+    }
+    return elements;
+  }
+  void put(Profile::Tag tag) { at_ = put_le(at_, static_cast<uint16_t>(tag)); }
+  template <typename T>
+  void put(Profile::Tag tag, T value) {
+    at_ = put_le(put_le(at_, static_cast<uint16_t>(tag)), value);
+  }
+  void flush() {
+    sink_(std::string_view(buffer_, static_cast<size_t>(at_ - buffer_)));
+    at_ = buffer_;
+  }
+
+ private:
+  const ByteSink& sink_;
+  char buffer_[1 << 16];
+  char* at_ = buffer_;
+};
+
+void write_point_values(const Profile& profile, int k, ProfileBuffer& out) {
+  const Profile::Tag* tags = profile.tags(k);
+  const double* values = profile.values(k);
   const size_t points = static_cast<size_t>(profile.last_point()) + 1;
-  for (int k : {Profile::kX, Profile::kY}) {
-    const Profile::Tag* tags = profile.tags(k);
-    const double* values = profile.values(k);
-    for (size_t m = 0; m < points;) {
-      const size_t room = static_cast<size_t>(buffer + sizeof buffer - at) / kLargestElement;
-      if (room == 0) {
-        sink(std::string_view(buffer, static_cast<size_t>(at - buffer)));
-        at = buffer;
+  for (size_t m = 0; m < points;) {
+    for (const size_t stop = std::min(points, m + out.room()); m < stop; ++m) {
+      // Nearly every point of a route is a double.
+      if (tags[m] == Profile::Tag::kDouble) {
+        out.put(tags[m], values[m]);
         continue;
       }
-      for (const size_t stop = std::min(points, m + room); m < stop; ++m) {
-        const auto tag = static_cast<uint16_t>(tags[m]);
-        at = put_le(at, tag);
-        // Nearly every point of a route is a double.
-        if (tags[m] == Profile::Tag::kDouble) {
-          at = put_le(at, values[m]);
-          continue;
+      visit_profile_value(static_cast<uint16_t>(tags[m]), [&](auto type) {
+        using T = typename decltype(type)::type;
+        if constexpr (std::is_void_v<T>) {
+          out.put(tags[m]);
+        } else {
+          out.put(tags[m], static_cast<T>(values[m]));
         }
-        visit_profile_value(tag, [&](auto type) {
-          using T = typename decltype(type)::type;
-          if constexpr (!std::is_void_v<T>) at = put_le(at, static_cast<T>(values[m]));
-        });
-      }
+      });
     }
   }
-  sink(std::string_view(buffer, static_cast<size_t>(at - buffer)));
+}
+
+// One coordinate of a profile held as runs: its points are computed here,
+// block by block, so that no more than a block of them is ever held.
+void write_run_values(const Profile& profile, int k, ProfileBuffer& out) {
+  const int16_t* seeds = k == Profile::kX ? Profile::kSeedX : Profile::kSeedY;
+  int32_t m = 0;
+  for (; m < 2 && m <= profile.last_point(); ++m) {
+    out.room();
+    if (profile.seeded()) {
+      out.put(Profile::Tag::kInteger, seeds[m]);
+    } else {
+      out.put(Profile::Tag::kEmpty);
+    }
+  }
+  for (ProfileBlocks blocks(profile); blocks.next();) {
+    const double* values = k == Profile::kX ? blocks.x() : blocks.y();
+    for (int32_t i = 0; i < blocks.count();) {
+      const auto room = static_cast<int32_t>(std::min<size_t>(
+          out.room(), static_cast<size_t>(blocks.count() - i)));
+      for (const int32_t stop = i + room; i < stop; ++i) out.put(Profile::Tag::kDouble, values[i]);
+    }
+    m = blocks.first() + blocks.count();
+  }
+  for (; m <= profile.last_point(); ++m) {
+    out.room();
+    out.put(Profile::Tag::kEmpty);
+  }
+}
+
+}  // namespace
+
+void write_profile(const Profile& profile, const ByteSink& sink) {
+  ProfileBuffer out(sink);
+  for (int k : {Profile::kX, Profile::kY}) {
+    if (profile.held_as_runs()) {
+      write_run_values(profile, k, out);
+    } else {
+      write_point_values(profile, k, out);
+    }
+  }
+  out.flush();
 }
 
 std::string serialize_profile(const Profile& profile) {

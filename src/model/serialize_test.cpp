@@ -4,6 +4,9 @@
 
 #include <cstring>
 #include <functional>
+#include <vector>
+
+#include "model/object_rules.h"
 
 namespace sc {
 namespace {
@@ -124,6 +127,80 @@ TEST(Serialize, LongProfileKeepsEveryElementInOrder) {
   }
   EXPECT_EQ(at, out.size());
   EXPECT_EQ(serialize_profile(read_profile(out)), out);
+}
+
+// The same steps computed one point at a time, as a profile set point by
+// point.
+Profile point_by_point(int32_t last_point, bool seeded, const std::vector<ProfileRun>& runs) {
+  Profile profile(last_point);
+  if (seeded) {
+    for (int32_t m = 0; m < 2; ++m) {
+      profile.set_integer(m, Profile::kX, Profile::kSeedX[m]);
+      profile.set_integer(m, Profile::kY, Profile::kSeedY[m]);
+    }
+  }
+  int32_t m = 2;
+  for (const ProfileRun& run : runs) {
+    for (; m <= run.last; ++m) {
+      const PlanPoint before{profile.value(m - 2, Profile::kX), profile.value(m - 2, Profile::kY)};
+      const PlanPoint last{profile.value(m - 1, Profile::kX), profile.value(m - 1, Profile::kY)};
+      const PlanPoint next =
+          run.arc ? arc_step(before, last, run.curvature) : straight_step(before, last);
+      profile.set_double(m, Profile::kX, next.x);
+      profile.set_double(m, Profile::kY, next.y);
+    }
+  }
+  return profile;
+}
+
+TEST(Serialize, ProfileHeldAsRunsGivesTheBytesOfItsPointsComputedOneByOne) {
+  const int32_t block = ProfileBlocks::kBlockPoints;
+  struct Case {
+    const char* name;
+    int32_t last_point;
+    bool seeded;
+    std::vector<ProfileRun> runs;
+  };
+  const std::vector<Case> cases = {
+      {"nothing computed", 9000, true, {}},
+      {"not seeded", 9000, false, {}},
+      {"one point", 10, true, {{.last = 2}}},
+      {"runs across blocks, up to the last point",
+       5 * block,
+       true,
+       {{.last = block - 3},
+        {.last = block + 7, .arc = true, .curvature = 0.003},
+        {.last = 3 * block, .arc = true, .curvature = -0.0001},
+        {.last = 3 * block + 1},
+        {.last = 4 * block + 1, .arc = true, .curvature = 0.002},
+        {.last = 5 * block, .arc = true, .curvature = -0.001}}},
+      {"straight runs one after another, stopping short",
+       3 * block,
+       true,
+       {{.last = 100}, {.last = block}, {.last = block + 1, .arc = true, .curvature = 0.001}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Profile runs(c.last_point);
+    if (c.seeded) runs.seed();
+    for (const ProfileRun& run : c.runs) runs.add_run(run);
+    const Profile points = point_by_point(c.last_point, c.seeded, c.runs);
+    const std::string expected = serialize_profile(points);
+    EXPECT_EQ(serialize_profile(runs), expected);
+    // Reading a point builds them all; the profile still writes the same.
+    for (int32_t m : {0, 1, 2, c.last_point / 2, c.last_point}) {
+      for (int k : {Profile::kX, Profile::kY}) {
+        ASSERT_EQ(runs.tag(m, k), points.tag(m, k)) << m;
+        ASSERT_EQ(std::memcmp(&runs.values(k)[m], &points.values(k)[m], sizeof(double)), 0) << m;
+      }
+    }
+    EXPECT_EQ(serialize_profile(runs), expected);
+    // A point set on it makes it a profile of points, and keeps the others.
+    runs.set_double(c.last_point, Profile::kY, 0.25);
+    EXPECT_FALSE(runs.held_as_runs());
+    EXPECT_EQ(serialize_profile(runs).substr(0, expected.size() - 10),
+              expected.substr(0, expected.size() - 10));
+  }
 }
 
 // Each reader says at which byte its file stops making sense.
