@@ -14,7 +14,14 @@ Prints four tables and a summary:
   6. `build` of a folder of the 1,000,000 m line and 20 trains on 2 cores
      against one `compile` of one of its pairs, and `build` of the same
      folder once every pair is up to date;
-  7. the ratios to the exchange floor, to compile and to -w, and the peak
+  7. `compile -w` of a dense 1,000,000 m route (generate_route --dense: a
+     gradient, a speed limit and an adhesion row every 50 m, an arc every
+     400 m, ...) against floors that only write its three binary files, with
+     the peak resident memory of each;
+  8. for each kind of error a row can cause, `check --error-limit 0` of the
+     1,000,000 m route with 200 rows that cause it against one `compile` of
+     the same files;
+  9. the ratios to the exchange floor, to compile and to -w, and the peak
      memory, against their targets.
 
 Times and CPU times are medians over repeated runs; peak resident memory is
@@ -39,10 +46,11 @@ disk), the floor that truncates and rewrites in place (not atomic), and an
 "empty process" (a floor with no files) that shows what starting and ending a
 process costs on its own.
 
-usage: run_bench.py --build BUILD_DIR [--runs N] [--cc CC]
+usage: run_bench.py --build BUILD_DIR [--runs N] [--error-runs N] [--cc CC]
 """
 
 import argparse
+import json
 import os
 import shutil
 import statistics
@@ -66,6 +74,9 @@ BUILD_TRAINS = 20
 BUILD_JOBS = 2
 BUILD_TARGET = (3.0, 3.0)  # a build of every pair / one compile of one pair
 UP_TO_DATE_TARGET_MS = (50, 50)  # a build that finds every pair up to date
+DENSE_TARGET = (4.0, 3.0)
+DENSE_MEMORY_TARGET_MIB = (16, 16)
+ERROR_KIND_TARGET = (3.0, 3.0)  # check with 200 errors of one kind within this many compiles
 
 
 class Sample:
@@ -477,11 +488,136 @@ def build_table(bin_dir, work, runs):
     return statistics.median(ratios), up_to_date_figures[0].wall
 
 
+def dense_table(bin_dir, work, runs, cc, empty):
+    """compile -w of the dense longest route against the floors for its files."""
+    length = ROUTE_LENGTHS[-1]
+    directory = work / "dense"
+    directory.mkdir()
+    line = directory / f"{LINE_NAME}_linea.txt"
+    train = directory / f"{LINE_NAME}_{TRAIN_NUMBER}-.txt"
+    subprocess.run([str(bin_dir / "generate_route"), "--dense", str(length), str(line),
+                    str(train)], check=True)
+    rows = sum(text.count(b"\r\n") for text in (line.read_bytes(), train.read_bytes()))
+    job = Job(f"compile -w, dense {length} m",
+              [bin_dir / "scenario-compiler", "compile", line.name, train.name, "-o", "out", "-w"],
+              directory)
+    job.run()
+    floors = floor_jobs("dense-floor", written_files(directory / "out"), work, cc)
+    figures = measure([job] + floors + [empty], runs)
+    return process_table(
+        f"7. compile -w of the dense {length} m route ({rows} lines), median of {runs} "
+        "alternating runs", job.name, figures)
+
+
+def at_the_end(text, rows):
+    """`text` with `rows` before its closing [fine] line."""
+    end = text.rindex("[fine]")
+    return text[:end] + "".join(row + "\r\n" for row in rows) + text[end:]
+
+
+def in_the_header(text, rows):
+    """`text` with `rows` right after its header, before its first section."""
+    end = text.index("\r\n[", 1) + 2
+    return text[:end] + "".join(row + "\r\n" for row in rows) + text[end:]
+
+
+def block(i):
+    """The first metre of the i-th 4 km block of the generated route."""
+    return i * 4000
+
+
+# For each kind of error a row can cause: the error's number, the file, where
+# the rows go and the i-th row. Each row finds the cell, value or entry that
+# the generated route gives at its place already taken or out of bounds.
+# Errors 2 and 11 to 13 are found after the rows and stop nothing; 10, 22 and
+# 24 (stations) and 1250/1251 are left out: 200 station rows out of order all
+# record error 22 first.
+ERROR_ROWS = (
+    (1, "line", in_the_header, lambda i: f"lunghezza percorso, -{i + 1}"),
+    (3, "line", in_the_header, lambda i: f"ripetizione segnali 4, {1025 + 50 * i}, 50"),
+    (4, "line", in_the_header, lambda i: f"ripetizione segnali 4, 1000, {75 + 50 * i}"),
+    (5, "line", in_the_header, lambda i: "ripetizione segnali, 1000, 50"),
+    (6, "line", at_the_end, lambda i: f"indicatore cartello, {block(i) + 950}, T"),
+    (7, "train", at_the_end, lambda i: f"abbattimento, {block(i) + 200}, 0"),
+    (8, "train", at_the_end,
+     lambda i: f"stazione, {block(i) + 510}, 12, 200, 0, 0, 0, 1, 1, 0, 4, 1, 1, 30, 6, 5, 0, X"),
+    (9, "train", at_the_end,
+     lambda i: f"stazione, {block(i) + 500}, 12, 210, 0, 0, 0, 1, 1, 0, 4, 1, 1, 30, 6, 5, 0, X"),
+    (15, "train", at_the_end,
+     lambda i: f"segnale, {2000000 + 50 * i}, 1, 4, 1, 1, 0, 2, 2, 1, 1, 0"),
+    (16, "train", at_the_end, lambda i: f"segnale, {block(i) + 150}, 1, 4, 1, 1, 0, 2, 2, 1, 1, 0"),
+    (17, "train", at_the_end, lambda i: f"rallentamento, {block(i) + 1350}, 60, 100, 1, 1, 0"),
+    (18, "train", at_the_end, lambda i: f"rallentamento, {block(i) + 150}, 60, 100, 0, 0, 0"),
+    (19, "train", at_the_end, lambda i: f"rallentamento, {block(i) + 50}, 60, 100, 0, 0, 0"),
+    (20, "train", at_the_end, lambda i: f"rallentamento, {block(i) + 1400}, 60, 100, 1, 1, 0"),
+    (21, "line", at_the_end,
+     lambda i: f"indicatori_vmax, {block(i) + 950}, 55, 60, 60, 0, 7, 0, 15, 0"),
+    (25, "train", at_the_end, lambda i: f"velocita, {block(i)}x, 50"),
+    (25, "line", at_the_end, lambda i: f"pendenza, {block(i)}x, 3"),
+    (26, "line", at_the_end, lambda i: f"indicatore cartello, {block(i) + 500}, T"),
+    (103, "line", at_the_end, lambda i: f"curva x, {block(i)}, 20"),
+)
+
+
+def errors_of_kind(program, directory, line, train, number):
+    """How many errors `number` check finds, and how many of other numbers."""
+    result = subprocess.run(
+        [str(program), "check", line.name, train.name, "--error-limit", "0", "--json"],
+        cwd=directory, capture_output=True, text=True, env=environment())
+    numbers = [d["number"] for d in json.loads(result.stdout)["diagnostics"]
+               if d["severity"] == "error"]
+    return numbers.count(number), len(numbers) - numbers.count(number)
+
+
+def error_kinds_table(bin_dir, work, runs):
+    """check with 200 errors of each kind against one compile of the same files."""
+    length = ROUTE_LENGTHS[-1]
+    source = work / "error-kinds-route"
+    source.mkdir()
+    line_path = source / f"{LINE_NAME}_linea.txt"
+    train_path = source / f"{LINE_NAME}_{TRAIN_NUMBER}-.txt"
+    subprocess.run([str(bin_dir / "generate_route"), str(length), str(line_path),
+                    str(train_path)], check=True)
+    texts = {"line": line_path.read_bytes().decode("cp1252"),
+             "train": train_path.read_bytes().decode("cp1252")}
+    program = bin_dir / "scenario-compiler"
+    table = []
+    worst = 0.0
+    for number, file, place, row in ERROR_ROWS:
+        directory = work / f"errors-{number}-{file}"
+        directory.mkdir()
+        changed = dict(texts)
+        changed[file] = place(texts[file], [row(i) for i in range(CHECK_ERRORS)])
+        line = directory / line_path.name
+        train = directory / train_path.name
+        line.write_bytes(changed["line"].encode("cp1252"))
+        train.write_bytes(changed["train"].encode("cp1252"))
+        found, others = errors_of_kind(program, directory, line, train, number)
+        check = Job(f"check, error {number}", [program, "check", line.name, train.name,
+                                               "--error-limit", "0"], directory, 1)
+        compile_ = Job(f"compile, error {number}",
+                       [program, "compile", line.name, train.name, "-o", "out", "-w"], directory,
+                       1)
+        c, p = measure([check, compile_], runs, warmup=1)
+        ratio_ = statistics.median(a.wall / b.wall for a, b in zip(c.samples, p.samples))
+        worst = max(worst, ratio_)
+        table.append([f"{number} ({file} file)", found, others, ms(c.wall), ms(c.cpu), ms(p.wall),
+                      f"{ratio_:.2f}x"])
+    print_table(
+        f"8. check --error-limit 0 of the {length} m route with {CHECK_ERRORS} rows causing one "
+        f"kind of error, against one compile of the same files, median of {runs} alternating "
+        "runs", ["error (rows in)", "found", "other errors", "check wall ms", "check cpu ms",
+                 "compile wall ms", "check / compile"], table)
+    return worst
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--build", required=True, type=Path,
                         help="build directory holding bin/scenario-compiler and bin/generate_route")
     parser.add_argument("--runs", type=int, default=21, help="measured runs per process")
+    parser.add_argument("--error-runs", type=int, default=3,
+                        help="measured runs per process of the error-kind table")
     parser.add_argument("--cc", default=os.environ.get("CC", "cc"), help="C compiler for the floor")
     args = parser.parse_args()
 
@@ -502,7 +638,10 @@ def main():
     empty.samples.clear()
     warned = warnings_table(bin_dir, work, args.runs, args.cc, empty)
     built = build_table(bin_dir, work, args.runs)
-    summary(one_shot, figures, check_ratio, warned, built)
+    empty.samples.clear()
+    dense = dense_table(bin_dir, work, args.runs, args.cc, empty)
+    error_kinds = error_kinds_table(bin_dir, work, args.error_runs)
+    summary(one_shot, figures, check_ratio, warned, built, dense, error_kinds)
 
 
 def verdict(value, target, goal):
@@ -511,14 +650,15 @@ def verdict(value, target, goal):
     return "target met" if value <= target else "TARGET MISSED"
 
 
-def summary(one_shot, route, check_ratio, warned, built):
+def summary(one_shot, route, check_ratio, warned, built, dense, error_kinds):
     _, shot_ratio, shot_in_place = one_shot
+    dense_figures, dense_ratio, dense_in_place = dense
     route_figures, route_ratio, route_in_place = route
     to_quiet, warned_to_floor = warned
     memory = route_figures.rss_mib
     build_ratio, up_to_date_ms = built[0], built[1] * 1000
     print_table(
-        f"7. Summary (load average now {os.getloadavg()[0]:.2f}; "
+        f"9. Summary (load average now {os.getloadavg()[0]:.2f}; "
         "each ratio the median over alternating rounds)",
         ["figure", "value", "target", "goal", "", "in-place floor"],
         [["one-shot / exchange floor", f"{shot_ratio:.2f}x", f"{ONE_SHOT_TARGET[0]}x",
@@ -542,7 +682,16 @@ def summary(one_shot, route, check_ratio, warned, built):
           f"{BUILD_TARGET[0]}x", f"{BUILD_TARGET[1]}x", verdict(build_ratio, *BUILD_TARGET), ""],
          [f"build of {BUILD_TRAINS} pairs up to date", f"{up_to_date_ms:.0f} ms",
           f"{UP_TO_DATE_TARGET_MS[0]} ms", f"{UP_TO_DATE_TARGET_MS[1]} ms",
-          verdict(up_to_date_ms, *UP_TO_DATE_TARGET_MS), ""]])
+          verdict(up_to_date_ms, *UP_TO_DATE_TARGET_MS), ""],
+         [f"dense {ROUTE_LENGTHS[-1]} m compile -w / exchange floor", f"{dense_ratio:.2f}x",
+          f"{DENSE_TARGET[0]}x", f"{DENSE_TARGET[1]}x", verdict(dense_ratio, *DENSE_TARGET),
+          f"{dense_in_place:.2f}x"],
+         [f"dense {ROUTE_LENGTHS[-1]} m peak memory", f"{mib(dense_figures.rss_mib)} MiB",
+          f"{DENSE_MEMORY_TARGET_MIB[0]} MiB", f"{DENSE_MEMORY_TARGET_MIB[1]} MiB",
+          verdict(dense_figures.rss_mib, *DENSE_MEMORY_TARGET_MIB), ""],
+         [f"check with {CHECK_ERRORS} errors of one kind / compile, worst kind",
+          f"{error_kinds:.2f}x", f"{ERROR_KIND_TARGET[0]}x", f"{ERROR_KIND_TARGET[1]}x",
+          verdict(error_kinds, *ERROR_KIND_TARGET), ""]])
 
 
 if __name__ == "__main__":

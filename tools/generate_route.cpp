@@ -1,13 +1,15 @@
-// generate_route [--labelled] LENGTH LINE_FILE TRAIN_FILE
+// generate_route [--labelled | --dense] LENGTH LINE_FILE TRAIN_FILE
 // Writes the line text file and the train text file of a synthetic route of
 // LENGTH metres (0 to 1000000) that compiles without a recorded error; with
-// --labelled, a route crowded with named objects (2000 to 100000 m).
+// --labelled, a route crowded with named objects (2000 to 100000 m); with
+// --dense, a route with rows as dense as a real line's (see dense_route.h).
 #include <charconv>
 #include <fstream>
 #include <iostream>
 #include <stdexcept>
 #include <string_view>
 
+#include "dense_route.h"
 #include "labelled_route.h"
 #include "route_generator.h"
 
@@ -32,20 +34,25 @@ bool write_file(const char* path, const std::string& bytes) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const bool labelled = argc > 1 && std::string_view(argv[1]) == "--labelled";
-  if (labelled) {
+  const std::string_view kind = argc > 1 && std::string_view(argv[1]).starts_with("--")
+                                    ? std::string_view(argv[1])
+                                    : std::string_view();
+  if (!kind.empty()) {
     --argc;
     ++argv;
   }
   int32_t length = 0;
-  if (argc != 4 || !parse_length(argv[1], length)) {
-    std::cerr << "usage: generate_route [--labelled] LENGTH LINE_FILE TRAIN_FILE\n"
+  if (argc != 4 || !parse_length(argv[1], length) ||
+      (!kind.empty() && kind != "--labelled" && kind != "--dense")) {
+    std::cerr << "usage: generate_route [--labelled | --dense] LENGTH LINE_FILE TRAIN_FILE\n"
                  "  LENGTH: route length in metres, 0 to "
               << sc::kLongestRoute << " (--labelled: 2000 to 50000)\n";
     return kUsageOrOutputFailure;
   }
   try {
-    const sc::RouteTexts texts = labelled ? sc::labelled_route(length) : sc::generate_route(length);
+    const sc::RouteTexts texts = kind == "--labelled" ? sc::labelled_route(length)
+                                 : kind == "--dense"  ? sc::dense_route(length)
+                                                      : sc::generate_route(length);
     if (!write_file(argv[2], texts.line) || !write_file(argv[3], texts.train))
       return kUsageOrOutputFailure;
   } catch (const std::invalid_argument& e) {

@@ -4,6 +4,7 @@
 
 #include <set>
 
+#include "dense_route.h"
 #include "driver/pipeline.h"
 
 namespace sc {
@@ -28,6 +29,16 @@ TEST(GenerateRoute, EveryLengthCompilesWithoutARecordedError) {
     const RunOutcome run = compile(generate_route(length));
     EXPECT_EQ(run.fatal_error, 0);
     EXPECT_EQ(run.errors.error_number(), 0);
+    EXPECT_EQ(first_diagnostic(run), "");
+  }
+}
+
+TEST(GenerateRoute, DenseRouteOfEveryLengthCompilesWithoutARecordedError) {
+  // Below a kilometre, fewer kilometres than text boards, the longest route.
+  for (const int32_t length : {0, 999, 3999, 61000, kLongestRoute}) {
+    SCOPED_TRACE(length);
+    const RunOutcome run = compile(dense_route(length));
+    EXPECT_EQ(run.fatal_error, 0);
     EXPECT_EQ(first_diagnostic(run), "");
   }
 }
