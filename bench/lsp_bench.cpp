@@ -170,8 +170,8 @@ void BM_LspAnswerDeepInALongPair(benchmark::State& state) {
   constexpr int kRow = 19000;  // a gradient row near the end of the line file
   int id = 2;
   for (auto _ : state) {
-    server.receive(request(id++, hover ? "textDocument/hover" : "textDocument/completion",
-                           kLineUri, kRow, hover ? 12 : 3));
+    server.receive(request(id++, hover ? "textDocument/hover" : "textDocument/completion", kLineUri,
+                           kRow, hover ? 12 : 3));
     if (!publications.wait_for(++expected)) {
       state.SkipWithError("no answer");
       break;

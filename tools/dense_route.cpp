@@ -46,13 +46,12 @@ std::string line_text(int32_t length) {
   f.row(keyword_of(RowKind::kRouteLength), length);
   f.row(keyword_of(RowKind::kReferenceUno), 0, 0, 0);
   f.line("[pendenze]");
-  every(kCellMetres, length, [&](int32_t k, int32_t p) {
-    f.row(keyword_of(RowKind::kGradient), p, k * 7 % 21 - 10);
-  });
+  every(kCellMetres, length,
+        [&](int32_t k, int32_t p) { f.row(keyword_of(RowKind::kGradient), p, k * 7 % 21 - 10); });
   f.line("[curve]");
   every(kArcEvery, length, [&](int32_t k, int32_t p) {
-    const std::string keyword = keyword_of(RowKind::kCurve) + (k % 2 == 0 ? "d" : "s") +
-                                static_cast<char>('1' + k / 2 % 6);
+    const std::string keyword =
+        keyword_of(RowKind::kCurve) + (k % 2 == 0 ? "d" : "s") + static_cast<char>('1' + k / 2 % 6);
     f.row(keyword, p, kArcLength);
   });
   f.line("[montagne]");
@@ -88,9 +87,8 @@ std::string train_text(int32_t length) {
     f.row(keyword_of(RowKind::kSpeedLimit), p, 60 + 5 * (k * 3 % 19));
   });
   f.line("[aderenze]");
-  every(kCellMetres, length, [&](int32_t k, int32_t p) {
-    f.row(keyword_of(RowKind::kAdhesion), p, 60 + k * 7 % 41);
-  });
+  every(kCellMetres, length,
+        [&](int32_t k, int32_t p) { f.row(keyword_of(RowKind::kAdhesion), p, 60 + k * 7 % 41); });
   f.line("[segnali]");
   every_kilometre(length, [&](int32_t /*k*/, int32_t cell) {
     f.row(keyword_of(RowKind::kSignal), before(cell + kSignalCell), 1, 4, 1, 1, 0, 2, 2, 1, 1, 0);

@@ -148,8 +148,8 @@ void write_run_values(const Profile& profile, int k, ProfileBuffer& out) {
   for (ProfileBlocks blocks(profile); blocks.next();) {
     const double* values = k == Profile::kX ? blocks.x() : blocks.y();
     for (int32_t i = 0; i < blocks.count();) {
-      const auto room = static_cast<int32_t>(std::min<size_t>(
-          out.room(), static_cast<size_t>(blocks.count() - i)));
+      const auto room = static_cast<int32_t>(
+          std::min<size_t>(out.room(), static_cast<size_t>(blocks.count() - i)));
       for (const int32_t stop = i + room; i < stop; ++i) out.put(Profile::Tag::kDouble, values[i]);
     }
     m = blocks.first() + blocks.count();
