@@ -87,27 +87,50 @@ class Publications {
   int count_ = 0;
 };
 
-// The server as it runs, checks on their own thread with the debounce it
-// chooses itself; each iteration times one change until the diagnostics of
-// both files are out, then one check of the same pair outside the timing, so
-// that both see the same load.
+// The server as it runs, its checks on their own thread with the debounce
+// it chooses itself, initialized and with both files of `route` open.
+class RunningServer {
+ public:
+  RunningServer(const sc::RouteTexts& route, const sc::CompileTexts& compile)
+      : options_(options_of(compile)),
+        server_(
+            options_, [this](const std::string&) { publications.add(); }, log_),
+        checks_([this] { server_.analyse_in_background(); }) {
+    server_.receive(message(
+        {{"jsonrpc", "2.0"}, {"id", 1}, {"method", "initialize"}, {"params", json::object()}}));
+    server_.receive(open(kLineUri, route.line));
+    server_.receive(open(kTrainUri, route.train));
+  }
+  ~RunningServer() {
+    server_.stop();
+    checks_.join();
+  }
+  void receive(const sc::lsp::Frame& frame) { server_.receive(frame); }
+
+  Publications publications;
+
+ private:
+  static sc::lsp::ServerOptions options_of(const sc::CompileTexts& compile) {
+    sc::lsp::ServerOptions options;
+    options.compiler = [&compile](const auto&, const auto&) { return compile; };
+    return options;
+  }
+
+  sc::lsp::ServerOptions options_;
+  std::ostringstream log_;
+  sc::lsp::Server server_;
+  std::thread checks_;
+};
+
+// Each iteration times one change until the diagnostics of both files are
+// out, then one check of the same pair outside the timing, so that both see
+// the same load.
 void BM_LspDiagnosticsAfterAChange(benchmark::State& state) {
   const sc::RouteTexts route = route_of(state);
   const sc::CompileTexts compile = sc::compile_as_compile_does("Gen", "T1");
-
-  sc::lsp::ServerOptions options;
-  options.compiler = [&compile](const auto&, const auto&) { return compile; };
-  Publications publications;
-  std::ostringstream log;
-  sc::lsp::Server server(
-      options, [&publications](const std::string&) { publications.add(); }, log);
-  std::thread checks([&server] { server.analyse_in_background(); });
-  server.receive(message(
-      {{"jsonrpc", "2.0"}, {"id", 1}, {"method", "initialize"}, {"params", json::object()}}));
-  server.receive(open(kLineUri, route.line));
-  server.receive(open(kTrainUri, route.train));
+  RunningServer server(route, compile);
   int expected = 1 + 2;  // the answer to initialize, then both files
-  if (!publications.wait_for(expected)) state.SkipWithError("no diagnostics after opening");
+  if (!server.publications.wait_for(expected)) state.SkipWithError("no diagnostics after opening");
 
   int version = 2;
   double server_seconds = 0;
@@ -116,7 +139,7 @@ void BM_LspDiagnosticsAfterAChange(benchmark::State& state) {
     const auto start = Clock::now();
     server.receive(edit(version, version % 2 ? "1" : "0"));
     expected += 2;
-    if (!publications.wait_for(expected)) {
+    if (!server.publications.wait_for(expected)) {
       state.SkipWithError("no diagnostics after a change");
       break;
     }
@@ -126,8 +149,6 @@ void BM_LspDiagnosticsAfterAChange(benchmark::State& state) {
     check_seconds += seconds_of_one_check(route, compile);
     ++version;
   }
-  server.stop();
-  checks.join();
   state.counters["check_ms"] = check_seconds * 1e3 / static_cast<double>(state.iterations());
   state.counters["ratio_to_check"] = server_seconds / check_seconds;
 }
@@ -153,32 +174,20 @@ sc::lsp::Frame request(int id, std::string_view method, std::string_view uri, in
 void BM_LspAnswerDeepInALongPair(benchmark::State& state) {
   const sc::RouteTexts route = sc::dense_route(sc::kLongestRoute);
   const sc::CompileTexts compile = sc::compile_as_compile_does("Gen", "T1");
-  sc::lsp::ServerOptions options;
-  options.compiler = [&compile](const auto&, const auto&) { return compile; };
-  Publications publications;
-  std::ostringstream log;
-  sc::lsp::Server server(
-      options, [&publications](const std::string&) { publications.add(); }, log);
-  std::thread checks([&server] { server.analyse_in_background(); });
-  server.receive(message(
-      {{"jsonrpc", "2.0"}, {"id", 1}, {"method", "initialize"}, {"params", json::object()}}));
-  server.receive(open(kLineUri, route.line));
-  server.receive(open(kTrainUri, route.train));
+  RunningServer server(route, compile);
   int expected = 1 + 2;
-  if (!publications.wait_for(expected)) state.SkipWithError("no diagnostics after opening");
+  if (!server.publications.wait_for(expected)) state.SkipWithError("no diagnostics after opening");
   const bool hover = state.range(0) == 0;
   constexpr int kRow = 19000;  // a gradient row near the end of the line file
   int id = 2;
   for (auto _ : state) {
     server.receive(request(id++, hover ? "textDocument/hover" : "textDocument/completion", kLineUri,
                            kRow, hover ? 12 : 3));
-    if (!publications.wait_for(++expected)) {
+    if (!server.publications.wait_for(++expected)) {
       state.SkipWithError("no answer");
       break;
     }
   }
-  server.stop();
-  checks.join();
   state.SetLabel(hover ? "hover" : "completion");
 }
 BENCHMARK(BM_LspAnswerDeepInALongPair)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);

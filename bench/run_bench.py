@@ -412,15 +412,21 @@ def moved_off_grid(text, count):
     sys.exit(f"run_bench: the route has fewer than {count} rows to move off the grid")
 
 
+def generated_route(bin_dir, directory, length, *options):
+    """Makes `directory` and generates a route of `length` m into it: (line, train)."""
+    directory.mkdir()
+    line = directory / f"{LINE_NAME}_linea.txt"
+    train = directory / f"{LINE_NAME}_{TRAIN_NUMBER}-.txt"
+    subprocess.run([str(bin_dir / "generate_route"), *options, str(length), str(line), str(train)],
+                   check=True)
+    return line, train
+
+
 def warnings_table(bin_dir, work, runs, cc, empty):
     """compile of the longest route whose rows sit off the grid, with its warnings and with -w."""
     length = ROUTE_LENGTHS[-1]
     directory = work / "warned"
-    directory.mkdir()
-    line = directory / f"{LINE_NAME}_linea.txt"
-    train = directory / f"{LINE_NAME}_{TRAIN_NUMBER}-.txt"
-    subprocess.run([str(bin_dir / "generate_route"), str(length), str(line), str(train)],
-                   check=True)
+    line, train = generated_route(bin_dir, directory, length)
     line.write_bytes(moved_off_grid(line.read_bytes().decode("cp1252"),
                                     WARNED_ROWS).encode("cp1252"))
     argv = [bin_dir / "scenario-compiler", "compile", line.name, train.name, "-o", "out"]
@@ -492,11 +498,7 @@ def dense_table(bin_dir, work, runs, cc, empty):
     """compile -w of the dense longest route against the floors for its files."""
     length = ROUTE_LENGTHS[-1]
     directory = work / "dense"
-    directory.mkdir()
-    line = directory / f"{LINE_NAME}_linea.txt"
-    train = directory / f"{LINE_NAME}_{TRAIN_NUMBER}-.txt"
-    subprocess.run([str(bin_dir / "generate_route"), "--dense", str(length), str(line),
-                    str(train)], check=True)
+    line, train = generated_route(bin_dir, directory, length, "--dense")
     rows = sum(text.count(b"\r\n") for text in (line.read_bytes(), train.read_bytes()))
     job = Job(f"compile -w, dense {length} m",
               [bin_dir / "scenario-compiler", "compile", line.name, train.name, "-o", "out", "-w"],
@@ -572,12 +574,7 @@ def errors_of_kind(program, directory, line, train, number):
 def error_kinds_table(bin_dir, work, runs):
     """check with 200 errors of each kind against one compile of the same files."""
     length = ROUTE_LENGTHS[-1]
-    source = work / "error-kinds-route"
-    source.mkdir()
-    line_path = source / f"{LINE_NAME}_linea.txt"
-    train_path = source / f"{LINE_NAME}_{TRAIN_NUMBER}-.txt"
-    subprocess.run([str(bin_dir / "generate_route"), str(length), str(line_path),
-                    str(train_path)], check=True)
+    line_path, train_path = generated_route(bin_dir, work / "error-kinds-route", length)
     texts = {"line": line_path.read_bytes().decode("cp1252"),
              "train": train_path.read_bytes().decode("cp1252")}
     program = bin_dir / "scenario-compiler"
