@@ -5,7 +5,6 @@
 #include <bit>
 #include <limits>
 #include <string>
-#include <utility>
 
 #include "model/cell_geometry.h"
 #include "model/object_rules.h"
@@ -66,11 +65,12 @@ void seed_profile(Profile& profile) {
 }
 
 bool seeded(const Profile& profile) {
+  const auto holds = [&profile](int32_t m, int k, int16_t seed) {
+    return profile.tag(m, k) == Profile::Tag::kInteger && profile.value(m, k) == seed;
+  };
   for (int32_t m = 0; m < 2; ++m) {
-    for (const auto [k, seed] :
-         {std::pair(Profile::kX, Profile::kSeedX[m]), std::pair(Profile::kY, Profile::kSeedY[m])}) {
-      if (profile.tag(m, k) != Profile::Tag::kInteger || profile.value(m, k) != seed) return false;
-    }
+    if (!holds(m, Profile::kX, Profile::kSeedX[m]) || !holds(m, Profile::kY, Profile::kSeedY[m]))
+      return false;
   }
   return true;
 }
