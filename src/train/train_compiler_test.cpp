@@ -363,7 +363,7 @@ TEST(TrainCompiler, ReferenceErrorReplacesAnEarlierNumber) {
   EXPECT_EQ(run.errors.error_number(), error_number(ErrorCode::kKmReferenceGrid));
   EXPECT_EQ(run.errors.error_position(), 33901);
   ASSERT_EQ(run.errors.diagnostics().size(), 2u);
-  EXPECT_EQ(run.errors.diagnostics()[0].error_number, error_number(ErrorCode::kBeyondRoute));
+  EXPECT_EQ(run.errors.diagnostics()[0].error_number(), error_number(ErrorCode::kBeyondRoute));
 }
 
 TEST(TrainCompiler, CompilesALongRouteWithARowEveryCell) {
