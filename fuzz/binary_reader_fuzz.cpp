@@ -18,8 +18,8 @@ void check_same(const std::string& written, std::string_view read) {
 void read_cells_back(std::string_view bytes) {
   const std::vector<sc::Cell> cells = sc::read_cells(bytes);
   for (size_t i = 0; i < cells.size(); ++i) {
-    (void)sc::describe_cell(cells[i], static_cast<int32_t>(i));
-    (void)sc::decoded_cell(cells[i], static_cast<int32_t>(i));
+    (void)sc::describe_cell(cells, static_cast<int32_t>(i));
+    (void)sc::decoded_cell(cells, static_cast<int32_t>(i));
   }
   if (!cells.empty()) {
     (void)sc::describe_cells(cells, 0, static_cast<int32_t>(cells.size()) - 1);
