@@ -116,10 +116,9 @@ TEST_F(Build, AnErrorInOneTrainLeavesTheOthersBuiltAndItsOwnFilesUntouched) {
   const ProcessResult failed = build();
   EXPECT_EQ(failed.status, 1);
   EXPECT_EQ(lines_saying(failed.out, "compiled"), kTrains - 1) << failed.out;
-  EXPECT_NE(failed.out.find("] failed " + train_name(5) + ": " + (src() / train_name(5)).string() +
-                            ":2:17: error 25: "),
-            std::string::npos)
-      << failed.out;
+  EXPECT_NE(failed.out.find("] failed " + train_name(5) + ": "), std::string::npos) << failed.out;
+  // The path is the platform's own, so only its file name is looked for.
+  EXPECT_NE(failed.out.find(train_name(5) + ":2:17: error 25: "), std::string::npos) << failed.out;
   EXPECT_NE(failed.err.find("numero vetture, x\n                ^"), std::string::npos)
       << failed.err;
   EXPECT_EQ(read_bytes(out() / (set_of(5) + ".sim")), older[1]);

@@ -135,6 +135,9 @@ TEST_F(Interrupts, ALaterRunIntoTheSameDirectoryWaitsForTheEarlier) {
 // to the lock, as it comes there, or while it waits: whenever it comes, the
 // run ends at once with 130 and the older files stay.
 TEST_F(Interrupts, CtrlCEndsARunThatMeetsATakenFolderAtOnce) {
+  // Under Wine a signal sent early reaches the loader before the program's
+  // console handler stands, so the moments before the lock are not alike there.
+  if (testing_windows_build()) GTEST_SKIP() << "signal timing under Wine differs from Windows";
   generate(1000000);
   lay_older_set();
   const std::vector<std::string> older = outputs_in(out());
