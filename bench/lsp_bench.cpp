@@ -112,7 +112,7 @@ class RunningServer {
  private:
   static sc::lsp::ServerOptions options_of(const sc::CompileTexts& compile) {
     sc::lsp::ServerOptions options;
-    options.compiler = [&compile](const auto&, const auto&) { return compile; };
+    options.compiler = [&compile](const auto&, const auto&, const auto&) { return compile; };
     return options;
   }
 

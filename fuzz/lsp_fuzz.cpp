@@ -25,8 +25,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                         std::string(reinterpret_cast<const char*>(data), size));
   std::ostringstream log;
   sc::lsp::ServerOptions options;
-  options.compiler = [](const std::filesystem::path&, const std::filesystem::path&) {
-    return sc::compile_as_compile_does("Linea", "T1");
+  options.compiler = [](const std::filesystem::path&, const std::filesystem::path&,
+                        const sc::StopFlag& stop) {
+    return sc::compile_as_compile_does("Linea", "T1", 1, sc::RowErrors::kReadOn, stop);
   };
   size_t written = 0;
   sc::lsp::Server server(

@@ -1,12 +1,14 @@
 #include "process.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <fstream>
@@ -61,11 +63,21 @@ ProcessResult run_command(const std::string& command, std::chrono::milliseconds 
 
 // In a process group of its own, so that a child that hangs is killed with
 // whatever it started (by the destructor, as the failure unwinds the test).
-Child::Child(const std::vector<std::string>& argv) {
+Child::Child(const std::vector<std::string>& argv, ChildInput input) {
   for (const std::string& arg : argv) command_ += (command_.empty() ? "" : " ") + arg;
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  int pipe_ends[2] = {-1, -1};
+  if (input == ChildInput::kFromTest) {
+    if (::pipe2(pipe_ends, O_CLOEXEC) != 0) throw std::runtime_error("cannot make a pipe");
+    // A write to a child that has ended fails with EPIPE instead of ending the test.
+    std::signal(SIGPIPE, SIG_IGN);
+    ::fcntl(pipe_ends[1], F_SETFL, O_NONBLOCK);
+    posix_spawn_file_actions_adddup2(&actions, pipe_ends[0], 0);
+    input_ = pipe_ends[1];
+  } else {
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  }
   posix_spawn_file_actions_addopen(&actions, 1, (scratch_ / "out").c_str(),
                                    O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_addopen(&actions, 2, (scratch_ / "err").c_str(),
@@ -81,11 +93,16 @@ Child::Child(const std::vector<std::string>& argv) {
   const int error = ::posix_spawn(&pid, args[0], &actions, &attributes, args.data(), environ);
   posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
-  if (error != 0) throw std::runtime_error("cannot start " + command_);
+  if (pipe_ends[0] >= 0) ::close(pipe_ends[0]);
+  if (error != 0) {
+    if (input_ >= 0) ::close(input_);
+    throw std::runtime_error("cannot start " + command_);
+  }
   pid_ = pid;
 }
 
 Child::~Child() {
+  if (input_ >= 0) ::close(input_);
   if (status_ >= 0) return;
   ::kill(-pid_, SIGKILL);
   ::waitpid(pid_, nullptr, 0);
@@ -125,8 +142,17 @@ int Child::wait(std::chrono::milliseconds limit) {
 }
 
 void Child::wait_for_error_text(const std::string& text, std::chrono::milliseconds limit) {
+  wait_for_text("err", text, limit);
+}
+
+void Child::wait_for_output_text(const std::string& text, std::chrono::milliseconds limit) {
+  wait_for_text("out", text, limit);
+}
+
+void Child::wait_for_text(const std::string& stream, const std::string& text,
+                          std::chrono::milliseconds limit) {
   const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (err().find(text) == std::string::npos) {
+  while (read_bytes(scratch_ / stream).find(text) == std::string::npos) {
     if (!running()) {
       fail("ended (status " + std::to_string(status_) + ") before it printed \"" + text + "\"");
     }
@@ -134,6 +160,26 @@ void Child::wait_for_error_text(const std::string& text, std::chrono::millisecon
       fail("did not print \"" + text + "\" within " + seconds_of(limit));
     }
     std::this_thread::sleep_for(kPollInterval);
+  }
+}
+
+void Child::write_input(const std::string& bytes, std::chrono::milliseconds limit) {
+  if (input_ < 0) fail("was given no input to write to");
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  size_t written = 0;
+  while (written < bytes.size()) {
+    const ssize_t count = ::write(input_, bytes.data() + written, bytes.size() - written);
+    if (count > 0) {
+      written += static_cast<size_t>(count);
+      continue;
+    }
+    if (count < 0 && errno != EAGAIN && errno != EINTR) fail("stopped reading its input");
+    if (!running()) fail("ended (status " + std::to_string(status_) + ") before it read its input");
+    if (std::chrono::steady_clock::now() > deadline) {
+      fail("did not read its input within " + seconds_of(limit));
+    }
+    pollfd writable{input_, POLLOUT, 0};
+    ::poll(&writable, 1, static_cast<int>(kPollInterval.count()));
   }
 }
 

@@ -58,11 +58,14 @@ constexpr std::chrono::seconds kProcessLimit{300};
 ProcessResult run_command(const std::string& command,
                           std::chrono::milliseconds limit = kProcessLimit);
 
-// A program started (no shell) with an empty standard input and its standard
-// output and error kept. One still running when the Child goes is killed.
+// What a Child reads: nothing, or what the test writes to it.
+enum class ChildInput { kEmpty, kFromTest };
+
+// A program started (no shell) with its standard output and error kept. One
+// still running when the Child goes is killed.
 class Child {
  public:
-  explicit Child(const std::vector<std::string>& argv);
+  explicit Child(const std::vector<std::string>& argv, ChildInput input = ChildInput::kEmpty);
   ~Child();
   Child(const Child&) = delete;
   Child& operator=(const Child&) = delete;
@@ -72,20 +75,28 @@ class Child {
   // it. Throws, with what it printed, when it runs longer than `limit`.
   int wait(std::chrono::milliseconds limit = kProcessLimit);
   bool running();
-  // Waits until its standard error holds `text`. Throws, with what it printed,
-  // when it ends first or `limit` passes.
+  // Waits until its standard error (output) holds `text`. Throws, with what
+  // it printed, when it ends first or `limit` passes.
   void wait_for_error_text(const std::string& text,
                            std::chrono::milliseconds limit = kProcessLimit);
+  void wait_for_output_text(const std::string& text,
+                            std::chrono::milliseconds limit = kProcessLimit);
+  // Writes `bytes` to its standard input (ChildInput::kFromTest). Throws, with
+  // what it printed, when it ends or has not read them within `limit`.
+  void write_input(const std::string& bytes, std::chrono::milliseconds limit = kProcessLimit);
   // What it printed so far.
   std::string out() const;
   std::string err() const;
 
  private:
   [[noreturn]] void fail(const std::string& what);
+  void wait_for_text(const std::string& stream, const std::string& text,
+                     std::chrono::milliseconds limit);
 
   std::string command_;  // as the failures name it
   TempDir scratch_;      // its standard output and error
   int pid_ = -1;
+  int input_ = -1;   // the end of its standard input's pipe the test writes to
   int status_ = -1;  // once it has ended
 };
 

@@ -35,8 +35,8 @@ void run_lsp(std::istream& in, std::ostream& out, std::ostream& log) {
 #endif
   lsp::ServerOptions options;
   options.compiler = [](const std::filesystem::path& line_file,
-                        const std::filesystem::path& train_file) {
-    return compile_named_after(line_file, train_file);
+                        const std::filesystem::path& train_file, const StopFlag& stop) {
+    return compile_named_after(line_file, train_file, {}, {}, 1, stop);
   };
   const int status = lsp::serve(in, out, log, std::move(options));
   // A check may still run, or a write to a client that has stopped reading

@@ -100,11 +100,10 @@ void count_byte_order_mark(Problem& problem, Side side) {
   for (RelatedNote& note : problem.notes) count_byte_order_mark(note.at, side);
 }
 
-// The compile of the pair, stopped when the analysis is no longer wanted.
-CompileTexts cancellable(const CompileTexts& compile, const std::function<bool()>& cancelled) {
-  if (!cancelled) return compile;
-  return [&compile, &cancelled](const std::string& line_text, const std::string& train_text) {
-    if (cancelled()) throw AnalysisCancelled{};
+// The compile of the pair, not started once the analysis is no longer wanted.
+CompileTexts stoppable(const CompileTexts& compile, const StopFlag& stop) {
+  return [&compile, &stop](const std::string& line_text, const std::string& train_text) {
+    stop.stop_if_requested();
     return compile(line_text, train_text);
   };
 }
@@ -124,7 +123,7 @@ Analysis analyse_pair(const std::string& line_text, const std::string& train_tex
   options.encodings = {line.compiled.encoding, train.compiled.encoding};
   options.error_limit = limits.error_limit;
   std::vector<Finding> findings = check_sources(line.compiled.text, train.compiled.text, options,
-                                                cancellable(compile, limits.cancelled));
+                                                stoppable(compile, limits.stop));
   analysis.stopped_at_error_limit = stop_after_errors(findings, limits.error_limit);
   for (const Finding& f : findings) {
     Problem problem = problem_of(f);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "check/check.h"
+#include "textio/stop_flag.h"
 
 namespace sc::lsp {
 
@@ -50,17 +51,17 @@ struct Problem {
 Problem problem_of(const Finding& finding);
 
 // The compile that check runs, for the pair of files it is given (the names
-// feed the check codes).
-using CompilerFor = std::function<CompileTexts(const std::filesystem::path& line_file,
-                                               const std::filesystem::path& train_file)>;
+// feed the check codes); each compile throws WorkStopped once `stop` is set.
+using CompilerFor =
+    std::function<CompileTexts(const std::filesystem::path& line_file,
+                               const std::filesystem::path& train_file, const StopFlag& stop)>;
 
 struct AnalysisLimits {
   size_t error_limit = 0;  // errors at most, as check's --error-limit; 0 for all
-  // Asked before each compile of the pair; true ends the analysis with
-  // AnalysisCancelled.
-  std::function<bool()> cancelled;
+  // Looked at before each compile of the pair (and by the compile, where it
+  // was given the same flag): once set, the analysis throws WorkStopped.
+  StopFlag stop;
 };
-struct AnalysisCancelled {};
 
 struct Analysis {
   std::vector<Problem> problems;

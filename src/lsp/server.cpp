@@ -362,7 +362,7 @@ void Server::read_pairs(const json& pairs) {
 
 void Server::settings_changed() {
   settings_generation_ = ++events_;
-  if (running_) cancel_running_ = true;
+  if (running_) cancel_running_ = 1;
   find_pairs();
   for (const auto& [pair, publishes_line] : pairs_) {
     schedule(pair, Clock::now() + delay_before_check(pair));
@@ -452,7 +452,7 @@ void Server::exit() {
   // Nobody is left to read what they would find.
   waiting_.clear();
   waiting_requests_.clear();
-  cancel_running_ = true;
+  cancel_running_ = 1;
   wake_.notify_all();
 }
 
@@ -533,7 +533,7 @@ void Server::forget_files_no_pair_holds() {
 
 void Server::text_changed(const std::filesystem::path& file) {
   generations_[file] = ++events_;
-  if (running_ && holds(running_->pair, file)) cancel_running_ = true;
+  if (running_ && holds(running_->pair, file)) cancel_running_ = 1;
   for (const auto& [pair, publishes_line] : pairs_) {
     if (holds(pair, file)) schedule(pair, Clock::now() + delay_before_check(pair));
   }
@@ -564,7 +564,7 @@ void Server::find_pairs() {
   for (const auto& [pair, publishes_line] : pairs_) {
     if (pairs.contains(pair)) continue;
     waiting_.erase(pair);
-    if (running_ && running_->pair == pair) cancel_running_ = true;
+    if (running_ && running_->pair == pair) cancel_running_ = 1;
   }
   pairs_ = std::move(pairs);
   pair_of_document_ = std::move(pair_of_document);
@@ -723,11 +723,12 @@ std::optional<Analysis> Server::check_snapshot(const Snapshot& snapshot, size_t 
                                                std::string& failure) {
   const FilePair& pair = snapshot.pair;
   if (pair.line_file.empty()) return Analysis{};
+  const StopFlag stop(cancel_running_);
   try {
     return analyse_pair(snapshot.line_text, snapshot.train_text,
-                        options_.compiler(pair.line_file, pair.train_file),
-                        {error_limit, [this] { return cancel_running_.load(); }});
-  } catch (const AnalysisCancelled&) {
+                        options_.compiler(pair.line_file, pair.train_file, stop),
+                        {error_limit, stop});
+  } catch (const WorkStopped&) {
     return std::nullopt;
   } catch (const std::exception& e) {
     failure = "the check of " + utf8_of(pair.line_file) + " failed: " + e.what();
@@ -746,7 +747,7 @@ void Server::analyse_one(std::unique_lock<std::mutex>& lock) {
   const Snapshot snapshot = take_snapshot(pair);
   const size_t error_limit = options_.error_limit;
   running_ = Running{pair, snapshot.stamp};
-  cancel_running_ = false;
+  cancel_running_ = 0;
   lock.unlock();
   const auto start = Clock::now();
   std::string failure;
@@ -834,8 +835,8 @@ int serve(std::istream& in, std::ostream& out, std::ostream& log, ServerOptions 
     if (frame.kind == Frame::Kind::kEnd) break;
     server->receive(frame);
   }
-  // After exit the check that runs is cancelled, but a compile it is in
-  // finishes first; at the end of the input the waiting checks still run.
+  // After exit the check that runs stops at its compile's next row; at the
+  // end of the input the waiting checks still run.
   server->stop();
   const bool exited = server->finished();
   if (exited) {

@@ -173,7 +173,7 @@ class Server {
     Stamp stamp;
   };
   std::optional<Running> running_;
-  std::atomic<bool> cancel_running_ = false;
+  std::atomic<int> cancel_running_ = 0;  // stops the running check, in its compile too
   std::map<FilePair, Clock::duration> last_check_;
   std::map<std::string, PublishedState> published_;  // by document URI
   std::vector<WaitingRequest> waiting_requests_;

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <fstream>
 #include <future>
@@ -114,8 +115,8 @@ struct Session {
 };
 
 CompileTexts compile_as_check_does(const std::filesystem::path& line,
-                                   const std::filesystem::path& train) {
-  return compile_named_after(line, train);
+                                   const std::filesystem::path& train, const StopFlag& stop = {}) {
+  return compile_named_after(line, train, {}, {}, 1, stop);
 }
 
 // Runs the server on `input` to its end; checks run without delay.
@@ -199,7 +200,8 @@ TEST(LspProtocol, RequestsOutOfOrderAndUnknownMethods) {
 }
 
 TEST(LspProtocol, ACheckThatFailsIsLoggedAndTheServerGoesOn) {
-  const auto failing = [](const std::filesystem::path&, const std::filesystem::path&) {
+  const auto failing = [](const std::filesystem::path&, const std::filesystem::path&,
+                          const StopFlag&) {
     return CompileTexts([](const std::string&, const std::string&) -> CompileErrors {
       throw std::runtime_error("out of cells");
     });
@@ -752,8 +754,9 @@ class Gate {
 ServerOptions gated_options(const std::shared_ptr<Gate>& gate) {
   ServerOptions options;
   options.debounce = 0ms;
-  options.compiler = [gate](const std::filesystem::path& line, const std::filesystem::path& train) {
-    const CompileTexts compile = compile_as_check_does(line, train);
+  options.compiler = [gate](const std::filesystem::path& line, const std::filesystem::path& train,
+                            const StopFlag& stop) {
+    const CompileTexts compile = compile_as_check_does(line, train, stop);
     return CompileTexts(
         [gate, compile](const std::string& line_text, const std::string& train_text) {
           gate->pass();
@@ -885,6 +888,53 @@ TEST(LspVersions, AChangeWhileACheckRunsLeavesNoOlderResultAndNoStaleFix) {
     }
   }
   EXPECT_TRUE(wait_until_released(gate));
+}
+
+// A compile that a newer text makes useless is stopped where it stands, not
+// left to finish: the compile of the older text here runs until it is told to
+// stop.
+TEST(LspVersions, ANewerChangeStopsTheCompileInProgress) {
+  struct Held {
+    std::atomic<int> compiles = 0;
+    std::atomic<int> stopped = 0;
+  };
+  const auto held = std::make_shared<Held>();
+  const std::string older = line_text_with_gradient_at(1234);
+  ServerOptions options;
+  options.debounce = 0ms;
+  options.compiler = [held, older](const std::filesystem::path& line,
+                                   const std::filesystem::path& train, const StopFlag& stop) {
+    const CompileTexts compile = compile_as_check_does(line, train, stop);
+    return CompileTexts(
+        [held, older, compile, stop](const std::string& line_text, const std::string& train_text) {
+          if (line_text == older) {
+            ++held->compiles;
+            const auto limit = std::chrono::steady_clock::now() + kWaitLimit;
+            while (!stop.requested() && std::chrono::steady_clock::now() < limit) {
+              std::this_thread::sleep_for(1ms);
+            }
+            if (stop.requested()) ++held->stopped;
+          }
+          return compile(line_text, train_text);
+        });
+  };
+  {
+    LiveServer server(std::move(options));
+    server.send(initialize() + open(kTrainUri, kTrainText) + open(kLineUri, older));
+    const auto limit = std::chrono::steady_clock::now() + kWaitLimit;
+    while (held->compiles == 0 && std::chrono::steady_clock::now() < limit) {
+      std::this_thread::sleep_for(1ms);
+    }
+    ASSERT_EQ(held->compiles, 1);
+    server.send(change_to(kLineUri, 2, line_text_with_gradient_at(1016)));
+    EXPECT_TRUE(server.wait_until([](const Session& s) {
+      const json* off_grid = s.diagnostic(kLineUri, "off-grid");
+      return off_grid != nullptr &&
+             (*off_grid)["message"].get<std::string>().find("1016 m") != std::string::npos;
+    }));
+    EXPECT_EQ(held->stopped, 1) << "the compile of the older text was not told to stop";
+    EXPECT_EQ(held->compiles, 1) << "the older text was compiled again";
+  }
 }
 
 TEST(LspVersions, AFixNamesTheVersionOfTheTextItIsFor) {
