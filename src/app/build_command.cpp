@@ -1,7 +1,10 @@
 #include "app/build_command.h"
 
 #include <algorithm>
+#include <chrono>
+#include <map>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <ostream>
 #include <set>
 #include <span>
@@ -33,8 +36,8 @@ struct Pair {
   std::string train_number;  // Windows-1252
   ScenarioFileNames names;
   std::string set;
-  std::string inputs;  // the digest of what its files are built from
-  std::string train_bytes;
+  std::string inputs;                      // the digest of what its files are built from
+  std::optional<std::string> train_bytes;  // once read
   Outcome outcome = Outcome::kUpToDate;
   int status = exit_status::kClean;
   std::string failure;  // a failure to read or name it, when that stopped it
@@ -47,9 +50,9 @@ struct Pair {
 
 struct Line {
   std::filesystem::path line_file;
-  std::string line_name;  // Windows-1252
-  std::string failure;    // a failure of the line file, which every pair shares
-  std::string line_bytes;
+  std::string line_name;                  // Windows-1252
+  std::string failure;                    // a failure of the line file, which every pair shares
+  std::optional<std::string> line_bytes;  // once read
   std::vector<Pair> pairs;
   std::string line_text;
   FileEncoding encoding;
@@ -62,16 +65,73 @@ struct Plan {
   std::vector<std::filesystem::path> trains_without_line;
 };
 
-// A file's size and time of change, as the build's record keeps them; "-"
-// for a file that is not there.
-std::string stamp_of(const std::filesystem::path& file) {
+// A file's size and time of change, as the build's record keeps them.
+struct FileStamp {
+  uintmax_t size = 0;
+  std::filesystem::file_time_type changed;
+  std::string text() const {
+    return std::to_string(size) + ":" + std::to_string(changed.time_since_epoch().count());
+  }
+};
+
+std::optional<FileStamp> stamp_of(const std::filesystem::path& file) {
   std::error_code error;
   const auto size = std::filesystem::file_size(file, error);
-  if (error) return "-";
+  if (error) return std::nullopt;
   const auto changed = std::filesystem::last_write_time(file, error);
-  if (error) return "-";
-  return std::to_string(size) + ":" + std::to_string(changed.time_since_epoch().count());
+  if (error) return std::nullopt;
+  return FileStamp{size, changed};
 }
+
+// "-" for a file that is not there.
+std::string stamp_text_of(const std::filesystem::path& file) {
+  const std::optional<FileStamp> stamp = stamp_of(file);
+  return stamp ? stamp->text() : "-";
+}
+
+std::string read_bytes(Disk& disk, const std::filesystem::path& file) {
+  std::optional<std::string> bytes = disk.read_file(file);
+  if (!bytes) throw UsageError("cannot read " + utf8_of(file) + ": No such file or directory");
+  return std::move(*bytes);
+}
+
+// What the input files hold, as digests: a file whose stamp is the one the
+// log recorded with its digest is not read. A file's stamp is recorded only
+// when the file had not changed for kSettled before the build began: a
+// change within the same tick of the file system's clock keeps the stamp,
+// and so could not be told from the bytes recorded.
+class InputDigests {
+ public:
+  static constexpr std::chrono::seconds kSettled{2};
+
+  InputDigests(const BuildLog& log, Disk& disk)
+      : log_(log), disk_(disk), began_(std::filesystem::file_time_type::clock::now()) {}
+
+  // The digest of `file`'s bytes; `bytes` receives them when they were read.
+  std::string digest(const std::filesystem::path& file, std::optional<std::string>& bytes) {
+    std::error_code error;
+    const std::string key = utf8_of(std::filesystem::absolute(file, error).lexically_normal());
+    const std::optional<FileStamp> stamp = stamp_of(file);
+    const FileRecord* known = log_.find_file(key);
+    if (stamp && known && known->stamp == stamp->text()) {
+      seen_[key] = *known;
+      return known->digest;
+    }
+    bytes = read_bytes(disk_, file);
+    std::string digest = digest_of({*bytes});
+    if (stamp && stamp->changed + kSettled < began_) seen_[key] = {stamp->text(), digest};
+    return digest;
+  }
+
+  // The records of the files looked at, for the log.
+  const std::map<std::string, FileRecord>& seen() const { return seen_; }
+
+ private:
+  const BuildLog& log_;
+  Disk& disk_;
+  std::filesystem::file_time_type began_;
+  std::map<std::string, FileRecord> seen_;
+};
 
 std::vector<std::filesystem::path> outputs_of(const Pair& pair, const BuildOptions& options) {
   std::vector<std::filesystem::path> outputs;
@@ -84,7 +144,7 @@ std::vector<std::filesystem::path> outputs_of(const Pair& pair, const BuildOptio
 std::vector<std::string> stamps_of(const Pair& pair, const BuildOptions& options) {
   std::vector<std::string> stamps;
   for (const std::filesystem::path& output : outputs_of(pair, options)) {
-    stamps.push_back(stamp_of(output));
+    stamps.push_back(stamp_text_of(output));
   }
   return stamps;
 }
@@ -96,21 +156,21 @@ bool up_to_date(const Pair& pair, const BuildLog& log, const BuildOptions& optio
   return std::find(stamps.begin(), stamps.end(), "-") == stamps.end() && record->outputs == stamps;
 }
 
-std::string read_bytes(Disk& disk, const std::filesystem::path& file) {
-  std::optional<std::string> bytes = disk.read_file(file);
-  if (!bytes) throw UsageError("cannot read " + utf8_of(file) + ": No such file or directory");
-  return std::move(*bytes);
-}
-
 // What changes the outputs besides the texts: the program and the options.
 std::string options_key(const BuildOptions& options) {
   return options.version + (options.no_profile ? " no-profile " : " profile ") +
          options.input_encoding.value_or("by-content");
 }
 
+void fail(Pair& pair, int status, std::string failure) {
+  pair.outcome = Outcome::kFailed;
+  pair.status = status;
+  pair.failure = std::move(failure);
+}
+
 Pair plan_pair(const Line& line, const std::filesystem::path& train_file,
                const std::filesystem::path& out_dir, const std::string& line_digest,
-               const BuildOptions& options, Disk& disk) {
+               const BuildOptions& options, InputDigests& digests) {
   Pair pair;
   pair.train_file = train_file;
   try {
@@ -118,8 +178,8 @@ Pair plan_pair(const Line& line, const std::filesystem::path& train_file,
         train_number_of(train_file, cp1252_to_utf8(line.line_name)), "the train number");
     pair.names = scenario_file_names(out_dir, line.line_name, pair.train_number);
     pair.set = set_name(line.line_name, pair.train_number);
-    pair.train_bytes = read_bytes(disk, train_file);
-    pair.inputs = digest_of({options_key(options), line_digest, pair.train_bytes, pair.set});
+    const std::string train_digest = digests.digest(train_file, pair.train_bytes);
+    pair.inputs = digest_of({options_key(options), line_digest, train_digest, pair.set});
   } catch (const UsageError& e) {
     pair.failure = e.what();
   } catch (const IoError& e) {
@@ -129,7 +189,7 @@ Pair plan_pair(const Line& line, const std::filesystem::path& train_file,
 }
 
 Plan plan_build(const BuildOptions& options, const std::filesystem::path& out_dir,
-                const BuildLog& log, Disk& disk) {
+                const BuildLog& log, InputDigests& digests) {
   const std::vector<std::filesystem::path> files = regular_files_in(options.dir);
   const PairedFiles paired = pair_by_name(files);
   if (paired.lines.empty() && paired.trains_without_line.empty()) {
@@ -143,8 +203,7 @@ Plan plan_build(const BuildOptions& options, const std::filesystem::path& out_di
     std::string line_digest;
     try {
       line.line_name = typed_name_to_1252(line_name_of(named.line_file), "the line name");
-      line.line_bytes = read_bytes(disk, named.line_file);
-      line_digest = digest_of({line.line_bytes});
+      line_digest = digests.digest(named.line_file, line.line_bytes);
     } catch (const UsageError& e) {
       line.failure = e.what();
     } catch (const IoError& e) {
@@ -153,14 +212,13 @@ Plan plan_build(const BuildOptions& options, const std::filesystem::path& out_di
     for (const std::filesystem::path& train : named.train_files) {
       Pair pair;
       if (line.failure.empty()) {
-        pair = plan_pair(line, train, out_dir, line_digest, options, disk);
+        pair = plan_pair(line, train, out_dir, line_digest, options, digests);
       } else {
         pair.train_file = train;
         pair.failure = line.failure;
       }
       if (!pair.failure.empty()) {
-        pair.outcome = Outcome::kFailed;
-        pair.status = exit_status::kInputOutput;
+        fail(pair, exit_status::kInputOutput, pair.failure);
       } else if (!up_to_date(pair, log, options)) {
         pair.outcome = Outcome::kCompiled;
       }
@@ -177,23 +235,32 @@ bool needs_compile(const Line& line) {
 
 void fail_every_pair(Line& line, const std::string& failure) {
   for (Pair& pair : line.pairs) {
-    if (pair.outcome != Outcome::kCompiled) continue;
-    pair.outcome = Outcome::kFailed;
-    pair.status = exit_status::kInputOutput;
-    pair.failure = failure;
+    if (pair.outcome == Outcome::kCompiled) fail(pair, exit_status::kInputOutput, failure);
   }
 }
 
-void compile_line(Line& line, const BuildOptions& options, EncodingChoice encoding) {
+// The bytes of a file whose stamp spared reading it while planning.
+void read_if_not_read(Disk& disk, const std::filesystem::path& file,
+                      std::optional<std::string>& bytes) {
+  if (!bytes) bytes = read_bytes(disk, file);
+}
+
+void compile_line(Line& line, const BuildOptions& options, EncodingChoice encoding, Disk& disk) {
   stop_if_interrupted();
   try {
-    line.line_text = decode_source(line.line_bytes, encoding, line.line_file, line.encoding);
+    read_if_not_read(disk, line.line_file, line.line_bytes);
+    line.line_text =
+        decode_source(std::move(*line.line_bytes), encoding, line.line_file, line.encoding);
+    line.line_bytes.reset();
   } catch (const UsageError& e) {
     fail_every_pair(line, e.what());
     return;
+  } catch (const IoError& e) {
+    fail_every_pair(line, e.what());
+    return;
   }
-  line.shared = compile_shared_line(line.line_text, line.line_name, options.no_profile ? 0 : 1,
-                                    !options.no_warnings);
+  line.shared.emplace(compile_shared_line(line.line_text, line.line_name,
+                                          options.no_profile ? 0 : 1, !options.no_warnings));
 }
 
 CompileOptions compile_options_of(const BuildOptions& options) {
@@ -209,16 +276,17 @@ void compile_pair(const Line& line, Pair& pair, const BuildOptions& options,
   stop_if_interrupted();
   SourceEncodings encodings{line.encoding, {}};
   try {
-    pair.train_text = decode_source(pair.train_bytes, encoding, pair.train_file, encodings.train);
+    pair.train_text =
+        decode_source(std::move(*pair.train_bytes), encoding, pair.train_file, encodings.train);
+    pair.train_bytes.reset();
   } catch (const UsageError& e) {
-    pair.outcome = Outcome::kFailed;
-    pair.status = exit_status::kInputOutput;
-    pair.failure = e.what();
+    fail(pair, exit_status::kInputOutput, e.what());
     return;
   }
-  RecordLint lint;
+  // The checks of the line's rows, done once, go on with this train's.
+  RecordLint lint = line.shared->lint ? *line.shared->lint : RecordLint();
   RunOutcome run = compile_train_against(*line.shared, pair.train_text, pair.train_number,
-                                         options.no_warnings ? nullptr : &lint);
+                                         line.shared->lint ? &lint : nullptr);
   CompiledFiles compiled{.texts = {line.line_text, pair.train_text},
                          .encodings = encodings,
                          .run = std::move(run),
@@ -236,11 +304,20 @@ void compile_pair(const Line& line, Pair& pair, const BuildOptions& options,
 }
 
 // The line compiled once, then each of its pairs to compile, on every core.
-void compile_line_and_pairs(Line& line, const BuildOptions& options, EncodingChoice encoding) {
-  compile_line(line, options, encoding);
+void compile_line_and_pairs(Line& line, const BuildOptions& options, EncodingChoice encoding,
+                            Disk& disk) {
+  compile_line(line, options, encoding, disk);
   std::vector<Pair*> pairs;
   for (Pair& pair : line.pairs) {
-    if (pair.outcome == Outcome::kCompiled) pairs.push_back(&pair);
+    if (pair.outcome != Outcome::kCompiled) continue;
+    try {
+      read_if_not_read(disk, pair.train_file, pair.train_bytes);
+      pairs.push_back(&pair);
+    } catch (const UsageError& e) {
+      fail(pair, exit_status::kInputOutput, e.what());
+    } catch (const IoError& e) {
+      fail(pair, exit_status::kInputOutput, e.what());
+    }
   }
   const unsigned jobs = options.jobs != 0 ? options.jobs : std::thread::hardware_concurrency();
   for_each_in_parallel(pairs.size(), jobs,
@@ -281,6 +358,11 @@ bool update_log(const Line& line, const BuildOptions& options, BuildLog& log) {
     changed = true;
   }
   return changed;
+}
+
+void write_log(const std::filesystem::path& log_file, const BuildLog& log, Disk& disk) {
+  disk.write_file(log_file, log.text());
+  disk.commit();
 }
 
 std::string first_error(const Pair& pair, const SourceNames& sources) {
@@ -458,23 +540,29 @@ int run_build(const BuildOptions& options, Disk& disk, std::ostream& out, std::o
     const std::filesystem::path out_dir = options.output_dir.value_or(options.dir);
     const std::filesystem::path log_file = build_log_file(out_dir);
     BuildLog log = BuildLog::parse(disk.read_file(log_file).value_or(""));
-    Plan plan = plan_build(options, out_dir, log, disk);
+    InputDigests digests(log, disk);
+    Plan plan = plan_build(options, out_dir, log, digests);
+    // The log is written again when a line's files are, or when its files'
+    // records have changed.
+    bool log_stale = digests.seen() != log.files();
+    log.set_files(digests.seen());
     const EncodingChoice encoding = input_encoding_named(options.input_encoding);
     TextReport text(plan, options.colour, out, err);
     for (Line& line : plan.lines) {
       if (needs_compile(line)) {
-        compile_line_and_pairs(line, options, encoding);
+        compile_line_and_pairs(line, options, encoding, disk);
         if (needs_compile(line)) {
           create_output_dir(out_dir);
           write_line(line, disk);
         }
-        if (update_log(line, options, log)) {
-          disk.write_file(log_file, log.text());
-          disk.commit();
+        if (update_log(line, options, log) || log_stale) {
+          write_log(log_file, log, disk);
+          log_stale = false;
         }
       }
       if (!options.json) text.line_done(line);
     }
+    if (log_stale && std::filesystem::is_directory(out_dir)) write_log(log_file, log, disk);
     if (options.json) return print_json(plan, out).status;
     return text.finish(plan).status;
   });

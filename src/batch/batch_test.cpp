@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -12,20 +13,27 @@
 namespace sc {
 namespace {
 
-TEST(BuildLog, KeepsEachSetsRecordAndDropsWhatItCannotRead) {
+TEST(BuildLog, KeepsEachSetsAndFilesRecordAndDropsWhatItCannotRead) {
   BuildLog log;
   log.set("L_T1", {"00ff", {"12:34", "-"}});
   log.set("L_T2", {"abcd", {}});
   log.set("bad\tname", {"1", {}});
-  const BuildLog read = BuildLog::parse(log.text() + "no tab here\n\tnameless\n");
+  log.set_files({{"/in/L_linea.txt", {"10:20", "0123"}}, {"/in/a\nb", {"1:2", "3"}}});
+  const std::string torn = "set\tL_T3\nfile\t/in/L_T4-.txt\t1:2\nno tab here\n\tnameless\tx\n";
+  const BuildLog read = BuildLog::parse(log.text() + torn);
   ASSERT_NE(read.find("L_T1"), nullptr);
   EXPECT_EQ(*read.find("L_T1"), (BuildRecord{"00ff", {"12:34", "-"}}));
   EXPECT_EQ(*read.find("L_T2"), (BuildRecord{"abcd", {}}));
   EXPECT_EQ(read.find("bad\tname"), nullptr);
+  EXPECT_EQ(read.find("L_T3"), nullptr);
   EXPECT_EQ(read.find("no tab here"), nullptr);
+  ASSERT_NE(read.find_file("/in/L_linea.txt"), nullptr);
+  EXPECT_EQ(*read.find_file("/in/L_linea.txt"), (FileRecord{"10:20", "0123"}));
+  EXPECT_EQ(read.files().size(), 1u);
   EXPECT_EQ(read.text(), log.text());
   // Another program's file, or another version's, holds no record.
-  EXPECT_EQ(BuildLog::parse("L_T1\t00ff\n").find("L_T1"), nullptr);
+  EXPECT_EQ(BuildLog::parse("set\tL_T1\t00ff\n").find("L_T1"), nullptr);
+  EXPECT_EQ(BuildLog::parse("# scenario-compiler build log 1\nL_T1\t00ff\n").find("L_T1"), nullptr);
 }
 
 TEST(BuildLog, DigestTakesEachPartWhole) {
@@ -58,35 +66,49 @@ TEST(Parallel, RunsEveryIndexOnceAndHandsOnTheFirstFailure) {
   }
 }
 
-struct Rows final : RowListener {
-  std::vector<std::string> keywords;
-  void row_read(const RowRecord& row) override {
-    keywords.emplace_back(row.keyword.text);
-    keywords.push_back(std::to_string(row.values.size()));
+// Each warning's name and place.
+std::vector<std::string> warnings_of(RecordLint& lint, const std::string& line,
+                                     const std::string& train) {
+  std::vector<std::string> out;
+  for (const Finding& w : lint.finish(line, train, {})) {
+    out.push_back(std::string(w.name()) + " " + std::to_string(static_cast<int>(w.source)) + ":" +
+                  std::to_string(w.location.line));
   }
-};
+  return out;
+}
 
-// Each train of a line compiled once gets the run and the rows a whole
-// compile of its pair gives.
-TEST(SharedLine, EachTrainGetsTheRunAndRowsOfItsWholeCompile) {
+// Each train of a line compiled once gets the run and the warnings of its
+// whole compile, though the line's rows were checked once for all of them:
+// the line file's own warning, the train file's, and one that needs the
+// line's objects (a stop taking a line's board).
+TEST(SharedLine, EachTrainGetsTheRunAndWarningsOfItsWholeCompile) {
   const std::string line =
-      "[generale]\r\nlunghezza percorso, 3000\r\n[righe]\r\npendenza, 100, 5\r\n"
-      "curvad5, 200, 300\r\n[fine]\r\n";
-  const std::string trains[] = {"[generale]\r\nvetture, 2\r\n[fine]\r\n",
-                                "[generale]\r\nvetture, x\r\n[fine]\r\n"};
+      "[generale]\nlunghezza percorso, 10000\n[pendenze]\npendenza, 0, 2\npendnza, 100, 2\n"
+      "curvad5, 200, 300\nindicatori_vmax, 3000, 75, 80, 80, 0, , , , 0\n";
+  const std::string head = "[generale]\nvelocita, 0, 80\n";
+  const std::string trains[] = {
+      head, head + "numero vetture, -2\n", head + "numero vetture, x\n",
+      head + "stazione, 3000, 22, 200, 0,0,0, 0,0,0, 4,1,1, 30, 9,0,0, DUE\n"};
   const SharedLine shared = compile_shared_line(line, "L", 1, true);
   ASSERT_TRUE(shared.profile);
+  ASSERT_TRUE(shared.lint);
+  std::vector<std::vector<std::string>> warnings;
   for (const std::string& train : trains) {
-    Rows whole_rows, rows;
+    RecordLint whole_lint;
     const RunOutcome whole =
-        memorizza_percorso({line, train}, "L", "T", 1, RowErrors::kStopTheFile, &whole_rows);
-    const RunOutcome run = compile_train_against(shared, train, "T", &rows);
+        memorizza_percorso({line, train}, "L", "T", 1, RowErrors::kStopTheFile, &whole_lint);
+    RecordLint lint = *shared.lint;
+    const RunOutcome run = compile_train_against(shared, train, "T", &lint);
     EXPECT_EQ(serialize_table(run.model.table), serialize_table(whole.model.table));
     EXPECT_EQ(serialize_cells(run.model.cells), serialize_cells(whole.model.cells));
     EXPECT_EQ(run.errors.diagnostics().size(), whole.errors.diagnostics().size());
     EXPECT_FALSE(run.model.profile);
-    EXPECT_EQ(rows.keywords, whole_rows.keywords);
+    warnings.push_back(warnings_of(lint, line, train));
+    EXPECT_EQ(warnings.back(), warnings_of(whole_lint, line, train));
   }
+  EXPECT_THAT(warnings[0], testing::ElementsAre("unknown-keyword 1:5"));
+  EXPECT_THAT(warnings[1], testing::Contains("implausible-value 2:3"));
+  EXPECT_THAT(warnings[3], testing::Contains("object-replaced 2:3"));
 }
 
 }  // namespace

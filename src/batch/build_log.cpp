@@ -6,7 +6,9 @@
 namespace sc {
 namespace {
 
-constexpr std::string_view kHeading = "# scenario-compiler build log 1\n";
+constexpr std::string_view kHeading = "# scenario-compiler build log 2\n";
+constexpr std::string_view kSetTag = "set";
+constexpr std::string_view kFileTag = "file";
 
 std::vector<std::string_view> split(std::string_view text, char separator) {
   std::vector<std::string_view> parts;
@@ -34,6 +36,10 @@ void mix(uint64_t& hash, std::string_view bytes) {
   }
 }
 
+bool keepable(const std::string& name) {
+  return !name.empty() && name.find_first_of("\t\n") == std::string::npos;
+}
+
 }  // namespace
 
 BuildLog BuildLog::parse(std::string_view text) {
@@ -42,10 +48,14 @@ BuildLog BuildLog::parse(std::string_view text) {
   text.remove_prefix(kHeading.size());
   for (const std::string_view line : split(text, '\n')) {
     const std::vector<std::string_view> fields = split(line, '\t');
-    if (fields.size() < 2 || fields[0].empty()) continue;
-    BuildRecord record{std::string(fields[1]), {}};
-    for (size_t i = 2; i < fields.size(); ++i) record.outputs.emplace_back(fields[i]);
-    log.records_[std::string(fields[0])] = std::move(record);
+    if (fields.size() < 3 || fields[1].empty()) continue;
+    const std::string name(fields[1]);
+    if (fields[0] == kSetTag) {
+      BuildRecord& record = log.records_[name] = {std::string(fields[2]), {}};
+      for (size_t i = 3; i < fields.size(); ++i) record.outputs.emplace_back(fields[i]);
+    } else if (fields[0] == kFileTag && fields.size() == 4) {
+      log.files_[name] = {std::string(fields[2]), std::string(fields[3])};
+    }
   }
   return log;
 }
@@ -56,18 +66,30 @@ const BuildRecord* BuildLog::find(const std::string& set) const {
 }
 
 void BuildLog::set(const std::string& set, BuildRecord record) {
-  if (set.empty() || set.find_first_of("\t\n") != std::string::npos) return;
-  records_[set] = std::move(record);
+  if (keepable(set)) records_[set] = std::move(record);
 }
 
 void BuildLog::drop(const std::string& set) {
   records_.erase(set);
 }
 
+const FileRecord* BuildLog::find_file(const std::string& path) const {
+  const auto found = files_.find(path);
+  return found == files_.end() ? nullptr : &found->second;
+}
+
+void BuildLog::set_files(std::map<std::string, FileRecord> files) {
+  std::erase_if(files, [](const auto& file) { return !keepable(file.first); });
+  files_ = std::move(files);
+}
+
 std::string BuildLog::text() const {
   std::string text(kHeading);
+  for (const auto& [path, file] : files_) {
+    text += std::string(kFileTag) + '\t' + path + '\t' + file.stamp + '\t' + file.digest + '\n';
+  }
   for (const auto& [set, record] : records_) {
-    text += set + '\t' + record.inputs;
+    text += std::string(kSetTag) + '\t' + set + '\t' + record.inputs;
     for (const std::string& output : record.outputs) text += '\t' + output;
     text += '\n';
   }

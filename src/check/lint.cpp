@@ -132,6 +132,15 @@ SourceRange trimmed_span(const RecordedField& field) {
 class RecordLint::FileLint {
  public:
   FileLint(LintContext& context, RowListener* next) : context_(context), next_(next) {}
+  // A copy of `from`'s state that checks into `context`.
+  FileLint(const FileLint& from, LintContext& context)
+      : context_(context),
+        next_(from.next_),
+        open_(from.open_),
+        done_(from.done_),
+        field_(from.field_),
+        flagged_end_line_(from.flagged_end_line_),
+        cut_text_(from.cut_text_) {}
 
   void add(const RowRecord& record) {
     // Before the row's own checks, so that the objects it places do not
@@ -433,7 +442,7 @@ class RecordLint::FileLint {
 };
 
 Finding& LintContext::warn(Warning code, SourceRange at, std::string message) {
-  return out_.emplace_back(warning_at(code, source_, at, std::move(message)));
+  return out_->emplace_back(warning_at(code, source_, at, std::move(message)));
 }
 
 void LintContext::warn_while_cell_stands(int64_t cell, Warning code, SourceRange at,
@@ -488,7 +497,7 @@ void LintContext::warn_replaced(const PlacedObject& object, const CellHolder& by
 }
 
 void LintContext::finish() {
-  for (PendingWarning& pending : pending_) out_.push_back(std::move(pending.finding));
+  for (PendingWarning& pending : pending_) out_->push_back(std::move(pending.finding));
   pending_.clear();
 }
 
@@ -500,6 +509,15 @@ RecordLint::RecordLint(RowListener* next)
   line_context_.holders = &holders_;
   train_context_.holders = &holders_;
 }
+
+RecordLint::RecordLint(const RecordLint& from)
+    : findings_(from.findings_),
+      holders_(from.holders_),
+      line_context_(from.line_context_, findings_, &holders_),
+      train_context_(from.train_context_, findings_, &holders_),
+      line_(std::make_unique<FileLint>(*from.line_, line_context_)),
+      train_(std::make_unique<FileLint>(*from.train_, train_context_)),
+      line_over_(from.line_over_) {}
 
 RecordLint::~RecordLint() = default;
 

@@ -79,7 +79,13 @@ class CellHolders {
 // route.
 class LintContext {
  public:
-  LintContext(Source source, std::vector<Finding>& out) : source_(source), out_(out) {}
+  LintContext(Source source, std::vector<Finding>& out) : source_(source), out_(&out) {}
+  // A copy that warns into `out` and shares `holders`.
+  LintContext(const LintContext& from, std::vector<Finding>& out, CellHolders* holders)
+      : LintContext(from) {
+    out_ = &out;
+    this->holders = holders;
+  }
   // The warning at the characters `at`, for adding notes and fix-its to it.
   Finding& warn(Warning code, SourceRange at, std::string message);
   // A warning that holds only while `cell` keeps the object the row put there:
@@ -93,8 +99,8 @@ class LintContext {
   void finish();
   Source source() const { return source_; }
   // The warning given last, by its index, for fix-its that later rows show.
-  size_t last_warning() const { return out_.size() - 1; }
-  Finding& warning(size_t index) { return out_[index]; }
+  size_t last_warning() const { return out_->size() - 1; }
+  Finding& warning(size_t index) { return (*out_)[index]; }
 
   // From the line file's header, for the rows of both files.
   std::optional<int64_t> route_length;
@@ -109,13 +115,14 @@ class LintContext {
   CellHolders* holders = nullptr;
 
  private:
+  LintContext(const LintContext&) = default;
   void warn_replaced(const PlacedObject& object, const CellHolder& by, const CellHolder& lost);
   struct PendingWarning {
     int64_t cell;
     Finding finding;
   };
   Source source_;
-  std::vector<Finding>& out_;
+  std::vector<Finding>* out_;
   std::vector<PendingWarning> pending_;
 };
 
@@ -143,6 +150,11 @@ struct LintRow {
 class RecordLint final : public RowListener {
  public:
   explicit RecordLint(RowListener* next = nullptr);
+  // The checks as far as `from` has gone: a line file's rows checked once
+  // serve every train file read after it. The copy hands its records on to
+  // the same `next`.
+  RecordLint(const RecordLint& from);
+  RecordLint& operator=(const RecordLint&) = delete;
   ~RecordLint();
   void row_read(const RowRecord& record) override;
   // The warnings, once the compile is over, with those of the texts' code
