@@ -7,6 +7,9 @@
 #include <string_view>
 #include <vector>
 
+#include "format/row_kinds.h"
+#include "format/row_writer.h"
+
 namespace sc {
 namespace {
 
@@ -40,18 +43,14 @@ const std::vector<std::string> kTexts = {"",          "Bivio Nord", "Km 12, lato
                                          "  rientro", "uscita  ",   "Galleria \"Colle\"",
                                          "PL 3",      "deviata, 30"};
 
-std::string text_field(const std::string& text) {
-  if (text.find('"') != std::string::npos) return text;
-  return "\"" + text + "\"";
-}
-
+// One row, as the row writer writes it.
 struct Line {
   std::string row;
   Line(std::string_view keyword, const std::vector<int64_t>& values,
        const std::string* text = nullptr) {
-    row = keyword;
-    for (const int64_t v : values) row += ", " + std::to_string(v);
-    if (text) row += ", " + text_field(*text);
+    TextRows rows;
+    rows.row(Row{std::string(keyword), values, text ? std::optional(*text) : std::nullopt});
+    row = rows.take();
   }
 };
 
@@ -117,7 +116,7 @@ class Generator {
       const int32_t seconds = 6 * 3600 + k * 437;
       const std::string& name = random_.pick(kTexts);
       stations_.emplace_back(
-          "stazione",
+          keyword_of(RowKind::kStation),
           std::vector<int64_t>{p, type, len, random_.between(0, 1), random_.between(0, 3), byte3,
                                random_.between(-3, 40), random_.between(0, 9),
                                random_.between(0, 255), 4, 1, 1, random_.between(0, 30),
@@ -157,7 +156,7 @@ class Generator {
       }
       const int32_t speed = random_.pick(std::vector<int32_t>{60, 100, 109, 110, 120});
       slowdowns_.emplace_back(
-          "rallentamento",
+          keyword_of(RowKind::kSlowdown),
           std::vector<int64_t>{x, speed, cell_of_position(e) - x, random_.between(0, 3),
                                countdown ? 1 : 0, random_.between(0, 2)});
       // A code-change point of 180 in a cell the post-pass looks at.
@@ -172,10 +171,11 @@ class Generator {
 
   Line signal(int32_t cell, int32_t sx) {
     const std::vector<int32_t> tempos = {0, 30, 101, 300};
-    return Line("segnale", {cell_of_position(cell), sx, random_.between(-2, 9),
-                            random_.between(0, 9), random_.between(0, 9), random_.between(0, 3),
-                            random_.between(0, 2), random_.between(0, 9), random_.between(0, 9),
-                            random_.between(0, 9), random_.pick(tempos)});
+    return Line(
+        keyword_of(RowKind::kSignal),
+        {cell_of_position(cell), sx, random_.between(-2, 9), random_.between(0, 9),
+         random_.between(0, 9), random_.between(0, 3), random_.between(0, 2), random_.between(0, 9),
+         random_.between(0, 9), random_.between(0, 9), random_.pick(tempos)});
   }
 
   Line speed_board(int32_t cell) {
@@ -190,7 +190,7 @@ class Generator {
     const int32_t s = w + 24;
     if (!cells_.free(s) || is_stop(s)) return false;
     cells_.take(s);
-    early_slowdowns_.emplace_back("rallentamento",
+    early_slowdowns_.emplace_back(keyword_of(RowKind::kSlowdown),
                                   std::vector<int64_t>{cell_of_position(s), 120, 0, 1, 0, 2});
     return true;
   }
@@ -213,9 +213,10 @@ class Generator {
       for (int32_t j = 1; j <= 4; ++j) cells_.take(w - j);
     }
     early_slowdowns_.emplace_back(
-        "rallentamento", std::vector<int64_t>{x, random_.pick(std::vector<int32_t>{60, 120}),
-                                              cell_of_position(e) - x, random_.between(0, 3),
-                                              countdown ? 1 : 0, random_.between(0, 2)});
+        keyword_of(RowKind::kSlowdown),
+        std::vector<int64_t>{x, random_.pick(std::vector<int32_t>{60, 120}),
+                             cell_of_position(e) - x, random_.between(0, 3), countdown ? 1 : 0,
+                             random_.between(0, 2)});
     return true;
   }
 
@@ -305,8 +306,9 @@ class Generator {
     for (int32_t k = random_.between(0, 8); k > 0; --k) {
       start = random_.percent(20) ? random_.between(0, start) : start + random_.between(0, 800);
       if (start > length_) break;
-      const std::string keyword = std::string("curva") + (random_.percent(50) ? "d" : "s") +
-                                  std::to_string(random_.between(1, 6));
+      const auto class_digit = static_cast<char>('0' + random_.between(1, 6));
+      const bool left = !random_.percent(50);
+      const std::string keyword = curve_keyword(CurveKeyword{class_digit, left});
       const int32_t len = random_.between(0, 300);
       rows.emplace_back(keyword, std::vector<int64_t>{start, len});
       start += len;
@@ -316,9 +318,10 @@ class Generator {
     if (random_.percent(25)) {
       const int32_t last_point = length_ + kRunOut;
       const int32_t from = random_.between(0, length_);
-      rows.emplace_back("curvad1",
+      rows.emplace_back(curve_keyword(CurveKeyword{'1', false}),
                         std::vector<int64_t>{from, last_point - random_.between(1, 99) - from});
-      rows.emplace_back("curvas2", std::vector<int64_t>{random_.between(0, from), last_point});
+      rows.emplace_back(curve_keyword(CurveKeyword{'2', true}),
+                        std::vector<int64_t>{random_.between(0, from), last_point});
     }
     return rows;
   }
@@ -327,7 +330,7 @@ class Generator {
     std::vector<Line> rows;
     for (int32_t k = random_.between(0, 8); k > 0; --k) {
       const int32_t inizio = random_.between(0, length_ / 25) * 25;
-      rows.emplace_back("montagna",
+      rows.emplace_back(keyword_of(RowKind::kTunnel),
                         std::vector<int64_t>{inizio, inizio + random_.between(1, 40) * kCellMetres,
                                              random_.between(0, 20)});
     }
@@ -335,62 +338,71 @@ class Generator {
   }
 
   static void add(std::string& text, const std::vector<Line>& rows) {
-    for (const Line& line : rows) text += line.row + "\r\n";
+    for (const Line& line : rows) text += line.row;
+  }
+  static void add(std::string& text, Section section) {
+    text += section_name(section);
+    text += "\r\n";
   }
 
   std::string line_text() {
-    std::string text = "[generale]\r\nlunghezza percorso, " + std::to_string(length_) + "\r\n";
-    for (const char* slot : {"uno", "due", "tre"}) {
-      text += std::string("progressiva chilometrica ") + slot + ", " +
-              std::to_string(random_.between(0, 3) * 1000) + ", " +
+    std::string text = std::string(kGeneralSection) + "\r\n" + keyword_of(RowKind::kRouteLength) +
+                       ", " + std::to_string(length_) + "\r\n";
+    for (const RowKind slot :
+         {RowKind::kReferenceUno, RowKind::kReferenceDue, RowKind::kReferenceTre}) {
+      text += keyword_of(slot) + ", " + std::to_string(random_.between(0, 3) * 1000) + ", " +
               std::to_string(random_.between(0, 40) * 50) + ", " +
               std::to_string(random_.between(0, 1)) + "\r\n";
     }
-    text += "sfondo uno, " + std::to_string(random_.between(0, 3)) + "\r\n";
-    text += "sfondo due, " + std::to_string(random_.between(0, 3)) + "\r\n";
-    text += "sfondo tre, " + std::to_string(random_.between(0, 3)) + "\r\n";
-    text += std::string("ripetizione segnali ") + (random_.percent(50) ? "4" : "9") + " codici, " +
+    for (const RowKind background :
+         {RowKind::kBackgroundUno, RowKind::kBackgroundDue, RowKind::kBackgroundTre}) {
+      text += keyword_of(background) + ", " + std::to_string(random_.between(0, 3)) + "\r\n";
+    }
+    text += repetition_keyword(random_.percent(50) ? 4 : 9) + ", " +
             std::to_string(random_.between(0, 20) * 50) + ", " +
             std::to_string(random_.between(0, 2) * 50) + "\r\n";
-    text += "[pendenze]\r\n";
-    add(text, scattered("pendenza", 30, -100, 155));
-    text += "[curve]\r\n";
+    add(text, Section::kGradients);
+    add(text, scattered(keyword_of(RowKind::kGradient), 30, -100, 155));
+    add(text, Section::kCurves);
     add(text, curves());
-    text += "[montagne]\r\n";
+    add(text, Section::kTunnels);
     add(text, tunnels());
-    text += "[cartelli]\r\n";
+    add(text, Section::kSpeedBoards);
     add(text, speed_boards_);
-    text += "[indicazioni]\r\n";
+    add(text, Section::kTextBoards);
     add(text, text_boards_);
-    return text + "[fine]\r\n";
+    add(text, Section::kEnd);
+    return text;
   }
 
   std::string train_text() {
-    std::string text = "[generale]\r\nnumero vetture, " + std::to_string(random_.between(1, 12)) +
-                       "\r\npercentuale massa frenata, " +
-                       std::to_string(random_.between(50, 150)) + "\r\nsabbia, " +
-                       std::to_string(random_.between(0, 100)) + "\r\norologio, " +
-                       std::to_string(random_.between(0, 23)) + ", " +
-                       std::to_string(random_.between(0, 59)) + ", 0\r\n";
-    text += "[aderenze]\r\n";
-    add(text, scattered("aderenza", 20, 0, 300));
-    text += "[vel_limite]\r\n";
-    add(text, scattered("velocita", 20, 0, 250));
-    text += "[segnali]\r\n";
+    std::string text =
+        std::string(kGeneralSection) + "\r\n" + keyword_of(RowKind::kCars) + ", " +
+        std::to_string(random_.between(1, 12)) + "\r\n" + keyword_of(RowKind::kBrakedMass) + ", " +
+        std::to_string(random_.between(50, 150)) + "\r\n" + keyword_of(RowKind::kSand) + ", " +
+        std::to_string(random_.between(0, 100)) + "\r\n" + keyword_of(RowKind::kClock) + ", " +
+        std::to_string(random_.between(0, 23)) + ", " + std::to_string(random_.between(0, 59)) +
+        ", 0\r\n";
+    add(text, Section::kAdhesions);
+    add(text, scattered(keyword_of(RowKind::kAdhesion), 20, 0, 300));
+    add(text, Section::kSpeedLimits);
+    add(text, scattered(keyword_of(RowKind::kSpeedLimit), 20, 0, 250));
+    add(text, Section::kSignals);
     add(text, early_signals_);
-    text += "[rallentamenti]\r\n";
+    add(text, Section::kSlowdowns);
     add(text, early_slowdowns_);
     random_.shuffle(slowdowns_);
-    text += "[stazioni]\r\n";
+    add(text, Section::kStations);
     add(text, stations_);
-    text += "[rallentamenti]\r\n";
+    add(text, Section::kSlowdowns);
     add(text, slowdowns_);
     random_.shuffle(signals_);
-    text += "[segnali]\r\n";
+    add(text, Section::kSignals);
     add(text, signals_);
-    text += "[codici]\r\n";
+    add(text, Section::kCodes);
     add(text, points_);
-    return text + "[fine]\r\n";
+    add(text, Section::kEnd);
+    return text;
   }
 
   Random random_;

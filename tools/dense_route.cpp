@@ -5,8 +5,8 @@
 #include <string>
 
 #include "format/row_kinds.h"
+#include "format/row_writer.h"
 #include "model/object_rules.h"
-#include "rows_text.h"
 
 namespace sc {
 namespace {
@@ -41,29 +41,28 @@ void every_kilometre(int32_t length, Write write) {
 }
 
 std::string line_text(int32_t length) {
-  RowsText f;
-  f.line("[generale]");
+  TextRows f;
+  f.line(section_name(Section::kGeneral));
   f.row(keyword_of(RowKind::kRouteLength), length);
   f.row(keyword_of(RowKind::kReferenceUno), 0, 0, 0);
-  f.line("[pendenze]");
+  f.line(section_name(Section::kGradients));
   every(kCellMetres, length,
         [&](int32_t k, int32_t p) { f.row(keyword_of(RowKind::kGradient), p, k * 7 % 21 - 10); });
-  f.line("[curve]");
+  f.line(section_name(Section::kCurves));
   every(kArcEvery, length, [&](int32_t k, int32_t p) {
-    const std::string keyword =
-        keyword_of(RowKind::kCurve) + (k % 2 == 0 ? "d" : "s") + static_cast<char>('1' + k / 2 % 6);
-    f.row(keyword, p, kArcLength);
+    const CurveKeyword curve{static_cast<char>('1' + k / 2 % 6), k % 2 != 0};
+    f.row(curve_keyword(curve), p, kArcLength);
   });
-  f.line("[montagne]");
+  f.line(section_name(Section::kTunnels));
   every(kTunnelEvery, length, [&](int32_t k, int32_t p) {
     f.row(keyword_of(RowKind::kTunnel), p, p + kTunnelLength, 11 + k % 3);
   });
-  f.line("[cartelli]");
+  f.line(section_name(Section::kSpeedBoards));
   every_kilometre(length, [&](int32_t k, int32_t cell) {
     f.row(keyword_of(RowKind::kSpeedBoard), before(cell + kSpeedBoardCell), 95, 100, 100, k % 2, 7,
           0, 15, 0);
   });
-  f.line("[indicazioni]");
+  f.line(section_name(Section::kTextBoards));
   const int32_t kilometres = length / kKilometre;
   const int32_t boards = std::min(kTextBoards, kilometres);
   for (int32_t b = 0; b < boards; ++b) {
@@ -71,29 +70,29 @@ std::string line_text(int32_t length) {
     f.row(keyword_of(RowKind::kTextBoard), before(cell + kTextBoardCell) + kOffGrid,
           "Posto di blocco " + std::to_string(b + 1));
   }
-  f.line("[fine]");
+  f.line(section_name(Section::kEnd));
   return f.take();
 }
 
 std::string train_text(int32_t length) {
-  RowsText f;
-  f.line("[generale]");
+  TextRows f;
+  f.line(section_name(Section::kGeneral));
   f.row(keyword_of(RowKind::kCars), 8);
   f.row(keyword_of(RowKind::kBrakedMass), 125);
   f.row(keyword_of(RowKind::kSand), 50);
   f.row(keyword_of(RowKind::kClock), 6, 0, 0);
-  f.line("[vel_limite]");
+  f.line(section_name(Section::kSpeedLimits));
   every(kCellMetres, length, [&](int32_t k, int32_t p) {
     f.row(keyword_of(RowKind::kSpeedLimit), p, 60 + 5 * (k * 3 % 19));
   });
-  f.line("[aderenze]");
+  f.line(section_name(Section::kAdhesions));
   every(kCellMetres, length,
         [&](int32_t k, int32_t p) { f.row(keyword_of(RowKind::kAdhesion), p, 60 + k * 7 % 41); });
-  f.line("[segnali]");
+  f.line(section_name(Section::kSignals));
   every_kilometre(length, [&](int32_t /*k*/, int32_t cell) {
     f.row(keyword_of(RowKind::kSignal), before(cell + kSignalCell), 1, 4, 1, 1, 0, 2, 2, 1, 1, 0);
   });
-  f.line("[fine]");
+  f.line(section_name(Section::kEnd));
   return f.take();
 }
 

@@ -6,8 +6,9 @@
 #include <string>
 #include <string_view>
 
+#include "format/row_kinds.h"
+#include "format/row_writer.h"
 #include "model/object_rules.h"
-#include "rows_text.h"
 
 namespace sc {
 namespace {
@@ -46,7 +47,7 @@ constexpr std::array<std::string_view, 10> kStationNames = {"SANT'AGATA DI MONTE
                                                             "TORRE DEL LAGO PUCCINESE",
                                                             "BORGO"};
 
-constexpr std::array<std::string_view, 8> kBoardTexts = {"\"Galleria del Monte Rosso, lato nord\"",
+constexpr std::array<std::string_view, 8> kBoardTexts = {"Galleria del Monte Rosso, lato nord",
                                                          "Ponte sul Rio Freddo",
                                                          "Passaggio a livello km 12+300",
                                                          "Posto di movimento Colle Alto",
@@ -77,86 +78,89 @@ void each_block(int32_t length, Write write) {
 }
 
 std::string line_text(int32_t length) {
-  RowsText f;
-  f.line("[generale]");
-  f.row("lunghezza percorso", length);
-  f.row("progressiva chilometrica uno", 0, 0, 0);
-  f.row("progressiva chilometrica due", length / 100 * kCellMetres, 1000, 0);
-  f.row("progressiva chilometrica tre", length / 50 * kCellMetres, 2000, 1);
-  f.row("sfondo uno", 0);
-  f.row("sfondo due", 1);
-  f.row("sfondo tre", 2);
-  f.row("ripetizione segnali 4 codici", 1000, 50);
-  f.line("[pendenze]");
-  for (int32_t p = 0; p < length; p += 500) f.row("pendenza", p, (p / 500 * 13) % 51 - 25);
-  f.line("[curve]");
+  TextRows f;
+  f.line(section_name(Section::kGeneral));
+  f.row(keyword_of(RowKind::kRouteLength), length);
+  f.row(keyword_of(RowKind::kReferenceUno), 0, 0, 0);
+  f.row(keyword_of(RowKind::kReferenceDue), length / 100 * kCellMetres, 1000, 0);
+  f.row(keyword_of(RowKind::kReferenceTre), length / 50 * kCellMetres, 2000, 1);
+  f.row(keyword_of(RowKind::kBackgroundUno), 0);
+  f.row(keyword_of(RowKind::kBackgroundDue), 1);
+  f.row(keyword_of(RowKind::kBackgroundTre), 2);
+  f.row(repetition_keyword(4), 1000, 50);
+  f.line(section_name(Section::kGradients));
+  for (int32_t p = 0; p < length; p += 500)
+    f.row(keyword_of(RowKind::kGradient), p, (p / 500 * 13) % 51 - 25);
+  f.line(section_name(Section::kCurves));
   each_block(length, [&](int32_t b, int32_t first) {
     const int32_t turn = kTurns[static_cast<size_t>(b) % kTurns.size()];
     const auto arc =
         static_cast<int32_t>(std::abs(turn) * kRadiansPerDegree / kClassSixTurnPerMetre);
-    f.row(turn > 0 ? "curvas6" : "curvad6", at(first + slot::kCurveStart), arc);
+    f.row(curve_keyword(CurveKeyword{'6', turn > 0}), at(first + slot::kCurveStart), arc);
   });
-  f.line("[montagne]");
+  f.line(section_name(Section::kTunnels));
   each_block(length, [&](int32_t b, int32_t first) {
     if (b % 2 == 0)
-      f.row("montagna", at(first + slot::kTunnelStart), at(first + slot::kTunnelEnd), 11);
+      f.row(keyword_of(RowKind::kTunnel), at(first + slot::kTunnelStart),
+            at(first + slot::kTunnelEnd), 11);
   });
-  f.line("[cartelli]");
+  f.line(section_name(Section::kSpeedBoards));
   each_block(length, [&](int32_t b, int32_t first) {
     for (size_t k = 0; k < slot::kSpeedBoards.size(); ++k) {
       const auto v = static_cast<int32_t>(60 + 10 * ((b + k) % 7));
       const bool right = (b + k) % 3 == 0;
-      f.row("indicatori_vmax", before(first + slot::kSpeedBoards[k]), v - 5, v, v, b % 2,
-            right ? 40 : 0, right ? 50 : 0, right ? 50 : 0, 0);
+      f.row(keyword_of(RowKind::kSpeedBoard), before(first + slot::kSpeedBoards[k]), v - 5, v, v,
+            b % 2, right ? 40 : 0, right ? 50 : 0, right ? 50 : 0, 0);
     }
   });
-  f.line("[indicazioni]");
+  f.line(section_name(Section::kTextBoards));
   each_block(length, [&](int32_t b, int32_t first) {
     for (size_t k = 0; k < slot::kTextBoards.size(); ++k) {
-      f.row("indicatore cartello", before(first + slot::kTextBoards[k]),
+      f.row(keyword_of(RowKind::kTextBoard), before(first + slot::kTextBoards[k]),
             kBoardTexts[(2 * static_cast<size_t>(b) + k) % kBoardTexts.size()]);
     }
   });
-  f.line("[fine]");
+  f.line(section_name(Section::kEnd));
   return f.take();
 }
 
 std::string train_text(int32_t length) {
-  RowsText f;
-  f.line("[generale]");
-  f.row("numero vetture", 8);
-  f.row("percentuale massa frenata", 125);
-  f.row("sabbia", 50);
-  f.row("orologio", 6, 0, 0);
-  f.line("[aderenze]");
-  f.row("aderenza", 0, 100);
-  f.line("[vel_limite]");
-  each_block(length,
-             [&](int32_t b, int32_t first) { f.row("velocita", at(first), 80 + 20 * (b % 3)); });
-  f.line("[stazioni]");
+  TextRows f;
+  f.line(section_name(Section::kGeneral));
+  f.row(keyword_of(RowKind::kCars), 8);
+  f.row(keyword_of(RowKind::kBrakedMass), 125);
+  f.row(keyword_of(RowKind::kSand), 50);
+  f.row(keyword_of(RowKind::kClock), 6, 0, 0);
+  f.line(section_name(Section::kAdhesions));
+  f.row(keyword_of(RowKind::kAdhesion), 0, 100);
+  f.line(section_name(Section::kSpeedLimits));
+  each_block(length, [&](int32_t b, int32_t first) {
+    f.row(keyword_of(RowKind::kSpeedLimit), at(first), 80 + 20 * (b % 3));
+  });
+  f.line(section_name(Section::kStations));
   each_block(length, [&](int32_t b, int32_t first) {
     const int32_t time = 6 * 3600 + b * 180;
-    f.row("stazione", at(first + slot::kStation), b % 3 == 2 ? 28 : 12, 200, 0, 0, 0, 1, 1, 0, 4, 1,
-          1, b == 0 ? 1 : 30, time / 3600, time / 60 % 60, time % 60,
+    f.row(keyword_of(RowKind::kStation), at(first + slot::kStation), b % 3 == 2 ? 28 : 12, 200, 0,
+          0, 0, 1, 1, 0, 4, 1, 1, b == 0 ? 1 : 30, time / 3600, time / 60 % 60, time % 60,
           kStationNames[static_cast<size_t>(b) % kStationNames.size()]);
   });
-  f.line("[rallentamenti]");
+  f.line(section_name(Section::kSlowdowns));
   each_block(length, [&](int32_t b, int32_t first) {
     const int32_t start = before(first + slot::kSlowdownStart);
-    f.row("rallentamento", start, 110 + 10 * (b % 2), before(first + slot::kSlowdownEnd) - start, 1,
-          0, 0);
+    f.row(keyword_of(RowKind::kSlowdown), start, 110 + 10 * (b % 2),
+          before(first + slot::kSlowdownEnd) - start, 1, 0, 0);
   });
-  f.line("[segnali]");
+  f.line(section_name(Section::kSignals));
   each_block(length, [&](int32_t, int32_t first) {
     for (int32_t cell : slot::kSignals)
-      f.row("segnale", before(first + cell), 1, 4, 1, 1, 0, 2, 2, 1, 1, 0);
+      f.row(keyword_of(RowKind::kSignal), before(first + cell), 1, 4, 1, 1, 0, 2, 2, 1, 1, 0);
   });
-  f.line("[codici]");
+  f.line(section_name(Section::kCodes));
   each_block(length, [&](int32_t, int32_t first) {
-    f.row("abbattimento", at(first + slot::kPointWithoutCode), 0);
-    f.row("abbattimento", at(first + slot::kCodeChange), 180);
+    f.row(keyword_of(RowKind::kAbbattimento), at(first + slot::kPointWithoutCode), 0);
+    f.row(keyword_of(RowKind::kAbbattimento), at(first + slot::kCodeChange), 180);
   });
-  f.line("[fine]");
+  f.line(section_name(Section::kEnd));
   return f.take();
 }
 

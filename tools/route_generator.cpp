@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "format/row_kinds.h"
-#include "rows_text.h"
+#include "format/row_writer.h"
 
 namespace sc {
 namespace {
@@ -74,8 +74,8 @@ void every_cell(int32_t length, Write write) {
   for (int32_t k = 0; k * kCellMetres < length; ++k) write(k, k * kCellMetres);
 }
 
-void write_line_header(RowsText& f, int32_t length) {
-  f.line("[generale]");
+void write_line_header(TextRows& f, int32_t length) {
+  f.line(section_name(Section::kGeneral));
   f.row(keyword_of(RowKind::kRouteLength), length);
   // Distinct ordering keys put the references in order as they stand.
   const int32_t half = length / 100 * kCellMetres;
@@ -88,8 +88,8 @@ void write_line_header(RowsText& f, int32_t length) {
   f.row(keyword_of(RowKind::kSignalRepetition), 1000, 50);
 }
 
-void write_gradients(RowsText& f, int32_t length) {
-  f.line("[pendenze]");
+void write_gradients(TextRows& f, int32_t length) {
+  f.line(section_name(Section::kGradients));
   every_cell(length, [&](int32_t k, int32_t p) {
     f.row(keyword_of(RowKind::kGradient), p, k * 7 % 21 - 10);
   });
@@ -100,12 +100,11 @@ constexpr int32_t kShortArc = 20;
 // Short arcs that alternate right and left with the same class, so the track
 // wiggles but keeps its heading; each ends 30 m before the next starts, and
 // the last at the route's end at the latest.
-void write_curves(RowsText& f, int32_t length) {
-  f.line("[curve]");
+void write_curves(TextRows& f, int32_t length) {
+  f.line(section_name(Section::kCurves));
   every_cell(length, [&](int32_t k, int32_t p) {
-    const std::string keyword =
-        keyword_of(RowKind::kCurve) + (k % 2 == 0 ? 'd' : 's') + static_cast<char>('1' + k / 2 % 6);
-    f.row(keyword, p, std::min(kShortArc, length - p));
+    const auto class_digit = static_cast<char>('1' + k / 2 % 6);
+    f.row(curve_keyword(CurveKeyword{class_digit, k % 2 != 0}), p, std::min(kShortArc, length - p));
   });
 }
 
@@ -113,20 +112,20 @@ void write_curves(RowsText& f, int32_t length) {
 // routes, a little before it) to the last point an arc may reach, so that the
 // run-out bends up to its last points. No row may start beyond the route's
 // end, and no arc may reach point 1000000.
-void write_run_out_curve(RowsText& f, int32_t length) {
+void write_run_out_curve(TextRows& f, int32_t length) {
   const int32_t last_arc_point = std::min(length + kRunOut, kLongestRoute - 1);
   // The point the short arcs lay the track to.
   const int32_t last_short = (length - 1) / kCellMetres * kCellMetres;
   const int32_t laid = length > 0 ? std::min(last_short + kShortArc, length) : 0;
   const int32_t start = std::max(laid, std::min(length, last_arc_point - 140));
   if (start < last_arc_point)
-    f.row(keyword_of(RowKind::kCurve) + "s1", start, last_arc_point - start);
+    f.row(curve_keyword(CurveKeyword{'1', true}), start, last_arc_point - start);
 }
 
 // Overlapping 200 m tunnels with markers, so most cells hold a marker that
 // the objects placed later replace.
-void write_tunnels(RowsText& f, int32_t length) {
-  f.line("[montagne]");
+void write_tunnels(TextRows& f, int32_t length) {
+  f.line(section_name(Section::kTunnels));
   every_cell(length, [&](int32_t k, int32_t p) {
     f.row(keyword_of(RowKind::kTunnel), p, p + 200, 11 + k % 3);
   });
@@ -139,8 +138,8 @@ int32_t speed_limit(int32_t k) {
 
 // Each board shows the limit that holds from its position as its second and
 // third speed, 5 km/h less as its first.
-void write_speed_boards(RowsText& f, int32_t blocks) {
-  f.line("[cartelli]");
+void write_speed_boards(TextRows& f, int32_t blocks) {
+  f.line(section_name(Section::kSpeedBoards));
   for (int32_t b = 0; b < blocks; ++b) {
     for (const int32_t cell : block_slot::kSpeedBoards) {
       const int32_t position = metres_before(first_cell(b) + cell);
@@ -151,8 +150,8 @@ void write_speed_boards(RowsText& f, int32_t blocks) {
   }
 }
 
-void write_text_boards(RowsText& f, int32_t blocks) {
-  f.line("[indicazioni]");
+void write_text_boards(TextRows& f, int32_t blocks) {
+  f.line(section_name(Section::kTextBoards));
   const std::vector<int32_t> chosen = spread(std::min(kTextBoards, blocks), blocks);
   for (size_t k = 0; k < chosen.size(); ++k) {
     f.row(keyword_of(RowKind::kTextBoard),
@@ -162,7 +161,7 @@ void write_text_boards(RowsText& f, int32_t blocks) {
 }
 
 std::string line_text(int32_t length) {
-  RowsText f;
+  TextRows f;
   write_line_header(f, length);
   write_gradients(f, length);
   write_curves(f, length);
@@ -170,34 +169,34 @@ std::string line_text(int32_t length) {
   write_tunnels(f, length);
   write_speed_boards(f, block_count(length));
   write_text_boards(f, block_count(length));
-  f.line("[fine]");
+  f.line(section_name(Section::kEnd));
   return f.take();
 }
 
-void write_train_values(RowsText& f) {
-  f.line("[generale]");
+void write_train_values(TextRows& f) {
+  f.line(section_name(Section::kGeneral));
   f.row(keyword_of(RowKind::kCars), 8);
   f.row(keyword_of(RowKind::kBrakedMass), 125);
   f.row(keyword_of(RowKind::kSand), 50);
   f.row(keyword_of(RowKind::kClock), 6, 0, 0);
 }
 
-void write_adhesion(RowsText& f, int32_t length) {
-  f.line("[aderenze]");
+void write_adhesion(TextRows& f, int32_t length) {
+  f.line(section_name(Section::kAdhesions));
   every_cell(length, [&](int32_t k, int32_t p) {
     f.row(keyword_of(RowKind::kAdhesion), p, 60 + k * 7 % 41);
   });
 }
 
-void write_speed_limits(RowsText& f, int32_t length) {
-  f.line("[vel_limite]");
+void write_speed_limits(TextRows& f, int32_t length) {
+  f.line(section_name(Section::kSpeedLimits));
   every_cell(length, [&](int32_t k, int32_t p) {
     f.row(keyword_of(RowKind::kSpeedLimit), p, speed_limit(k));
   });
 }
 
 // A centred station of 200 m whose last cell is the block's stop slot.
-void write_station(RowsText& f, int32_t index, int32_t count, int32_t block) {
+void write_station(TextRows& f, int32_t index, int32_t count, int32_t block) {
   const bool first = index == 0;
   const bool last = index == count - 1;
   const int32_t time = 6 * 3600 + index * 300;
@@ -213,8 +212,8 @@ std::vector<int32_t> station_blocks(int32_t blocks) {
 
 // Written before the stations: each stop cell then takes a start. Stations of
 // type 25 and above place no stop cell, so they get none.
-void write_covered_slowdowns(RowsText& f, int32_t blocks) {
-  f.line("[rallentamenti]");
+void write_covered_slowdowns(TextRows& f, int32_t blocks) {
+  f.line(section_name(Section::kSlowdowns));
   const std::vector<int32_t> chosen = station_blocks(blocks);
   for (size_t k = 0; k < chosen.size(); ++k) {
     if (kStationTypes[k % kStationTypes.size()] >= kFirstUnmarkedStationType) continue;
@@ -224,8 +223,8 @@ void write_covered_slowdowns(RowsText& f, int32_t blocks) {
   }
 }
 
-void write_stations(RowsText& f, int32_t blocks) {
-  f.line("[stazioni]");
+void write_stations(TextRows& f, int32_t blocks) {
+  f.line(section_name(Section::kStations));
   const std::vector<int32_t> chosen = station_blocks(blocks);
   const auto count = static_cast<int32_t>(chosen.size());
   for (int32_t k = 0; k < count; ++k) write_station(f, k, count, chosen[static_cast<size_t>(k)]);
@@ -233,29 +232,29 @@ void write_stations(RowsText& f, int32_t blocks) {
 
 // Even blocks slow down to 60 (marks along the slowdown and after its end),
 // odd blocks to 120 (none).
-void write_slowdowns(RowsText& f, int32_t blocks) {
-  f.line("[rallentamenti]");
+void write_slowdowns(TextRows& f, int32_t blocks) {
+  f.line(section_name(Section::kSlowdowns));
   for (int32_t b = 0; b < blocks; ++b) {
     f.row(keyword_of(RowKind::kSlowdown), metres_before(first_cell(b) + block_slot::kSlowdownStart),
           b % 2 == 0 ? 60 : 120, block_slot::kSlowdownCells * kCellMetres, 1, 1, b % 3);
   }
 }
 
-void write_signal(RowsText& f, int32_t cell, int32_t sx) {
+void write_signal(TextRows& f, int32_t cell, int32_t sx) {
   f.row(keyword_of(RowKind::kSignal), metres_before(cell), sx, 4, 1, 1, 0, 2, 2, 1, 1,
         sx == 2 ? 30 : 0);
 }
 
-void write_signals(RowsText& f, int32_t blocks) {
-  f.line("[segnali]");
+void write_signals(TextRows& f, int32_t blocks) {
+  f.line(section_name(Section::kSignals));
   for (int32_t b = 0; b < blocks; ++b) {
     write_signal(f, first_cell(b) + block_slot::kSignalBeforeWarning, 1);
     write_signal(f, first_cell(b) + block_slot::kSignalAfterEnd, 2);
   }
 }
 
-void write_abbattimento_points(RowsText& f, int32_t blocks) {
-  f.line("[codici]");
+void write_abbattimento_points(TextRows& f, int32_t blocks) {
+  f.line(section_name(Section::kCodes));
   for (int32_t b = 0; b < blocks; ++b) {
     f.row(keyword_of(RowKind::kAbbattimento),
           metres_at(first_cell(b) + block_slot::kAbbattimentoWithoutCode), 0);
@@ -265,7 +264,7 @@ void write_abbattimento_points(RowsText& f, int32_t blocks) {
 }
 
 std::string train_text(int32_t length) {
-  RowsText f;
+  TextRows f;
   write_train_values(f);
   write_adhesion(f, length);
   write_speed_limits(f, length);
@@ -274,7 +273,7 @@ std::string train_text(int32_t length) {
   write_slowdowns(f, block_count(length));
   write_signals(f, block_count(length));
   write_abbattimento_points(f, block_count(length));
-  f.line("[fine]");
+  f.line(section_name(Section::kEnd));
   return f.take();
 }
 

@@ -66,11 +66,6 @@ bool may_name_a_side(std::string_view keyword) {
   });
 }
 
-// The keyword of a curve of the class and side given.
-std::string curve_keyword_for(bool left, char class_digit) {
-  return std::string("curva") + (left ? "s" : "d") + class_digit;
-}
-
 void check_curve_side(LintContext& context, const RowRecord& row, CurveKeyword named) {
   const std::string_view keyword = row.keyword.text;
   if (!may_name_a_side(keyword)) return;
@@ -78,7 +73,7 @@ void check_curve_side(LintContext& context, const RowRecord& row, CurveKeyword n
   const bool misread = left ? says_right(keyword) && !says_left(keyword) : says_left(keyword);
   if (!misread) return;
   const std::string quoted_keyword = quoted(std::string(trimmed_field(keyword)));
-  const std::string meant = curve_keyword_for(!left, named.class_digit);
+  const std::string meant = curve_keyword(CurveKeyword{named.class_digit, !left});
   Finding& finding =
       context.warn(Warning::kMisleadingKeyword, trimmed_span(row.keyword),
                    quoted_keyword + " makes a " + (left ? "left" : "right") +
@@ -103,7 +98,7 @@ void check_curve_class(LintContext& context, const RowRecord& row, bool left, ch
           "class " +
           std::string(1, decides) + "; write one digit, the class, in a curve's keyword");
   finding.fixes.push_back({span_of_part(row.keyword, trimmed_field(row.keyword.text)),
-                           curve_keyword_for(left, decides)});
+                           curve_keyword(CurveKeyword{decides, left})});
 }
 
 void check_curve(LintContext& context, const LintRow& row) {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "decompile/text_rows.h"
+#include "format/row_writer.h"
 #include "model/model.h"
 
 namespace sc {

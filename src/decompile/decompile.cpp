@@ -5,8 +5,8 @@
 
 #include "decompile/cell_objects.h"
 #include "decompile/line_rows.h"
-#include "decompile/text_rows.h"
 #include "format/row_kinds.h"
+#include "format/row_writer.h"
 #include "model/object_rules.h"
 #include "textio/rounding.h"
 
@@ -44,7 +44,7 @@ std::vector<uint8_t> cell_bytes(const std::vector<Cell>& cells, Field field) {
   return bytes;
 }
 
-void write_rows(TextRows& text, const char* section, const std::vector<Row>& rows) {
+void write_rows(TextRows& text, std::string_view section, const std::vector<Row>& rows) {
   text.section(section);
   for (const Row& row : rows) text.row(row);
 }
@@ -52,7 +52,7 @@ void write_rows(TextRows& text, const char* section, const std::vector<Row>& row
 void write_line_header(TextRows& text, const ScenarioTable& table) {
   const TableEntry& line = table[entry::kLineHeader];
   const TableEntry& train = table[entry::kTrainHeader];
-  text.section("[generale]");
+  text.section(section_name(Section::kGeneral));
   text.row({keyword_of(RowKind::kRouteLength),
             {table[entry::kFigures].*slot::kRouteLength},
             std::nullopt});
@@ -60,33 +60,33 @@ void write_line_header(TextRows& text, const ScenarioTable& table) {
   text.row({keyword_of(RowKind::kBackgroundUno), {line.*slot::kBackgroundUno}, std::nullopt});
   text.row({keyword_of(RowKind::kBackgroundDue), {line.*slot::kBackgroundDue}, std::nullopt});
   text.row({keyword_of(RowKind::kBackgroundTre), {line.*slot::kBackgroundTre}, std::nullopt});
-  // The keyword names the repetition code: "4" or "9".
-  std::string repetition = keyword_of(RowKind::kSignalRepetition);
-  if (train.*slot::kRepetitionCode == kRepetitionCodeNine)
-    std::replace(repetition.begin(), repetition.end(), '4', '9');
-  text.row(
-      {repetition, {train.*slot::kRepetitionFirst, train.*slot::kRepetitionSecond}, std::nullopt});
+  const int32_t code =
+      train.*slot::kRepetitionCode == kRepetitionCodeNine ? kRepetitionCodeNine : 4;
+  text.row({repetition_keyword(code),
+            {train.*slot::kRepetitionFirst, train.*slot::kRepetitionSecond},
+            std::nullopt});
 }
 
 std::string line_text(const Scenario& compiled, const ObjectRows& objects) {
   TextRows text;
   write_line_header(text, compiled.table);
-  write_rows(text, "[pendenze]",
+  write_rows(text, section_name(Section::kGradients),
              fill_rows(keyword_of(RowKind::kGradient), cell_bytes(compiled.cells, &Cell::gradient),
                        [](uint8_t b) { return int64_t{gradient_per_mille(b)}; }));
   if (compiled.profile)
-    write_rows(text, "[curve]", curve_rows(*compiled.profile, compiled.last_cell()));
-  write_rows(text, "[montagne]", tunnel_rows(compiled.cells));
-  write_rows(text, "[cartelli]", objects.speed_boards);
-  write_rows(text, "[indicazioni]", objects.text_boards);
-  text.section("[fine]");
+    write_rows(text, section_name(Section::kCurves),
+               curve_rows(*compiled.profile, compiled.last_cell()));
+  write_rows(text, section_name(Section::kTunnels), tunnel_rows(compiled.cells));
+  write_rows(text, section_name(Section::kSpeedBoards), objects.speed_boards);
+  write_rows(text, section_name(Section::kTextBoards), objects.text_boards);
+  text.section(section_name(Section::kEnd));
   return text.take();
 }
 
 void write_train_values(TextRows& text, const ScenarioTable& table) {
   const TableEntry& figures = table[entry::kFigures];
   const TableEntry& train = table[entry::kTrainHeader];
-  text.section("[generale]");
+  text.section(section_name(Section::kGeneral));
   text.row({keyword_of(RowKind::kCars), {figures.*slot::kCars}, std::nullopt});
   text.row({keyword_of(RowKind::kBrakedMass), {figures.*slot::kBrakedMass}, std::nullopt});
   text.row({keyword_of(RowKind::kSand), {train.*slot::kSand}, std::nullopt});
@@ -98,18 +98,18 @@ void write_train_values(TextRows& text, const ScenarioTable& table) {
 std::string train_text(const Scenario& compiled, const ObjectRows& objects) {
   TextRows text;
   write_train_values(text, compiled.table);
-  write_rows(text, "[aderenze]",
+  write_rows(text, section_name(Section::kAdhesions),
              fill_rows(keyword_of(RowKind::kAdhesion), cell_bytes(compiled.cells, &Cell::adhesion),
                        [](uint8_t b) { return int64_t{b}; }));
   write_rows(
-      text, "[vel_limite]",
+      text, section_name(Section::kSpeedLimits),
       fill_rows(keyword_of(RowKind::kSpeedLimit), cell_bytes(compiled.cells, &Cell::speed_limit),
                 [](uint8_t b) { return int64_t{line_speed_kmh(b)}; }));
   for (const SectionRow& row : objects.train) {
     text.section(row.section);
     text.row(row.row);
   }
-  text.section("[fine]");
+  text.section(section_name(Section::kEnd));
   return text.take();
 }
 

@@ -203,8 +203,9 @@ class TunnelPlan {
 std::array<std::string, 12> curve_keywords() {
   std::array<std::string, 12> keywords;
   for (size_t i = 0; i < 6; ++i) {
-    keywords[i] = keyword_of(RowKind::kCurve) + "d" + std::to_string(i + 1);
-    keywords[i + 6] = keyword_of(RowKind::kCurve) + "s" + std::to_string(i + 1);
+    const char class_digit = static_cast<char>('1' + i);
+    keywords[i] = curve_keyword(CurveKeyword{class_digit, false});
+    keywords[i + 6] = curve_keyword(CurveKeyword{class_digit, true});
   }
   return keywords;
 }

@@ -4,7 +4,7 @@
 #include <functional>
 #include <vector>
 
-#include "decompile/text_rows.h"
+#include "format/row_writer.h"
 #include "model/model.h"
 
 namespace sc {

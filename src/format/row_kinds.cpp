@@ -1,6 +1,7 @@
 #include "format/row_kinds.h"
 
 #include <algorithm>
+#include <bit>
 
 #include "textio/keywords.h"
 
@@ -19,7 +20,8 @@ constexpr ValueWidth kInteger = ValueWidth::kInteger;
 constexpr ValueWidth kLong = ValueWidth::kLong;
 
 #define ROW_KIND(id, file, part, word, also, letter_case, keyword, what, doc, ...) \
-  constexpr ValueSpec id##Values[] = {__VA_ARGS__};
+  constexpr ValueSpec id##Values[] = {__VA_ARGS__};                                \
+  static_assert(std::size(id##Values) <= kMostRowValues);
 #include "format/row_kinds.def"
 #undef ROW_KIND
 
@@ -45,6 +47,11 @@ constexpr std::span<const RowKindInfo> kTrainRows = part_of(kTrain, kRows);
 static_assert(kLineHeader.size() <= 32 && kLineRows.size() <= 32 && kTrainRows.size() <= 32,
               "KeywordMatcher keeps the kinds of a part in 32 bits");
 
+// The letters a curve keyword is written with for each side; only the left
+// one is looked for.
+constexpr char kLeftCurve = 's';
+constexpr char kRightCurve = 'd';
+
 bool holds(std::string_view field, std::string_view word, LetterCase letter_case) {
   if (word.empty()) return true;
   return letter_case == LetterCase::kExact ? contains(field, word) : contains_any_case(field, word);
@@ -65,6 +72,49 @@ std::span<const RowKindInfo> row_kinds(TextFile file, RowPart part) {
   return part == RowPart::kHeader ? kTrainHeader : kTrainRows;
 }
 
+std::string_view section_name(Section section) {
+  switch (section) {
+    case Section::kGeneral:
+      return kGeneralSection;
+    case Section::kGradients:
+      return "[pendenze]";
+    case Section::kCurves:
+      return "[curve]";
+    case Section::kTunnels:
+      return "[montagne]";
+    case Section::kSpeedBoards:
+      return "[cartelli]";
+    case Section::kTextBoards:
+      return "[indicazioni]";
+    case Section::kAdhesions:
+      return "[aderenze]";
+    case Section::kSpeedLimits:
+      return "[vel_limite]";
+    case Section::kStations:
+      return "[stazioni]";
+    case Section::kSlowdowns:
+      return "[rallentamenti]";
+    case Section::kSignals:
+      return "[segnali]";
+    case Section::kCodes:
+      return "[codici]";
+    case Section::kEnd:
+      return "[fine]";
+  }
+  return {};
+}
+
+std::span<const Section> sections_of(TextFile file) {
+  static constexpr Section kLineSections[] = {
+      Section::kGeneral,     Section::kGradients,  Section::kCurves, Section::kTunnels,
+      Section::kSpeedBoards, Section::kTextBoards, Section::kEnd};
+  static constexpr Section kTrainSections[] = {
+      Section::kGeneral,   Section::kAdhesions, Section::kSpeedLimits, Section::kStations,
+      Section::kSlowdowns, Section::kSignals,   Section::kCodes,       Section::kEnd};
+  if (file == TextFile::kLine) return kLineSections;
+  return kTrainSections;
+}
+
 bool names_kind(const RowKindInfo& kind, std::string_view field) {
   return holds(field, kind.word, kind.letter_case) && holds(field, kind.also, kind.letter_case);
 }
@@ -80,6 +130,34 @@ uint32_t KeywordMatcher::kinds_named(RowPart part, std::string_view field) {
   part_ = part;
   field_.assign(field);
   return named_;
+}
+
+std::optional<CurveKeyword> curve_keyword(std::string_view keyword) {
+  unsigned digits = 0;
+  bool left = false;
+  for (const char c : keyword) {
+    if (c >= '1' && c <= '6') digits |= 1u << (c - '1');
+    left = left || to_lower_1252(c) == kLeftCurve;
+  }
+  if (digits == 0) return std::nullopt;
+  return CurveKeyword{static_cast<char>('1' + std::countr_zero(digits)), left};
+}
+
+std::string curve_keyword(CurveKeyword curve) {
+  return keyword_of(RowKind::kCurve) + (curve.left ? kLeftCurve : kRightCurve) + curve.class_digit;
+}
+
+std::optional<int32_t> repetition_code(std::string_view keyword) {
+  if (contains(keyword, "4")) return 4;
+  if (contains(keyword, "9")) return 9;
+  return std::nullopt;
+}
+
+// The table's spelling names code 4.
+std::string repetition_keyword(int32_t code) {
+  std::string keyword = keyword_of(RowKind::kSignalRepetition);
+  keyword[keyword.find('4')] = static_cast<char>('0' + code);
+  return keyword;
 }
 
 }  // namespace sc

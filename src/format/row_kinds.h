@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -43,8 +44,46 @@ struct RowKindInfo {
   std::span<const ValueSpec> values;
 };
 
+// The most values a row kind has.
+constexpr size_t kMostRowValues = 17;
+
+// The position of `kind` among the kinds of its file, in the table's order:
+// the index of its handler in a table built with row_kinds_of_file.def.
+constexpr size_t index_in_file(RowKind kind) {
+  constexpr TextFile kFiles[] = {
+#define ROW_KIND(id, file, ...) TextFile::file,
+#include "format/row_kinds.def"
+#undef ROW_KIND
+  };
+  const size_t at = static_cast<size_t>(kind);
+  size_t index = 0;
+  for (size_t i = 0; i < at; ++i) index += kFiles[i] == kFiles[at] ? 1 : 0;
+  return index;
+}
+
 // The first section line of both files.
 constexpr std::string_view kGeneralSection = "[generale]";
+
+// The sections writers use. Past the general section a section line only
+// marks a place for the reader (see ends_header): any field in brackets is one.
+enum class Section {
+  kGeneral,
+  kGradients,
+  kCurves,
+  kTunnels,
+  kSpeedBoards,
+  kTextBoards,
+  kAdhesions,
+  kSpeedLimits,
+  kStations,
+  kSlowdowns,
+  kSignals,
+  kCodes,
+  kEnd,
+};
+std::string_view section_name(Section section);
+// The sections of a file, in the order they are written.
+std::span<const Section> sections_of(TextFile file);
 
 // Every row kind, in the order of row_kinds.def.
 std::span<const RowKindInfo> row_kinds();
@@ -79,5 +118,21 @@ class KeywordMatcher {
 inline std::string keyword_of(RowKind kind) {
   return std::string(row_kind(kind).keyword);
 }
+
+// What a curve keyword names: its class, the lowest of the digits 1 to 6 it
+// holds, and its side; nullopt when it holds no such digit.
+struct CurveKeyword {
+  char class_digit = '1';
+  bool left = false;  // an "s" anywhere, in either case
+};
+std::optional<CurveKeyword> curve_keyword(std::string_view keyword);
+// The keyword writers use for a curve of that class and side.
+std::string curve_keyword(CurveKeyword curve);
+
+// The repetition code a signal-repetition keyword names: 4 when it holds a
+// "4", else 9 when it holds a "9"; nothing when it holds neither.
+std::optional<int32_t> repetition_code(std::string_view keyword);
+// The keyword writers use for repetition code 4 or 9.
+std::string repetition_keyword(int32_t code);
 
 }  // namespace sc

@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 
+#include "format/row_kinds.h"
 #include "textio/fault.h"
 #include "textio/keywords.h"
 #include "textio/narrow.h"
@@ -78,12 +79,6 @@ RepetitionCheck store_signal_repetition(TableEntry& train_header, std::string_vi
   if (!code) return RepetitionCheck::kNoCode;
   train_header.*slot::kRepetitionCode = second == 0 ? 0 : *code;
   return RepetitionCheck::kAccepted;
-}
-
-std::optional<int32_t> repetition_code(std::string_view keyword) {
-  if (contains(keyword, "4")) return 4;
-  if (contains(keyword, "9")) return 9;
-  return std::nullopt;
 }
 
 ReferenceFields progressive_ordina(ScenarioTable& table, const ReferenceFields& fields) {

@@ -18,10 +18,6 @@ enum class RepetitionCheck {
   kNoCode,                 // error 5: the keyword holds neither "4" nor "9"
 };
 
-// The repetition code a keyword field names: 4 when it holds a "4", else 9
-// when it holds a "9"; nothing when it holds neither.
-std::optional<int32_t> repetition_code(std::string_view keyword);
-
 // Stores both repetition values in `train_header` as read, then, when they are
 // acceptable, the repetition code taken from the keyword field (0 when the
 // second value is 0).

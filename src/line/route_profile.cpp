@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <limits>
 #include <string>
 
@@ -73,17 +72,6 @@ bool seeded(const Profile& profile) {
       return false;
   }
   return true;
-}
-
-std::optional<CurveKeyword> curve_keyword(std::string_view keyword) {
-  unsigned digits = 0;
-  bool left = false;
-  for (const char c : keyword) {
-    if (c >= '1' && c <= '6') digits |= 1u << (c - '1');
-    left = left || to_lower_1252(c) == 's';
-  }
-  if (digits == 0) return std::nullopt;
-  return CurveKeyword{static_cast<char>('1' + std::countr_zero(digits)), left};
 }
 
 std::optional<double> curvature_of(std::string_view keyword) {

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string_view>
 
+#include "format/row_kinds.h"
 #include "model/cell_fill.h"
 #include "model/model.h"
 #include "textio/fault.h"
@@ -27,14 +28,6 @@ constexpr int32_t kCurvePointLimit = kLongestRoute;
 void seed_profile(Profile& profile);
 // Whether points 0 and 1 hold what seed_profile writes.
 bool seeded(const Profile& profile);
-
-// What a curve keyword names: its class, the lowest of the digits 1 to 6 it
-// holds, and its side; nullopt when it holds no such digit.
-struct CurveKeyword {
-  char class_digit = '1';
-  bool left = false;  // an "s" anywhere, in either case
-};
-std::optional<CurveKeyword> curve_keyword(std::string_view keyword);
 
 // Curvature per metre named by a curve keyword, negative to the left; nullopt
 // when no class is named.

@@ -41,13 +41,13 @@ Flow stop_on_recorded_error(TrainPass& pass, int32_t position) {
 
 // --- signals ---
 
-SignalRow read_signal_values(FieldReader& reader) {
+SignalRow read_signal_values(RowValues& values) {
   SignalRow row;
-  row.posizione = reader.read_long();
-  row.where = reader.field_location();
+  row.posizione = values.number(0, row.where);
+  size_t i = 1;
   for (int32_t* value : {&row.sx, &row.s1, &row.s2, &row.s3, &row.rapp, &row.dx, &row.d1, &row.d2,
                          &row.d3, &row.tempo}) {
-    *value = reader.read_long();
+    *value = values.number(i++);
   }
   return row;
 }
@@ -83,16 +83,14 @@ void memo_segnale(TrainPass& pass, SignalRow row) {
 
 // --- slowdowns ---
 
-SlowdownRow read_slowdown_values(FieldReader& reader) {
+SlowdownRow read_slowdown_values(RowValues& values) {
   SlowdownRow row;
-  row.x = reader.read_long();
-  row.where = reader.field_location();
-  row.v = reader.read_long();
-  row.l = reader.read_long();
-  row.length_location = reader.field_location();
-  row.f_tt = reader.read_long();
-  row.f_ta = reader.read_long();
-  row.d_v = reader.read_long();
+  row.x = values.number(0, row.where);
+  row.v = values.number(1);
+  row.l = values.number(2, row.length_location);
+  row.f_tt = values.number(3);
+  row.f_ta = values.number(4);
+  row.d_v = values.number(5);
   return row;
 }
 
@@ -183,8 +181,9 @@ void memo_rallentamento(TrainPass& pass, const SlowdownRow& row) {
 
 }  // namespace
 
-Flow read_signal_row(TrainPass& pass) {
-  const SignalRow row = read_signal_values(pass.reader);
+template <>
+Flow read_row<RowKind::kSignal>(TrainPass& pass, RowValues& values) {
+  const SignalRow row = read_signal_values(values);
   if (!position_accepted(pass, row.posizione, kRowMargin, row.where, "signal")) {
     return Flow::kEndStep;
   }
@@ -192,8 +191,9 @@ Flow read_signal_row(TrainPass& pass) {
   return stop_on_recorded_error(pass, row.posizione);
 }
 
-Flow read_slowdown_row(TrainPass& pass) {
-  const SlowdownRow row = read_slowdown_values(pass.reader);
+template <>
+Flow read_row<RowKind::kSlowdown>(TrainPass& pass, RowValues& values) {
+  const SlowdownRow row = read_slowdown_values(values);
   if (!position_accepted(pass, row.x, kRowMargin, row.where, "slowdown")) {
     return Flow::kEndStep;
   }
@@ -203,10 +203,11 @@ Flow read_slowdown_row(TrainPass& pass) {
 
 // A positive value makes a code-change point carrying that code; any other a
 // plain abbattimento point.
-Flow read_abbattimento_row(TrainPass& pass) {
-  const int32_t position = pass.reader.read_long();
-  const SourceLocation where = pass.reader.field_location();
-  const int32_t value = pass.reader.read_long();
+template <>
+Flow read_row<RowKind::kAbbattimento>(TrainPass& pass, RowValues& values) {
+  SourceLocation where;
+  const int32_t position = values.number(0, where);
+  const int32_t value = values.number(1);
   if (!position_accepted(pass, position, kRowMargin, where, "abbattimento")) {
     return Flow::kEndStep;
   }

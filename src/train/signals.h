@@ -5,12 +5,15 @@
 
 namespace sc {
 
-// A "segnale" row: the signal's cell and approach marks.
-Flow read_signal_row(TrainPass& pass);
-// A "rallentamento" row: the slowdown's end, start and warning cells and its
+// A signal row: the signal's cell and approach marks.
+template <>
+Flow read_row<RowKind::kSignal>(TrainPass& pass, RowValues& row);
+// A slowdown row: the slowdown's end, start and warning cells and its
 // countdown.
-Flow read_slowdown_row(TrainPass& pass);
-// An "abbattimento" row: a code-change point or a plain abbattimento point.
-Flow read_abbattimento_row(TrainPass& pass);
+template <>
+Flow read_row<RowKind::kSlowdown>(TrainPass& pass, RowValues& row);
+// An abbattimento row: a code-change point or a plain abbattimento point.
+template <>
+Flow read_row<RowKind::kAbbattimento>(TrainPass& pass, RowValues& row);
 
 }  // namespace sc

@@ -45,28 +45,23 @@ bool multiple_of(TrainPass& pass, const StationRow& row, int32_t value, int32_t 
   return false;
 }
 
-void read_stored_value(FieldReader& reader, uint8_t& value) {
-  value = reader.read_byte();
-}
-
-void read_stored_value(FieldReader& reader, int16_t& value) {
-  value = reader.read_integer();
-}
-
-void read_station_values(FieldReader& reader, TableEntry& station) {
-  std::apply([&](auto... field) { (read_stored_value(reader, station.*field), ...); },
+// Values 4 to 13 as stored, each read by its width in the row-kind table,
+// then the time and the name.
+void read_station_values(RowValues& values, TableEntry& station) {
+  size_t i = kFirstStoredStationValue - 1;
+  std::apply([&](auto... field) { ((station.*field = values.number(i++)), ...); },
              kStoredStationValues);
   SourceLocation hours_at, minutes_at, seconds_at;
-  const int32_t hours = reader.read_long(hours_at);
-  const int32_t minutes = reader.read_long(minutes_at);
-  const int32_t seconds = reader.read_long(seconds_at);
+  const int32_t hours = values.number(i, hours_at);
+  const int32_t minutes = values.number(i + 1, minutes_at);
+  const int32_t seconds = values.number(i + 2, seconds_at);
   // station_seconds, each step in 32 bits.
   constexpr std::string_view kTime = "the station's time in seconds";
   const int32_t hour_minutes = checked_mul(hours, kMinutesPerHour, kTime, hours_at);
   const int32_t day_minutes = checked_add(hour_minutes, minutes, kTime, minutes_at);
   const int32_t minute_seconds = checked_mul(day_minutes, kSecondsPerMinute, kTime, minutes_at);
   station.*slot::kStationTime = checked_add(minute_seconds, seconds, kTime, seconds_at);
-  station.text = reader.read_text();
+  station.text = values.text(i + 3);
 }
 
 // Short and long types take no end extension.
@@ -165,17 +160,17 @@ bool room_for_next_station(TrainPass& pass) {
   return false;
 }
 
-void store_station(TrainPass& pass, TableEntry& station, const StationRow& row) {
-  read_station_values(pass.reader, station);
+void store_station(TrainPass& pass, RowValues& values, TableEntry& station, const StationRow& row) {
+  read_station_values(values, station);
   set_extent(station, row);
   clear_unused_flags(station, row, pass.station_index);
   place_approach_marks(pass, station, row);
 }
 
 // The position with its checks, then the type and the length with its check.
-Flow read_position_and_length(TrainPass& pass, TableEntry& station, StationRow& row) {
-  station.*slot::kStationPosition = row.position = pass.reader.read_long();
-  row.position_location = pass.reader.field_location();
+Flow read_position_and_length(TrainPass& pass, RowValues& values, TableEntry& station,
+                              StationRow& row) {
+  station.*slot::kStationPosition = row.position = values.number(0, row.position_location);
   if (!position_accepted(pass, row.position, kStationMargin, row.position_location, "station")) {
     return Flow::kEndStep;
   }
@@ -183,9 +178,8 @@ Flow read_position_and_length(TrainPass& pass, TableEntry& station, StationRow& 
                    row.position_location)) {
     return Flow::kStop;
   }
-  station.type_code = pass.reader.read_byte();
-  row.length = pass.reader.read_long();
-  row.length_location = pass.reader.field_location();
+  station.type_code = static_cast<uint8_t>(values.number(1));
+  row.length = values.number(2, row.length_location);
   if (!multiple_of(pass, row, row.length, 100, ErrorCode::kStationLengthGrid, "length",
                    row.length_location)) {
     return Flow::kStop;
@@ -197,13 +191,14 @@ Flow read_position_and_length(TrainPass& pass, TableEntry& station, StationRow& 
 
 // Reads and checks the row's values step by step: an entry that fails keeps
 // what was stored before the failure.
-Flow read_station_row(TrainPass& pass) {
+template <>
+Flow read_row<RowKind::kStation>(TrainPass& pass, RowValues& values) {
   if (entry_taken_by_board(pass)) return Flow::kStop;
   TableEntry& station = entry_at(pass.model, pass.station_index);
   StationRow row;
-  const Flow head = read_position_and_length(pass, station, row);
+  const Flow head = read_position_and_length(pass, values, station, row);
   if (head != Flow::kGoOn) return head;
-  store_station(pass, station, row);
+  store_station(pass, values, station, row);
   if (!place_stop_cell(pass, station, row)) return Flow::kStop;
   if (!spaced_from_previous(pass, station, row)) return Flow::kStop;
   pass.previous_station_line = pass.keyword_location.line;

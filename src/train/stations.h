@@ -5,8 +5,8 @@
 
 namespace sc {
 
-// A "stazione" row: the station's table entry, its stop cell and approach
-// marks.
-Flow read_station_row(TrainPass& pass);
+// A station row: the station's table entry, its stop cell and approach marks.
+template <>
+Flow read_row<RowKind::kStation>(TrainPass& pass, RowValues& row);
 
 }  // namespace sc

@@ -1,4 +1,4 @@
-#include "decompile/text_rows.h"
+#include "format/row_writer.h"
 
 namespace sc {
 namespace {
@@ -34,15 +34,19 @@ void TextRows::section(std::string_view name) {
   line(name);
 }
 
+void TextRows::append(std::string_view text) {
+  bytes_ += text_field(text).value_or(std::string(text));
+}
+
 void TextRows::row(const Row& row) {
   bytes_ += row.keyword;
   for (const int64_t value : row.values) {
     bytes_ += ", ";
-    bytes_ += std::to_string(value);
+    append(value);
   }
   if (row.text) {
     bytes_ += ", ";
-    bytes_ += text_field(*row.text).value_or(*row.text);
+    append(*row.text);
   }
   bytes_ += "\r\n";
 }
