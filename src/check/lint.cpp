@@ -354,16 +354,17 @@ class RecordLint::FileLint {
   void warn_late_header_row(const RowRecord& row) {
     context_.warn(Warning::kUnknownKeyword, trimmed_span(row.keyword),
                   quoted(row.keyword.text) +
-                      " is a header row, but the header ended at the first section line after "
-                      "\"[generale]\", so the row is ignored; move it above that line");
+                      " is a header row, but the header ended at the first section line after " +
+                      quoted(kGeneralSection) + ", so the row is ignored; move it above that line");
   }
 
   void warn_early_row(const RowRecord& row) {
     context_.warn(Warning::kUnknownKeyword, trimmed_span(row.keyword),
                   quoted(row.keyword.text) +
                       " stands in the header, where only header rows count, so the row is "
-                      "ignored; rows count after the first section line below \"[generale]\", "
-                      "such as \"[pendenze]\"");
+                      "ignored; rows count after the first section line below " +
+                      quoted(kGeneralSection) + ", such as " +
+                      quoted(section_name(Section::kGradients)));
   }
 
   void warn_unknown_keyword(const RowRecord& row) {

@@ -1,6 +1,7 @@
 #include "check/row_checks.h"
 
 #include <algorithm>
+#include <array>
 #include <string>
 
 #include "check/order_checks.h"
@@ -288,45 +289,36 @@ void check_station(LintContext& context, const LintRow& row) {
   context.previous_station_time = time;
 }
 
+// A kind whose values no check looks at.
+void no_check(LintContext& /*context*/, const LintRow& /*row*/) {}
+
+constexpr auto kRowChecks = [] {
+  std::array<RowCheck, kRowKindCount> checks{};
+  checks.fill(no_check);
+  const auto set = [&](RowKind kind, RowCheck check) { checks[static_cast<size_t>(kind)] = check; };
+  set(RowKind::kRouteLength, check_route_length);
+  set(RowKind::kSignalRepetition, check_repetition);
+  set(RowKind::kGradient, check_gradient);
+  set(RowKind::kCurve, check_curve);
+  set(RowKind::kTunnel, check_tunnel);
+  set(RowKind::kSpeedBoard, check_speed_board);
+  set(RowKind::kTextBoard, check_text_board);
+  set(RowKind::kBrakedMass, check_braked_mass);
+  set(RowKind::kCars, check_cars);
+  set(RowKind::kSpeedLimit, check_speed);
+  set(RowKind::kAdhesion, check_adhesion);
+  set(RowKind::kClock, check_clock);
+  set(RowKind::kSignal, check_signal);
+  set(RowKind::kSlowdown, check_slowdown);
+  set(RowKind::kAbbattimento, check_abbattimento);
+  set(RowKind::kStation, check_station);
+  return checks;
+}();
+
 }  // namespace
 
 RowCheck row_check(RowKind kind) {
-  switch (kind) {
-    case RowKind::kRouteLength:
-      return check_route_length;
-    case RowKind::kSignalRepetition:
-      return check_repetition;
-    case RowKind::kGradient:
-      return check_gradient;
-    case RowKind::kCurve:
-      return check_curve;
-    case RowKind::kTunnel:
-      return check_tunnel;
-    case RowKind::kSpeedBoard:
-      return check_speed_board;
-    case RowKind::kTextBoard:
-      return check_text_board;
-    case RowKind::kBrakedMass:
-      return check_braked_mass;
-    case RowKind::kCars:
-      return check_cars;
-    case RowKind::kSpeedLimit:
-      return check_speed;
-    case RowKind::kAdhesion:
-      return check_adhesion;
-    case RowKind::kClock:
-      return check_clock;
-    case RowKind::kSignal:
-      return check_signal;
-    case RowKind::kSlowdown:
-      return check_slowdown;
-    case RowKind::kAbbattimento:
-      return check_abbattimento;
-    case RowKind::kStation:
-      return check_station;
-    default:
-      return nullptr;
-  }
+  return kRowChecks[static_cast<size_t>(kind)];
 }
 
 }  // namespace sc

@@ -5,8 +5,8 @@
 
 namespace sc {
 
-// The checks of one row kind's values, once the row has all of them; nullptr
-// for a kind without any.
+// The checks of one row kind's values, once the row has all of them; a kind
+// without any checks nothing.
 using RowCheck = void (*)(LintContext&, const LintRow&);
 RowCheck row_check(RowKind kind);
 

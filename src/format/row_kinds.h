@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -44,21 +45,36 @@ struct RowKindInfo {
   std::span<const ValueSpec> values;
 };
 
+// How many row kinds the table holds.
+constexpr size_t kRowKindCount = 0
+#define ROW_KIND(...) +1
+#include "format/row_kinds.def"
+#undef ROW_KIND
+    ;
+
 // The most values a row kind has.
 constexpr size_t kMostRowValues = 17;
 
-// The position of `kind` among the kinds of its file, in the table's order:
-// the index of its handler in a table built with row_kinds_of_file.def.
-constexpr size_t index_in_file(RowKind kind) {
+// Each kind's position among the kinds of its file, in the table's order.
+inline constexpr auto kIndexesInFile = [] {
   constexpr TextFile kFiles[] = {
 #define ROW_KIND(id, file, ...) TextFile::file,
 #include "format/row_kinds.def"
 #undef ROW_KIND
   };
-  const size_t at = static_cast<size_t>(kind);
-  size_t index = 0;
-  for (size_t i = 0; i < at; ++i) index += kFiles[i] == kFiles[at] ? 1 : 0;
-  return index;
+  std::array<size_t, kRowKindCount> indexes{};
+  size_t line_kinds = 0;
+  size_t train_kinds = 0;
+  for (size_t i = 0; i < kRowKindCount; ++i) {
+    indexes[i] = kFiles[i] == TextFile::kLine ? line_kinds++ : train_kinds++;
+  }
+  return indexes;
+}();
+
+// The position of `kind` among the kinds of its file: the index of its
+// handler in a table built with row_kinds_of_file.def.
+constexpr size_t index_in_file(RowKind kind) {
+  return kIndexesInFile[static_cast<size_t>(kind)];
 }
 
 // The first section line of both files.

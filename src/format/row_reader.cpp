@@ -39,11 +39,11 @@ std::optional<RowKeyword> read_row_keyword(FieldReader& fields) {
 }  // namespace
 
 void RowValues::read_next() {
-  if (read_ >= kind_.values.size()) {
+  if (read_ >= kind_->values.size()) {
     throw std::logic_error("a row handler asked for a value its kind does not have");
   }
   Value& value = values_[read_];
-  switch (kind_.values[read_].width) {
+  switch (kind_->values[read_].width) {
     case ValueWidth::kText:
       value.text = fields_.read_text();
       break;
@@ -63,17 +63,20 @@ void RowValues::read_next() {
 
 RowReader::RowReader(std::string_view text, TextFile file, ErrorLog& errors, Scenario& model,
                      RowListener* listener, const StopFlag& stop)
-    : fields_(text), file_(file), errors_(errors), stop_(stop), keywords_(file) {
+    : text_(text), fields_(text), file_(file), errors_(errors), stop_(stop), keywords_(file) {
   if (listener) recorder_.emplace(file, *listener, model);
 }
 
 bool RowReader::find_general_section() {
-  for (;;) {
+  std::string_view field;
+  do {
     stop_.stop_if_requested();
-    const std::string_view field = fields_.read_text();
+    field = fields_.read_text();
     if (fields_.at_end()) return false;
-    if (contains_any_case(field, kGeneralSection)) break;
-  }
+  } while (!contains_any_case(field, kGeneralSection));
+  const auto begin = static_cast<size_t>(field.data() - text_.data());
+  const SourceLocation at = fields_.field_location();
+  general_ = {begin, begin + field.size(), at, at.line, 0, field};
   if (recorder_) recorder_->listen_to(fields_);
   return true;
 }
@@ -123,9 +126,9 @@ Flow RowReader::read_row(RowHandler& handler, RowPart part, std::string_view key
 
 Flow RowReader::read_kind(RowHandler& handler, RowPart part, const RowKindInfo& kind,
                           std::string_view keyword, SourceLocation at) {
-  RowValues values(fields_, kind, keyword, at);
+  values_.open(kind, keyword, at);
   const auto read = [&] {
-    return naming_the_value(fields_, kind.kind, at.line, [&] { return handler.row(values); });
+    return naming_the_value(fields_, kind.kind, at.line, [&] { return handler.row(values_); });
   };
   if (!recorder_) return read();
   const int32_t profile_from = handler.profile_point();

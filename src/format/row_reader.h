@@ -18,14 +18,20 @@ namespace sc {
 // The values of one row of a kind, read from the text one after the other as
 // the row's handler asks for them, each by the width the row-kind table gives
 // it. Asking for a value reads every value before it that is not read yet, so
-// a handler that stops early leaves the rest of the row unread.
+// a handler that stops early leaves the rest of the row unread. The reader
+// keeps one and opens it for each row.
 class RowValues {
  public:
-  RowValues(FieldReader& fields, const RowKindInfo& kind, std::string_view keyword,
-            SourceLocation keyword_at)
-      : fields_(fields), kind_(kind), keyword_(keyword), keyword_at_(keyword_at) {}
+  explicit RowValues(FieldReader& fields) : fields_(fields) {}
 
-  const RowKindInfo& kind() const { return kind_; }
+  void open(const RowKindInfo& kind, std::string_view keyword, SourceLocation keyword_at) {
+    kind_ = &kind;
+    keyword_ = keyword;
+    keyword_at_ = keyword_at;
+    read_ = 0;
+  }
+
+  const RowKindInfo& kind() const { return *kind_; }
   std::string_view keyword() const { return keyword_; }
   SourceLocation keyword_at() const { return keyword_at_; }
 
@@ -49,9 +55,12 @@ class RowValues {
 
   // Reads every value not read yet.
   void read_all() {
-    if (!kind_.values.empty()) read_through(kind_.values.size() - 1);
+    if (!kind_->values.empty()) read_through(kind_->values.size() - 1);
   }
   size_t values_read() const { return read_; }
+  // Passes over what is left of the line the reading stands in: a reader that
+  // goes on past a row it cannot read.
+  void skip_rest_of_line() { fields_.skip_rest_of_line(); }
 
  private:
   struct Value {
@@ -66,7 +75,7 @@ class RowValues {
   void read_next();
 
   FieldReader& fields_;
-  const RowKindInfo& kind_;
+  const RowKindInfo* kind_ = nullptr;
   std::string_view keyword_;
   SourceLocation keyword_at_;
   size_t read_ = 0;
@@ -104,6 +113,8 @@ class RowReader {
   // general section. False when the file ends first: a section field that is
   // the file's last field is not found. The rows are recorded from here on.
   bool find_general_section();
+  // The field find_general_section found.
+  const ReadField& general_section() const { return general_; }
   // The line file's header, up to its first section line.
   Flow read_header(RowHandler& handler);
   // The rows up to the file's end: kEndStep, or the flow of the row that
@@ -120,11 +131,14 @@ class RowReader {
   Flow read_kind(RowHandler& handler, RowPart part, const RowKindInfo& kind,
                  std::string_view keyword, SourceLocation at);
 
+  std::string_view text_;
   FieldReader fields_;
   TextFile file_;
   ErrorLog& errors_;
   const StopFlag stop_;
   KeywordMatcher keywords_;
+  ReadField general_;
+  RowValues values_{fields_};
   std::optional<RowRecorder> recorder_;
 };
 

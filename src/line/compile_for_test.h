@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "format/row_kinds.h"
 #include "line/line_compiler.h"
 #include "model/error_log.h"
 #include "model/model.h"
@@ -39,8 +40,9 @@ inline Compiled compile(std::string_view text, ProfileChoice profile = ProfileCh
 // a last field that is never processed.
 inline std::string line_file(std::string_view rows, std::string_view header = "",
                              int route_length = 1000) {
-  return "[generale]\r\nlunghezza percorso, " + std::to_string(route_length) + "\r\n" +
-         std::string(header) + "[righe]\r\n" + std::string(rows) + "[fine]\r\n";
+  return std::string(kGeneralSection) + "\r\n" + keyword_of(RowKind::kRouteLength) + ", " +
+         std::to_string(route_length) + "\r\n" + std::string(header) + "[righe]\r\n" +
+         std::string(rows) + "[fine]\r\n";
 }
 
 }  // namespace sc::testing

@@ -1,10 +1,10 @@
 #include "lsp/features.h"
 
 #include <algorithm>
-#include <charconv>
 #include <set>
 
 #include "model/cell_geometry.h"
+#include "textio/keywords.h"
 
 namespace sc::lsp {
 namespace {
@@ -35,16 +35,27 @@ Range line_span(const LineIndex& lines, int line, size_t begin, size_t end) {
   return {{line, utf16_length(text.substr(0, begin))}, {line, utf16_length(text.substr(0, end))}};
 }
 
-Range field_span(const LineIndex& lines, int line, const LineField& field) {
-  return line_span(lines, line, field.begin, field.end);
+// The field's text as written.
+std::string_view source_of(const LineIndex& lines, const ReadField& field) {
+  return lines.text().substr(field.begin, field.end - field.begin);
 }
 
-std::optional<int64_t> number_of(std::string_view text) {
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  int64_t value = 0;
-  const auto [end, failure] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (failure != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
+// The span of a field as read, without the blanks that end an unquoted text.
+Range span_of(const LineIndex& lines, const ReadField& field) {
+  const std::string_view source = source_of(lines, field);
+  const size_t last = source.find_last_not_of(" \t");
+  const size_t end = last == std::string_view::npos ? field.begin : field.begin + last + 1;
+  return {lines.position(field.begin), lines.position(end)};
+}
+
+size_t offset_of(const LineIndex& lines, SourceLocation at) {
+  return lines.offset({at.line - 1, 0}) + static_cast<size_t>(at.column - 1);
+}
+
+// The field a row stopped at, as far as it was read.
+Range stop_span(const LineIndex& lines, const RowStop& stop) {
+  const size_t begin = offset_of(lines, stop.at);
+  return {lines.position(begin), lines.position(begin + stop.field.size())};
 }
 
 std::string docs_link(const RowKindInfo& kind) {
@@ -87,7 +98,8 @@ std::string stored_line(const ValueSpec& value, const ValueNote& note, int64_t n
   return {};
 }
 
-std::string value_hover(const RowKindInfo& kind, size_t index, const LineField& field) {
+// `field` is nothing for a value that could not be read.
+std::string value_hover(const RowKindInfo& kind, size_t index, const ReadField* field) {
   const ValueSpec& value = kind.values[index];
   const ValueNote& note = value_notes(kind.kind)[index];
   std::string text = "**" + std::string(value.name) + "**: value " + std::to_string(index + 1) +
@@ -102,11 +114,7 @@ std::string value_hover(const RowKindInfo& kind, size_t index, const LineField& 
             " to " + std::to_string(high) + "\n";
   }
   text += "- the compile: " + std::string(note.stores) + "\n";
-  if (value.width != ValueWidth::kText) {
-    if (const auto number = field.text.empty() ? int64_t{0} : number_of(field.text)) {
-      text += stored_line(value, note, *number);
-    }
-  }
+  if (field && value.width != ValueWidth::kText) text += stored_line(value, note, field->number);
   return text + "\nSee " + docs_link(kind);
 }
 
@@ -172,29 +180,23 @@ int symbol_kind(RowKind kind) {
   }
 }
 
-std::string unquoted(std::string_view text) {
-  if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {
-    text = text.substr(1, text.size() - 2);
-  }
-  return std::string(text);
-}
-
 std::optional<json> row_symbol(const LineIndex& lines, const OutlineRow& row) {
   if (row.kinds.empty() || row.values.empty()) return std::nullopt;
   const RowKindInfo& kind = *row.kinds.front();
   const int symbol = symbol_kind(kind.kind);
   if (symbol == 0) return std::nullopt;
-  std::string name = std::string(kind.what) + " at " + std::string(row.values.front().text) + " m";
+  std::string name =
+      std::string(kind.what) + " at " + std::string(source_of(lines, row.values.front())) + " m";
   const bool named = kind.values.back().width == ValueWidth::kText;
   if (named && row.values.size() == kind.values.size()) {
-    name += ": " + unquoted(row.values.back().text);
+    name += ": " + std::string(trimmed_field(row.values.back().text));
   }
   const Range line = line_span(lines, row.line, 0, lines.line(row.line).size());
   return json{{"name", name},
-              {"detail", std::string(row.keyword.text)},
+              {"detail", std::string(trimmed_field(row.keyword.text))},
               {"kind", symbol},
               {"range", range_json(line)},
-              {"selectionRange", range_json(field_span(lines, row.line, row.keyword))}};
+              {"selectionRange", range_json(span_of(lines, row.keyword))}};
 }
 
 json text_edit(const Range& range, std::string text) {
@@ -232,32 +234,32 @@ Range range_of(const Spot& from, const Spot& to) {
 }
 
 json hover(const LineIndex& lines, const Outline& outline, Position at) {
-  const OutlineRow* row = outline.row_at(at.line);
-  if (!row || row->kinds.empty()) return nullptr;
-  const Range keyword = field_span(lines, row->line, row->keyword);
+  const OutlineRow* row = outline.row_before(lines.offset(at));
+  if (!row) return nullptr;
+  const Range keyword = span_of(lines, row->keyword);
   if (keyword.contains(at)) return markdown(keyword_hover(*row), keyword);
+  const RowKindInfo& kind = *row->kinds.front();
   for (size_t i = 0; i < row->values.size(); ++i) {
-    const Range value = field_span(lines, row->line, row->values[i]);
-    if (value.contains(at)) {
-      return markdown(value_hover(*row->kinds.front(), i, row->values[i]), value);
-    }
+    const Range value = span_of(lines, row->values[i]);
+    if (value.contains(at)) return markdown(value_hover(kind, i, &row->values[i]), value);
   }
-  return nullptr;
+  if (!row->stop || row->values.size() >= kind.values.size()) return nullptr;
+  const Range stopped = stop_span(lines, *row->stop);
+  if (!stopped.contains(at)) return nullptr;
+  return markdown(value_hover(kind, row->values.size(), nullptr) + "\n- " + row->stop->message,
+                  stopped);
 }
 
 json completion(const LineIndex& lines, const Outline& outline, TextFile file, Position at) {
   json items = json::array();
   const auto replaced = first_field_before(lines, at);
   if (!replaced) return items;
-  const LinePlace place =
-      at.line < static_cast<int>(outline.places.size())
-          ? outline.places[static_cast<size_t>(at.line)]
-          : (outline.places.empty() ? LinePlace::kBeforeGeneral : outline.places.back());
-  for (std::string_view section : section_names(file)) {
-    const bool general = section == kGeneralSection;
+  const LinePlace place = outline.place(at.line);
+  for (const Section section : sections_of(file)) {
+    const bool general = section == Section::kGeneral;
     if (general != (place == LinePlace::kBeforeGeneral)) continue;
-    items.push_back(completion_item(std::string(section), kinds::kModule, "section",
-                                    std::string(section), *replaced));
+    const std::string name(section_name(section));
+    items.push_back(completion_item(name, kinds::kModule, "section", name, *replaced));
   }
   if (place == LinePlace::kBeforeGeneral) return items;
   const RowPart part = place == LinePlace::kHeader ? RowPart::kHeader : RowPart::kRows;
@@ -274,23 +276,23 @@ json document_symbols(const LineIndex& lines, const Outline& outline) {
     }
   };
   json loose = json::array();
-  rows_before(outline.sections.empty() ? lines.line_count() : outline.sections.front().line, loose);
+  const auto line_of = [](const ReadField& section) { return section.at.line - 1; };
+  rows_before(outline.sections.empty() ? lines.line_count() : line_of(outline.sections.front()),
+              loose);
   for (json& symbol : loose) symbols.push_back(std::move(symbol));
   for (size_t i = 0; i < outline.sections.size(); ++i) {
-    const OutlineSection& section = outline.sections[i];
+    const ReadField& section = outline.sections[i];
+    const int line = line_of(section);
     const int end_line =
-        i + 1 < outline.sections.size() ? outline.sections[i + 1].line : lines.line_count();
+        i + 1 < outline.sections.size() ? line_of(outline.sections[i + 1]) : lines.line_count();
     json children = json::array();
     rows_before(end_line, children);
-    const int last = std::max(section.line, end_line - 1);
-    const size_t begin = static_cast<size_t>(section.name.data() - lines.line(section.line).data());
-    symbols.push_back(
-        {{"name", std::string(section.name)},
-         {"kind", kinds::kSymbolNamespace},
-         {"range", range_json({{section.line, 0}, {last, utf16_length(lines.line(last))}})},
-         {"selectionRange",
-          range_json(line_span(lines, section.line, begin, begin + section.name.size()))},
-         {"children", std::move(children)}});
+    const int last = std::max(line, end_line - 1);
+    symbols.push_back({{"name", std::string(trimmed_field(section.text))},
+                       {"kind", kinds::kSymbolNamespace},
+                       {"range", range_json({{line, 0}, {last, utf16_length(lines.line(last))}})},
+                       {"selectionRange", range_json(span_of(lines, section))},
+                       {"children", std::move(children)}});
   }
   return symbols;
 }

@@ -38,7 +38,9 @@ constexpr std::string_view kNoLineFile =
     "the settings (\"pairs\": [{\"line\": ..., \"train\": ...}])";
 
 // A lone line file is checked with a train file that has no rows.
-constexpr std::string_view kEmptyTrainFile = "[generale]\n[fine]\n";
+std::string empty_train_file() {
+  return std::string(kGeneralSection) + "\n" + std::string(section_name(Section::kEnd)) + "\n";
+}
 
 constexpr int kSeverityInformation = 3;
 
@@ -634,8 +636,7 @@ std::string Server::uri_of(const std::filesystem::path& file) const {
 Server::Snapshot Server::take_snapshot(const FilePair& pair) const {
   Snapshot snapshot{pair, stamp_of(pair), {}, {}};
   if (!pair.line_file.empty()) snapshot.line_text = text_of(pair.line_file);
-  snapshot.train_text =
-      pair.train_file.empty() ? std::string(kEmptyTrainFile) : text_of(pair.train_file);
+  snapshot.train_text = pair.train_file.empty() ? empty_train_file() : text_of(pair.train_file);
   return snapshot;
 }
 

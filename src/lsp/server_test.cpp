@@ -341,6 +341,31 @@ TEST(LspFeatures, KeywordsMatchAsTheCompilersMatchThem) {
   }
 }
 
+// A document being typed: the value that cannot be read is named where it
+// stands, and the rows after it keep their outline.
+TEST(LspFeatures, ARowThatCannotBeReadKeepsTheOutlineOfTheRest) {
+  constexpr std::string_view kText =
+      "[generale]\n"
+      "[segnali]\n"
+      "segnale, 2000, x, 4, 1, 1, 0, 2, 2,1,1, 0\n"
+      "stazione, 0, 12, 600, 0, 0, 0, 1,1,0, 4,1,1, 1, 8,42, 0, VARDEO\n"
+      "[fine]\n";
+  const Session s = run(
+      initialize() + open(kTrainUri, kText) +
+      frame(request(2, "textDocument/hover", at(kTrainUri, 2, 15))) +
+      frame(request(3, "textDocument/documentSymbol", {{"textDocument", {{"uri", kTrainUri}}}})));
+  const json& hover = (*s.response(2))["result"];
+  EXPECT_THAT(std::string(hover["contents"]["value"]),
+              testing::HasSubstr("\"x\" is not a whole number, but it is read as value 2 (sx)"));
+  EXPECT_EQ(hover["range"]["start"], json({{"line", 2}, {"character", 15}}));
+  EXPECT_EQ(hover["range"]["end"], json({{"line", 2}, {"character", 16}}));
+  std::vector<std::string> names;
+  for (const json& section : (*s.response(3))["result"]) {
+    for (const json& child : section["children"]) names.push_back(child["name"]);
+  }
+  EXPECT_THAT(names, testing::ElementsAre("signal at 2000 m", "station at 0 m: VARDEO"));
+}
+
 TEST(LspFeatures, EveryValueOfTheRowKindsTableHasItsNote) {
   for (const RowKindInfo& kind : row_kinds()) {
     SCOPED_TRACE(kind.keyword);

@@ -40,6 +40,14 @@ size_t LineIndex::offset(Position p) const {
   return starts_[static_cast<size_t>(p.line)] + byte_offset(line(p.line), p.character);
 }
 
+Position LineIndex::position(size_t offset) const {
+  offset = std::min(offset, text_.size());
+  const auto after = std::upper_bound(starts_.begin(), starts_.end(), offset);
+  const auto line = static_cast<int>(after - starts_.begin()) - 1;
+  const size_t start = starts_[static_cast<size_t>(line)];
+  return {line, utf16_length(text_.substr(start, offset - start))};
+}
+
 int utf16_length(std::string_view utf8) {
   int units = 0;
   for (size_t i = 0; i < utf8.size();) {

@@ -32,6 +32,10 @@ class LineIndex {
   // Byte offset in the text of `p`; a position past a line's end or past the
   // last line is clamped to it.
   size_t offset(Position p) const;
+  // The position of the byte at `offset`; an offset past the text is clamped
+  // to its end.
+  Position position(size_t offset) const;
+  std::string_view text() const { return text_; }
 
  private:
   std::string_view text_;

@@ -98,12 +98,6 @@ constexpr ValueNote kStation[] = {
     {"", Grid::kNone, "0 to 59"},
     {"", Grid::kNone, "the station's name; in double quotes if it holds a comma"}};
 
-constexpr std::string_view kLineSections[] = {
-    "[generale]", "[curve]", "[pendenze]", "[montagne]", "[cartelli]", "[indicazioni]", "[fine]"};
-constexpr std::string_view kTrainSections[] = {"[generale]", "[aderenze]",      "[vel_limite]",
-                                               "[stazioni]", "[rallentamenti]", "[segnali]",
-                                               "[codici]",   "[fine]"};
-
 }  // namespace
 
 std::span<const ValueNote> value_notes(RowKind kind) {
@@ -152,11 +146,6 @@ std::span<const ValueNote> value_notes(RowKind kind) {
       return kStation;
   }
   return {};
-}
-
-std::span<const std::string_view> section_names(TextFile file) {
-  if (file == TextFile::kLine) return kLineSections;
-  return kTrainSections;
 }
 
 std::pair<int64_t, int64_t> accepted_range(ValueWidth width) {

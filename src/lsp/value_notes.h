@@ -25,9 +25,6 @@ struct ValueNote {
 // One note for each of `kind`'s values in the table, in the same order.
 std::span<const ValueNote> value_notes(RowKind kind);
 
-// The section lines the built-in files use, for completion.
-std::span<const std::string_view> section_names(TextFile file);
-
 // The lowest and highest values a width accepts.
 std::pair<int64_t, int64_t> accepted_range(ValueWidth width);
 std::string_view width_name(ValueWidth width);

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "format/row_kinds.h"
 #include "model/error_log.h"
 #include "model/model.h"
 #include "train/train_compiler.h"
@@ -27,7 +28,7 @@ inline Scenario empty_route(int cells = kBuiltInCells) {
 // A train text: the general section, the rows, and a closing section line
 // (the last field of a file is never processed).
 inline std::string train_text(const std::vector<std::string>& rows) {
-  std::string text = "[generale]\r\n";
+  std::string text = std::string(kGeneralSection) + "\r\n";
   for (const std::string& row : rows) {
     text.append(row);
     text.append("\r\n");
