@@ -295,7 +295,7 @@ class RecordLint::FileLint {
   }
 
   // A hyphen anywhere in a field passes the field over, so a keyword such as
-  // "curva-d4" switches its row off; one that begins with the hyphen does so
+  // curva-d4 switches its row off; one that begins with the hyphen does so
   // on purpose.
   void warn_hyphen_in_keyword(const RowRecord& row) {
     for (const RecordedField& field : row.skipped) {

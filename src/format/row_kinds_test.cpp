@@ -21,9 +21,16 @@ TEST(RowKinds, EachPartOfEachFileIsOneRunOfTheTable) {
     part = kind.part;
     EXPECT_TRUE(seen.insert({file, part}).second) << kind.keyword;
   }
-  EXPECT_EQ(row_kinds(TextFile::kLine, RowPart::kHeader).size(), 8u);
-  EXPECT_EQ(row_kinds(TextFile::kLine, RowPart::kRows).size(), 5u);
-  EXPECT_EQ(row_kinds(TextFile::kTrain, RowPart::kRows).size(), 10u);
+  size_t in_parts = 0;
+  for (const TextFile in_file : {TextFile::kLine, TextFile::kTrain}) {
+    for (const RowPart in_part : {RowPart::kHeader, RowPart::kRows}) {
+      for (const RowKindInfo& kind : row_kinds(in_file, in_part)) {
+        EXPECT_TRUE(kind.file == in_file && kind.part == in_part) << kind.keyword;
+      }
+      in_parts += row_kinds(in_file, in_part).size();
+    }
+  }
+  EXPECT_EQ(in_parts, row_kinds().size());
 }
 
 // The spelling that writers use and warnings suggest must be read back as
@@ -36,6 +43,34 @@ TEST(RowKinds, EachKeywordNamesItsOwnKindFirst) {
         break;
       }
     }
+  }
+}
+
+// A handler table holds the kinds of its file in the table's order.
+TEST(RowKinds, EachFilesKindsAreNumberedInTheTablesOrder) {
+  size_t next[] = {0, 0};
+  for (const RowKindInfo& kind : row_kinds()) {
+    EXPECT_EQ(index_in_file(kind.kind), next[static_cast<size_t>(kind.file)]++) << kind.keyword;
+  }
+}
+
+// What writers write for a curve's class and side and for a repetition code
+// reads back as the same.
+TEST(RowKinds, TheSpellingsWritersUseReadBack) {
+  for (char digit = '1'; digit <= '6'; ++digit) {
+    for (const bool left : {false, true}) {
+      const std::string keyword = curve_keyword(CurveKeyword{digit, left});
+      EXPECT_TRUE(names_kind(RowKind::kCurve, keyword)) << keyword;
+      const std::optional<CurveKeyword> named = curve_keyword(keyword);
+      ASSERT_TRUE(named) << keyword;
+      EXPECT_EQ(named->class_digit, digit);
+      EXPECT_EQ(named->left, left) << keyword;
+    }
+  }
+  for (const int32_t code : {4, 9}) {
+    const std::string keyword = repetition_keyword(code);
+    EXPECT_TRUE(names_kind(RowKind::kSignalRepetition, keyword)) << keyword;
+    EXPECT_EQ(repetition_code(keyword), code);
   }
 }
 
