@@ -52,6 +52,7 @@ TextOutline read_outline(std::string_view text, TextFile file) {
     // Every row reads on, so the header and the rows end only where they end.
     if (file == TextFile::kLine && rows.read_header(reader) != Flow::kGoOn) return outline;
     static_cast<void>(rows.read_rows(reader));
+    outline.last = rows.last_field();
   } catch (const Fault& fault) {
     // A keyword field that cannot be read: the text past it reads as no row.
     outline.stops.push_back({outline.rows.size(), fault.where(), {}, fault.what()});

@@ -28,6 +28,7 @@ struct TextOutline {
   std::optional<ReadField> general;  // nothing when the file has no general section
   std::vector<RowRecord> rows;
   std::vector<RowStop> stops;
+  std::optional<ReadField> last;  // the file's last field, never a row
 };
 
 TextOutline read_outline(std::string_view text, TextFile file);

@@ -18,24 +18,6 @@ bool has_hyphen(std::string_view field) {
   return contains(field, "-");
 }
 
-struct RowKeyword {
-  std::string_view text;
-  SourceLocation where;
-};
-
-// The next row's keyword field. Nothing when the file ends: the last field
-// of a file is never taken as a row.
-std::optional<RowKeyword> read_row_keyword(FieldReader& fields) {
-  if (fields.at_end()) return std::nullopt;
-  std::string_view field = fields.read_text();
-  for (int skips = 0; skips < kRowHyphenSkips && has_hyphen(field); ++skips) {
-    if (fields.at_end()) return std::nullopt;
-    field = fields.read_text();
-  }
-  if (fields.at_end()) return std::nullopt;
-  return RowKeyword{field, fields.field_location()};
-}
-
 }  // namespace
 
 void RowValues::read_next() {
@@ -67,6 +49,28 @@ RowReader::RowReader(std::string_view text, TextFile file, ErrorLog& errors, Sce
   if (listener) recorder_.emplace(file, *listener, model);
 }
 
+ReadField RowReader::field_read(std::string_view field) const {
+  const auto begin = static_cast<size_t>(field.data() - text_.data());
+  const SourceLocation at = fields_.field_location();
+  return {begin, begin + field.size(), at, at.line, at.column + static_cast<int>(field.size()), 0,
+          field};
+}
+
+// The next row's keyword field. Nothing when the file ends: the last field
+// of a file is never taken as a row.
+std::optional<RowReader::RowKeyword> RowReader::read_row_keyword() {
+  if (fields_.at_end()) return std::nullopt;
+  std::string_view field = fields_.read_text();
+  for (int skips = 0; skips < kRowHyphenSkips && has_hyphen(field) && !fields_.at_end(); ++skips) {
+    field = fields_.read_text();
+  }
+  if (fields_.at_end()) {
+    last_ = field_read(field);
+    return std::nullopt;
+  }
+  return RowKeyword{field, fields_.field_location()};
+}
+
 bool RowReader::find_general_section() {
   std::string_view field;
   do {
@@ -74,9 +78,7 @@ bool RowReader::find_general_section() {
     field = fields_.read_text();
     if (fields_.at_end()) return false;
   } while (!contains_any_case(field, kGeneralSection));
-  const auto begin = static_cast<size_t>(field.data() - text_.data());
-  const SourceLocation at = fields_.field_location();
-  general_ = {begin, begin + field.size(), at, at.line, 0, field};
+  general_ = field_read(field);
   if (recorder_) recorder_->listen_to(fields_);
   return true;
 }
@@ -97,7 +99,7 @@ Flow RowReader::read_header(RowHandler& handler) {
 }
 
 Flow RowReader::read_rows(RowHandler& handler) {
-  while (const std::optional<RowKeyword> keyword = read_row_keyword(fields_)) {
+  while (const std::optional<RowKeyword> keyword = read_row_keyword()) {
     stop_.stop_if_requested();
     const Flow flow = read_row(handler, RowPart::kRows, keyword->text, keyword->where);
     if (flow == Flow::kGoOn) continue;

@@ -115,6 +115,9 @@ class RowReader {
   bool find_general_section();
   // The field find_general_section found.
   const ReadField& general_section() const { return general_; }
+  // The file's last field, which is never read as a row (most often the
+  // closing section line), once read_rows has reached it.
+  const std::optional<ReadField>& last_field() const { return last_; }
   // The line file's header, up to its first section line.
   Flow read_header(RowHandler& handler);
   // The rows up to the file's end: kEndStep, or the flow of the row that
@@ -127,6 +130,13 @@ class RowReader {
   [[noreturn]] void throw_from_row(const Fault& fault);
 
  private:
+  struct RowKeyword {
+    std::string_view text;
+    SourceLocation where;
+  };
+  std::optional<RowKeyword> read_row_keyword();
+  // The text field just read, with its span.
+  ReadField field_read(std::string_view field) const;
   Flow read_row(RowHandler& handler, RowPart part, std::string_view keyword, SourceLocation at);
   Flow read_kind(RowHandler& handler, RowPart part, const RowKindInfo& kind,
                  std::string_view keyword, SourceLocation at);
@@ -138,6 +148,7 @@ class RowReader {
   const StopFlag stop_;
   KeywordMatcher keywords_;
   ReadField general_;
+  std::optional<ReadField> last_;
   RowValues values_{fields_};
   std::optional<RowRecorder> recorder_;
 };

@@ -85,6 +85,7 @@ Outline outline_of(const LineIndex& lines, TextFile file) {
     add_record(outline, read.rows[i],
                stop != read.stops.end() && stop->row == i ? &*stop : nullptr);
   }
+  if (read.last && is_section_line(read.last->text)) outline.sections.push_back(*read.last);
   return outline;
 }
 
