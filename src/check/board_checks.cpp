@@ -22,7 +22,8 @@ const LimitRow* limit_at(const std::vector<LimitRow>& by_position, int64_t posit
 }
 
 bool shows(const LimitBoard& board, const LimitRow* limit) {
-  return limit && std::ranges::find(board.speeds, limit->speed) != std::end(board.speeds);
+  return limit && std::find(std::begin(board.speeds), std::end(board.speeds), limit->speed) !=
+                      std::end(board.speeds);
 }
 
 }  // namespace

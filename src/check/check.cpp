@@ -42,7 +42,8 @@ std::vector<Finding> stopping_errors(const CompileErrors& run) {
 std::vector<const Finding*> where_compile_stops(const std::vector<Finding>& stops) {
   std::vector<const Finding*> found;
   const auto first_in = [&](Source source) {
-    const auto it = std::ranges::find(stops, source, &Finding::source);
+    const auto it = std::find_if(stops.begin(), stops.end(),
+                                 [source](const Finding& f) { return f.source == source; });
     return it == stops.end() ? nullptr : &*it;
   };
   const Finding* line = first_in(Source::kLineFile);
@@ -86,9 +87,11 @@ bool is_stopped(const RowRecord& row) {
 // The row that recorded the error at `at`: the last row left early whose
 // keyword comes before it. Rows are recorded in the order they are read.
 const RowRecord* stopping_record(const std::vector<RowRecord>& records, SourceLocation at) {
-  const auto after = std::ranges::partition_point(records, [&](const RowRecord& row) {
-    return std::pair(row.keyword.at.line, row.keyword.at.column) <= std::pair(at.line, at.column);
-  });
+  const auto after =
+      std::partition_point(records.begin(), records.end(), [&](const RowRecord& row) {
+        return std::pair(row.keyword.at.line, row.keyword.at.column) <=
+               std::pair(at.line, at.column);
+      });
   const auto stopped = std::find_if(std::make_reverse_iterator(after), records.rend(), is_stopped);
   return stopped == records.rend() ? nullptr : &*stopped;
 }
@@ -96,15 +99,17 @@ const RowRecord* stopping_record(const std::vector<RowRecord>& records, SourceLo
 // The field of `records` that begins at `at`, if one does: in the last row
 // whose keyword comes before it, or in a row of that keyword field.
 const RecordedField* field_at(const std::vector<RowRecord>& records, SourceLocation at) {
-  const auto after = std::ranges::partition_point(
-      records, [&](const RowRecord& row) { return row.first_field().at <= at; });
+  const auto after =
+      std::partition_point(records.begin(), records.end(),
+                           [&](const RowRecord& row) { return row.first_field().at <= at; });
   if (after == records.begin()) return nullptr;
   const size_t keyword = std::prev(after)->keyword.begin;
   for (auto row = std::make_reverse_iterator(after);
        row != records.rend() && row->keyword.begin == keyword; ++row) {
     if (row->keyword.at == at) return &row->keyword;
     for (const std::vector<RecordedField>* fields : {&row->skipped, &row->values}) {
-      const auto found = std::ranges::find(*fields, at, &RecordedField::at);
+      const auto found = std::find_if(fields->begin(), fields->end(),
+                                      [at](const RecordedField& field) { return field.at == at; });
       if (found != fields->end()) return &*found;
     }
   }
@@ -229,8 +234,9 @@ class ObjectsByCell {
     const auto found = by_cell_.find(cell);
     if (found == by_cell_.end()) return std::nullopt;
     const size_t limit = (file == Source::kLineFile ? 0 : line_rows_) + index;
-    const auto after = std::ranges::partition_point(
-        found->second, [&](const Placed& placed) { return placed.order < limit; });
+    const auto after =
+        std::partition_point(found->second.begin(), found->second.end(),
+                             [&](const Placed& placed) { return placed.order < limit; });
     if (after == found->second.begin()) return std::nullopt;
     return std::prev(after)->holder;
   }
@@ -370,7 +376,8 @@ std::vector<Finding> find_errors(std::string line_text, std::string train_text,
     for (size_t i = 0; i < stops.size(); ++i) {
       const Finding& d = stops[i];
       merge.add(d, std::move(errors[i]),
-                std::ranges::find(compile_stops, &d) != compile_stops.end(), run.built_cells);
+                std::find(compile_stops.begin(), compile_stops.end(), &d) != compile_stops.end(),
+                run.built_cells);
       const bool in_line_file = d.source == Source::kLineFile;
       blanked |= blank_stopping_row(
           in_line_file ? BlankedText{line_text, line_lines} : BlankedText{train_text, train_lines},
@@ -388,7 +395,8 @@ std::vector<Finding> find_errors(std::string line_text, std::string train_text,
   }
   std::vector<Finding> findings = merge.take();
   std::vector<Finding> route;
-  std::ranges::remove_copy_if(run.diagnostics, std::back_inserter(route), stops_its_file);
+  std::remove_copy_if(run.diagnostics.begin(), run.diagnostics.end(), std::back_inserter(route),
+                      stops_its_file);
   if (is_slot_error(run.fatal_error)) route.push_back(fatal_finding(run.fatal_error));
   span_the_fields(route, run.records);
   name_the_rows_that_hold_cells(route, run.records);

@@ -23,8 +23,8 @@ bool may_begin_with_marker(std::string_view keyword) {
   for (const char c : keyword) {
     if (c == ' ' || c == '\t') continue;
     if ((c | 0x20) == 'r') return true;
-    return std::ranges::any_of(kCommentMarkers,
-                               [c](std::string_view marker) { return marker.front() == c; });
+    return std::any_of(std::begin(kCommentMarkers), std::end(kCommentMarkers),
+                       [c](std::string_view marker) { return marker.front() == c; });
   }
   return false;
 }

@@ -117,7 +117,7 @@ void render_findings(std::ostream& out, std::span<const Finding> findings, const
                      const NamedText& train, bool colour) {
   std::ostringstream text;
   for (const Finding& f : findings) render_one(text, f, line, train, colour ? kColours : kPlain);
-  out << text.view();
+  out << text.str();
 }
 
 void render_notes(std::ostream& out, std::span<const Finding> findings, const NamedText& line,
@@ -125,7 +125,7 @@ void render_notes(std::ostream& out, std::span<const Finding> findings, const Na
   std::ostringstream text;
   for (const Finding& f : findings)
     render_notes_of(text, f, line, train, colour ? kColours : kPlain, true);
-  out << text.view();
+  out << text.str();
 }
 
 std::string first_line(const Finding& finding, std::string_view line_name,

@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "format/row_kinds.h"
@@ -42,7 +43,10 @@ struct FilePair {
   std::filesystem::path line_file;
   std::filesystem::path train_file;
   bool operator==(const FilePair&) const = default;
-  auto operator<=>(const FilePair&) const = default;
+  // Spelled out: not every standard library gives std::filesystem::path a <=>.
+  bool operator<(const FilePair& other) const {
+    return std::tie(line_file, train_file) < std::tie(other.line_file, other.train_file);
+  }
 };
 
 // Which file of a pair `file` is, and its partner: a pair named in the

@@ -777,8 +777,7 @@ void Server::analyse_in_background() {
       wake_.wait(lock);
       continue;
     }
-    Clock::time_point due = Clock::time_point::max();
-    for (const auto& [pair, time] : waiting_) due = std::min(due, time);
+    const Clock::time_point due = earliest_due();
     if (!stopping_ && Clock::now() < due) {
       wake_.wait_until(lock, due);
       continue;
@@ -796,6 +795,23 @@ void Server::stop() {
 void Server::analyse_pending() {
   std::unique_lock lock(mutex_);
   while (!waiting_.empty() && !exited_) analyse_one(lock);
+}
+
+std::optional<Server::Clock::duration> Server::time_to_next_check() const {
+  const std::lock_guard lock(mutex_);
+  if (waiting_.empty() || exited_) return std::nullopt;
+  return std::max(Clock::duration{}, earliest_due() - Clock::now());
+}
+
+void Server::analyse_due() {
+  std::unique_lock lock(mutex_);
+  while (!waiting_.empty() && !exited_ && earliest_due() <= Clock::now()) analyse_one(lock);
+}
+
+Server::Clock::time_point Server::earliest_due() const {
+  Clock::time_point due = Clock::time_point::max();
+  for (const auto& [pair, time] : waiting_) due = std::min(due, time);
+  return due;
 }
 
 void Server::respond(const json& id, json result) {

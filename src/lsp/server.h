@@ -58,6 +58,11 @@ class Server {
   void stop();
   // Checks every waiting pair at once (for callers without a thread).
   void analyse_pending();
+  // For callers without a thread, that keep a timer instead: how long until
+  // the next pair is due (nullopt when none waits), and the check of those
+  // whose time has come.
+  std::optional<std::chrono::steady_clock::duration> time_to_next_check() const;
+  void analyse_due();
 
  private:
   using Clock = std::chrono::steady_clock;
@@ -137,6 +142,7 @@ class Server {
   void publish_nothing(const std::string& uri);
   void answer_waiting_requests();
   void analyse_one(std::unique_lock<std::mutex>& lock);
+  Clock::time_point earliest_due() const;
 
   struct DocumentView;
   DocumentView view(const nlohmann::json& params) const;

@@ -525,6 +525,43 @@ TEST(LspFeatures, RoutesOf1000KmAreCheckedAndServed) {
   EXPECT_NE(s.diagnostic(train_uri, "unknown-keyword"), nullptr);
 }
 
+// A caller without a thread (the web page's worker) keeps the debounce on a
+// timer of its own: it asks when the next check is due and checks what is due.
+TEST(LspDiagnostics, ACallerWithoutAThreadChecksOnItsOwnTimer) {
+  for (const auto debounce : {std::chrono::milliseconds(0), std::chrono::milliseconds(3600000)}) {
+    SCOPED_TRACE(debounce.count());
+    std::vector<json> sent;
+    std::ostringstream log;
+    ServerOptions options;
+    options.debounce = debounce;
+    options.compiler = compile_as_check_does;
+    Server server(
+        options, [&](const std::string& body) { sent.push_back(json::parse(body)); }, log);
+    EXPECT_FALSE(server.time_to_next_check());
+    const auto receive = [&](const json& message) {
+      server.receive({Frame::Kind::kMessage, message.dump(), {}});
+    };
+    receive(request(1, "initialize", {{"capabilities", json::object()}}));
+    for (const auto& [uri, text] :
+         {std::pair(kLineUri, kLineText), std::pair(kTrainUri, kTrainText)}) {
+      receive(notification(
+          "textDocument/didOpen",
+          {{"textDocument",
+            {{"uri", uri}, {"languageId", "scenario"}, {"version", 1}, {"text", text}}}}));
+    }
+    const auto due = server.time_to_next_check();
+    ASSERT_TRUE(due);
+    EXPECT_LE(*due, debounce);
+    EXPECT_GE(*due, debounce / 2);
+    server.analyse_due();
+    size_t published = 0;
+    for (const json& m : sent)
+      published += m.value("method", "") == "textDocument/publishDiagnostics";
+    EXPECT_EQ(published, debounce.count() == 0 ? 2u : 0u);
+    EXPECT_EQ(server.time_to_next_check().has_value(), debounce.count() != 0);
+  }
+}
+
 TEST(LspDocuments, IncrementalChangesCountUtf16Units) {
   DocumentStore store;
   store.open("u",
