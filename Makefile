@@ -21,7 +21,7 @@ TEST_FLAGS := -DSC_BUILD_TESTS=ON -DSC_WERROR=ON -DSC_LTO=OFF
 CLANG_FORMAT := clang-format-$(LLVM_VERSION)
 FUZZ_TARGETS := $(shell grep -v '^\#' fuzz/targets.txt)
 
-.PHONY: deps deps-test deps-bench deps-windows build build-tests run install package test \
+.PHONY: deps deps-test deps-bench deps-windows deps-web web test-web build build-tests run install package test \
   test-release test-asan test-fuzz test-odr test-package fuzz-build fuzz bench windows \
   test-windows format format-check clean
 
@@ -34,6 +34,8 @@ deps-bench:
 	@bash scripts/install-deps.sh bench
 deps-windows:
 	@bash scripts/install-deps.sh windows
+deps-web:
+	@bash scripts/install-deps.sh web
 
 # The program alone: no test is configured, so GoogleTest need not be present.
 build: deps
@@ -100,7 +102,29 @@ test-fuzz: fuzz-build
 	cd $(FUZZ) && ctest -j$(JOBS) --output-on-failure
 
 # The Windows build comes before the package, so the zip holds its .exe.
-test: format-check test-release test-odr test-asan test-fuzz test-windows test-package
+test: format-check test-release test-web test-odr test-asan test-fuzz test-windows test-package
+
+# The page (docs/web.md): the program's compile and language server built as
+# WebAssembly by Debian's emscripten, bundled with the editor into build/web.
+# Debian's emscripten finds its own JavaScript packages through NODE_PATH when
+# the node on PATH is not Debian's.
+WASM := build/wasm
+WEB := build/web
+EMSCRIPTEN_ENV := NODE_PATH=/usr/share/nodejs
+web: deps-web
+	$(EMSCRIPTEN_ENV) emcmake cmake -S . -B $(WASM) -DCMAKE_BUILD_TYPE=Release -DSC_BUILD_TESTS=OFF \
+	  -DSC_BUILD_APP=OFF -DSC_WERROR=ON $(LAUNCHER) > /dev/null
+	$(EMSCRIPTEN_ENV) cmake --build $(WASM) -j$(JOBS) --target sc_core
+	node web/build.mjs $(CURDIR)/$(WASM)/bin/sc_core.js $(WEB)
+
+# The WebAssembly core against the native program under node, then the page in
+# headless Chromium, opened from disk.
+test-web: web
+	cmake -S . -B $(RELEASE) $(CMAKE_FLAGS) $(TEST_FLAGS) > /dev/null
+	cmake --build $(RELEASE) -j$(JOBS) --target scenario-compiler generate_route
+	cd web && SC_CORE_JS=$(CURDIR)/$(WASM)/bin/sc_core.js SC_WEB=$(CURDIR)/$(WEB) \
+	  SC_PROGRAM=$(CURDIR)/$(RELEASE)/bin/scenario-compiler \
+	  SC_GENERATE_ROUTE=$(CURDIR)/$(RELEASE)/bin/generate_route node --test test/
 
 # The Windows executable, cross-built with MinGW-w64:
 # build/windows/bin/scenario-compiler.exe, one static file.

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# install-deps.sh [run|test|bench|windows|vscode]
+# install-deps.sh [run|test|bench|windows|vscode|web]
 # Installs the Debian packages one set of make targets needs, skipping those
 # already present: `run` what building and running the program needs, `test`
 # that and the test tools, `bench` that and the benchmark library, `windows`
 # the MinGW-w64 cross-compiler, Wine and GoogleTest's source, `vscode` Node.js
-# and the VS Code extension's npm packages (which `test` installs too). Without
+# and the VS Code extension's npm packages (which `test` installs too), `web`
+# Debian's emscripten, Chromium and the page's npm packages (which `test`
+# installs too). Without
 # an argument, `run`. Used by `make`, CI and developers alike; when everything
 # is present it needs no root and calls no sudo.
 set -euo pipefail
@@ -28,6 +30,7 @@ test_packages=(
   "clang-$LLVM_VERSION" "libclang-rt-$LLVM_VERSION-dev" "clang-format-$LLVM_VERSION"
 )
 bench_packages=(libbenchmark-dev python3)
+web_packages=(cmake make emscripten chromium nlohmann-json3-dev)
 windows_packages=(
   cmake make g++-mingw-w64-x86-64-posix wine wine64 googletest
   libcli11-dev nlohmann-json3-dev
@@ -37,12 +40,13 @@ windows_packages=(
 set_name=${1:-run}
 case "$set_name" in
   run) packages=("${run_packages[@]}") ;;
-  test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+  test) packages=("${run_packages[@]}" "${test_packages[@]}" "${web_packages[@]}") ;;
   bench) packages=("${run_packages[@]}" "${bench_packages[@]}") ;;
   windows) packages=("${windows_packages[@]}") ;;
   vscode) packages=() ;;
+  web) packages=("${web_packages[@]}") ;;
   *)
-    echo "usage: install-deps.sh [run|test|bench|windows|vscode]" >&2
+    echo "usage: install-deps.sh [run|test|bench|windows|vscode|web]" >&2
     exit 2
     ;;
 esac
@@ -55,7 +59,7 @@ done
 
 # Node.js and npm may come from Debian or from elsewhere: only a missing
 # `npm` command brings in Debian's.
-if [[ $set_name == test || $set_name == vscode ]] && ! command -v npm >/dev/null; then
+if [[ $set_name == test || $set_name == vscode || $set_name == web ]] && ! command -v npm >/dev/null; then
   missing+=(nodejs npm)
 fi
 
@@ -76,14 +80,14 @@ apt_install() {
   fi
 }
 
-# The VS Code extension's npm packages, at the versions of its
+# The npm packages of a folder (editors/vscode, web), at the versions of its
 # package-lock.json: installed once, and again when the lock file changes.
 npm_install() {
   local dir
-  dir=$(cd "$(dirname "$0")/.." && pwd)/editors/vscode
+  dir=$(cd "$(dirname "$0")/.." && pwd)/$1
   local installed=$dir/node_modules/.package-lock.json
   if [[ ! -f $installed || $dir/package-lock.json -nt $installed ]]; then
-    echo "install-deps: npm ci in editors/vscode"
+    echo "install-deps: npm ci in $1"
     (cd "$dir" && npm ci --no-audit --no-fund)
   fi
 }
@@ -92,5 +96,8 @@ if ((${#missing[@]} > 0)); then
   apt_install "${missing[@]}"
 fi
 if [[ $set_name == test || $set_name == vscode ]]; then
-  npm_install
+  npm_install editors/vscode
+fi
+if [[ $set_name == test || $set_name == web ]]; then
+  npm_install web
 fi
