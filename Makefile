@@ -57,13 +57,15 @@ install: build
 	cmake --install $(PROGRAM) --prefix $(PREFIX)
 
 # build/program/packages/: the Debian package, the VS Code extension for
-# Linux, and the Windows zip and extension when the Windows build
-# (build/windows/bin/scenario-compiler.exe) is there.
-package: build
+# Linux, the web page as a zip (docs/web.md), and the Windows zip and
+# extension when the Windows build (build/windows/bin/scenario-compiler.exe)
+# is there.
+package: build web
 	@bash scripts/install-deps.sh vscode
 	cmake --build $(PROGRAM) -j$(JOBS) --target man-page
 	cd $(PROGRAM) && cpack -G DEB
 	cmake --build $(PROGRAM) --target windows-zip vsix
+	cd $(WEB) && python3 -m zipfile -c $(CURDIR)/$(PROGRAM)/packages/scenario-compiler-$$($(CURDIR)/$(PROGRAM)/bin/scenario-compiler --version | cut -d' ' -f2)-web.zip index.html page.css app.js
 
 # The Debian package unpacked into a scratch root and tried there.
 test-package: package

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "check/check.h"
+#include "format/row_kinds.h"
 #include "lsp/server.h"
 #include "web/page_compile.h"
 
@@ -29,8 +30,8 @@ struct LanguageServer {
   static sc::lsp::ServerOptions options() {
     sc::lsp::ServerOptions options;
     options.compiler = [](const std::filesystem::path& line_file,
-                          const std::filesystem::path& train_file) {
-      return sc::compile_named_after(line_file, train_file);
+                          const std::filesystem::path& train_file, const sc::StopFlag& stop) {
+      return sc::compile_named_after(line_file, train_file, {}, {}, 1, stop);
     };
     return options;
   }
@@ -143,6 +144,19 @@ EMSCRIPTEN_KEEPALIVE std::string* sc_text_for_disk(const std::string* utf8, std:
   sc::web::SavedText saved = sc::web::text_for_disk(*utf8);
   *failed = std::move(saved.failed);
   return new std::string(std::move(saved.bytes));
+}
+
+// The words that name each row kind, for the page's highlighting: [{file,
+// word, also, any_case}], from the row-kind table.
+EMSCRIPTEN_KEEPALIVE std::string* sc_row_words() {
+  nlohmann::json kinds = nlohmann::json::array();
+  for (const sc::RowKindInfo& kind : sc::row_kinds()) {
+    kinds.push_back({{"file", kind.file == sc::TextFile::kLine ? "line" : "train"},
+                     {"word", kind.word},
+                     {"also", kind.also},
+                     {"any_case", kind.letter_case == sc::LetterCase::kAnyCase}});
+  }
+  return new std::string(kinds.dump());
 }
 
 EMSCRIPTEN_KEEPALIVE std::string* sc_example() {

@@ -58,6 +58,10 @@ export function wrapCore(core) {
       const where = decoder.decode(take(failed));
       return where ? { failed: where } : { bytes };
     },
+    // [{file: "line" | "train", word, also, any_case}]: the row-kind table's words.
+    rowWords() {
+      return JSON.parse(decoder.decode(take(core._sc_row_words())));
+    },
     example() {
       return JSON.parse(decoder.decode(take(core._sc_example())));
     },

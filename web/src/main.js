@@ -7,6 +7,7 @@ import { Compartment } from "@codemirror/state";
 import { LSPClient, languageServerExtensions } from "@codemirror/lsp-client";
 import workerSource from "worker-source";
 import { zipStored } from "./zip.js";
+import { scenarioLanguage } from "./highlight.js";
 import { shareFragment, pairOfFragment } from "./share.js";
 
 const $ = (id) => document.getElementById(id);
@@ -34,9 +35,28 @@ const call = (method, ...args) =>
     worker.postMessage({ kind: "call", id, method, args });
   });
 
+// The hover notes are Markdown made into HTML; they may quote the texts, which
+// a shared link brings from anyone: only plain formatting is kept.
+const kept = new Set(["P", "PRE", "CODE", "EM", "STRONG", "UL", "OL", "LI", "A", "BR", "HR", "H1", "H2", "H3"]);
+function plainHtml(html) {
+  const template = document.createElement("template");
+  template.innerHTML = html;
+  for (const element of [...template.content.querySelectorAll("*")]) {
+    if (!kept.has(element.tagName)) {
+      element.replaceWith(document.createTextNode(element.textContent));
+      continue;
+    }
+    for (const { name } of [...element.attributes]) {
+      if (name !== "class") element.removeAttribute(name);
+    }
+  }
+  return template.innerHTML;
+}
+
 const client = new LSPClient({
   rootUri: folder,
   timeout: 20000,
+  sanitizeHTML: plainHtml,
   extensions: languageServerExtensions(),
 }).connect({
   send: (body) => worker.postMessage({ kind: "lsp", body }),
@@ -48,10 +68,12 @@ const client = new LSPClient({
 function side(kind) {
   const name = $(`${kind}-name`);
   const lsp = new Compartment();
+  const language = new Compartment();
   const view = new EditorView({
     parent: $(`${kind}-editor`),
     extensions: [
       basicSetup,
+      language.of([]),
       lsp.of(client.plugin(folder + encodeURIComponent(name.value), "scenario")),
       EditorView.updateListener.of((update) => update.docChanged && refreshSoon()),
     ],
@@ -66,6 +88,10 @@ function side(kind) {
   return {
     view,
     name,
+    colour: (words) =>
+      view.dispatch({
+        effects: language.reconfigure(scenarioLanguage(words.filter((w) => w.file === kind))),
+      }),
     text: () => view.state.doc.toString(),
     set(fileName, text) {
       if (fileName !== name.value) {
@@ -196,6 +222,7 @@ function wire() {
 
 async function start() {
   wire();
+  call("rowWords").then((words) => [line, train].forEach((s) => s.colour(words)));
   const shared = await pairOfFragment(location.hash);
   const pair = shared ?? (await call("example"));
   line.set(pair.line_file, pair.line_text);
