@@ -285,10 +285,11 @@ class RecordLint::FileLint {
     if (!marker) return;
     Finding& finding = context_.warn(
         Warning::kCommentMarker, trimmed_span(row.keyword),
-        quoted(*marker) + " does not comment out a row: the keyword field " +
-            quoted(row.keyword.text) + " still names a " + std::string(row_kind(*row.kind).what) +
+        sc::quoted(*marker) + " does not comment out a row: the keyword field " +
+            sc::quoted(row.keyword.text) + " still names a " +
+            std::string(row_kind(*row.kind).what) +
             " row, which applies; to switch the row off, write a hyphen in place of " +
-            quoted(*marker) + " (" + quoted(hyphen_form(row.keyword.text, *marker)) +
+            sc::quoted(*marker) + " (" + sc::quoted(hyphen_form(row.keyword.text, *marker)) +
             "), and begin notes with a hyphen too");
     finding.fixes.push_back({span_of_part(row.keyword, trimmed_field(row.keyword.text)),
                              hyphen_form(row.keyword.text, *marker)});
@@ -302,7 +303,7 @@ class RecordLint::FileLint {
       const std::string_view text = trimmed_field(field.text);
       if (text.starts_with("-") || !names_a_kind_of(text, row.file, row.part)) continue;
       context_.warn(Warning::kMisleadingKeyword, trimmed_span(field),
-                    "the hyphen in " + quoted(text) +
+                    "the hyphen in " + sc::quoted(text) +
                         " switches the row off: a field that holds a hyphen anywhere is passed "
                         "over, and the field after it is read as the keyword; write the keyword "
                         "without the hyphen, or begin the field with it to switch the row off "
@@ -321,7 +322,7 @@ class RecordLint::FileLint {
                " for the " + std::string(kind.what);
     }
     context_.warn(Warning::kMisleadingKeyword, field_.keyword_at,
-                  quoted(field_.keyword_text) + " names " + kinds +
+                  sc::quoted(field_.keyword_text) + " names " + kinds +
                       ", since a keyword counts wherever it stands in the field: the compile "
                       "reads " +
                       reads + "; keep the words of one kind in the keyword");
@@ -353,27 +354,28 @@ class RecordLint::FileLint {
 
   void warn_late_header_row(const RowRecord& row) {
     context_.warn(Warning::kUnknownKeyword, trimmed_span(row.keyword),
-                  quoted(row.keyword.text) +
+                  sc::quoted(row.keyword.text) +
                       " is a header row, but the header ended at the first section line after " +
-                      quoted(kGeneralSection) + ", so the row is ignored; move it above that line");
+                      sc::quoted(kGeneralSection) +
+                      ", so the row is ignored; move it above that line");
   }
 
   void warn_early_row(const RowRecord& row) {
     context_.warn(Warning::kUnknownKeyword, trimmed_span(row.keyword),
-                  quoted(row.keyword.text) +
+                  sc::quoted(row.keyword.text) +
                       " stands in the header, where only header rows count, so the row is "
                       "ignored; rows count after the first section line below " +
-                      quoted(kGeneralSection) + ", such as " +
-                      quoted(section_name(Section::kGradients)));
+                      sc::quoted(kGeneralSection) + ", such as " +
+                      sc::quoted(section_name(Section::kGradients)));
   }
 
   void warn_unknown_keyword(const RowRecord& row) {
     const std::string_view keyword = row.keyword.text;
     if (!has_letter(keyword) || is_section_line(keyword) || comment_marker(keyword)) return;
     std::string message =
-        quoted(trimmed_field(keyword)) + " names no row kind, so the row is ignored";
+        sc::quoted(trimmed_field(keyword)) + " names no row kind, so the row is ignored";
     const auto nearest = nearest_keyword(keyword, row.file, row.part);
-    if (nearest) message += "; did you mean " + quoted(*nearest) + "?";
+    if (nearest) message += "; did you mean " + sc::quoted(*nearest) + "?";
     Finding& finding =
         context_.warn(Warning::kUnknownKeyword, trimmed_span(row.keyword), std::move(message));
     if (nearest) {

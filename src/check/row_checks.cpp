@@ -37,7 +37,7 @@ void check_repetition(LintContext& context, const LintRow& row) {
   const std::string_view keyword = row.record.keyword.text;
   if (!contains(keyword, "4") || !contains(keyword, "9")) return;
   context.warn(Warning::kMisleadingKeyword, trimmed_span(row.record.keyword),
-               quoted(trimmed_field(keyword)) + " holds both 4 and 9: the repetition code is " +
+               sc::quoted(trimmed_field(keyword)) + " holds both 4 and 9: the repetition code is " +
                    std::to_string(repetition_code(keyword).value_or(0)) +
                    ", since the compile looks for a 4 first; write one of them");
 }
@@ -73,14 +73,14 @@ void check_curve_side(LintContext& context, const RowRecord& row, CurveKeyword n
   const bool left = named.left;
   const bool misread = left ? says_right(keyword) && !says_left(keyword) : says_left(keyword);
   if (!misread) return;
-  const std::string quoted_keyword = quoted(std::string(trimmed_field(keyword)));
+  const std::string quoted_keyword = sc::quoted(std::string(trimmed_field(keyword)));
   const std::string meant = curve_keyword(CurveKeyword{named.class_digit, !left});
   Finding& finding =
       context.warn(Warning::kMisleadingKeyword, trimmed_span(row.keyword),
                    quoted_keyword + " makes a " + (left ? "left" : "right") +
                        " curve: a curve turns left when its keyword holds an \"s\" anywhere, in "
                        "either case, and right otherwise; write " +
-                       quoted(meant) + " for a " + (left ? "right" : "left") + " curve");
+                       sc::quoted(meant) + " for a " + (left ? "right" : "left") + " curve");
   finding.fixes.push_back({span_of_part(row.keyword, trimmed_field(keyword)), meant});
 }
 
@@ -93,7 +93,7 @@ void check_curve_class(LintContext& context, const RowRecord& row, bool left, ch
   if (others.empty()) return;
   Finding& finding = context.warn(
       Warning::kMisleadingKeyword, trimmed_span(row.keyword),
-      quoted(std::string(trimmed_field(row.keyword.text))) + " holds the digits " +
+      sc::quoted(std::string(trimmed_field(row.keyword.text))) + " holds the digits " +
           std::string(1, decides) + " and " + others +
           ": the class is the first of 1 to 6 found, looking for 1 first, so this is "
           "class " +

@@ -1,8 +1,9 @@
 // The page in headless Chromium, opened from disk as a user opens it: the
-// example compiles, a typo brings its diagnostic to its line, hover answers,
-// the downloaded files equal the native compile's, a share link restores both
-// texts, and no request leaves the page. Run by `make test-web` with SC_WEB
-// (the built site), SC_PROGRAM (the native program) and SC_CHROMIUM set.
+// example compiles, a typo brings its diagnostic to its line, hover and
+// completion answer, the downloaded files equal the native compile's, a share
+// link restores both texts, and no request leaves the page. Run by
+// `make test-web` with SC_WEB (the built site), SC_PROGRAM (the native
+// program) and SC_CHROMIUM set.
 import { test, after } from "node:test";
 import assert from "node:assert/strict";
 import { spawnSync } from "node:child_process";
@@ -79,6 +80,23 @@ test("the page checks, draws and compiles as the program does", async () => {
   const box = await keyword.boundingBox();
   await page.mouse.move(box.x + 20, box.y + box.height / 2);
   await waitFor(opened, "a hover", () => !!document.querySelector(".cm-tooltip-hover"));
+
+  await page.mouse.move(0, 0);
+
+  // Completion answers at the start of a new row of the train file.
+  await page.evaluate(() => {
+    const { view } = window.scenarioPage.train;
+    const end = view.state.doc.line(2).to;
+    view.focus();
+    view.dispatch({ changes: { from: end, insert: "\nv" }, selection: { anchor: end + 2 }, userEvent: "input.type" });
+  });
+  await waitFor(opened, "completion", () => !!document.querySelector(".cm-tooltip-autocomplete li"));
+  await page.keyboard.press("Escape");
+  await page.evaluate(() => {
+    const { view } = window.scenarioPage.train;
+    const end = view.state.doc.line(2).to;
+    view.dispatch({ changes: { from: end, to: end + 2 } });
+  });
 
   // Every station of the objects listing is on the picture.
   await compiledClean(opened);
