@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <functional>
 #include <thread>
 
 #include "process.h"
@@ -163,6 +164,113 @@ TEST_F(Interrupts, CtrlCEndsARunThatMeetsATakenFolderAtOnce) {
   ::close(held);
   for (const std::string& name : file_names(out())) {
     EXPECT_EQ(name.find(".tmp"), std::string::npos) << "a temporary was left: " << name;
+  }
+}
+
+// A line file of about 50 MB, UTF-8 throughout, whose rows past the route's
+// first kilometres come again and again: each compile of check finds errors
+// in them, without end with --error-limit 0.
+std::string fifty_megabyte_line_file(const std::string& route_line_text) {
+  const size_t rows = route_line_text.find("[pendenze]");
+  const size_t end = route_line_text.rfind("[fine]");
+  std::string text = route_line_text.substr(0, end) + "[indicazioni]\n";
+  text += "indicatore cartello, 1000, Piazza Ca\xC3\xA8\n";
+  const std::string again = route_line_text.substr(rows, end - rows);
+  while (text.size() < 50'000'000) text += again;
+  return text + "[fine]\n";
+}
+
+// The check of a 50 MB file ends within a second of SIGTERM, whenever it
+// comes: while the file is read, decoded, compiled or checked again.
+TEST_F(Interrupts, ACheckOfA50MbFileEndsWithinASecondOfTheSignal) {
+  if (testing_windows_build()) GTEST_SKIP() << "signal timing under Wine differs from Windows";
+  generate(1000000);
+  write_bytes(dir_ / "Big_linea.txt", fifty_megabyte_line_file(read_bytes(dir_ / "Gen_linea.txt")));
+  constexpr int kMoments = 8;
+  constexpr auto kSpread = std::chrono::seconds(2);
+  for (int moment = 0; moment < kMoments; ++moment) {
+    Child run({SC_EXECUTABLE, "check", "--error-limit", "0", dir_ / "Big_linea.txt",
+               dir_ / "Gen_T1-.txt"});
+    std::this_thread::sleep_for(kSpread * moment / kMoments);
+    ::kill(run.pid(), SIGTERM);
+    EXPECT_EQ(run.wait(kSignalLimit), 128 + SIGTERM) << "at moment " << moment;
+  }
+}
+
+// Ctrl-C at moments spread over a run of decompile, plot and the one-shot
+// run: each ends with 130 and leaves the files it would have replaced as they
+// were, or it has finished and left the new ones; never a temporary.
+TEST_F(Interrupts, CtrlCLeavesDecompilePlotAndTheOneShotRunsFilesOlderOrNew) {
+  if (testing_windows_build()) GTEST_SKIP() << "signal timing under Wine differs from Windows";
+  generate(100000);
+  ASSERT_EQ(Child(compile_into(dir_ / "built")).wait(), 0);
+  const auto built = [&](const std::string& name) { return (dir_ / "built" / name).string(); };
+  struct Command {
+    std::string name;
+    // Its words, writing into `folder`.
+    std::function<std::vector<std::string>(const std::filesystem::path& folder)> argv;
+    std::vector<std::string> outputs;
+  };
+  const Command commands[] = {
+      {"decompile",
+       [&](const std::filesystem::path& folder) -> std::vector<std::string> {
+         return {SC_EXECUTABLE,
+                 "decompile",
+                 built("Gen_T1.dat"),
+                 built("Gen_T1.sim"),
+                 built("Gen_linea.dat"),
+                 "-o",
+                 folder,
+                 "--force"};
+       },
+       {"Gen_T1-.txt", "Gen_linea.txt"}},
+      {"plot",
+       [&](const std::filesystem::path& folder) -> std::vector<std::string> {
+         return {SC_EXECUTABLE,        "plot", dir_ / "Gen_linea.txt",
+                 dir_ / "Gen_T1-.txt", "-o",   folder / "Gen.svg"};
+       },
+       {"Gen.svg"}},
+      {"the one-shot run",
+       [&](const std::filesystem::path& folder) -> std::vector<std::string> {
+         // exec keeps the process id, which the signal is sent to.
+         return {"/bin/sh", "-c",
+                 "exec env -u DISPLAY " + install_program(folder) + " > /dev/null"};
+       },
+       {"Vardeo_Lustrella_K7306.dat", "Vardeo_Lustrella_K7306.sim",
+        "Vardeo_Lustrella_K7306_note.txt", "Vardeo_Lustrella_K7306_rallentamenti.txt",
+        "Vardeo_Lustrella_K7306_scheda_treno.txt", "Vardeo_Lustrella_linea.dat"}},
+  };
+  for (const Command& command : commands) {
+    SCOPED_TRACE(command.name);
+    const auto files_in = [&](const std::filesystem::path& folder) {
+      std::vector<std::string> bytes;
+      for (const std::string& name : command.outputs) bytes.push_back(read_bytes(folder / name));
+      return bytes;
+    };
+    const auto lay_older = [&](const std::filesystem::path& folder) {
+      std::filesystem::remove_all(folder);
+      std::filesystem::create_directory(folder);
+      for (const std::string& name : command.outputs) write_bytes(folder / name, "older " + name);
+    };
+    lay_older(dir_ / "new");
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(Child(command.argv(dir_ / "new")).wait(), 0);
+    const auto whole_run = std::chrono::steady_clock::now() - start;
+    const std::vector<std::string> newer = files_in(dir_ / "new");
+    const std::vector<std::string> names = file_names(dir_ / "new");
+
+    constexpr int kAttempts = 8;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+      lay_older(out());
+      const std::vector<std::string> older = files_in(out());
+      Child run(command.argv(out()));
+      std::this_thread::sleep_for(whole_run * attempt / kAttempts);
+      ::kill(run.pid(), SIGINT);
+      const int status = run.wait(kSignalLimit);
+      EXPECT_TRUE(status == 0 || status == 130) << "attempt " << attempt << ": " << status;
+      EXPECT_EQ(file_names(out()), names) << "attempt " << attempt;
+      EXPECT_TRUE(files_in(out()) == (status == 0 ? newer : older)) << "attempt " << attempt;
+    }
   }
 }
 

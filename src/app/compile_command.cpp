@@ -101,7 +101,7 @@ EncodingChoice input_encoding_named(const std::optional<std::string>& name) {
 
 std::string decode_source(std::string text, EncodingChoice choice,
                           const std::filesystem::path& path, FileEncoding& encoding) {
-  DecodedText decoded = decode_input(std::move(text), choice);
+  DecodedText decoded = decode_input(std::move(text), choice, interrupt_flag());
   if (decoded.failed_at) {
     throw UsageError(utf8_of(path) + ":" + std::to_string(decoded.failed_at->line) + ":" +
                      std::to_string(decoded.failed_at->column) +

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "app/compile_command.h"
+#include "app/interrupt.h"
 #include "app/run.h"
 #include "app/scenario_files.h"
 #include "decompile/decompile.h"
@@ -29,11 +30,13 @@ std::string file_name_part(const std::string& name, const char* what) {
 }
 
 // Compiles the texts in memory as `compile` does and compares the result
-// with the files. Returns a warning when the texts record an error.
+// with the files. Returns a warning when the texts record an error. Ctrl-C
+// stops the compile.
 std::optional<std::string> prove(const Scenario& files, const DecompiledTexts& texts) {
   const RunOutcome again =
       memorizza_percorso({texts.line, texts.train}, files.table[entry::kLineHeader].text,
-                         files.table[entry::kTrainHeader].text, files.profile ? 1 : 0);
+                         files.table[entry::kTrainHeader].text, files.profile ? 1 : 0,
+                         RowErrors::kStopTheFile, nullptr, interrupt_flag());
   if (again.fatal_error != 0) {
     throw DecompileError("the texts found end in fatal error " + std::to_string(again.fatal_error) +
                          " when compiled");

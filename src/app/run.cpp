@@ -70,7 +70,8 @@ int run_one_shot(const std::filesystem::path& program_dir, Disk& disk, Ui& ui, s
   try {
     write_documents(names, disk);
     const SourceTexts texts{disk.read_file(names.line_text), disk.read_file(names.train_text)};
-    const RunOutcome run = memorizza_percorso(texts, kLineName, kTrainNumber, kBuildProfile);
+    const RunOutcome run = memorizza_percorso(texts, kLineName, kTrainNumber, kBuildProfile,
+                                              RowErrors::kStopTheFile, nullptr, interrupt_flag());
     delete_read_texts(run.read, names, disk);
     std::vector<std::filesystem::path> written;
     list_errors(run, {utf8_of(names.line_text), utf8_of(names.train_text)}, err);
@@ -80,6 +81,8 @@ int run_one_shot(const std::filesystem::path& program_dir, Disk& disk, Ui& ui, s
     status = exit_status::kInputOutput;
   } catch (const Interrupted& e) {
     status = exit_status::interrupted(e.signal);
+  } catch (const WorkStopped&) {
+    status = exit_status::interrupted(arrived_signal());
   }
   ui.close();
   return status;

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fstream>
 #include <sstream>
 #include <tuple>
@@ -427,6 +428,16 @@ TEST(Check, AFileIsReadAsUtf8WhenItsBytesAreUtf8) {
     EXPECT_FALSE(decoded.encoding.forced);
   }
   EXPECT_EQ(decode_input("Citt\xC3\xA0", InputEncoding::kWindows1252).text, "Citt\xC3\xA0");
+}
+
+// A flag set while a large file is decoded stops the decoding, whether it
+// still looks for the file's encoding or converts it.
+TEST(Check, DecodingALargeFileStopsWhenAsked) {
+  const std::string large = std::string(3 * kBytesBetweenStopLooks, 'a') + "Citt\xC3\xA0";
+  const std::atomic<int> asked{1};
+  const StopFlag stop(asked);
+  EXPECT_THROW(decode_input(large, std::nullopt, stop), WorkStopped);
+  EXPECT_THROW(decode_input(large, InputEncoding::kUtf8, stop), WorkStopped);
 }
 
 struct DocExample {

@@ -53,9 +53,14 @@ size_t skip_ascii(std::string_view text, size_t i) {
   return i;
 }
 
-Utf8Scan scan_utf8(std::string_view text) {
+Utf8Scan scan_utf8(std::string_view text, const StopFlag& stop = {}) {
   Utf8Scan scan;
+  size_t next_look = kBytesBetweenStopLooks;
   for (size_t i = 0; i < text.size();) {
+    if (i >= next_look) {
+      stop.stop_if_requested();
+      next_look = i + kBytesBetweenStopLooks;
+    }
     // Plain ASCII reads the same in both encodings.
     i = skip_ascii(text, i);
     if (i == text.size()) break;
@@ -83,20 +88,21 @@ std::optional<InputEncoding> parse_input_encoding(std::string_view name) {
   return std::nullopt;
 }
 
-InputEncoding detect_input_encoding(std::string_view text) {
+InputEncoding detect_input_encoding(std::string_view text, const StopFlag& stop) {
   if (text.starts_with(kByteOrderMark)) return InputEncoding::kUtf8;
-  const Utf8Scan scan = scan_utf8(text);
+  const Utf8Scan scan = scan_utf8(text, stop);
   return scan.first_wide && !scan.first_malformed ? InputEncoding::kUtf8
                                                   : InputEncoding::kWindows1252;
 }
 
-DecodedText decode_input(std::string text, EncodingChoice choice) {
-  const FileEncoding encoding{choice.value_or(detect_input_encoding(text)), choice.has_value()};
+DecodedText decode_input(std::string text, EncodingChoice choice, const StopFlag& stop) {
+  const FileEncoding encoding{choice.value_or(detect_input_encoding(text, stop)),
+                              choice.has_value()};
   if (encoding.read_as == InputEncoding::kWindows1252) {
     return {std::move(text), encoding, std::nullopt};
   }
   const size_t mark = text.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
-  Utf8Conversion converted = convert_utf8_to_1252(std::string_view(text).substr(mark));
+  Utf8Conversion converted = convert_utf8_to_1252(std::string_view(text).substr(mark), stop);
   if (converted.failed_at == std::string_view::npos) {
     return {std::move(converted.text), encoding, std::nullopt};
   }

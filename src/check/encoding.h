@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "textio/fault.h"
+#include "textio/stop_flag.h"
 
 namespace sc {
 
@@ -22,8 +23,8 @@ std::optional<InputEncoding> parse_input_encoding(std::string_view name);
 
 // UTF-8 for a text that starts with a UTF-8 byte-order mark, or that is
 // well-formed UTF-8 and holds a character beyond ASCII; Windows-1252 for any
-// other.
-InputEncoding detect_input_encoding(std::string_view text);
+// other. Throws WorkStopped once `stop` is set.
+InputEncoding detect_input_encoding(std::string_view text, const StopFlag& stop = {});
 
 // How one file was read: in what, and whether the user chose it.
 struct FileEncoding {
@@ -36,13 +37,13 @@ struct SourceEncodings {
 };
 
 // A file's text as the compilers read it, or where the conversion failed. A
-// byte-order mark is dropped.
+// byte-order mark is dropped. Throws WorkStopped once `stop` is set.
 struct DecodedText {
   std::string text;
   FileEncoding encoding;
   std::optional<SourceLocation> failed_at;  // a character with no Windows-1252 form
 };
-DecodedText decode_input(std::string text, EncodingChoice choice);
+DecodedText decode_input(std::string text, EncodingChoice choice, const StopFlag& stop = {});
 
 // Warns about a text read as Windows-1252 that holds UTF-8 characters of more
 // than one byte, each of which becomes two or three wrong ones: when the user

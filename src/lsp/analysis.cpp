@@ -58,8 +58,8 @@ struct Converted {
   std::optional<Problem> failure;
 };
 
-Converted to_1252(const std::string& text, Side side) {
-  Converted converted{compiled_text(text), std::nullopt};
+Converted to_1252(const std::string& text, Side side, const StopFlag& stop) {
+  Converted converted{compiled_text(text, stop), std::nullopt};
   if (!converted.compiled.unconvertible) return converted;
   const size_t failed_at = *converted.compiled.unconvertible;
   int line = 1;
@@ -112,8 +112,8 @@ CompileTexts stoppable(const CompileTexts& compile, const StopFlag& stop) {
 
 Analysis analyse_pair(const std::string& line_text, const std::string& train_text,
                       const CompileTexts& compile, const AnalysisLimits& limits) {
-  Converted line = to_1252(line_text, Side::kLineFile);
-  Converted train = to_1252(train_text, Side::kTrainFile);
+  Converted line = to_1252(line_text, Side::kLineFile, limits.stop);
+  Converted train = to_1252(train_text, Side::kTrainFile, limits.stop);
   Analysis analysis;
   for (Converted* file : {&line, &train}) {
     if (file->failure) analysis.problems.push_back(std::move(*file->failure));

@@ -58,8 +58,9 @@ using CompilerFor =
 
 struct AnalysisLimits {
   size_t error_limit = 0;  // errors at most, as check's --error-limit; 0 for all
-  // Looked at before each compile of the pair (and by the compile, where it
-  // was given the same flag): once set, the analysis throws WorkStopped.
+  // Looked at while the texts are converted and before each compile of the
+  // pair (and by the compile, where it was given the same flag): once set,
+  // the analysis throws WorkStopped.
   StopFlag stop;
 };
 

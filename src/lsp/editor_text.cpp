@@ -28,7 +28,7 @@ std::optional<char> latin1_control_byte(std::string_view utf8, size_t& i) {
 
 }  // namespace
 
-CompiledText compiled_text(std::string_view editor_text) {
+CompiledText compiled_text(std::string_view editor_text, const StopFlag& stop) {
   CompiledText compiled;
   if (editor_text.starts_with(kByteOrderMark)) {
     editor_text.remove_prefix(kByteOrderMark.size());
@@ -36,7 +36,7 @@ CompiledText compiled_text(std::string_view editor_text) {
   }
   const size_t skipped = compiled.byte_order_mark ? kByteOrderMark.size() : 0;
   for (size_t done = 0; done < editor_text.size();) {
-    Utf8Conversion part = convert_utf8_to_1252(editor_text.substr(done));
+    Utf8Conversion part = convert_utf8_to_1252(editor_text.substr(done), stop);
     compiled.text += part.text;
     if (part.failed_at == std::string_view::npos) break;
     done += part.failed_at;
@@ -48,7 +48,7 @@ CompiledText compiled_text(std::string_view editor_text) {
     compiled.text += *byte;
   }
   compiled.encoding = {
-      compiled.byte_order_mark ? InputEncoding::kUtf8 : detect_input_encoding(compiled.text),
+      compiled.byte_order_mark ? InputEncoding::kUtf8 : detect_input_encoding(compiled.text, stop),
       false};
   return compiled;
 }

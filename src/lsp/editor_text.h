@@ -13,7 +13,7 @@ namespace sc::lsp {
 // holds UTF-8 whatever the file is in: a Windows-1252 file opened as Latin-1
 // shows each byte as one character, the bytes 0x80 to 0x9F as U+0080 to
 // U+009F, which are taken back as those bytes; a byte-order mark at the start
-// is left out, as check leaves it out.
+// is left out, as check leaves it out. Throws WorkStopped once `stop` is set.
 struct CompiledText {
   std::string text;  // Windows-1252
   // How check would have read the file that holds these bytes, for the
@@ -24,7 +24,7 @@ struct CompiledText {
   // Windows-1252 has no form for.
   std::optional<size_t> unconvertible;
 };
-CompiledText compiled_text(std::string_view editor_text);
+CompiledText compiled_text(std::string_view editor_text, const StopFlag& stop = {});
 
 // Each byte as the character of the same number, as an editor reads a file as
 // Latin-1.

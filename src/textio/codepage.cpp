@@ -82,9 +82,14 @@ std::optional<std::string> utf8_to_1252(std::string_view utf8) {
   return std::move(converted.text);
 }
 
-Utf8Conversion convert_utf8_to_1252(std::string_view utf8) {
+Utf8Conversion convert_utf8_to_1252(std::string_view utf8, const StopFlag& stop) {
   Utf8Conversion out;
+  size_t next_look = kBytesBetweenStopLooks;
   for (size_t i = 0; i < utf8.size();) {
+    if (i >= next_look) {
+      stop.stop_if_requested();
+      next_look = i + kBytesBetweenStopLooks;
+    }
     const size_t start = i;
     const auto cp = decode_utf8(utf8, i);
     const auto byte = cp ? byte_of(*cp) : std::nullopt;

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "textio/stop_flag.h"
+
 namespace sc {
 
 // Text in files and in the scenario table is bytes of the Windows-1252 code
@@ -38,12 +40,13 @@ std::optional<std::string> utf8_to_1252(std::string_view utf8);
 
 // The same, stopping at the first character that is malformed or has no
 // Windows-1252 form: `text` holds what came before it, `failed_at` its byte
-// offset (npos when the whole input converted).
+// offset (npos when the whole input converted). Throws WorkStopped once
+// `stop` is set.
 struct Utf8Conversion {
   std::string text;
   size_t failed_at = std::string_view::npos;
 };
-Utf8Conversion convert_utf8_to_1252(std::string_view utf8);
+Utf8Conversion convert_utf8_to_1252(std::string_view utf8, const StopFlag& stop = {});
 
 // The code point of the well-formed UTF-8 sequence at `i`, which is moved past
 // it; nullopt for a malformed one: a stray or missing continuation byte, a

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 
 namespace sc {
 
@@ -26,5 +27,9 @@ class StopFlag {
  private:
   const std::atomic<int>* requested_ = nullptr;
 };
+
+// How many bytes a pass over a text reads between two looks at its StopFlag:
+// a pass over a file of tens of megabytes then stops within milliseconds.
+constexpr size_t kBytesBetweenStopLooks = size_t{1} << 20;
 
 }  // namespace sc
