@@ -414,11 +414,15 @@ std::vector<Finding> errors_naming_holders(const std::vector<Finding>& diagnosti
 }
 
 // An error at the very field says more than a warning there.
+// Looked up, not scanned: a route-length typo makes an error of every row.
 void drop_warnings_at_errors(std::vector<Finding>& warnings, const std::vector<Finding>& errors) {
+  std::vector<std::pair<Source, SourceLocation>> at_errors;
+  at_errors.reserve(errors.size());
+  for (const Finding& e : errors) at_errors.emplace_back(e.source, e.location);
+  std::ranges::sort(at_errors);
   std::erase_if(warnings, [&](const Finding& w) {
-    return w.location.known() && std::any_of(errors.begin(), errors.end(), [&](const Finding& e) {
-             return e.source == w.source && e.location == w.location;
-           });
+    return w.location.known() &&
+           std::ranges::binary_search(at_errors, std::pair(w.source, w.location));
   });
 }
 
