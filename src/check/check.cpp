@@ -308,8 +308,10 @@ CompileTexts compile_as_compile_does(std::string line_name, std::string train_nu
   return [line_name = std::move(line_name), train_number = std::move(train_number), j, row_errors,
           stop](const std::string& line_text, const std::string& train_text) {
     CompileErrors errors;
+    // The lint hands each row on to the records only while the compile runs.
+    errors.lint = std::make_unique<RecordLint>(&errors.records);
     const RunOutcome run = memorizza_percorso({line_text, train_text}, line_name, train_number, j,
-                                              row_errors, &errors.records, stop);
+                                              row_errors, errors.lint.get(), stop);
     errors.diagnostics = run.errors.diagnostics();
     errors.fatal_error = run.fatal_error;
     errors.built_cells = run.model.has_cells();
@@ -340,17 +342,11 @@ struct ReadUpTo {
   SourceLocation line, train;
 };
 
-SourceLocation last_field(const std::vector<RowRecord>& rows) {
-  if (rows.empty()) return {};
-  const RowRecord& last = rows.back();
-  return last.values.empty() ? last.keyword.at : last.values.back().at;
-}
-
 // The warnings of a later run about rows that the run before it never read.
 void add_warnings_past(std::vector<Finding>& warnings, const CompileErrors& run,
                        const std::string& line_text, const std::string& train_text,
                        const SourceEncodings& encodings, const ReadUpTo& before) {
-  for (Finding& warning : lint_records(run.records, line_text, train_text, encodings)) {
+  for (Finding& warning : run.lint->finish(line_text, train_text, encodings)) {
     if (warning.source == Source::kRoute) continue;
     const SourceLocation read = warning.source == Source::kLineFile ? before.line : before.train;
     if (is_after(warning.location, read)) warnings.push_back(std::move(warning));
@@ -387,7 +383,7 @@ std::vector<Finding> find_errors(std::string line_text, std::string train_text,
     if (stops.empty() || !blanked || !run.built_cells) break;
     // One error past the limit tells that there were more.
     if (error_limit != 0 && merge.size() > error_limit) break;
-    const ReadUpTo before{last_field(run.records.line), last_field(run.records.train)};
+    const ReadUpTo before{run.records.line_read_up_to, run.records.train_read_up_to};
     run = compile(line_text, train_text);
     if (later.warnings) {
       add_warnings_past(*later.warnings, run, line_text, train_text, later.encodings, before);
@@ -440,8 +436,7 @@ void apply_warning_options(std::vector<Finding>& findings, const CheckOptions& o
 std::vector<Finding> check_sources(const std::string& line_text, const std::string& train_text,
                                    const CheckOptions& options, const CompileTexts& compile) {
   CompileErrors first = compile(line_text, train_text);
-  std::vector<Finding> findings =
-      lint_records(first.records, line_text, train_text, options.encodings);
+  std::vector<Finding> findings = first.lint->finish(line_text, train_text, options.encodings);
   std::vector<Finding> errors = find_errors(line_text, train_text, compile, std::move(first),
                                             options.error_limit, {&findings, options.encodings});
   apply_warning_options(findings, options);

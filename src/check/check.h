@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -11,6 +12,7 @@
 
 #include "check/encoding.h"
 #include "check/finding.h"
+#include "check/lint.h"
 #include "driver/pipeline.h"
 #include "format/row_record.h"
 #include "model/error_log.h"
@@ -18,13 +20,15 @@
 
 namespace sc {
 
-// What one compile of a line text and a train text recorded, and the rows it
-// read.
+// What one compile of a line text and a train text recorded, the rows it
+// read that placed an object or stopped a file, and its rows' warnings.
 struct CompileErrors {
   std::vector<Finding> diagnostics;
   int32_t fatal_error = 0;   // the number shown through errore, 0 when none
   bool built_cells = false;  // false when the line file stopped before its route length
-  RowRecords records;
+  RowRecords records{false};
+  // Told every row as the compile read it; its finish gives the warnings.
+  std::unique_ptr<RecordLint> lint = std::make_unique<RecordLint>();
 };
 using CompileTexts =
     std::function<CompileErrors(const std::string& line_text, const std::string& train_text)>;

@@ -587,9 +587,10 @@ TEST(Check, ReadsEachRowKindAsTheCompileDoes) {
                              (in_line ? c.rows : "") + "[fine]\n";
     const std::string train = "[generale]\n" + (in_line ? "" : c.rows) + "[fine]\n";
     EXPECT_THAT(places(check(line, train)), ::testing::IsEmpty()) << c.header << c.rows;
-    const CompileErrors run = kCompile(line, train);
+    RowRecords records;
+    (void)memorizza_percorso({line, train}, "Prova", "T1", 1, RowErrors::kReadOn, &records);
     std::vector<const RowRecord*> of_kind;
-    for (const RowRecord& r : in_line ? run.records.line : run.records.train) {
+    for (const RowRecord& r : in_line ? records.line : records.train) {
       if (r.kind == c.kind) of_kind.push_back(&r);
     }
     ASSERT_EQ(of_kind.size(), 1u) << c.header << c.rows;

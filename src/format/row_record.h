@@ -87,6 +87,9 @@ struct RowRecords final : RowListener {
   std::vector<RowRecord> line;
   std::vector<RowRecord> train;
   bool all;
+  // The last field read of each file, whether its row is kept or not; line 0
+  // when none was read.
+  SourceLocation line_read_up_to, train_read_up_to;
   void row_read(const RowRecord& record) override;
 
  private:

@@ -8,6 +8,7 @@
 namespace sc {
 
 void RowRecords::row_read(const RowRecord& record) {
+  (record.file == TextFile::kLine ? line_read_up_to : train_read_up_to) = record.last_field().at;
   const bool holds_object =
       std::any_of(record.objects.begin(), record.objects.end(),
                   [](const PlacedObject& o) { return o.type_code != cell_type::kTunnelMarker; });
