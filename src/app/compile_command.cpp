@@ -123,7 +123,7 @@ CompileReport report_of_compile(const CompileOptions& options, const CompiledFil
   const RunOutcome& run = compiled.run;
   CompileReport out;
   // The rows that hold the cells the errors needed; a clean run keeps none.
-  RowRecords records{false};
+  RowRecords records{KeptRows::kObjectsAndStops};
   if (!run.errors.diagnostics().empty() || run.fatal_error != 0) {
     // The same compile again, this time keeping its rows.
     (void)memorizza_percorso(compiled.texts, compiled.line_name, compiled.train_number,

@@ -21,12 +21,12 @@
 namespace sc {
 
 // What one compile of a line text and a train text recorded, the rows it
-// read that placed an object or stopped a file, and its rows' warnings.
+// read that errors may concern, and its rows' warnings.
 struct CompileErrors {
   std::vector<Finding> diagnostics;
   int32_t fatal_error = 0;   // the number shown through errore, 0 when none
   bool built_cells = false;  // false when the line file stopped before its route length
-  RowRecords records{false};
+  RowRecords records{KeptRows::kErrorPlaces};
   // Told every row as the compile read it; its finish gives the warnings.
   std::unique_ptr<RecordLint> lint = std::make_unique<RecordLint>();
 };

@@ -71,13 +71,22 @@ class RowListener {
   ~RowListener() = default;
 };
 
-// The records of both files: every one, or with `all` false only those that
-// placed an object other than a tunnel marker or stopped the compile (what
-// notes about taken cells and check's recovery need). The records keep their
-// field texts, so they may outlive the text compiled; moving them keeps those
-// texts in place, and they are not copied.
+// Which rows a RowRecords keeps.
+enum class KeptRows {
+  kAll,
+  // Those that placed an object other than a tunnel marker or stopped the
+  // compile: what notes about taken cells and check's recovery need.
+  kObjectsAndStops,
+  // Those, every row of the line file's header and the last row read of each
+  // file: every row whose fields an error may stand at.
+  kErrorPlaces,
+};
+
+// The records of both files, or of those rows that `kept` names. The records
+// keep their field texts, so they may outlive the text compiled; moving them
+// keeps those texts in place, and they are not copied.
 struct RowRecords final : RowListener {
-  explicit RowRecords(bool all = true) : all(all) {}
+  explicit RowRecords(KeptRows kept = KeptRows::kAll) : kept(kept) {}
   RowRecords(const RowRecords&) = delete;
   RowRecords& operator=(const RowRecords&) = delete;
   RowRecords(RowRecords&&) = default;
@@ -86,15 +95,24 @@ struct RowRecords final : RowListener {
 
   std::vector<RowRecord> line;
   std::vector<RowRecord> train;
-  bool all;
+  KeptRows kept;
   // The last field read of each file, whether its row is kept or not; line 0
   // when none was read.
   SourceLocation line_read_up_to, train_read_up_to;
   void row_read(const RowRecord& record) override;
 
  private:
-  void keep_texts(RowRecord& row);
+  bool keeps(const RowRecord& record) const;
+  void keep_texts(RowRecord& row, std::deque<std::string>& texts);
+
   std::deque<std::string> texts_;  // a deque: its strings stay where they are as it grows
+  // With kErrorPlaces, each file's last row when it is kept only for being
+  // the last: the next row of its file takes its place, and its texts'.
+  struct LastRow {
+    bool only_as_last = false;
+    std::deque<std::string> texts;
+  };
+  LastRow line_last_, train_last_;
 };
 
 }  // namespace sc

@@ -8,17 +8,33 @@
 namespace sc {
 
 void RowRecords::row_read(const RowRecord& record) {
-  (record.file == TextFile::kLine ? line_read_up_to : train_read_up_to) = record.last_field().at;
-  const bool holds_object =
-      std::any_of(record.objects.begin(), record.objects.end(),
-                  [](const PlacedObject& o) { return o.type_code != cell_type::kTunnelMarker; });
-  if (!all && !holds_object && record.ending == RowEnd::kRead) return;
-  keep_texts((record.file == TextFile::kLine ? line : train).emplace_back(record));
+  const bool in_line = record.file == TextFile::kLine;
+  (in_line ? line_read_up_to : train_read_up_to) = record.last_field().at;
+  std::vector<RowRecord>& rows = in_line ? line : train;
+  LastRow& last = in_line ? line_last_ : train_last_;
+  if (last.only_as_last) {
+    rows.pop_back();
+    last.texts.clear();
+    last.only_as_last = false;
+  }
+  if (keeps(record)) {
+    keep_texts(rows.emplace_back(record), texts_);
+  } else if (kept == KeptRows::kErrorPlaces) {
+    keep_texts(rows.emplace_back(record), last.texts);
+    last.only_as_last = true;
+  }
 }
 
-void RowRecords::keep_texts(RowRecord& row) {
+bool RowRecords::keeps(const RowRecord& record) const {
+  if (kept == KeptRows::kAll || record.ending != RowEnd::kRead) return true;
+  if (kept == KeptRows::kErrorPlaces && record.part == RowPart::kHeader) return true;
+  return std::any_of(record.objects.begin(), record.objects.end(),
+                     [](const PlacedObject& o) { return o.type_code != cell_type::kTunnelMarker; });
+}
+
+void RowRecords::keep_texts(RowRecord& row, std::deque<std::string>& texts) {
   const auto keep = [&](RecordedField& field) {
-    if (!field.text.empty()) field.text = texts_.emplace_back(field.text);
+    if (!field.text.empty()) field.text = texts.emplace_back(field.text);
   };
   for (RecordedField& field : row.skipped) keep(field);
   keep(row.keyword);
