@@ -36,9 +36,14 @@ std::vector<Finding> stopping_errors(const CompileErrors& run) {
   return stops;
 }
 
+bool is_fault_in(const Finding& d, Source source) {
+  return d.source == source && d.code == FindingCode{ErrorCode::kRunTimeFault};
+}
+
 // The errors of a compile that reads on past a row's error at which a compile
 // that stops there stops: the first in the line file and, unless that one is
 // error 15 (after which the train file is read), the first in the train file.
+// When the line file holds a fault, the train file's errors get no note.
 std::vector<const Finding*> where_compile_stops(const std::vector<Finding>& stops) {
   std::vector<const Finding*> found;
   const auto first_in = [&](Source source) {
@@ -49,7 +54,9 @@ std::vector<const Finding*> where_compile_stops(const std::vector<Finding>& stop
   const Finding* line = first_in(Source::kLineFile);
   if (line) found.push_back(line);
   const Finding* train = first_in(Source::kTrainFile);
-  if (train && (!line || line->code == FindingCode{ErrorCode::kBeyondRoute}))
+  const bool line_faulted = std::ranges::any_of(
+      stops, [](const Finding& d) { return is_fault_in(d, Source::kLineFile); });
+  if (train && !line_faulted && (!line || line->code == FindingCode{ErrorCode::kBeyondRoute}))
     found.push_back(train);
   return found;
 }

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <sstream>
@@ -266,6 +267,46 @@ TEST(Check, ABoardIsComparedWithTheLimitWhereItStands) {
       kLineHead + std::string("indicatori_vmax, 900, 55, 60, 60, 0, , , , 0\n[fine]\n"), train);
   ASSERT_EQ(early.size(), 1u);
   EXPECT_THAT(early[0].message, ::testing::HasSubstr("where it stands, at 950 m, is 80 km/h"));
+}
+
+// A row whose value cannot be read is read past in the same compile, so the
+// rows after it, of either file, are still compared with each other, and
+// many such rows cost no compile each.
+TEST(Check, RowsAfterAValueThatCannotBeReadAreComparedAcrossTheFiles) {
+  struct Case {
+    std::string line_rows, train_rows;
+    std::vector<Place> found;
+  };
+  const std::vector<Case> cases = {
+      // The limit the board shows starts after the train file's bad row.
+      {"indicatori_vmax, 950, 55, 60, 60, 0, , , , 0\n",
+       "velocita, 500x, 70\nvelocita, 1000, 60\n",
+       {Place{Source::kTrainFile, 3, "bad-value"}}},
+      // A board that shows another limit, before the line file's bad row.
+      {"indicatori_vmax, 900, 55, 60, 60, 0, , , , 0\npendenza, 2000x, 1\n",
+       "velocita, 1000, 60\n",
+       {Place{Source::kLineFile, 5, "board-speed"}, Place{Source::kLineFile, 6, "bad-value"}}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(
+        places(check(kLineHead + c.line_rows + "[fine]\n", kTrainHead + c.train_rows + "[fine]\n")),
+        c.found)
+        << c.line_rows << c.train_rows;
+  }
+
+  int compiles = 0;
+  const CompileTexts counted = [&](const std::string& line, const std::string& train) {
+    ++compiles;
+    return kCompile(line, train);
+  };
+  std::string bad_rows;
+  for (int i = 0; i < 10; ++i) bad_rows += "velocita, " + std::to_string(i * 500) + "x, 50\n";
+  const auto found = check_sources(kLineHead + std::string("pendenza, 2000x, 1\n[fine]\n"),
+                                   kTrainHead + bad_rows + "[fine]\n", {}, counted);
+  EXPECT_EQ(std::count_if(found.begin(), found.end(),
+                          [](const Finding& f) { return f.name() == "bad-value"; }),
+            11);
+  EXPECT_EQ(compiles, 2) << "one compile finds them all, one more finds nothing new";
 }
 
 // A taken cell, and cell 1 that the format marker needs, name the row that

@@ -101,12 +101,39 @@ Flow RowReader::read_header(RowHandler& handler) {
 Flow RowReader::read_rows(RowHandler& handler) {
   while (const std::optional<RowKeyword> keyword = read_row_keyword()) {
     stop_.stop_if_requested();
-    const Flow flow = read_row(handler, RowPart::kRows, keyword->text, keyword->where);
+    const Flow flow = reads_past_faults()
+                          ? read_row_past_a_fault(handler, *keyword)
+                          : read_row(handler, RowPart::kRows, keyword->text, keyword->where);
     if (flow == Flow::kGoOn) continue;
     if (!errors_.reads_past_stopping_rows()) return flow;
     fields_.skip_rest_of_line();
   }
   return Flow::kEndStep;
+}
+
+// A fault at the field being read, in a row that has changed nothing, is
+// recorded as error 25 and the reading goes on after the line it struck in:
+// the compile goes on as a compile of the text with that row, to that line's
+// end, blanked out would, so that check needs no second compile for it. The
+// row's record is closed as a fault's is.
+Flow RowReader::read_row_past_a_fault(RowHandler& handler, const RowKeyword& keyword) {
+  const ErrorLog::Marks marks = errors_.marks();
+  const int32_t profile_point = handler.profile_point();
+  try {
+    return read_row(handler, RowPart::kRows, keyword.text, keyword.where);
+  } catch (const Fault& fault) {
+    const SourceLocation at = fault.where().known() ? fault.where() : fields_.field_location();
+    if (at != fields_.field_location() || !recorder_->open_row_changed_nothing() ||
+        handler.profile_point() != profile_point || !fields_.skip_rest_of(at.line)) {
+      throw;
+    }
+    recorder_->fault(at);
+    errors_.record(ErrorCode::kRunTimeFault,
+                   file_ == TextFile::kLine ? Source::kLineFile : Source::kTrainFile, at,
+                   fault.what());
+    errors_.restore(marks);
+    return Flow::kGoOn;
+  }
 }
 
 // Every kind of the part that the keyword names runs, in the table's order,

@@ -138,6 +138,8 @@ class RowReader {
   // The text field just read, with its span.
   ReadField field_read(std::string_view field) const;
   Flow read_row(RowHandler& handler, RowPart part, std::string_view keyword, SourceLocation at);
+  Flow read_row_past_a_fault(RowHandler& handler, const RowKeyword& keyword);
+  bool reads_past_faults() const { return errors_.reads_past_stopping_rows() && recorder_; }
   Flow read_kind(RowHandler& handler, RowPart part, const RowKindInfo& kind,
                  std::string_view keyword, SourceLocation at);
 

@@ -63,6 +63,7 @@ void RowRecorder::open(RowPart part, std::optional<RowKind> kind) {
   row_.part = part;
   row_.kind = kind;
   row_.skipped.clear();
+  second_of_keyword_ = lead_.empty();
   if (!lead_.empty()) {
     row_.keyword = std::move(lead_.back());
     lead_.pop_back();

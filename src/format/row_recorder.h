@@ -33,6 +33,12 @@ class RowRecorder final : public AccessListener {
   void no_kind(RowPart part);
   // A fault at `at` ends the compile inside the open row, if any.
   void fault(SourceLocation at);
+  // Whether a row is open that has reached no cell and no table entry and is
+  // the first row of its keyword field (the kind before it, of a field naming
+  // two, may have changed the model): a row that has changed nothing.
+  bool open_row_changed_nothing() const {
+    return open_ && reached_.empty() && row_.entries.empty() && !second_of_keyword_;
+  }
 
   void cell_reached(int64_t index, const Cell& cell) override;
   void entry_reached(int64_t index) override;
@@ -56,6 +62,7 @@ class RowRecorder final : public AccessListener {
   std::vector<RecordedField> lead_;  // fields read since the last row
   RowRecord row_;                    // the open row, or the last one closed
   bool open_ = false;
+  bool second_of_keyword_ = false;  // the open row's keyword made the row before it
   std::vector<Reached> reached_;
 };
 

@@ -77,9 +77,22 @@ class ErrorLog {
 
   // Whether the rows of a file read on past a row that records an error
   // which would stop the file: check, to find every row's error in one
-  // compile. A fault (error 25) still ends the file.
+  // compile. A fault (error 25) is read past only in a row that has changed
+  // nothing, when the rows are recorded; any other fault ends the file.
   void read_past_stopping_rows() { reads_past_stops_ = true; }
   bool reads_past_stopping_rows() const { return reads_past_stops_; }
+
+  // error_number and error_position as they stand, for putting them back
+  // when a compile that reads past a row's fault treats the row as unread.
+  struct Marks {
+    int32_t number = 0;
+    int32_t position = 0;
+  };
+  Marks marks() const { return {error_number_, error_position_}; }
+  void restore(Marks marks) {
+    error_number_ = marks.number;
+    error_position_ = marks.position;
+  }
 
   int32_t error_number() const { return error_number_; }
   int32_t error_position() const { return error_position_; }

@@ -83,6 +83,14 @@ void FieldReader::skip_rest_of_line() {
   if (!done()) skip_line_end();
 }
 
+bool FieldReader::skip_rest_of(int line) {
+  if (line_ == line + 1 && pos_ == line_start_) return true;
+  if (line_ != line) return false;
+  while (!done() && !at_line_end()) ++pos_;
+  if (!done()) skip_line_end();
+  return true;
+}
+
 void FieldReader::skip_blanks() {
   while (!done() && is_blank(peek())) ++pos_;
 }

@@ -57,6 +57,11 @@ class FieldReader {
   // Passes over the rest of the current line and its line end, unless the
   // last field read ended its line: what is left of a row read no further.
   void skip_rest_of_line();
+  // Passes over what is left of line `line` and its line end, when the
+  // reading stands in that line or at the start of the one after it (where a
+  // field that ended its line leaves it). False, passing over nothing, when
+  // it stands anywhere else.
+  bool skip_rest_of(int line);
 
   // Appends each field read from now on without a failure to `fields`
   // (none: nullptr).
