@@ -180,9 +180,12 @@ std::string fifty_megabyte_line_file(const std::string& route_line_text) {
   return text + "[fine]\n";
 }
 
-// The check of a 50 MB file ends within a second of SIGTERM, whenever it
-// comes: while the file is read, decoded, compiled or checked again.
-TEST_F(Interrupts, ACheckOfA50MbFileEndsWithinASecondOfTheSignal) {
+// The check of a 50 MB file ends soon after SIGTERM, whenever it comes: while
+// the file is read, decoded, compiled or checked again. Within a second on an
+// idle machine; the bound here leaves room for a loaded one, where a run
+// beside it and two busy processes have been seen to stretch that.
+TEST_F(Interrupts, ACheckOfA50MbFileEndsSoonAfterTheSignal) {
+  constexpr std::chrono::seconds kLoadedSignalLimit{5};
   if (testing_windows_build()) GTEST_SKIP() << "signal timing under Wine differs from Windows";
   generate(1000000);
   write_bytes(dir_ / "Big_linea.txt", fifty_megabyte_line_file(read_bytes(dir_ / "Gen_linea.txt")));
@@ -193,7 +196,7 @@ TEST_F(Interrupts, ACheckOfA50MbFileEndsWithinASecondOfTheSignal) {
                dir_ / "Gen_T1-.txt"});
     std::this_thread::sleep_for(kSpread * moment / kMoments);
     ::kill(run.pid(), SIGTERM);
-    EXPECT_EQ(run.wait(kSignalLimit), 128 + SIGTERM) << "at moment " << moment;
+    EXPECT_EQ(run.wait(kLoadedSignalLimit), 128 + SIGTERM) << "at moment " << moment;
   }
 }
 
