@@ -164,7 +164,8 @@ class Generator {
           random_.pick(std::vector<int32_t>{s - 5, s - 6, s - 11, s - 18, s + 8, s + 7, s + 9});
       if (random_.percent(60) && cells_.free(beside) && !is_stop(beside)) {
         cells_.take(beside);
-        points_.emplace_back("abbattimento", std::vector<int64_t>{beside * kCellMetres, 180});
+        points_.emplace_back(keyword_of(RowKind::kAbbattimento),
+                             std::vector<int64_t>{beside * kCellMetres, 180});
       }
     }
   }
@@ -179,7 +180,7 @@ class Generator {
   }
 
   Line speed_board(int32_t cell) {
-    return Line("indicatori_vmax",
+    return Line(keyword_of(RowKind::kSpeedBoard),
                 {cell_of_position(cell), random_.between(30, 150), random_.between(30, 150),
                  random_.between(30, 150), random_.between(0, 1), random_.between(0, 20), 0,
                  random_.between(0, 20), random_.between(0, 1)});
@@ -239,7 +240,7 @@ class Generator {
           speed_boards_.push_back(speed_board(stop));
           break;
         case 3:
-          text_boards_.emplace_back("indicatore cartello",
+          text_boards_.emplace_back(keyword_of(RowKind::kTextBoard),
                                     std::vector<int64_t>{cell_of_position(stop)},
                                     &random_.pick(kTexts));
           break;
@@ -268,8 +269,8 @@ class Generator {
       if (random_.percent(50)) {
         speed_boards_.push_back(speed_board(i));
       } else {
-        text_boards_.emplace_back("indicatore cartello", std::vector<int64_t>{cell_of_position(i)},
-                                  &random_.pick(kTexts));
+        text_boards_.emplace_back(keyword_of(RowKind::kTextBoard),
+                                  std::vector<int64_t>{cell_of_position(i)}, &random_.pick(kTexts));
       }
     }
   }
@@ -280,7 +281,7 @@ class Generator {
       const int32_t i = random_cell();
       if (!cells_.free(i) || is_stop(i)) continue;
       cells_.take(i);
-      points_.emplace_back("abbattimento",
+      points_.emplace_back(keyword_of(RowKind::kAbbattimento),
                            std::vector<int64_t>{i * kCellMetres, random_.pick(values)});
     }
   }

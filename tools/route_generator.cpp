@@ -49,7 +49,7 @@ constexpr int32_t kFirstUnmarkedStationType = 25;
 int32_t metres_before(int32_t cell) {
   return (cell - 1) * kCellMetres;
 }
-// "abbattimento" points stand in the cell position / 50.
+// Code-change points stand in the cell position / 50.
 int32_t metres_at(int32_t cell) {
   return cell * kCellMetres;
 }

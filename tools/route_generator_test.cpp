@@ -11,7 +11,7 @@ namespace sc {
 namespace {
 
 RunOutcome compile(const RouteTexts& texts) {
-  return memorizza_percorso({texts.line, texts.train}, "Gen", "T1", 1);
+  return memorizza_percorso({texts.line, texts.train}, "Gen", "T1", ProfileChoice::kBuild);
 }
 
 std::string first_diagnostic(const RunOutcome& run) {

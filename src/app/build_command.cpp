@@ -259,8 +259,9 @@ void compile_line(Line& line, const BuildOptions& options, EncodingChoice encodi
     fail_every_pair(line, e.what());
     return;
   }
-  line.shared.emplace(compile_shared_line(line.line_text, line.line_name,
-                                          options.no_profile ? 0 : 1, !options.no_warnings));
+  line.shared.emplace(compile_shared_line(
+      line.line_text, line.line_name,
+      options.no_profile ? ProfileChoice::kWithout : ProfileChoice::kBuild, !options.no_warnings));
 }
 
 CompileOptions compile_options_of(const BuildOptions& options) {

@@ -67,11 +67,12 @@ void read_pair(const CheckCommandOptions& options, Disk& disk, PairCheck& pair) 
 // A pair checked alone stops at Ctrl-C through `stop`.
 void check_pair(const CheckCommandOptions& options, PairCheck& pair, StopFlag stop = {}) {
   if (!pair.failure.empty()) return;
-  pair.findings =
-      check_sources(*pair.texts.line_text, *pair.texts.train_text, pair.check,
-                    compile_named_after(options.sources.line_file, options.sources.train_file,
-                                        options.sources.line_name, options.sources.train_number,
-                                        options.sources.no_profile ? 0 : 1, stop));
+  pair.findings = check_sources(
+      *pair.texts.line_text, *pair.texts.train_text, pair.check,
+      compile_named_after(
+          options.sources.line_file, options.sources.train_file, options.sources.line_name,
+          options.sources.train_number,
+          options.sources.no_profile ? ProfileChoice::kWithout : ProfileChoice::kBuild, stop));
   pair.stopped = stop_after_errors(pair.findings, options.error_limit);
 }
 

@@ -127,8 +127,8 @@ CompileReport report_of_compile(const CompileOptions& options, const CompiledFil
   if (!run.errors.diagnostics().empty() || run.fatal_error != 0) {
     // The same compile again, this time keeping its rows.
     (void)memorizza_percorso(compiled.texts, compiled.line_name, compiled.train_number,
-                             options.no_profile ? 0 : 1, RowErrors::kStopTheFile, &records,
-                             interrupt_flag());
+                             options.no_profile ? ProfileChoice::kWithout : ProfileChoice::kBuild,
+                             RowErrors::kStopTheFile, &records, interrupt_flag());
   }
   out.errors = errors_naming_holders(run.errors.diagnostics(), run.fatal_error, records);
   out.recorded = run.errors.diagnostics().size();
@@ -143,7 +143,7 @@ CompileReport report_of_compile(const CompileOptions& options, const CompiledFil
   return out;
 }
 
-CompiledFiles compile_files(const CompileOptions& options, Disk& disk, int32_t j,
+CompiledFiles compile_files(const CompileOptions& options, Disk& disk, ProfileChoice profile,
                             RowListener* listener) {
   const SourceNames sources{utf8_of(options.line_file), utf8_of(options.train_file)};
   check_standard_input(options);
@@ -154,8 +154,8 @@ CompiledFiles compile_files(const CompileOptions& options, Disk& disk, int32_t j
       "the train number");
   SourceEncodings encodings;
   SourceTexts texts = read_sources(options, disk, encodings);
-  RunOutcome run = memorizza_percorso(texts, line_name, train_number, j, RowErrors::kStopTheFile,
-                                      listener, interrupt_flag());
+  RunOutcome run = memorizza_percorso(texts, line_name, train_number, profile,
+                                      RowErrors::kStopTheFile, listener, interrupt_flag());
   return {.texts = std::move(texts),
           .encodings = encodings,
           .run = std::move(run),
@@ -174,10 +174,11 @@ SourceTexts read_sources(const CompileOptions& options, Disk& disk, SourceEncodi
 
 int run_compile(const CompileOptions& options, Disk& disk, std::ostream& out, std::ostream& err) {
   return run_command_body("compile", err, [&] {
-    const int32_t j = options.no_profile ? 0 : 1;
+    const ProfileChoice profile =
+        options.no_profile ? ProfileChoice::kWithout : ProfileChoice::kBuild;
     RecordLint record_lint;
     const CompiledFiles compiled =
-        compile_files(options, disk, j, options.no_warnings ? nullptr : &record_lint);
+        compile_files(options, disk, profile, options.no_warnings ? nullptr : &record_lint);
     const CompileReport report = report_of_compile(options, compiled, record_lint);
     const std::vector<Finding>& warnings = report.warnings;
     create_output_dir(options.output_dir);

@@ -51,7 +51,7 @@ struct CompiledFiles {
   std::string train_number;
 };
 // `listener`, when given, is told of every row the compile reads.
-CompiledFiles compile_files(const CompileOptions& options, Disk& disk, int32_t j,
+CompiledFiles compile_files(const CompileOptions& options, Disk& disk, ProfileChoice profile,
                             RowListener* listener = nullptr);
 
 // The two files, converted from `options.input_encoding` (or the encoding

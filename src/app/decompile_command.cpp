@@ -35,7 +35,8 @@ std::string file_name_part(const std::string& name, const char* what) {
 std::optional<std::string> prove(const Scenario& files, const DecompiledTexts& texts) {
   const RunOutcome again =
       memorizza_percorso({texts.line, texts.train}, files.table[entry::kLineHeader].text,
-                         files.table[entry::kTrainHeader].text, files.profile ? 1 : 0,
+                         files.table[entry::kTrainHeader].text,
+                         files.profile ? ProfileChoice::kBuild : ProfileChoice::kWithout,
                          RowErrors::kStopTheFile, nullptr, interrupt_flag());
   if (again.fatal_error != 0) {
     throw DecompileError("the texts found end in fatal error " + std::to_string(again.fatal_error) +

@@ -36,7 +36,7 @@ void run_lsp(std::istream& in, std::ostream& out, std::ostream& log) {
   lsp::ServerOptions options;
   options.compiler = [](const std::filesystem::path& line_file,
                         const std::filesystem::path& train_file, const StopFlag& stop) {
-    return compile_named_after(line_file, train_file, {}, {}, 1, stop);
+    return compile_named_after(line_file, train_file, {}, {}, ProfileChoice::kBuild, stop);
   };
   const int status = lsp::serve(in, out, log, std::move(options));
   // A check may still run, or a write to a client that has stopped reading

@@ -20,9 +20,8 @@ nlohmann::json json_report(const CompiledFiles& compiled, const std::filesystem:
 }  // namespace
 
 int run_plot(const PlotOptions& options, Disk& disk, std::ostream& out, std::ostream& err) {
-  constexpr int32_t kBuildProfile = 1;
   return run_command_body("plot", err, [&] {
-    const CompiledFiles compiled = compile_files(options.sources, disk, kBuildProfile);
+    const CompiledFiles compiled = compile_files(options.sources, disk, ProfileChoice::kBuild);
     const RunOutcome& run = compiled.run;
     std::vector<std::string> errors;
     for (const Finding& d : run.errors.diagnostics())

@@ -16,7 +16,6 @@ namespace {
 
 constexpr const char* kLineName = kBuiltInLineName;
 constexpr const char* kTrainNumber = kBuiltInTrainNumber;
-constexpr int32_t kBuildProfile = 1;
 
 // The built-in documents in the order their writers run.
 void write_documents(const ScenarioFileNames& names, Disk& disk) {
@@ -70,7 +69,7 @@ int run_one_shot(const std::filesystem::path& program_dir, Disk& disk, Ui& ui, s
   try {
     write_documents(names, disk);
     const SourceTexts texts{disk.read_file(names.line_text), disk.read_file(names.train_text)};
-    const RunOutcome run = memorizza_percorso(texts, kLineName, kTrainNumber, kBuildProfile,
+    const RunOutcome run = memorizza_percorso(texts, kLineName, kTrainNumber, ProfileChoice::kBuild,
                                               RowErrors::kStopTheFile, nullptr, interrupt_flag());
     delete_read_texts(run.read, names, disk);
     std::vector<std::filesystem::path> written;

@@ -89,14 +89,14 @@ TEST(SharedLine, EachTrainGetsTheRunAndWarningsOfItsWholeCompile) {
   const std::string trains[] = {
       head, head + "numero vetture, -2\n", head + "numero vetture, x\n",
       head + "stazione, 3000, 22, 200, 0,0,0, 0,0,0, 4,1,1, 30, 9,0,0, DUE\n"};
-  const SharedLine shared = compile_shared_line(line, "L", 1, true);
+  const SharedLine shared = compile_shared_line(line, "L", ProfileChoice::kBuild, true);
   ASSERT_TRUE(shared.profile);
   ASSERT_TRUE(shared.lint);
   std::vector<std::vector<std::string>> warnings;
   for (const std::string& train : trains) {
     RecordLint whole_lint;
-    const RunOutcome whole =
-        memorizza_percorso({line, train}, "L", "T", 1, RowErrors::kStopTheFile, &whole_lint);
+    const RunOutcome whole = memorizza_percorso({line, train}, "L", "T", ProfileChoice::kBuild,
+                                                RowErrors::kStopTheFile, &whole_lint);
     RecordLint lint = *shared.lint;
     const RunOutcome run = compile_train_against(shared, train, "T", &lint);
     EXPECT_EQ(serialize_table(run.model.table), serialize_table(whole.model.table));

@@ -5,10 +5,10 @@
 namespace sc {
 
 SharedLine compile_shared_line(const std::string& line_text, const std::string& line_name,
-                               int32_t j, bool lint) {
+                               ProfileChoice profile, bool lint) {
   SharedLine shared;
   if (lint) shared.lint.emplace();
-  shared.line = compile_line_of_run(line_text, line_name, j, RowErrors::kStopTheFile,
+  shared.line = compile_line_of_run(line_text, line_name, profile, RowErrors::kStopTheFile,
                                     shared.lint ? &*shared.lint : nullptr);
   shared.profile = std::move(shared.line.run.model.profile);
   shared.line.run.model.profile.reset();

@@ -18,7 +18,7 @@ struct SharedLine {
   std::optional<RecordLint> lint;
 };
 SharedLine compile_shared_line(const std::string& line_text, const std::string& line_name,
-                               int32_t j, bool lint);
+                               ProfileChoice profile, bool lint);
 
 // One train compiled against `shared`: the same run as memorizza_percorso of
 // the pair gives, but without the profile (`shared.profile` is the one it

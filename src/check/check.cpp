@@ -310,15 +310,15 @@ void name_the_rows_that_hold_cells(std::vector<Finding>& errors, const RowRecord
   }
 }
 
-CompileTexts compile_as_compile_does(std::string line_name, std::string train_number, int32_t j,
-                                     RowErrors row_errors, StopFlag stop) {
-  return [line_name = std::move(line_name), train_number = std::move(train_number), j, row_errors,
-          stop](const std::string& line_text, const std::string& train_text) {
+CompileTexts compile_as_compile_does(std::string line_name, std::string train_number,
+                                     ProfileChoice profile, RowErrors row_errors, StopFlag stop) {
+  return [line_name = std::move(line_name), train_number = std::move(train_number), profile,
+          row_errors, stop](const std::string& line_text, const std::string& train_text) {
     CompileErrors errors;
     // The lint hands each row on to the records only while the compile runs.
     errors.lint = std::make_unique<RecordLint>(&errors.records);
-    const RunOutcome run = memorizza_percorso({line_text, train_text}, line_name, train_number, j,
-                                              row_errors, errors.lint.get(), stop);
+    const RunOutcome run = memorizza_percorso({line_text, train_text}, line_name, train_number,
+                                              profile, row_errors, errors.lint.get(), stop);
     errors.diagnostics = run.errors.diagnostics();
     errors.fatal_error = run.fatal_error;
     errors.built_cells = run.model.has_cells();
@@ -329,13 +329,13 @@ CompileTexts compile_as_compile_does(std::string line_name, std::string train_nu
 CompileTexts compile_named_after(const std::filesystem::path& line_file,
                                  const std::filesystem::path& train_file,
                                  const std::optional<std::string>& line_name,
-                                 const std::optional<std::string>& train_number, int32_t j,
-                                 StopFlag stop) {
+                                 const std::optional<std::string>& train_number,
+                                 ProfileChoice profile, StopFlag stop) {
   const std::string line_utf8 = line_name.value_or(line_name_of(line_file));
   return compile_as_compile_does(
       utf8_to_1252(line_utf8).value_or(""),
-      utf8_to_1252(train_number.value_or(train_number_of(train_file, line_utf8))).value_or(""), j,
-      RowErrors::kReadOn, stop);
+      utf8_to_1252(train_number.value_or(train_number_of(train_file, line_utf8))).value_or(""),
+      profile, RowErrors::kReadOn, stop);
 }
 
 namespace {

@@ -33,11 +33,12 @@ struct CompileErrors {
 using CompileTexts =
     std::function<CompileErrors(const std::string& line_text, const std::string& train_text)>;
 
-// The compile of the `compile` command; a non-zero `j` builds the profile, as
-// without --no-profile. By default it reads on past each row's error, so that
+// The compile of the `compile` command; `profile` says whether it builds the
+// profile, as --no-profile does. By default it reads on past each row's error, so that
 // one compile finds them all. Each compile throws WorkStopped once `stop` is
 // set.
-CompileTexts compile_as_compile_does(std::string line_name, std::string train_number, int32_t j = 1,
+CompileTexts compile_as_compile_does(std::string line_name, std::string train_number,
+                                     ProfileChoice profile = ProfileChoice::kBuild,
                                      RowErrors row_errors = RowErrors::kReadOn, StopFlag stop = {});
 
 // The compile of check for two files, under the line name and train number
@@ -47,8 +48,8 @@ CompileTexts compile_as_compile_does(std::string line_name, std::string train_nu
 CompileTexts compile_named_after(const std::filesystem::path& line_file,
                                  const std::filesystem::path& train_file,
                                  const std::optional<std::string>& line_name = {},
-                                 const std::optional<std::string>& train_number = {}, int32_t j = 1,
-                                 StopFlag stop = {});
+                                 const std::optional<std::string>& train_number = {},
+                                 ProfileChoice profile = ProfileChoice::kBuild, StopFlag stop = {});
 
 // Every error of both files, from `first`, the compile of the two texts, on.
 // A compile may stop reading a file at a row's error (and always stops at a

@@ -657,8 +657,10 @@ TEST(Check, ReadsAsTheCompileWithoutTheProfileDoes) {
   const std::string train = kTrainHead + std::string("[fine]\n");
   EXPECT_THAT(places(check(line, train)),
               ::testing::ElementsAre(Place{Source::kLineFile, 5, "curve"}));
-  EXPECT_THAT(places(check_sources(line, train, {}, compile_as_compile_does("Prova", "T1", 0))),
-              ::testing::IsEmpty());
+  EXPECT_THAT(
+      places(check_sources(line, train, {},
+                           compile_as_compile_does("Prova", "T1", ProfileChoice::kWithout))),
+      ::testing::IsEmpty());
 }
 
 TEST(Render, ShowsTheSourceLineWithACaretUnderTheField) {

@@ -15,11 +15,6 @@
 namespace sc {
 namespace {
 
-const char* const kStations = "[stazioni]";
-const char* const kSignals = "[segnali]";
-const char* const kSlowdowns = "[rallentamenti]";
-const char* const kCodes = "[codici]";
-
 // Row position of a code-change point's cell.
 int64_t metres_at(int32_t cell) {
   return int64_t{cell} * kCellMetres;
@@ -90,9 +85,7 @@ class ObjectRecovery {
   }
   void put_under(int32_t i, Under what) { under_[static_cast<size_t>(i)] = what; }
 
-  void add_train_row(const char* section, Row row) {
-    rows_.train.push_back({section, std::move(row)});
-  }
+  void add_train_row(Section section, Row row) { rows_.train.push_back({section, std::move(row)}); }
 
   // --- stations ---
 
@@ -174,7 +167,7 @@ class ObjectRecovery {
     std::vector<Row> after_stations;
     const auto add = [&](Row row, bool under_stop) {
       if (under_stop) {
-        add_train_row(kSlowdowns, std::move(row));
+        add_train_row(Section::kSlowdowns, std::move(row));
       } else {
         after_stations.push_back(std::move(row));
       }
@@ -432,9 +425,9 @@ class ObjectRecovery {
     for (auto it = peel_order.rbegin(); it != peel_order.rend(); ++it) {
       const MarkWriter& w = writers[*it];
       if (w.station) {
-        add_train_row(kStations, stations_[static_cast<size_t>(w.station_index - 1)].row);
+        add_train_row(Section::kStations, stations_[static_cast<size_t>(w.station_index - 1)].row);
       } else {
-        add_train_row(kSignals, signal_row(w));
+        add_train_row(Section::kSignals, signal_row(w));
       }
     }
   }
@@ -554,7 +547,7 @@ class ObjectRecovery {
     for (const int32_t i : code_change_rows(before_pass, marked)) {
       row_180[static_cast<size_t>(i)] = true;
     }
-    for (const Row& row : slowdowns_) add_train_row(kSlowdowns, row);
+    for (const Row& row : slowdowns_) add_train_row(Section::kSlowdowns, row);
     for (int32_t i = 0; i <= last_; ++i) {
       const auto at = static_cast<size_t>(i);
       const bool pass_marks_it = marked[at] && !row_180[at];
@@ -567,9 +560,9 @@ class ObjectRecovery {
                              " holds a code-change or abbattimento point, but such a point may "
                              "stand no later than the third-last cell");
       }
-      add_train_row(kCodes, {keyword_of(RowKind::kAbbattimento),
-                             {metres_at(i), code_value(i, row_180)},
-                             std::nullopt});
+      add_train_row(Section::kCodes, {keyword_of(RowKind::kAbbattimento),
+                                      {metres_at(i), code_value(i, row_180)},
+                                      std::nullopt});
     }
   }
 

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "format/row_kinds.h"
 #include "format/row_writer.h"
 #include "model/model.h"
 
@@ -10,7 +11,7 @@ namespace sc {
 
 // A row of the train file with the section it stands under.
 struct SectionRow {
-  std::string section;
+  Section section;
   Row row;
 };
 

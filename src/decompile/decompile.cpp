@@ -106,7 +106,7 @@ std::string train_text(const Scenario& compiled, const ObjectRows& objects) {
       fill_rows(keyword_of(RowKind::kSpeedLimit), cell_bytes(compiled.cells, &Cell::speed_limit),
                 [](uint8_t b) { return int64_t{line_speed_kmh(b)}; }));
   for (const SectionRow& row : objects.train) {
-    text.section(row.section);
+    text.section(section_name(row.section));
     text.row(row.row);
   }
   text.section(section_name(Section::kEnd));

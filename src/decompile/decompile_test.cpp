@@ -17,33 +17,34 @@ namespace {
 const char* const kLine = "Linea_Prova";
 const char* const kTrain = "R101";
 
-RunOutcome compile(const std::string& line, const std::string& train, int32_t j) {
-  return memorizza_percorso({line, train}, kLine, kTrain, j);
+RunOutcome compile(const std::string& line, const std::string& train, ProfileChoice profile) {
+  return memorizza_percorso({line, train}, kLine, kTrain, profile);
 }
 
 // Compiles, decompiles and compiles again; the two compiles must give the
 // same bytes.
-void expect_round_trip(const std::string& line, const std::string& train, int32_t j) {
-  const RunOutcome original = compile(line, train, j);
+void expect_round_trip(const std::string& line, const std::string& train, ProfileChoice profile) {
+  const RunOutcome original = compile(line, train, profile);
   ASSERT_EQ(original.fatal_error, 0);
   const DecompiledTexts texts = decompile(original.model);
-  const RunOutcome again = compile(texts.line, texts.train, j);
+  const RunOutcome again = compile(texts.line, texts.train, profile);
   ASSERT_EQ(again.fatal_error, 0) << texts.line << texts.train;
   EXPECT_EQ(first_difference(original.model, again.model), std::nullopt)
       << texts.line << texts.train;
   EXPECT_EQ(serialize_cells(original.model.cells), serialize_cells(again.model.cells));
   EXPECT_EQ(serialize_table(original.model.table), serialize_table(again.model.table));
-  if (j != 0) {
+  if (profile == ProfileChoice::kBuild) {
     EXPECT_EQ(serialize_profile(*original.model.profile), serialize_profile(*again.model.profile));
   }
 }
 
 TEST(DecompileRoundTrip, GeneratedRoutes) {
   for (const int32_t length : {0, 4000, 27000, 83150}) {
-    for (const int32_t j : {0, 1}) {
-      SCOPED_TRACE("length " + std::to_string(length) + ", j " + std::to_string(j));
+    for (const ProfileChoice profile : {ProfileChoice::kWithout, ProfileChoice::kBuild}) {
+      SCOPED_TRACE("length " + std::to_string(length) +
+                   (profile == ProfileChoice::kBuild ? ", with profile" : ", without profile"));
       const RouteTexts route = generate_route(length);
-      expect_round_trip(route.line, route.train, j);
+      expect_round_trip(route.line, route.train, profile);
     }
   }
 }
@@ -121,10 +122,11 @@ TEST(DecompileRoundTrip, EveryKindOfAmbiguity) {
   };
   for (const AmbiguityCase& c : cases) {
     SCOPED_TRACE(c.name);
-    for (const int32_t j : {0, 1}) {
-      const RunOutcome original = compile(line_text(c.line_rows), train_text(c.train_rows), j);
+    for (const ProfileChoice profile : {ProfileChoice::kWithout, ProfileChoice::kBuild}) {
+      const RunOutcome original =
+          compile(line_text(c.line_rows), train_text(c.train_rows), profile);
       ASSERT_FALSE(original.errors.has_error()) << original.errors.diagnostics().back().message;
-      expect_round_trip(line_text(c.line_rows), train_text(c.train_rows), j);
+      expect_round_trip(line_text(c.line_rows), train_text(c.train_rows), profile);
     }
   }
 }
@@ -188,21 +190,26 @@ Sample crowded_round_trips(uint32_t first_seed, int count) {
   Sample sample;
   for (uint32_t seed = first_seed; seed < first_seed + static_cast<uint32_t>(count); ++seed) {
     const RouteTexts route = crowded_route(seed);
-    for (const int32_t j : {0, 1}) {
-      const RunOutcome original = compile(route.line, route.train, j);
+    for (const ProfileChoice profile : {ProfileChoice::kWithout, ProfileChoice::kBuild}) {
+      const RunOutcome original = compile(route.line, route.train, profile);
       if (original.errors.has_error() || original.fatal_error != 0) continue;
       ++sample.clean;
       try {
         const DecompiledTexts texts = decompile(original.model);
-        const RunOutcome again = compile(texts.line, texts.train, j);
+        const RunOutcome again = compile(texts.line, texts.train, profile);
         if (again.fatal_error == 0 && !first_difference(original.model, again.model)) {
           ++sample.held;
           continue;
         }
-        ADD_FAILURE() << "seed " << seed << ", j " << j << ": "
+        ADD_FAILURE() << "seed " << seed
+                      << (profile == ProfileChoice::kBuild ? ", with profile: "
+                                                           : ", without profile: ")
                       << first_difference(original.model, again.model).value_or("fatal error");
       } catch (const DecompileError& e) {
-        ADD_FAILURE() << "seed " << seed << ", j " << j << ": " << e.what();
+        ADD_FAILURE() << "seed " << seed
+                      << (profile == ProfileChoice::kBuild ? ", with profile: "
+                                                           : ", without profile: ")
+                      << e.what();
       }
     }
   }

@@ -59,12 +59,11 @@ void finish_compile(RunOutcome& run) {
 }  // namespace
 
 LineOfRun compile_line_of_run(const std::optional<std::string>& line_text,
-                              const std::string& line_name, int32_t j, RowErrors row_errors,
-                              RowListener* listener, const StopFlag& stop) {
+                              const std::string& line_name, ProfileChoice profile,
+                              RowErrors row_errors, RowListener* listener, const StopFlag& stop) {
   RunOutcome run;
   if (row_errors == RowErrors::kReadOn) run.errors.read_past_stopping_rows();
   run.model.table[entry::kLineHeader].text = line_name;
-  const ProfileChoice profile = j != 0 ? ProfileChoice::kBuild : ProfileChoice::kWithout;
   return compile_line_half(line_text, profile, std::move(run), listener, stop);
 }
 
@@ -79,10 +78,10 @@ RunOutcome compile_train_of_run(LineOfRun line, const std::optional<std::string>
 }
 
 RunOutcome memorizza_percorso(const SourceTexts& texts, const std::string& line_name,
-                              const std::string& train_number, int32_t j, RowErrors row_errors,
-                              RowListener* listener, const StopFlag& stop) {
+                              const std::string& train_number, ProfileChoice profile,
+                              RowErrors row_errors, RowListener* listener, const StopFlag& stop) {
   return compile_train_of_run(
-      compile_line_of_run(texts.line_text, line_name, j, row_errors, listener, stop),
+      compile_line_of_run(texts.line_text, line_name, profile, row_errors, listener, stop),
       texts.train_text, train_number, listener, stop);
 }
 

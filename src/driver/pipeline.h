@@ -33,7 +33,8 @@ struct RunOutcome {
 };
 
 // The driver: clears the table, compiles, runs the post-pass and stores the
-// format markers and check codes. A non-zero `j` builds the line profile.
+// format markers and check codes; `profile` says whether the line profile
+// is built.
 // Writes no file; the caller writes the binary files unless fatal_error is
 // set.
 // How the rows of a file go on after a row that records an error.
@@ -43,7 +44,7 @@ enum class RowErrors {
 };
 
 RunOutcome memorizza_percorso(const SourceTexts& texts, const std::string& line_name,
-                              const std::string& train_number, int32_t j,
+                              const std::string& train_number, ProfileChoice profile,
                               RowErrors row_errors = RowErrors::kStopTheFile,
                               RowListener* listener = nullptr, const StopFlag& stop = {});
 
@@ -57,7 +58,7 @@ struct LineOfRun {
   int board_cursor = entry::kFirstBoard;
 };
 LineOfRun compile_line_of_run(const std::optional<std::string>& line_text,
-                              const std::string& line_name, int32_t j,
+                              const std::string& line_name, ProfileChoice profile,
                               RowErrors row_errors = RowErrors::kStopTheFile,
                               RowListener* listener = nullptr, const StopFlag& stop = {});
 // Goes on with `line` (a copy, for a line that serves several trains) to the

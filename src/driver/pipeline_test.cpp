@@ -96,7 +96,7 @@ std::vector<DriverCase> driver_cases() {
 TEST(MemorizzaPercorso, TellsWhichFilesWereReadAndWhichHalfFailed) {
   for (const DriverCase& c : driver_cases()) {
     SCOPED_TRACE(c.name);
-    const RunOutcome run = memorizza_percorso(c.texts, "L", "T", 1);
+    const RunOutcome run = memorizza_percorso(c.texts, "L", "T", ProfileChoice::kBuild);
     EXPECT_EQ(run.read.line, c.read.line);
     EXPECT_EQ(run.read.train, c.read.train);
     EXPECT_EQ(run.model.has_cells(), c.cells);
@@ -126,14 +126,15 @@ TEST(MemorizzaPercorso, OneLineCompiledOnceServesEachTrain) {
                                 train_text("aderenza, 0, 50\r\n")};
   for (const DriverCase& c : driver_cases()) {
     SCOPED_TRACE(c.name);
-    LineOfRun line = compile_line_of_run(c.texts.line_text, "L", 1, RowErrors::kReadOn);
+    LineOfRun line =
+        compile_line_of_run(c.texts.line_text, "L", ProfileChoice::kBuild, RowErrors::kReadOn);
     const std::optional<Profile> profile = std::move(line.run.model.profile);
     line.run.model.profile.reset();
     for (const std::optional<std::string>& train :
          {c.texts.train_text, std::optional(trains[0]), std::optional(trains[1]),
           std::optional(trains[2])}) {
-      const RunOutcome whole =
-          memorizza_percorso({c.texts.line_text, train}, "L", "T", 1, RowErrors::kReadOn);
+      const RunOutcome whole = memorizza_percorso({c.texts.line_text, train}, "L", "T",
+                                                  ProfileChoice::kBuild, RowErrors::kReadOn);
       const RunOutcome part = compile_train_of_run(line, train, "T");
       EXPECT_EQ(serialize_table(part.model.table), serialize_table(whole.model.table));
       EXPECT_EQ(serialize_cells(part.model.cells), serialize_cells(whole.model.cells));
@@ -237,7 +238,7 @@ TEST(MemorizzaPercorso, EveryOverflowOfAStatedWidthIsError25AtItsField) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.operation);
-    const RunOutcome run = memorizza_percorso(c.texts, "L", "T", 1);
+    const RunOutcome run = memorizza_percorso(c.texts, "L", "T", ProfileChoice::kBuild);
     if (run.errors.diagnostics().empty()) {
       ADD_FAILURE() << "no error recorded";
       continue;
@@ -298,7 +299,7 @@ TEST(MemorizzaPercorso, AValueThatCannotBeReadIsNamedByItsRow) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.mistake);
-    const RunOutcome run = memorizza_percorso(c.texts, "L", "T", 1);
+    const RunOutcome run = memorizza_percorso(c.texts, "L", "T", ProfileChoice::kBuild);
     ASSERT_FALSE(run.errors.diagnostics().empty());
     const Finding& last = run.errors.diagnostics().back();
     EXPECT_EQ(last.code, FindingCode{ErrorCode::kRunTimeFault}) << last.message;
@@ -398,7 +399,7 @@ TEST(MemorizzaPercorso, EveryErrorThatInvolvesARowNamesIt) {
     SCOPED_TRACE(c.line_text + "--\n" + c.train_text);
     const RunOutcome run = memorizza_percorso(
         {c.line_text, c.train_text.empty() ? train("velocita, 0, 80\n") : c.train_text}, "L", "T",
-        1);
+        ProfileChoice::kBuild);
     EXPECT_EQ(run.errors.error_number(), error_number(c.error));
     if (run.errors.diagnostics().empty()) continue;
     const Finding& d = run.errors.diagnostics().back();
@@ -426,10 +427,11 @@ TEST(MemorizzaPercorso, ReadingOnFindsTheErrorOfEveryRowInOneCompile) {
     for (const Finding& d : run.errors.diagnostics()) found.push_back(d.error_number());
     return found;
   };
-  const RunOutcome stopping = memorizza_percorso(texts, "L", "T", 1);
+  const RunOutcome stopping = memorizza_percorso(texts, "L", "T", ProfileChoice::kBuild);
   EXPECT_EQ(numbers(stopping), (std::vector<int32_t>{21}));
   EXPECT_FALSE(stopping.read.train);  // the line file's error stops the run there
-  const RunOutcome reading_on = memorizza_percorso(texts, "L", "T", 1, RowErrors::kReadOn);
+  const RunOutcome reading_on =
+      memorizza_percorso(texts, "L", "T", ProfileChoice::kBuild, RowErrors::kReadOn);
   EXPECT_EQ(numbers(reading_on), (std::vector<int32_t>{21, 15, 8, 7}));
 }
 

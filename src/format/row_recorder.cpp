@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "model/cell_objects.h"
 #include "model/error_catalogue.h"
 
 namespace sc {
@@ -113,8 +114,8 @@ void RowRecorder::add_objects() {
     if (r.index == previous) continue;
     previous = r.index;
     const Cell& now = model_.cells[static_cast<size_t>(r.index)];
-    const bool replaced = now.type_code != r.before.type_code || now.info1 != r.before.info1;
-    if (now.type_code != 0 && replaced) row_.objects.push_back({r.index, now.type_code});
+    if (now.type_code != 0 && !holds_same_object(now, r.before))
+      row_.objects.push_back({r.index, now.type_code});
   }
 }
 

@@ -15,7 +15,7 @@ namespace {
 const Scenario& builtin() {
   static const RunOutcome run =
       memorizza_percorso({render_document(dati_linea()), render_document(dati_treno())},
-                         "Vardeo_Lustrella", "K7306", 1);
+                         "Vardeo_Lustrella", "K7306", ProfileChoice::kBuild);
   return run.model;
 }
 
@@ -122,7 +122,7 @@ TEST(Inspect, ListingSaysWhereSlowdownsAndBoardsLand) {
        "rallentamento, 5000, 120, 0, 0, 0, 0\r\n"
        "segnale, 4020, 1, 4, 1, 1, 0, 2, 2,1,1, 0\r\n"
        "segnale, 4500, 2, 3, 1, 1, 0, 2, 2,1,1, 30\r\n[fine]\r\n"},
-      "L", "T", 1);
+      "L", "T", ProfileChoice::kBuild);
   ASSERT_EQ(run.errors.error_number(), 0);
   const std::string listing = object_listing(objects::decode_objects(run.model));
   for (const char* line : {
@@ -184,7 +184,7 @@ TEST(Inspect, StationValuesReadBackUnderTheirRowNames) {
        "[generale]\r\nstazione, 3000, 12, 600, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 8, 0, 0, "
        "X\r\nstazione, 5000, 12, 600, 200, 5, 6, -7, 8, 9, 10, 11, 12, 13, 8, 9, 0, Y\r\n"
        "[fine]\r\n"},
-      "L", "T", 1);
+      "L", "T", ProfileChoice::kBuild);
   ASSERT_EQ(run.errors.error_number(), 0);
   const auto read_back = [&](int entry) {
     std::string text;

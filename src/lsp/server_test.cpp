@@ -116,7 +116,7 @@ struct Session {
 
 CompileTexts compile_as_check_does(const std::filesystem::path& line,
                                    const std::filesystem::path& train, const StopFlag& stop = {}) {
-  return compile_named_after(line, train, {}, {}, 1, stop);
+  return compile_named_after(line, train, {}, {}, ProfileChoice::kBuild, stop);
 }
 
 // Runs the server on `input` to its end; checks run without delay.

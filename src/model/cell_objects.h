@@ -4,6 +4,8 @@
 #include <optional>
 #include <string_view>
 
+#include "model/model.h"
+
 namespace sc {
 
 // How messages name the object that a cell's type code stands for, in the
@@ -17,5 +19,11 @@ struct CellObjectName {
 };
 
 std::optional<CellObjectName> cell_object_name(uint8_t type_code);
+
+// Whether two states of a cell hold the same object: the same type code and
+// the same first value, which tells one object of a code from another.
+inline bool holds_same_object(const Cell& a, const Cell& b) {
+  return a.type_code == b.type_code && a.info1 == b.info1;
+}
 
 }  // namespace sc

@@ -18,7 +18,7 @@ RouteObjects compiled(const std::string& line_rows, const std::string& train_row
       line_rows + "[fine]\r\n";
   const std::string train =
       "[generale]\r\nvelocita, 0, 100\r\naderenza, 0, 100\r\n" + train_rows + "[fine]\r\n";
-  const RunOutcome run = memorizza_percorso({line, train}, "L", "T", 1);
+  const RunOutcome run = memorizza_percorso({line, train}, "L", "T", ProfileChoice::kBuild);
   EXPECT_FALSE(run.errors.has_error());
   return decode_objects(run.model);
 }

@@ -13,7 +13,7 @@ namespace sc {
 namespace {
 
 RunOutcome compiled(const std::string& line, const std::string& train) {
-  return memorizza_percorso({line, train}, "Vardeo_Lustrella", "K7306", 1);
+  return memorizza_percorso({line, train}, "Vardeo_Lustrella", "K7306", ProfileChoice::kBuild);
 }
 
 RunOutcome built_in(const std::string& line_rows_before_end = {}) {

@@ -208,7 +208,8 @@ Flow read_row<RowKind::kAbbattimento>(TrainPass& pass, RowValues& values) {
   SourceLocation where;
   const int32_t position = values.number(0, where);
   const int32_t value = values.number(1);
-  if (!position_accepted(pass, position, kRowMargin, where, "abbattimento")) {
+  if (!position_accepted(pass, position, kRowMargin, where,
+                         row_kind(RowKind::kAbbattimento).what)) {
     return Flow::kEndStep;
   }
   const int64_t c = cell_index(position);

@@ -19,8 +19,6 @@
 namespace sc::web {
 namespace {
 
-constexpr int32_t kBuildProfile = 1;
-
 struct Unusable {
   std::string reason;
 };
@@ -82,7 +80,8 @@ PageCompile compile_page_pair(const PagePair& pair) {
         train_number_of(path_from_utf8(pair.train_file), line_utf8), "the train number");
     const SourceTexts texts{compiler_text(pair.line_text, pair.line_file),
                             compiler_text(pair.train_text, pair.train_file)};
-    const RunOutcome run = memorizza_percorso(texts, line_name, train_number, kBuildProfile);
+    const RunOutcome run =
+        memorizza_percorso(texts, line_name, train_number, ProfileChoice::kBuild);
     page.findings = error_lines(run, pair);
     if (run.fatal_error != 0) {
       page.status = PageCompile::Status::kFatal;
