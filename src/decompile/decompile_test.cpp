@@ -133,7 +133,8 @@ TEST(DecompileRoundTrip, EveryKindOfAmbiguity) {
 
 TEST(Decompile, NamesTheFirstDifference) {
   const RunOutcome run =
-      compile(line_text(""), train_text("segnale, 4000, 1, 4, 1, 1, 0, 2, 2, 1, 1, 0\r\n"), 1);
+      compile(line_text(""), train_text("segnale, 4000, 1, 4, 1, 1, 0, 2, 2, 1, 1, 0\r\n"),
+              ProfileChoice::kBuild);
   Scenario changed = run.model;
   changed.cells[73].mark = 0;
   EXPECT_EQ(first_difference(run.model, changed), "cell 73 mark: 54 expected, 0 produced");
@@ -149,7 +150,7 @@ TEST(Decompile, NamesTheFirstDifference) {
 
 // Models that no text compiles to are refused with the reason.
 TEST(Decompile, RefusesWhatNoRowGives) {
-  const RunOutcome run = compile(line_text(""), train_text(""), 0);
+  const RunOutcome run = compile(line_text(""), train_text(""), ProfileChoice::kWithout);
   const struct {
     const char* name;
     void (*change)(Scenario&);
