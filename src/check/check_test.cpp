@@ -629,7 +629,8 @@ TEST(Check, ReadsEachRowKindAsTheCompileDoes) {
     const std::string train = "[generale]\n" + (in_line ? "" : c.rows) + "[fine]\n";
     EXPECT_THAT(places(check(line, train)), ::testing::IsEmpty()) << c.header << c.rows;
     RowRecords records;
-    (void)memorizza_percorso({line, train}, "Prova", "T1", 1, RowErrors::kReadOn, &records);
+    (void)memorizza_percorso({line, train}, "Prova", "T1", ProfileChoice::kBuild,
+                             RowErrors::kReadOn, &records);
     std::vector<const RowRecord*> of_kind;
     for (const RowRecord& r : in_line ? records.line : records.train) {
       if (r.kind == c.kind) of_kind.push_back(&r);
