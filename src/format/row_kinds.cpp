@@ -1,6 +1,7 @@
 #include "format/row_kinds.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 
 #include "textio/keywords.h"
@@ -18,6 +19,15 @@ constexpr ValueWidth kText = ValueWidth::kText;
 constexpr ValueWidth kByte = ValueWidth::kByte;
 constexpr ValueWidth kInteger = ValueWidth::kInteger;
 constexpr ValueWidth kLong = ValueWidth::kLong;
+constexpr std::string_view kNoUnit;
+constexpr std::string_view kMetres = "metres";
+constexpr std::string_view kKmh = "km/h";
+constexpr std::string_view kPerMille = "‰ (per mille)";
+constexpr std::string_view kPercent = "%";
+constexpr std::string_view kStripes = "stripes";
+constexpr std::string_view kHours = "hours";
+constexpr std::string_view kMinutes = "minutes";
+constexpr std::string_view kSeconds = "seconds";
 
 #define ROW_KIND(id, file, part, word, also, letter_case, keyword, what, doc, ...) \
   constexpr ValueSpec id##Values[] = {__VA_ARGS__};                                \
@@ -72,6 +82,20 @@ std::span<const RowKindInfo> row_kinds(TextFile file, RowPart part) {
   return part == RowPart::kHeader ? kTrainHeader : kTrainRows;
 }
 
+std::string_view width_words(ValueWidth width) {
+  switch (width) {
+    case ValueWidth::kByte:
+      return "an 8-bit whole number (Byte)";
+    case ValueWidth::kInteger:
+      return "a 16-bit whole number (Integer)";
+    case ValueWidth::kLong:
+      return "a 32-bit whole number (Long)";
+    case ValueWidth::kText:
+      break;
+  }
+  return "a text";
+}
+
 std::string_view section_name(Section section) {
   switch (section) {
     case Section::kGeneral:
@@ -102,6 +126,35 @@ std::string_view section_name(Section section) {
       return "[fine]";
   }
   return {};
+}
+
+Section section_of(RowKind kind) {
+  switch (kind) {
+    case RowKind::kGradient:
+      return Section::kGradients;
+    case RowKind::kCurve:
+      return Section::kCurves;
+    case RowKind::kTunnel:
+      return Section::kTunnels;
+    case RowKind::kSpeedBoard:
+      return Section::kSpeedBoards;
+    case RowKind::kTextBoard:
+      return Section::kTextBoards;
+    case RowKind::kAdhesion:
+      return Section::kAdhesions;
+    case RowKind::kSpeedLimit:
+      return Section::kSpeedLimits;
+    case RowKind::kStation:
+      return Section::kStations;
+    case RowKind::kSlowdown:
+      return Section::kSlowdowns;
+    case RowKind::kSignal:
+      return Section::kSignals;
+    case RowKind::kAbbattimento:
+      return Section::kCodes;
+    default:
+      return Section::kGeneral;
+  }
 }
 
 std::span<const Section> sections_of(TextFile file) {
@@ -141,6 +194,11 @@ std::optional<CurveKeyword> curve_keyword(std::string_view keyword) {
   }
   if (digits == 0) return std::nullopt;
   return CurveKeyword{static_cast<char>('1' + std::countr_zero(digits)), left};
+}
+
+double class_curvature(char class_digit) {
+  static constexpr std::array<double, 6> kByClass = {0.0001, 0.0002, 0.0004, 0.001, 0.002, 0.003};
+  return kByClass[static_cast<size_t>(class_digit - kFirstCurveClass)];
 }
 
 std::string curve_keyword(CurveKeyword curve) {

@@ -30,6 +30,7 @@ enum class ValueWidth { kText, kByte, kInteger, kLong };
 struct ValueSpec {
   std::string_view name;
   ValueWidth width = ValueWidth::kLong;
+  std::string_view unit;  // "metres", "km/h", "‰"; empty for a plain number
 };
 
 struct RowKindInfo {
@@ -51,6 +52,9 @@ constexpr size_t kRowKindCount = 0
 #include "format/row_kinds.def"
 #undef ROW_KIND
     ;
+
+// How a width is named in words: "a 16-bit whole number".
+std::string_view width_words(ValueWidth width);
 
 // The most values a row kind has.
 constexpr size_t kMostRowValues = 17;
@@ -98,6 +102,8 @@ enum class Section {
   kEnd,
 };
 std::string_view section_name(Section section);
+// The section writers put rows of `kind` under.
+Section section_of(RowKind kind);
 // The sections of a file, in the order they are written.
 std::span<const Section> sections_of(TextFile file);
 
@@ -142,6 +148,12 @@ struct CurveKeyword {
   bool left = false;  // an "s" anywhere, in either case
 };
 std::optional<CurveKeyword> curve_keyword(std::string_view keyword);
+// How far a curve of a class turns per metre of track, in radians; the
+// reciprocal is the curve's radius in metres.
+double class_curvature(char class_digit);
+// The lowest and highest class digits.
+constexpr char kFirstCurveClass = '1';
+constexpr char kLastCurveClass = '6';
 // The keyword writers use for a curve of that class and side.
 std::string curve_keyword(CurveKeyword curve);
 

@@ -75,10 +75,9 @@ bool seeded(const Profile& profile) {
 }
 
 std::optional<double> curvature_of(std::string_view keyword) {
-  static constexpr std::array<double, 6> kByClass = {0.0001, 0.0002, 0.0004, 0.001, 0.002, 0.003};
   const std::optional<CurveKeyword> named = curve_keyword(keyword);
   if (!named) return std::nullopt;
-  const double curvature = kByClass[static_cast<size_t>(named->class_digit - '1')];
+  const double curvature = class_curvature(named->class_digit);
   return named->left ? -curvature : curvature;
 }
 

@@ -1,9 +1,12 @@
 #include "lsp/features.h"
 
 #include <algorithm>
+#include <cmath>
 #include <set>
+#include <sstream>
 
 #include "model/cell_geometry.h"
+#include "model/object_rules.h"
 #include "textio/keywords.h"
 
 namespace sc::lsp {
@@ -62,17 +65,60 @@ std::string docs_link(const RowKindInfo& kind) {
   return "docs/" + std::string(kind.doc);
 }
 
+std::string metres_text(double metres) {
+  return std::to_string(static_cast<int64_t>(std::lround(metres))) + " m";
+}
+
+// A class stands for the radii nearer its own than its neighbours', halfway
+// between the classes' turns per metre.
+std::string radius_range(char class_digit) {
+  const double turn = class_curvature(class_digit);
+  std::string range = "a radius of " + metres_text(1 / turn) + ", for curves of ";
+  const bool widest = class_digit == kFirstCurveClass;
+  const bool tightest = class_digit == kLastCurveClass;
+  const auto halfway = [turn](char other) {
+    return metres_text(2 / (turn + class_curvature(other)));
+  };
+  if (widest) return range + halfway(class_digit + 1) + " and wider";
+  if (tightest) return range + halfway(class_digit - 1) + " and tighter";
+  return range + halfway(class_digit + 1) + " to " + halfway(class_digit - 1);
+}
+
+std::string curve_hover(std::string_view keyword) {
+  const std::optional<CurveKeyword> curve = curve_keyword(keyword);
+  if (!curve) {
+    return "holds no class digit 1 to 6: the compile stops with error 103 (write `" +
+           curve_keyword(CurveKeyword{}) + "` to `" +
+           curve_keyword(CurveKeyword{kLastCurveClass, true}) + "`)";
+  }
+  std::ostringstream turn;
+  turn << class_curvature(curve->class_digit);
+  return "class " + std::string(1, curve->class_digit) + ", turning " +
+         (curve->left ? "left" : "right") + ": " + turn.str() + " radians per metre, " +
+         radius_range(curve->class_digit);
+}
+
+// The station's type is its second value.
+constexpr size_t kStationTypeValue = 1;
+
+std::string unit_text(const ValueSpec& value) {
+  return value.unit.empty() ? "none, a plain number" : std::string(value.unit);
+}
+
 std::string keyword_hover(const OutlineRow& row) {
   std::string text;
   for (const RowKindInfo* kind : row.kinds) {
     if (!text.empty()) text += "\n\n---\n\n";
-    text += "**" + std::string(kind->what) + "** row (`" + std::string(kind->keyword) +
-            "`), its values in order:\n\n";
-    const std::span<const ValueNote> notes = value_notes(kind->kind);
-    for (size_t i = 0; i < kind->values.size(); ++i) {
-      text += std::to_string(i + 1) + ". " + std::string(kind->values[i].name);
-      if (!notes[i].unit.empty()) text += ", " + std::string(notes[i].unit);
-      text += " (" + std::string(width_name(kind->values[i].width)) + ")\n";
+    text += "**" + std::string(kind->what) + "** row (`" + std::string(kind->keyword) + "`)";
+    if (kind->kind == RowKind::kCurve) {
+      text += ", `" + std::string(trimmed_field(row.keyword.text)) +
+              "`: " + curve_hover(row.keyword.text);
+    }
+    text += "\n\nIts values in order:\n\n";
+    for (const ValueSpec& value : kind->values) {
+      text += std::to_string(&value - kind->values.data() + 1) + ". " + std::string(value.name);
+      if (!value.unit.empty()) text += ", " + std::string(value.unit);
+      text += " (" + std::string(width_name(value.width)) + ")\n";
     }
     text += "\nSee " + docs_link(*kind);
   }
@@ -83,8 +129,8 @@ std::string keyword_hover(const OutlineRow& row) {
 std::string stored_line(const ValueSpec& value, const ValueNote& note, int64_t number) {
   const auto [low, high] = accepted_range(value.width);
   if (number < low || number > high) {
-    return "- " + std::to_string(number) + " does not fit a " +
-           std::string(width_name(value.width)) + ": the compile stops with error 25\n";
+    return "- " + std::to_string(number) + " does not fit " +
+           std::string(width_words(value.width)) + ": the compile stops with error 25\n";
   }
   if (note.grid != Grid::kNone) {
     const int64_t cell = cell_index(number, note.grid == Grid::kCellPlusOne ? 1 : 0);
@@ -105,16 +151,20 @@ std::string value_hover(const RowKindInfo& kind, size_t index, const ReadField* 
   std::string text = "**" + std::string(value.name) + "**: value " + std::to_string(index + 1) +
                      " of " + std::to_string(kind.values.size()) + " of a " +
                      std::string(kind.what) + " row\n\n";
-  if (!note.unit.empty()) text += "- unit: " + std::string(note.unit) + "\n";
+  text += "- unit: " + unit_text(value) + "\n";
   if (value.width == ValueWidth::kText) {
     text += "- accepts: a text, up to 65535 characters\n";
   } else {
     const auto [low, high] = accepted_range(value.width);
-    text += "- accepts: a " + std::string(width_name(value.width)) + ", " + std::to_string(low) +
+    text += "- accepts: " + std::string(width_words(value.width)) + ", " + std::to_string(low) +
             " to " + std::to_string(high) + "\n";
   }
   text += "- the compile: " + std::string(note.stores) + "\n";
   if (field && value.width != ValueWidth::kText) text += stored_line(value, note, field->number);
+  if (field && kind.kind == RowKind::kStation && index == kStationTypeValue) {
+    text += "- type " + std::to_string(field->number) + ": " +
+            std::string(station_type_meaning(field->number)) + "\n";
+  }
   return text + "\nSee " + docs_link(kind);
 }
 
@@ -141,25 +191,77 @@ json completion_item(std::string label, int kind, std::string detail, std::strin
           {"textEdit", {{"range", range_json(replaced)}, {"newText", std::move(text)}}}};
 }
 
-std::string row_snippet(const RowKindInfo& kind) {
-  std::string snippet(kind.keyword);
-  int n = 1;
-  for (const ValueSpec& value : kind.values) {
-    snippet += ", ${" + std::to_string(n++) + ":" + std::string(value.name) + "}";
+// A snippet choice: the first option is the one inserted.
+std::string choice(int n, const std::string& options) {
+  return "${" + std::to_string(n) + "|" + std::string(options) + "|}";
+}
+
+// The keyword a new row is written with; a curve's class and side are
+// choices, right and class 1 first.
+std::string snippet_keyword(const RowKindInfo& kind, int& n) {
+  if (kind.kind != RowKind::kCurve) return std::string(kind.keyword);
+  const auto side = [&kind](bool left) {
+    return curve_keyword(CurveKeyword{kFirstCurveClass, left})[kind.keyword.size()];
+  };
+  std::string classes;
+  for (char c = kFirstCurveClass; c <= kLastCurveClass; ++c) {
+    classes += std::string(classes.empty() ? "" : ",") + c;
   }
+  std::string keyword = std::string(kind.keyword) + choice(n++, {side(false), ',', side(true)});
+  return keyword + choice(n++, classes);
+}
+
+}  // namespace
+
+std::string row_snippet(const RowKindInfo& kind) {
+  int n = 1;
+  std::string snippet = snippet_keyword(kind, n);
+  const std::span<const ValueNote> notes = value_notes(kind.kind);
+  for (const ValueNote& note : notes)
+    snippet += ", ${" + std::to_string(n++) + ":" + std::string(note.example) + "}";
   return snippet;
 }
 
-void add_kind_items(json& items, const RowKindInfo& kind, const Range& replaced) {
-  items.push_back(completion_item(std::string(kind.keyword), kinds::kKeyword,
-                                  std::string(kind.what) + " row", std::string(kind.keyword),
-                                  replaced));
-  json snippet =
-      completion_item(std::string(kind.keyword), kinds::kSnippet,
-                      "a whole " + std::string(kind.what) + " row", row_snippet(kind), replaced);
+namespace {
+
+// The values of a kind by name and unit, for the snippet's detail.
+std::string values_text(const RowKindInfo& kind) {
+  std::string text;
+  for (const ValueSpec& value : kind.values) {
+    text += (text.empty() ? "" : ", ") + std::string(value.name);
+    if (!value.unit.empty()) text += " (" + std::string(value.unit) + ")";
+  }
+  return text;
+}
+
+// `rank` orders the items: the current section's kinds come first.
+void add_kind_items(json& items, const RowKindInfo& kind, const Range& replaced, char rank) {
+  json keyword =
+      completion_item(std::string(kind.keyword), kinds::kKeyword, std::string(kind.what) + " row",
+                      std::string(kind.keyword), replaced);
+  keyword["sortText"] = rank + std::string(kind.keyword);
+  items.push_back(std::move(keyword));
+  json snippet = completion_item(std::string(kind.keyword), kinds::kSnippet,
+                                 "a whole " + std::string(kind.what) + " row: " + values_text(kind),
+                                 row_snippet(kind), replaced);
   snippet["label"] = std::string(kind.keyword) + " row";
+  snippet["sortText"] = rank + std::string(kind.keyword) + " row";
   snippet["insertTextFormat"] = kinds::kSnippetFormat;
   items.push_back(std::move(snippet));
+}
+
+// The section the line stands in, when its section line is one writers use.
+std::optional<Section> section_at(const Outline& outline, TextFile file, int line) {
+  const ReadField* last = nullptr;
+  for (const ReadField& section : outline.sections) {
+    if (section.at.line - 1 > line) break;
+    last = &section;
+  }
+  if (!last) return std::nullopt;
+  for (const Section section : sections_of(file)) {
+    if (trimmed_field(last->text) == section_name(section)) return section;
+  }
+  return std::nullopt;
 }
 
 // The symbol kind of the rows the outline lists; 0 for the others.
@@ -263,7 +365,13 @@ json completion(const LineIndex& lines, const Outline& outline, TextFile file, P
   }
   if (place == LinePlace::kBeforeGeneral) return items;
   const RowPart part = place == LinePlace::kHeader ? RowPart::kHeader : RowPart::kRows;
-  for (const RowKindInfo& kind : row_kinds(file, part)) add_kind_items(items, kind, *replaced);
+  const std::optional<Section> here = section_at(outline, file, at.line);
+  const auto in_here = [&](const RowKindInfo& kind) { return here == section_of(kind.kind); };
+  for (const bool first : {true, false}) {
+    for (const RowKindInfo& kind : row_kinds(file, part)) {
+      if (in_here(kind) == first) add_kind_items(items, kind, *replaced, first ? '0' : '1');
+    }
+  }
   return items;
 }
 

@@ -23,6 +23,9 @@ Range range_of(const Spot& from, const Spot& to);
 nlohmann::json hover(const LineIndex& lines, const Outline& outline, Position at);
 nlohmann::json completion(const LineIndex& lines, const Outline& outline, TextFile file,
                           Position at);
+// The snippet that completion offers for a whole row of `kind`; its
+// placeholders hold values that compile.
+std::string row_snippet(const RowKindInfo& kind);
 nlohmann::json document_symbols(const LineIndex& lines, const Outline& outline);
 
 // A problem as published for one document, its notes resolved to documents.

@@ -307,6 +307,115 @@ TEST(LspFeatures, HoverNamesTheRowAndTheValue) {
   EXPECT_TRUE((*s.response(5))["result"].is_null()) << "a section line has nothing to say";
 }
 
+// The hover text at a place of a document opened alone.
+std::string hover_at(std::string_view uri, std::string_view text, int line, int character) {
+  const Session s = run(initialize() + open(uri, text) +
+                        frame(request(2, "textDocument/hover", at(uri, line, character))));
+  const json& result = (*s.response(2))["result"];
+  return result.is_null() ? "" : result["contents"]["value"].get<std::string>();
+}
+
+TEST(LspFeatures, HoverDecodesCurvesStationTypesAndUnits) {
+  const auto line_row = [](std::string row) {
+    return "[generale]\nlunghezza percorso, 12000\n[x]\n" + row + "\n[fine]\n";
+  };
+  const auto train_row = [](std::string row) { return "[generale]\n[x]\n" + row + "\n[fine]\n"; };
+  const auto station = [](std::string type) {
+    return "stazione, 1000, " + type + ", 300, 0, 0, 0, 0,0,0, 0,0,0, 30, 8,0,0, X";
+  };
+  const struct {
+    bool line;
+    std::string text;
+    int line_at;
+    int character;
+    std::vector<std::string> says;
+  } cases[] = {
+      {true,
+       line_row("curvas4, 1000, 200"),
+       3,
+       2,
+       {"class 4, turning left", "0.001 radians per metre", "a radius of 1000 m",
+        "for curves of 667 m to 1429 m"}},
+      {true,
+       line_row("curvad1, 1000, 200"),
+       3,
+       2,
+       {"class 1, turning right", "a radius of 10000 m", "6667 m and wider"}},
+      {true,
+       line_row("CURVAD6, 1000, 200"),
+       3,
+       2,
+       {"class 6, turning right", "a radius of 333 m", "400 m and tighter"}},
+      {true, line_row("curvad250, 1000, 200"), 3, 2, {"class 2, turning right", "5000 m"}},
+      {true, line_row("curva destra 5, 1000, 200"), 3, 2, {"class 5, turning left"}},
+      {true, line_row("curvad, 1000, 200"), 3, 2, {"no class digit", "error 103"}},
+      {true, line_row("pendenza, 1000, 5"), 3, 17, {"- unit: ‰", "32-bit whole number (Long)"}},
+      {true, line_row("montagna, 1000, 1500, 1"), 3, 22, {"- unit: none, a plain number"}},
+      {false, train_row("velocita, 0, 80"), 2, 13, {"- unit: km/h"}},
+      {false, train_row("orologio, 8, 41, 0"), 2, 10, {"- unit: hours", "16-bit whole number"}},
+      {false,
+       train_row(station("12")),
+       2,
+       17,
+       {"8-bit whole number (Byte), 0 to 255", "type 12: stop:", "four approach marks"}},
+      {false, train_row(station("5")), 2, 17, {"type 5: stop:", "no approach marks"}},
+      {false, train_row(station("7")), 2, 17, {"type 7: stop:", "position + length"}},
+      {false, train_row(station("28")), 2, 17, {"type 28: pass:", "no stop cell"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    const std::string text =
+        hover_at(c.line ? kLineUri : kTrainUri, c.text, c.line_at, c.character);
+    for (const std::string& part : c.says) EXPECT_THAT(text, testing::HasSubstr(part));
+    EXPECT_THAT(text, testing::Not(testing::HasSubstr("a Integer")));
+  }
+}
+
+// A snippet as inserted when each placeholder keeps its default and each
+// choice its first option.
+std::string expanded(const std::string& snippet) {
+  std::string out;
+  for (size_t i = 0; i < snippet.size(); ++i) {
+    if (snippet.compare(i, 2, "${") != 0) {
+      out += snippet[i];
+      continue;
+    }
+    const size_t end = snippet.find('}', i);
+    const size_t colon = snippet.find(':', i);
+    const size_t bar = snippet.find('|', i);
+    if (colon < end) {
+      out += snippet.substr(colon + 1, end - colon - 1);
+    } else {
+      const size_t first_end = snippet.find_first_of(",|", bar + 1);
+      out += snippet.substr(bar + 1, first_end - bar - 1);
+    }
+    i = end;
+  }
+  return out;
+}
+
+TEST(LspFeatures, EveryRowSnippetCompilesInItsSection) {
+  for (const RowKindInfo& kind : row_kinds()) {
+    const std::string row = expanded(row_snippet(kind));
+    SCOPED_TRACE(row);
+    const bool general = section_of(kind.kind) == Section::kGeneral;
+    const std::string section =
+        general ? "" : std::string(section_name(section_of(kind.kind))) + "\n";
+    std::string line = "[generale]\nlunghezza percorso, 12000\n";
+    std::string train = "[generale]\n";
+    std::string& file = kind.file == TextFile::kLine ? line : train;
+    file += section + row + "\n";
+    line += "[fine]\n";
+    train += "[vel_limite]\nvelocita, 0, 80\n[fine]\n";
+    const Analysis analysis =
+        analyse_pair(line, train, compile_named_after("S_linea.txt", "S_R1-.txt", {}, {}, 1, {}));
+    for (const Problem& problem : analysis.problems) {
+      EXPECT_FALSE(problem.error) << problem.message;
+    }
+  }
+  EXPECT_EQ(expanded(row_snippet(row_kind(RowKind::kCurve))), "curvad1, 1000, 200");
+}
+
 TEST(LspFeatures, KeywordsMatchAsTheCompilersMatchThem) {
   constexpr std::string_view kText =
       "[generale]\n"
@@ -383,7 +492,8 @@ TEST(LspFeatures, CompletionOffersWhatTheSectionAccepts) {
   const Session s =
       run(pair_session() + frame(request(2, "textDocument/completion", at(kLineUri, 1, 0))) +
           frame(request(3, "textDocument/completion", at(kLineUri, 4, 3))) +
-          frame(request(4, "textDocument/completion", at(kLineUri, 3, 12))));
+          frame(request(4, "textDocument/completion", at(kLineUri, 3, 12))) +
+          frame(request(5, "textDocument/completion", at(kTrainUri, 5, 0))));
   const auto header = labels((*s.response(2))["result"]);
   EXPECT_THAT(header, testing::Contains("lunghezza percorso"));
   EXPECT_THAT(header, testing::Not(testing::Contains("pendenza")));
@@ -392,9 +502,16 @@ TEST(LspFeatures, CompletionOffersWhatTheSectionAccepts) {
   for (const json& item : rows) {
     if (item["label"] != "pendenza row") continue;
     EXPECT_EQ(item["insertTextFormat"], 2);
-    EXPECT_EQ(item["textEdit"]["newText"], "pendenza, ${1:position}, ${2:gradient}");
+    EXPECT_EQ(item["textEdit"]["newText"], "pendenza, ${1:1000}, ${2:5}");
   }
   EXPECT_TRUE((*s.response(4))["result"].empty()) << "no keyword after the first comma";
+  std::vector<std::string> in_signals;
+  for (const json& item : (*s.response(5))["result"]) {
+    if (item["kind"] == 14) in_signals.push_back(item["sortText"]);
+  }
+  ASSERT_FALSE(in_signals.empty());
+  EXPECT_EQ(*std::min_element(in_signals.begin(), in_signals.end()), "0segnale")
+      << "the rows of the section the line stands in come first";
 }
 
 TEST(LspFeatures, SymbolsOutlineSectionsAndObjects) {

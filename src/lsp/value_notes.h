@@ -10,16 +10,17 @@
 namespace sc::lsp {
 
 // What the editor features tell of each value beyond the row kinds' table:
-// its unit, the cell a position lands in and what the compile makes of it.
+// the cell a position lands in and what the compile makes of it (the unit
+// and width come from the table).
 
 // How a position value turns into a cell: not at all, position / 50 rounded,
 // or (position / 50) + 1 rounded.
 enum class Grid { kNone, kCell, kCellPlusOne };
 
 struct ValueNote {
-  std::string_view unit;  // "metres", "km/h", "" for a plain number
   Grid grid = Grid::kNone;
-  std::string_view stores;  // what the compile does with it
+  std::string_view stores;   // what the compile does with it
+  std::string_view example;  // what a new row's snippet holds
 };
 
 // One note for each of `kind`'s values in the table, in the same order.

@@ -119,6 +119,23 @@ bool station_marks(int64_t type) {
   return station_stops(type) && !is_short_station(type);
 }
 
+std::string_view station_type_meaning(int64_t type) {
+  if (!station_stops(type)) {
+    return "pass: no stop cell and no approach marks, so nothing on the route stops the train "
+           "here; the station keeps its name and time; centred on its position";
+  }
+  if (is_short_station(type)) {
+    return "stop: the train stops at the stop cell, the last 50 m cell of the station; no "
+           "approach marks; the station runs from position - length to position + 150";
+  }
+  if (is_long_station(type)) {
+    return "stop: the train stops at the stop cell, the last 50 m cell of the station, after "
+           "four approach marks; the station runs from position - length to position + length";
+  }
+  return "stop: the train stops at the stop cell, the last 50 m cell of the station, after four "
+         "approach marks; centred on its position";
+}
+
 StationExtent station_extent(int64_t type, int64_t position, int64_t length, bool end_extension) {
   if (is_short_station(type)) return {position - length, position + kShortExtentEnd};
   if (is_long_station(type)) return {position - length, position + length};

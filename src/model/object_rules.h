@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 #include <optional>
+#include <string_view>
 #include <tuple>
 #include <vector>
 
@@ -96,6 +97,9 @@ bool is_long_station(int64_t type);
 // approach marks before it.
 bool station_stops(int64_t type);
 bool station_marks(int64_t type);
+// What a type means for the train, in a sentence: "stop: ..." for a type
+// that places a stop cell, "pass: ..." for one that places none.
+std::string_view station_type_meaning(int64_t type);
 
 // The first and last metre of a station (table values 1 and 2).
 struct StationExtent {
