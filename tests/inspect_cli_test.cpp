@@ -133,6 +133,12 @@ TEST_F(Inspect, JsonDumpsCarryEveryFieldUnderTheModelsName) {
   EXPECT_EQ(first_signal["s1"], 4);
   EXPECT_EQ(first_signal["d1"], 2);
   EXPECT_EQ(first_signal["sx"], 1);
+  // Each station says whether the train stops there: type 12 stops, 28 passes.
+  const nlohmann::json stations = nlohmann::json::parse(objects.out)["stations"];
+  EXPECT_EQ(stations[0]["type"], 12);
+  EXPECT_EQ(stations[0]["stops"], true);
+  EXPECT_EQ(stations[1]["type"], 28);
+  EXPECT_EQ(stations[1]["stops"], false);
 
   const nlohmann::json occupied = dump_json(kCells, "--occupied");
   ASSERT_EQ(occupied["cells"].size(), 13u);  // 24 but 11 tunnel markers

@@ -40,7 +40,8 @@ ordered_json station(const objects::Station& s) {
           {"position_m", s.position},
           {"type", s.type},
           {"length_m", s.length},
-          {"entry", s.entry}};
+          {"entry", s.entry},
+          {"stops", station_stops(s.type)}};
 }
 
 ordered_json signal(const objects::Signal& s) {

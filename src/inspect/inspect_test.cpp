@@ -99,15 +99,19 @@ TEST(Inspect, SummaryAndListingOfTheBuiltInRoute) {
             "tunnels: 4\n"
             "code-change points: 0\n");
   const std::string listing = object_listing(route);
-  EXPECT_THAT(listing, ::testing::StartsWith("route length: 27000 m\n0 m: station \"VARDEO\" (type "
-                                             "12), from -300 m to 300 m, stop cell at 250 m, time "
-                                             "08:42:00\n"));
+  EXPECT_THAT(listing,
+              ::testing::StartsWith("route length: 27000 m\n0 m: station \"VARDEO\" (type "
+                                    "12, stop), from -300 m to 300 m, stop cell at 250 m, time "
+                                    "08:42:00\n"));
   // Boards and signals are listed at their rows' positions and land a cell on;
   // the values that change at one metre share a line.
   EXPECT_THAT(listing, ::testing::HasSubstr("\n0 m: gradient +2 \u2030, line speed 80 km/h, "
                                             "adhesion 100\n300 m: speed board 75/80/80 km/h, "
                                             "lands at 350 m\n350 m: gradient 0 \u2030\n"));
   EXPECT_THAT(listing, ::testing::HasSubstr("\n11400 m: signal, lands at 11450 m\n"));
+  // A type from 25 up places no stop cell: the train passes.
+  EXPECT_THAT(listing, ::testing::HasSubstr("\n6350 m: station \"BODREA\" (type 28, pass), from "
+                                            "6250 m to 6450 m, time 08:48:00\n"));
 }
 
 // Slowdowns, text boards and signals, off the grid as well as on it: each

@@ -32,8 +32,9 @@ std::string quoted(const std::string& text_1252) {
 }
 
 std::string station(const objects::Station& s) {
-  std::string text = "station " + quoted(s.name) + " (type " + str(s.type) + "), from " +
-                     metres(s.start) + " to " + metres(s.end);
+  std::string text = "station " + quoted(s.name) + " (type " + str(s.type) +
+                     (station_stops(s.type) ? ", stop" : ", pass") + "), from " + metres(s.start) +
+                     " to " + metres(s.end);
   if (s.stop_cell) text += ", stop cell at " + metres(int64_t{*s.stop_cell} * kCellMetres);
   return text + ", time " + objects::clock_time(s.time);
 }
