@@ -78,7 +78,8 @@ Converted to_1252(const std::string& text, Side side, const StopFlag& stop) {
                               {},
                               "encoding",
                               "this character has no Windows-1252 form, which the files are "
-                              "compiled in; nothing of this pair is checked until it is replaced",
+                              "compiled in; nothing else of this file is checked until it is "
+                              "replaced",
                               {},
                               {}};
   return converted;
@@ -116,9 +117,13 @@ Analysis analyse_pair(const std::string& line_text, const std::string& train_tex
   Converted train = to_1252(train_text, Side::kTrainFile, limits.stop);
   Analysis analysis;
   for (Converted* file : {&line, &train}) {
-    if (file->failure) analysis.problems.push_back(std::move(*file->failure));
+    if (file->failure) analysis.problems.push_back(*file->failure);
   }
-  if (!analysis.problems.empty()) return analysis;
+  // A file that holds such a character keeps only that problem; the other
+  // file's findings are published as check gives them.
+  const auto faulty = [&](Side side) {
+    return (side == Side::kLineFile && line.failure) || (side == Side::kTrainFile && train.failure);
+  };
   CheckOptions options;
   options.encodings = {line.compiled.encoding, train.compiled.encoding};
   options.error_limit = limits.error_limit;
@@ -127,6 +132,7 @@ Analysis analyse_pair(const std::string& line_text, const std::string& train_tex
   analysis.stopped_at_error_limit = stop_after_errors(findings, limits.error_limit);
   for (const Finding& f : findings) {
     Problem problem = problem_of(f);
+    if (faulty(problem.at.side)) continue;
     if (line.compiled.byte_order_mark) count_byte_order_mark(problem, Side::kLineFile);
     if (train.compiled.byte_order_mark) count_byte_order_mark(problem, Side::kTrainFile);
     analysis.problems.push_back(std::move(problem));

@@ -40,12 +40,15 @@ CompiledText compiled_text(std::string_view editor_text, const StopFlag& stop) {
     compiled.text += part.text;
     if (part.failed_at == std::string_view::npos) break;
     done += part.failed_at;
-    const auto byte = latin1_control_byte(editor_text, done);
-    if (!byte) {
-      compiled.unconvertible = skipped + done;
-      break;
+    if (const auto byte = latin1_control_byte(editor_text, done)) {
+      compiled.text += *byte;
+      continue;
     }
-    compiled.text += *byte;
+    if (!compiled.unconvertible) compiled.unconvertible = skipped + done;
+    // The rest is still read, the character standing as a question mark, so
+    // that the other file of the pair is checked.
+    compiled.text += '?';
+    if (!decode_utf8(editor_text, done)) ++done;
   }
   compiled.encoding = {
       compiled.byte_order_mark ? InputEncoding::kUtf8 : detect_input_encoding(compiled.text, stop),

@@ -21,7 +21,7 @@ struct CompiledText {
   FileEncoding encoding;
   bool byte_order_mark = false;
   // The byte offset, in the editor's text, of the first character that
-  // Windows-1252 has no form for.
+  // Windows-1252 has no form for; `text` holds a question mark for each.
   std::optional<size_t> unconvertible;
 };
 CompiledText compiled_text(std::string_view editor_text, const StopFlag& stop = {});

@@ -267,6 +267,46 @@ TEST(LspDiagnostics, ACharacterOutsideWindows1252IsReportedWhereItStands) {
   EXPECT_EQ((*encoding)["range"]["start"], json({{"line", 3}, {"character", 24}}));
 }
 
+TEST(LspDiagnostics, ACharacterOutsideWindows1252KeepsItsFaultToItsOwnFile) {
+  std::string line(kLineText);
+  line.replace(line.find("VIA ROMA"), 8, "VIA \xE2\x9C\x93 ROMA");
+  std::string train(kTrainText);
+  train.replace(train.find("VARDEO"), 6, "VARDEO \xE2\x9C\x93");
+  const struct {
+    const char* what;
+    std::string line;
+    std::string train;
+    std::vector<std::string> line_codes;
+    std::vector<std::string> train_codes;
+  } cases[] = {
+      {"in the line file", line, std::string(kTrainText), {"encoding"}, {"signal-cell-taken"}},
+      {"in the train file", std::string(kLineText), train, {"off-grid"}, {"encoding"}},
+      {"in both", line, train, {"encoding"}, {"encoding"}},
+  };
+  const auto codes = [](const json& diagnostics) {
+    std::vector<std::string> out;
+    for (const json& d : diagnostics) out.push_back(d["code"]);
+    return out;
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Session s = run(initialize() + open(kLineUri, c.line) + open(kTrainUri, c.train));
+    const std::vector<std::string> line_codes = codes(s.diagnostics(kLineUri));
+    const std::vector<std::string> train_codes = codes(s.diagnostics(kTrainUri));
+    for (const std::string& code : c.line_codes) EXPECT_THAT(line_codes, testing::Contains(code));
+    for (const std::string& code : c.train_codes) {
+      EXPECT_THAT(train_codes, testing::Contains(code));
+    }
+    // The file with the fault shows that fault alone.
+    if (c.line_codes == std::vector<std::string>{"encoding"}) {
+      EXPECT_THAT(line_codes, testing::ElementsAre("encoding"));
+    }
+    if (c.train_codes == std::vector<std::string>{"encoding"}) {
+      EXPECT_THAT(train_codes, testing::ElementsAre("encoding"));
+    }
+  }
+}
+
 TEST(LspDiagnostics, APairNamedInTheSettingsIsCheckedTogether) {
   const json pairs = {{"pairs", {{{"line", "percorso.txt"}, {"train", "sub/R101.txt"}}}}};
   const std::string line_uri = "file:///w/percorso.txt";
