@@ -82,18 +82,25 @@ std::span<const RowKindInfo> row_kinds(TextFile file, RowPart part) {
   return part == RowPart::kHeader ? kTrainHeader : kTrainRows;
 }
 
-std::string_view width_words(ValueWidth width) {
+std::string_view width_name(ValueWidth width) {
   switch (width) {
     case ValueWidth::kByte:
-      return "an 8-bit whole number (Byte)";
+      return "Byte";
     case ValueWidth::kInteger:
-      return "a 16-bit whole number (Integer)";
+      return "Integer";
     case ValueWidth::kLong:
-      return "a 32-bit whole number (Long)";
+      return "Long";
     case ValueWidth::kText:
       break;
   }
-  return "a text";
+  return "text";
+}
+
+std::string_view width_words(ValueWidth width) {
+  static constexpr std::string_view kWords[] = {"a text", "an 8-bit whole number (Byte)",
+                                                "a 16-bit whole number (Integer)",
+                                                "a 32-bit whole number (Long)"};
+  return kWords[static_cast<size_t>(width)];
 }
 
 std::string_view section_name(Section section) {

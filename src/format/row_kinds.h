@@ -53,7 +53,9 @@ constexpr size_t kRowKindCount = 0
 #undef ROW_KIND
     ;
 
-// How a width is named in words: "a 16-bit whole number".
+// How a width is named in the docs' tables, "Integer", and in words,
+// "a 16-bit whole number (Integer)".
+std::string_view width_name(ValueWidth width);
 std::string_view width_words(ValueWidth width);
 
 // The most values a row kind has.

@@ -165,18 +165,4 @@ std::pair<int64_t, int64_t> accepted_range(ValueWidth width) {
   return {INT32_MIN, INT32_MAX};
 }
 
-std::string_view width_name(ValueWidth width) {
-  switch (width) {
-    case ValueWidth::kByte:
-      return "Byte";
-    case ValueWidth::kInteger:
-      return "Integer";
-    case ValueWidth::kLong:
-      return "Long";
-    case ValueWidth::kText:
-      break;
-  }
-  return "text";
-}
-
 }  // namespace sc::lsp

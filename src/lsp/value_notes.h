@@ -28,6 +28,5 @@ std::span<const ValueNote> value_notes(RowKind kind);
 
 // The lowest and highest values a width accepts.
 std::pair<int64_t, int64_t> accepted_range(ValueWidth width);
-std::string_view width_name(ValueWidth width);
 
 }  // namespace sc::lsp
