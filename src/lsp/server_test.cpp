@@ -448,7 +448,7 @@ TEST(LspFeatures, EveryRowSnippetCompilesInItsSection) {
     line += "[fine]\n";
     train += "[vel_limite]\nvelocita, 0, 80\n[fine]\n";
     const Analysis analysis =
-        analyse_pair(line, train, compile_named_after("S_linea.txt", "S_R1-.txt", {}, {}, 1, {}));
+        analyse_pair(line, train, compile_as_check_does("S_linea.txt", "S_R1-.txt"));
     for (const Problem& problem : analysis.problems) {
       EXPECT_FALSE(problem.error) << problem.message;
     }
