@@ -122,6 +122,80 @@ TEST(Check, OneMistakeGivesOneDiagnosticAtItsLine) {
   }
 }
 
+// Mistakes of new authors, each named at the line that holds it, in words
+// that say what the compile does with it.
+TEST(Check, AnAuthorsMistakeIsNamedAtItsLineWithWhatTheCompileDoes) {
+  struct Case {
+    std::string line_text;
+    std::string train_text;
+    Source file;
+    int line;
+    std::string name;
+    std::string says;
+  };
+  const std::string line_end = "[fine]\n";
+  const std::string line = kLineHead;
+  const std::string train = kTrainHead;
+  const Case cases[] = {
+      // A tunnel written 150 m or less after the one before it.
+      {line + "montagna, 1000, 2000, 1\nmontagna, 2100, 2500, 1\n" + line_end, train + line_end,
+       Source::kLineFile, 6, "tunnel-type",
+       "this tunnel of type 1 is stored as type 3: it starts at 2100 m"},
+      // Kilometres for metres: start and end in one cell.
+      {line + "montagna, 43, 45, 11\n" + line_end, train + line_end, Source::kLineFile, 5,
+       "tunnel-backwards",
+       "covers no cell: both ends round to the same cell boundary, 50 m, so no tunnel is "
+       "written; positions are in metres"},
+      // A misspelt keyword drops its row.
+      {line + line_end,
+       train + "staziome, 1000, 12, 600, 0,0,0, 1,1,0, 4,1,1, 1, 9,0,0, UNO\n" + line_end,
+       Source::kTrainFile, 3, "unknown-keyword",
+       "so the row is ignored, and the train file has one station row fewer than written; did "
+       "you mean \"stazione\"?"},
+      // A train file without a speed limit row.
+      {line + line_end, "[generale]\n" + line_end, Source::kTrainFile, 1, "starts-late",
+       "the train file holds no row: without a speed limit row (velocita) every cell of the "
+       "route gets a line speed of 0 km/h"},
+      // Values written without commas.
+      {line + "pendenza 2000 10\n" + line_end, train + line_end, Source::kLineFile, 5,
+       "too-few-values",
+       "the keyword field \"pendenza 2000 10\" holds numbers, but values count only after a "
+       "comma"},
+      {line + "pendenza;2000;10\n" + line_end, train + line_end, Source::kLineFile, 5,
+       "too-few-values", "\"pendenza, 2000, 10\""},
+      {line + "pendenza\t2000\t10\n" + line_end, train + line_end, Source::kLineFile, 5,
+       "too-few-values", "\"pendenza, 2000, 10\""},
+      // A time written minutes first: the row that breaks the order.
+      {line + line_end,
+       train + kStation9 + "stazione, 2000, 12, 600, 0,0,0, 1,1,0, 4,1,1, 1, 20,9,0, DUE\n" +
+           "stazione, 4000, 12, 600, 0,0,0, 1,1,0, 4,1,1, 1, 9,30,0, TRE\n" + line_end,
+       Source::kTrainFile, 4, "time-backwards",
+       "this station's time 20:09:00 is later than the next station's, 9:30:00, while the "
+       "station before it has 9:00:00: this row breaks the order of the times; a time is "
+       "written hours, minutes, seconds, so did you mean 9:20:00?"},
+      // Every digit of a curve keyword named.
+      {line + "curvad250, 1000, 300\n" + line_end, train + line_end, Source::kLineFile, 5,
+       "misleading-keyword", "holds the digits 2, 5 and 0: "},
+      // The value to write, the route's length and the run-out.
+      {line + line_end,
+       train + kStation9 + "stazione, 700, 12, 600, 0,0,0, 1,1,0, 4,1,1, 1, 9,10,0, DUE\n" +
+           line_end,
+       Source::kTrainFile, 4, "stations-too-close",
+       "write its position as 950 or more, so that it starts at 650 or later"},
+      {line + "pendenza, 20000, 1\n" + line_end, train + line_end, Source::kLineFile, 5,
+       "beyond-route",
+       "the route is 10000 m long, and its cells run on through the 7000 m run-out after it"},
+  };
+  for (const Case& c : cases) {
+    const std::vector<Finding> found = check(c.line_text, c.train_text);
+    const auto it = std::ranges::find_if(found, [&](const Finding& f) {
+      return f.source == c.file && f.location.line == c.line && f.name() == c.name;
+    });
+    ASSERT_NE(it, found.end()) << c.line_text << c.train_text;
+    EXPECT_THAT(it->message, ::testing::HasSubstr(c.says));
+  }
+}
+
 // The warning's advice, followed, leaves a clean file.
 TEST(Check, CommentMarkerAdviceSwitchesTheRowOff) {
   const std::string train = kTrainHead + std::string("[fine]\n");
@@ -626,7 +700,8 @@ TEST(Check, ReadsEachRowKindAsTheCompileDoes) {
     const bool in_line = c.file == TextFile::kLine;
     const std::string line = "[generale]\nlunghezza percorso, 10000\n" + c.header + "[righe]\n" +
                              (in_line ? c.rows : "") + "[fine]\n";
-    const std::string train = "[generale]\n" + (in_line ? "" : c.rows) + "[fine]\n";
+    const std::string speed = c.kind == RowKind::kSpeedLimit ? "" : "velocita, 0, 80\n";
+    const std::string train = "[generale]\n" + speed + (in_line ? "" : c.rows) + "[fine]\n";
     EXPECT_THAT(places(check(line, train)), ::testing::IsEmpty()) << c.header << c.rows;
     RowRecords records;
     (void)memorizza_percorso({line, train}, "Prova", "T1", ProfileChoice::kBuild,

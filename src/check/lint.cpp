@@ -66,17 +66,16 @@ size_t edit_distance(std::string_view a, std::string_view b) {
   return row[b.size()];
 }
 
-// The spelling of the kind of `part` nearest to the field, when one is near.
-std::optional<std::string_view> nearest_keyword(std::string_view field, TextFile file,
-                                                RowPart part) {
+// The kind of `part` whose spelling is nearest to the field, when one is near.
+const RowKindInfo* nearest_kind(std::string_view field, TextFile file, RowPart part) {
   const std::string lower = lower_case(std::string(trimmed_field(field)));
-  std::optional<std::string_view> best;
+  const RowKindInfo* best = nullptr;
   size_t best_distance = 0;
   for (const RowKindInfo& kind : row_kinds(file, part)) {
     const size_t distance = edit_distance(lower, kind.keyword);
     if (distance > std::max<size_t>(2, kind.keyword.size() / 3)) continue;
     if (!best || distance < best_distance) {
-      best = kind.keyword;
+      best = &kind;
       best_distance = distance;
     }
   }
@@ -105,6 +104,49 @@ std::string count_of(size_t n, std::string_view noun) {
 std::string takes(const RowKindInfo& kind) {
   return "a " + std::string(kind.what) + " row takes " + count_of(kind.values.size(), "value") +
          " (" + value_names(kind.values) + ")";
+}
+
+// A keyword field split at blanks, tabs and semicolons: its words, and the
+// numbers an author wrote there as values.
+struct KeywordWithNumbers {
+  std::string words;
+  std::vector<std::string_view> numbers;
+  std::string with_commas() const {
+    std::string row = words;
+    for (const std::string_view number : numbers) row += ", " + std::string(number);
+    return row;
+  }
+};
+
+bool is_number(std::string_view piece) {
+  if (piece.starts_with('-') || piece.starts_with('+')) piece.remove_prefix(1);
+  return !piece.empty() &&
+         std::ranges::all_of(piece, [](char c) { return (c >= '0' && c <= '9') || c == '.'; });
+}
+
+// Only numbers after the keyword's words count: "curvad4 1000 200" holds 1000
+// and 200.
+KeywordWithNumbers split_numbers(std::string_view field) {
+  KeywordWithNumbers split;
+  size_t begin = 0;
+  while (begin < field.size()) {
+    const size_t end = std::min(field.find_first_of(" \t;", begin), field.size());
+    const std::string_view piece = field.substr(begin, end - begin);
+    begin = end + 1;
+    if (piece.empty()) continue;
+    if (is_number(piece) && !split.words.empty()) {
+      split.numbers.push_back(piece);
+    } else if (split.numbers.empty()) {
+      split.words += (split.words.empty() ? "" : " ") + std::string(piece);
+    } else {
+      return {};  // words after numbers: not values written without commas
+    }
+  }
+  return split;
+}
+
+std::string_view file_noun(TextFile file) {
+  return file == TextFile::kLine ? "line file" : "train file";
 }
 
 // Whether a line ends between two fields.
@@ -246,10 +288,24 @@ class RecordLint::FileLint {
 
   void warn_too_few(const RowRecord& row, size_t found) {
     const RowKindInfo& kind = row_kind(*row.kind);
-    context_.warn(Warning::kTooFewValues, trimmed_span(row.keyword),
-                  takes(kind) + ", but this line has " + std::to_string(found) +
-                      ": the compile reads its " + std::string(kind.values[found].name) +
-                      " from the next line instead");
+    const std::string next_line = "the compile reads its " + std::string(kind.values[found].name) +
+                                  " from the next line instead";
+    const KeywordWithNumbers written = split_numbers(trimmed_field(row.keyword.text));
+    if (written.numbers.empty()) {
+      context_.warn(
+          Warning::kTooFewValues, trimmed_span(row.keyword),
+          takes(kind) + ", but this line has " + std::to_string(found) + ": " + next_line);
+      return;
+    }
+    const std::string meant = written.with_commas();
+    Finding& finding =
+        context_.warn(Warning::kTooFewValues, trimmed_span(row.keyword),
+                      "the keyword field " + sc::quoted(trimmed_field(row.keyword.text)) +
+                          " holds numbers, but values count only after a comma: " + takes(kind) +
+                          ", and this line has " + std::to_string(found) + ", so " + next_line +
+                          "; separate the values with commas, not blanks, tabs or semicolons: " +
+                          sc::quoted(meant));
+    finding.fixes.push_back({span_of_part(row.keyword, trimmed_field(row.keyword.text)), meant});
   }
 
   // A field after the row's last value on its line is read as the next
@@ -374,13 +430,17 @@ class RecordLint::FileLint {
     if (!has_letter(keyword) || is_section_line(keyword) || comment_marker(keyword)) return;
     std::string message =
         sc::quoted(trimmed_field(keyword)) + " names no row kind, so the row is ignored";
-    const auto nearest = nearest_keyword(keyword, row.file, row.part);
-    if (nearest) message += "; did you mean " + sc::quoted(*nearest) + "?";
+    const RowKindInfo* nearest = nearest_kind(keyword, row.file, row.part);
+    if (nearest) {
+      message += ", and the " + std::string(file_noun(row.file)) + " has one " +
+                 std::string(nearest->what) + " row fewer than written; did you mean " +
+                 sc::quoted(nearest->keyword) + "?";
+    }
     Finding& finding =
         context_.warn(Warning::kUnknownKeyword, trimmed_span(row.keyword), std::move(message));
     if (nearest) {
       finding.fixes.push_back(
-          {span_of_part(row.keyword, trimmed_field(keyword)), std::string(*nearest)});
+          {span_of_part(row.keyword, trimmed_field(keyword)), std::string(nearest->keyword)});
     }
   }
 
@@ -520,12 +580,14 @@ RecordLint::RecordLint(const RecordLint& from)
       train_context_(from.train_context_, findings_, &holders_),
       line_(std::make_unique<FileLint>(*from.line_, line_context_)),
       train_(std::make_unique<FileLint>(*from.train_, train_context_)),
-      line_over_(from.line_over_) {}
+      line_over_(from.line_over_),
+      line_faulted_(from.line_faulted_) {}
 
 RecordLint::~RecordLint() = default;
 
 void RecordLint::row_read(const RowRecord& record) {
   if (record.file == TextFile::kLine) {
+    line_faulted_ |= record.ending == RowEnd::kFault;
     line_->add(record);
     return;
   }
@@ -538,11 +600,29 @@ void RecordLint::row_read(const RowRecord& record) {
   train_->add(record);
 }
 
+namespace {
+
+// A train file without a row leaves every cell at a line speed of 0.
+void warn_no_train_rows(LintContext& train, std::optional<int64_t> route_length) {
+  if (route_length.value_or(0) <= 0) return;
+  train.warn(Warning::kStartsLate, {{1, 1}, {1, 1}},
+             "the train file holds no row: without a speed limit row (" +
+                 keyword_of(RowKind::kSpeedLimit) +
+                 ") every cell of the route gets a line speed of 0 km/h, and the route has no "
+                 "station; write one at 0 m, such as " +
+                 sc::quoted(keyword_of(RowKind::kSpeedLimit) + ", 0, 80") +
+                 ", and one wherever the limit changes");
+}
+
+}  // namespace
+
 std::vector<Finding> RecordLint::finish(std::string_view line_text, std::string_view train_text,
                                         const SourceEncodings& encodings) {
   line_->finish();
   train_->finish();
   check_boards_against_limits(line_context_, std::move(train_context_.limit_rows));
+  // A fault in the line file leaves the train file unread.
+  if (!line_over_ && !line_faulted_) warn_no_train_rows(train_context_, line_context_.route_length);
   lint_encoding(line_text, encodings.line, line_context_);
   lint_encoding(train_text, encodings.train, train_context_);
   return std::move(findings_);

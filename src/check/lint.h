@@ -75,6 +75,14 @@ class CellHolders {
   std::vector<CellHolder> holders_;
 };
 
+// A station row's time, in seconds of the day, and its hour and minute
+// values.
+struct StationTime {
+  int64_t seconds = 0;
+  int64_t hours = 0, minutes = 0;
+  SourceRange hours_at, minutes_at;
+};
+
 // Where the warnings of one file go, and what the line file told about the
 // route.
 class LintContext {
@@ -104,10 +112,16 @@ class LintContext {
 
   // From the line file's header, for the rows of both files.
   std::optional<int64_t> route_length;
-  // The time of the last station row, in seconds of the day.
-  std::optional<int64_t> previous_station_time;
+  // The times of the last two station rows.
+  std::optional<StationTime> previous_station, station_before_previous;
   FillOrder gradients, speeds, adhesions;
   std::optional<LaidTrack> laid_track;
+  // The end of the last tunnel row, and where its end value stands.
+  struct TunnelEnd {
+    int64_t metres;
+    SourceLocation at;
+  };
+  std::optional<TunnelEnd> previous_tunnel_end;
   std::vector<LimitBoard> limit_boards;  // of the line file
   std::vector<LimitRow> limit_rows;      // of the train file
   // Shared by both files' contexts, so that a train row sees the line's
@@ -171,6 +185,7 @@ class RecordLint final : public RowListener {
   std::unique_ptr<FileLint> line_;
   std::unique_ptr<FileLint> train_;
   bool line_over_ = false;  // a train row has come
+  bool line_faulted_ = false;
 };
 
 // The same for records kept whole.

@@ -84,17 +84,26 @@ void check_curve_side(LintContext& context, const RowRecord& row, CurveKeyword n
   finding.fixes.push_back({span_of_part(row.keyword, trimmed_field(keyword)), meant});
 }
 
-void check_curve_class(LintContext& context, const RowRecord& row, bool left, char decides) {
-  std::string others;
-  for (const char c : row.keyword.text) {
-    if (c < '0' || c > '9' || c == decides || others.find(c) != std::string::npos) continue;
-    others += c;
+// "2, 5 and 0": each digit once, in the order written.
+std::string digits_named(std::string_view digits) {
+  std::string named;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0) named += i + 1 == digits.size() ? " and " : ", ";
+    named += digits[i];
   }
-  if (others.empty()) return;
+  return named;
+}
+
+void check_curve_class(LintContext& context, const RowRecord& row, bool left, char decides) {
+  std::string digits;
+  for (const char c : row.keyword.text) {
+    if (c >= '0' && c <= '9' && digits.find(c) == std::string::npos) digits += c;
+  }
+  if (digits.size() < 2) return;
   Finding& finding = context.warn(
       Warning::kMisleadingKeyword, trimmed_span(row.keyword),
       sc::quoted(std::string(trimmed_field(row.keyword.text))) + " holds the digits " +
-          std::string(1, decides) + " and " + others +
+          digits_named(digits) +
           ": the class is the first of 1 to 6 found, looking for 1 first, so this is "
           "class " +
           std::string(1, decides) + "; write one digit, the class, in a curve's keyword");
@@ -125,6 +134,38 @@ void check_tunnel_cut(LintContext& context, const LintRow& row) {
                    std::to_string(tunnel_end(last_cell)) + " m, where the cells end");
 }
 
+// A tunnel that starts close after the previous row's end is stored as the
+// close tunnels' type, whatever its row says.
+void check_close_tunnel(LintContext& context, const LintRow& row, int64_t type) {
+  const auto& previous = context.previous_tunnel_end;
+  // An overlap is no gap at all: only a tunnel after the previous end is told.
+  if (!previous || type == kCloseTunnelType || row[0] < previous->metres ||
+      !close_tunnel(row[0], previous->metres)) {
+    return;
+  }
+  Finding& finding = context.warn(
+      Warning::kTunnelType, row.at(2),
+      "this tunnel of type " + std::to_string(type) + " is stored as type " +
+          std::to_string(kCloseTunnelType) + ": it starts at " + metres(row[0]) +
+          ", no more than " + metres(kCloseTunnelGap) +
+          " after the end of the tunnel row before it, at " + metres(previous->metres) +
+          ", and a tunnel that close is always of type " + std::to_string(kCloseTunnelType) +
+          "; leave more than " + metres(kCloseTunnelGap) +
+          " between the two, or write the type the compile gives it");
+  finding.notes.push_back({"the tunnel before it ends here", context.source(), previous->at});
+}
+
+// Start and end in one cell: the tunnel covers no cell, and none is written.
+void check_tunnel_covers_a_cell(LintContext& context, const LintRow& row) {
+  const TunnelCells cells = tunnel_cells(row[0], row[1]);
+  if (row[1] <= row[0] || cells.first <= cells.last) return;
+  std::string message = "the tunnel from " + metres(row[0]) + " to " + metres(row[1]) +
+                        " covers no cell: both ends round to the same cell boundary, " +
+                        metres(tunnel_start(cells.first)) + ", so no tunnel is written";
+  if (row[1] < 1000) message += "; positions are in metres, not kilometres";
+  context.warn(Warning::kTunnelBackwards, row.at(1), std::move(message));
+}
+
 void check_tunnel(LintContext& context, const LintRow& row) {
   check_grid(context, "the tunnel's start", row[0], row.field(0), GridCell::kOwn);
   check_grid(context, "the tunnel's end", row[1], row.field(1), GridCell::kOwn);
@@ -136,13 +177,17 @@ void check_tunnel(LintContext& context, const LintRow& row) {
                      std::to_string(row[0]) +
                      " m, so it makes no tunnel; give the start first, then the end");
   }
+  check_tunnel_covers_a_cell(context, row);
   const int64_t type = tunnel_kind(row[2]).type;
   if (type < 1 || type > kHighestTunnelType) {
     context.warn(Warning::kTunnelType, row.at(2),
                  "tunnel type " + std::to_string(row[2]) +
                      " is unknown: the types are 1 to 3, or 11 to 13 for the same types with "
                      "tunnel markers");
+  } else {
+    check_close_tunnel(context, row, type);
   }
+  context.previous_tunnel_end = LintContext::TunnelEnd{row[1], row.field(1).at};
 }
 
 // Values 0 to 4 as they stand in the row: posizione, vas, vbs, vcs, strisces.
@@ -272,21 +317,58 @@ void check_station_extent(LintContext& context, const LintRow& row) {
                                            : "part of it lies where the train never runs");
 }
 
+// The time with its hour and minute swapped, as an author who wrote the
+// minutes first would have meant, when that is a time of day.
+std::optional<int64_t> swapped_time(const StationTime& time) {
+  if (time.minutes > 23 || time.hours > 59) return std::nullopt;
+  return time.seconds + (time.minutes - time.hours) * 3600 + (time.hours - time.minutes) * 60;
+}
+
+// A station whose time is later than the next station's while the one before
+// it runs in order with that next one: the row in the middle breaks the order.
+void warn_time_out_of_line(LintContext& context, const StationTime& before, const StationTime& odd,
+                           const StationTime& next) {
+  Finding& finding = context.warn(
+      Warning::kTimeBackwards, odd.hours_at,
+      "this station's time " + clock_text(odd.seconds) + " is later than the next station's, " +
+          clock_text(next.seconds) + ", while the station before it has " +
+          clock_text(before.seconds) +
+          ": this row breaks the order of the times; a time is written hours, minutes, "
+          "seconds");
+  const std::optional<int64_t> swapped = swapped_time(odd);
+  if (!swapped || *swapped < before.seconds || *swapped > next.seconds) return;
+  finding.message += ", so did you mean " + clock_text(*swapped) + "?";
+  finding.fixes = {{odd.hours_at, std::to_string(odd.minutes)},
+                   {odd.minutes_at, std::to_string(odd.hours)}};
+}
+
+void check_station_time(LintContext& context, const LintRow& row) {
+  const StationTime time{
+      station_seconds(row[kStationHours], row[kStationHours + 1], row[kStationHours + 2]),
+      row[kStationHours], row[kStationHours + 1], row.at(kStationHours), row.at(kStationHours + 1)};
+  const std::optional<StationTime>& previous = context.previous_station;
+  const std::optional<StationTime>& before = context.station_before_previous;
+  if (previous && time.seconds < previous->seconds) {
+    if (before && before->seconds <= time.seconds) {
+      warn_time_out_of_line(context, *before, *previous, time);
+    } else {
+      context.warn(Warning::kTimeBackwards, row.at(kStationHours),
+                   "this station's time " + clock_text(time.seconds) +
+                       " is earlier than the time of the station before it, " +
+                       clock_text(previous->seconds) +
+                       ": stations are listed in route order, so their times should not run "
+                       "backwards");
+    }
+  }
+  context.station_before_previous = context.previous_station;
+  context.previous_station = time;
+}
+
 void check_station(LintContext& context, const LintRow& row) {
   check_on_route(context, "the station's position", row[0], row.at(0));
   check_station_extent(context, row);
   check_time_of_day(context, "the station's time", row, kStationHours);
-  const int64_t time =
-      station_seconds(row[kStationHours], row[kStationHours + 1], row[kStationHours + 2]);
-  if (context.previous_station_time && time < *context.previous_station_time) {
-    context.warn(Warning::kTimeBackwards, row.at(kStationHours),
-                 "this station's time " + clock_text(time) +
-                     " is earlier than the time of the station before it, " +
-                     clock_text(*context.previous_station_time) +
-                     ": stations are listed in route order, so their times should not run "
-                     "backwards");
-  }
-  context.previous_station_time = time;
+  check_station_time(context, row);
 }
 
 // A kind whose values no check looks at.

@@ -175,8 +175,9 @@ TEST(LineCompilerErrors, DiagnosticsNameTheField) {
   EXPECT_EQ(d.location, (SourceLocation{5, 12}));
   EXPECT_TRUE(d.position.has_value());
   EXPECT_EQ(d.message,
-            "position 7901 lies beyond the route: the last cell is 160, so the last position a "
-            "gradient row may have is 7900");
+            "position 7901 lies beyond the route: the route is 1000 m long, and its cells run "
+            "on through the 7000 m run-out after it to cell 160, so the last position a "
+            "gradient row may have is 7900, in the run-out, where the train has left the route");
 
   const Compiled no_code =
       compile(line_file("", "sfondo uno, 0\r\n  ripetizione segnali, 0, 0\r\n"));

@@ -23,11 +23,15 @@ bool position_accepted(const Scenario& model, ErrorLog& errors, Source source, i
   }
   const int32_t last = model.last_cell();
   if (position_fits(position, margin, last)) return true;
+  const int32_t route_length = model.table[entry::kFigures].*slot::kRouteLength;
   errors.record_at(ErrorCode::kBeyondRoute, position, source, position_at,
                    "position " + std::to_string(position) +
-                       " lies beyond the route: the last cell is " + std::to_string(last) +
+                       " lies beyond the route: the route is " + std::to_string(route_length) +
+                       " m long, and its cells run on through the " + std::to_string(kRunOut) +
+                       " m run-out after it to cell " + std::to_string(last) +
                        ", so the last position a " + std::string(row_kind) + " row may have is " +
-                       std::to_string(int64_t{kCellMetres} * last - margin));
+                       std::to_string(int64_t{kCellMetres} * last - margin) +
+                       ", in the run-out, where the train has left the route");
   return false;
 }
 

@@ -19,9 +19,13 @@ constexpr std::array kCatalogue{
                 "a position or length is not a multiple of 50 m and is rounded"},
     WarningInfo{Warning::kValueWraps, "value-wraps",
                 "a value does not fit the byte or integer that stores it"},
-    WarningInfo{Warning::kTunnelBackwards, "tunnel-backwards",
-                "a tunnel's end is not after its start, so it makes no tunnel"},
-    WarningInfo{Warning::kTunnelType, "tunnel-type", "a tunnel's type is not one of 1 to 3"},
+    WarningInfo{
+        Warning::kTunnelBackwards, "tunnel-backwards",
+        "a tunnel's end is not after its start, or both round to one cell boundary, so it makes "
+        "no tunnel"},
+    WarningInfo{Warning::kTunnelType, "tunnel-type",
+                "a tunnel's type is not one of 1 to 3, or one starting close after the tunnel "
+                "before it is stored as type 3"},
     WarningInfo{Warning::kBeyondRouteEnd, "beyond-route-end",
                 "a row lies beyond the route's end, in the run-out, or a station, slowdown or "
                 "tunnel runs past it"},
@@ -46,8 +50,8 @@ constexpr std::array kCatalogue{
                 "a speed board without stripes does not show the train's speed limit where it "
                 "stands"},
     WarningInfo{Warning::kStartsLate, "starts-late",
-                "the first speed limit or adhesion row stands after 0 m, so the cells before it "
-                "get 0"},
+                "the first speed limit or adhesion row stands after 0 m, or the train file holds "
+                "no row, so the cells before it get 0"},
     WarningInfo{Warning::kObjectReplaced, "object-replaced",
                 "a station's stop takes the cell of a board, a signal or a code-change point, "
                 "which is lost"},

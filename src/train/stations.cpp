@@ -131,7 +131,10 @@ std::string too_close_message(const TrainPass& pass, const TableEntry& station,
   return "the station at " + std::to_string(row.position) + " starts at " +
          std::to_string(station.*slot::kStationFirst) + ", less than 350 m after the end of " +
          "the station before it at " + std::to_string(previous.*slot::kStationLast) +
-         "; it may start at " +
+         "; write its position as " +
+         std::to_string(row.position + int64_t{previous.*slot::kStationLast} + kMinimumSpacing -
+                        station.*slot::kStationFirst) +
+         " or more, so that it starts at " +
          std::to_string(int64_t{previous.*slot::kStationLast} + kMinimumSpacing) + " or later";
 }
 

@@ -114,7 +114,7 @@ TEST(TrainStations, TooCloseMessageTellsCloseFromOutOfOrder) {
     std::string says;
   };
   const std::vector<Case> cases = {
-      {{station(1000, 28, 200), station(1500, 28, 200)}, "it may start at 1450 or later"},
+      {{station(1000, 28, 200), station(1500, 28, 200)}, "so that it starts at 1450 or later"},
       {{station(1000, 28, 200), station(5000, 28, 200), station(3000, 28, 200)},
        "the station at 3000 m is listed after the station at 5000 m (line 3), which lies "
        "further along the route: the station rows are out of order"},
