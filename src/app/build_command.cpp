@@ -197,9 +197,13 @@ Plan plan_build(const BuildOptions& options, const std::filesystem::path& out_di
                      " holds no line file (L_linea.txt) and no train file (L_T-.txt)");
   }
   Plan plan{{}, paired.trains_without_line};
+  // Reserved: a line and a pair are copied, not moved, as a vector grows,
+  // and they hold the texts read.
+  plan.lines.reserve(paired.lines.size());
   for (const LineAndTrains& named : paired.lines) {
     Line& line = plan.lines.emplace_back();
     line.line_file = named.line_file;
+    line.pairs.reserve(named.train_files.size());
     std::string line_digest;
     try {
       line.line_name = typed_name_to_1252(line_name_of(named.line_file), "the line name");
@@ -288,14 +292,10 @@ void compile_pair(const Line& line, Pair& pair, const BuildOptions& options,
   RecordLint lint = line.shared->lint ? *line.shared->lint : RecordLint();
   RunOutcome run = compile_train_against(*line.shared, pair.train_text, pair.train_number,
                                          line.shared->lint ? &lint : nullptr);
-  CompiledFiles compiled{.texts = {line.line_text, pair.train_text},
-                         .encodings = encodings,
-                         .run = std::move(run),
-                         .sources = {utf8_of(line.line_file), utf8_of(pair.train_file)},
-                         .line_name = line.line_name,
-                         .train_number = pair.train_number};
-  pair.report = report_of_compile(compile_options_of(options), compiled, lint);
-  pair.run = std::move(compiled.run);
+  pair.report = report_of_compile(
+      compile_options_of(options), run,
+      {line.line_text, pair.train_text, encodings, line.line_name, pair.train_number}, lint);
+  pair.run = std::move(run);
   if (pair.run->fatal_error != 0) {
     pair.status = exit_status::kFatal;
   } else if (pair.run->errors.has_error()) {

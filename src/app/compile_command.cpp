@@ -118,23 +118,22 @@ std::string decode_source(std::string text, EncodingChoice choice,
   return std::move(decoded.text);
 }
 
-CompileReport report_of_compile(const CompileOptions& options, const CompiledFiles& compiled,
-                                RecordLint& lint) {
-  const RunOutcome& run = compiled.run;
+CompileReport report_of_compile(const CompileOptions& options, const RunOutcome& run,
+                                const CompileInputs& inputs, RecordLint& lint) {
   CompileReport out;
   // The rows that hold the cells the errors needed; a clean run keeps none.
   RowRecords records{KeptRows::kObjectsAndStops};
   if (!run.errors.diagnostics().empty() || run.fatal_error != 0) {
     // The same compile again, this time keeping its rows.
-    (void)memorizza_percorso(compiled.texts, compiled.line_name, compiled.train_number,
+    (void)memorizza_percorso({std::string(inputs.line_text), std::string(inputs.train_text)},
+                             std::string(inputs.line_name), std::string(inputs.train_number),
                              options.no_profile ? ProfileChoice::kWithout : ProfileChoice::kBuild,
                              RowErrors::kStopTheFile, &records, interrupt_flag());
   }
   out.errors = errors_naming_holders(run.errors.diagnostics(), run.fatal_error, records);
   out.recorded = run.errors.diagnostics().size();
   if (options.no_warnings) return out;
-  out.warnings =
-      lint.finish(*compiled.texts.line_text, *compiled.texts.train_text, compiled.encodings);
+  out.warnings = lint.finish(inputs.line_text, inputs.train_text, inputs.encodings);
   CheckOptions check;
   apply_warning_flags(options.warning_flags, false, check);
   apply_warning_options(out.warnings, check);
@@ -179,7 +178,11 @@ int run_compile(const CompileOptions& options, Disk& disk, std::ostream& out, st
     RecordLint record_lint;
     const CompiledFiles compiled =
         compile_files(options, disk, profile, options.no_warnings ? nullptr : &record_lint);
-    const CompileReport report = report_of_compile(options, compiled, record_lint);
+    const CompileReport report =
+        report_of_compile(options, compiled.run,
+                          {*compiled.texts.line_text, *compiled.texts.train_text,
+                           compiled.encodings, compiled.line_name, compiled.train_number},
+                          record_lint);
     const std::vector<Finding>& warnings = report.warnings;
     create_output_dir(options.output_dir);
     const NamedText line_text{compiled.sources.line_file, *compiled.texts.line_text};

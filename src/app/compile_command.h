@@ -84,8 +84,14 @@ struct CompileReport {
   std::vector<Finding> errors;
   size_t recorded = 0;
 };
-CompileReport report_of_compile(const CompileOptions& options, const CompiledFiles& compiled,
-                                RecordLint& lint);
+// What the report reads of a compile besides its run, held by the caller.
+struct CompileInputs {
+  std::string_view line_text, train_text;  // as the compilers read them
+  SourceEncodings encodings;
+  std::string_view line_name, train_number;
+};
+CompileReport report_of_compile(const CompileOptions& options, const RunOutcome& run,
+                                const CompileInputs& inputs, RecordLint& lint);
 
 // Runs the body of the command `name` and returns its status; a UsageError or
 // IoError is reported as "scenario-compiler NAME: message" and gives status 2;

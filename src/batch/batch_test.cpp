@@ -111,5 +111,27 @@ TEST(SharedLine, EachTrainGetsTheRunAndWarningsOfItsWholeCompile) {
   EXPECT_THAT(warnings[3], testing::Contains("object-replaced 2:3"));
 }
 
+// Trains compiled at once share their line's profile: its points, built on
+// the first read, are built once whichever threads read first, and are those
+// of a profile read on one thread.
+TEST(SharedLine, ItsProfileReadFirstByManyThreadsAtOnceHoldsThePointsOfOne) {
+  const std::string line =
+      "[generale]\nlunghezza percorso, 5000\n[pendenze]\npendenza, 0, 2\ncurvad3, 200, 900\n"
+      "curvas5, 1500, 400\n";
+  const SharedLine alone = compile_shared_line(line, "L", 1, false);
+  const SharedLine shared = compile_shared_line(line, "L", 1, false);
+  ASSERT_TRUE(alone.profile && shared.profile);
+  const auto points_of = [](const Profile& profile) {
+    const size_t count = static_cast<size_t>(profile.last_point()) + 1;
+    std::vector<double> points(profile.values(Profile::kX), profile.values(Profile::kX) + count);
+    points.insert(points.end(), profile.values(Profile::kY), profile.values(Profile::kY) + count);
+    return points;
+  };
+  const std::vector<double> expected = points_of(*alone.profile);
+  std::vector<std::vector<double>> read(8);
+  for_each_in_parallel(read.size(), 8, [&](size_t i) { read[i] = points_of(*shared.profile); });
+  for (const std::vector<double>& points : read) EXPECT_TRUE(points == expected);
+}
+
 }  // namespace
 }  // namespace sc

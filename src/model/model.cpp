@@ -31,7 +31,7 @@ void Profile::set_double(int32_t m, int k, double v) {
 void Profile::seed() {
   if (!runs_) throw std::logic_error("a profile set point by point cannot be seeded as runs");
   runs_->seeded = true;
-  points_.reset();
+  forget_points();
 }
 
 void Profile::add_run(const ProfileRun& run) {
@@ -44,7 +44,12 @@ void Profile::add_run(const ProfileRun& run) {
   } else {
     runs.push_back(run);
   }
+  forget_points();
+}
+
+void Profile::forget_points() {
   points_.reset();
+  points_built_ = {};
 }
 
 void Profile::build_points() const {

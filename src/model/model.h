@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -191,7 +193,8 @@ struct ProfileRun {
 // A compiled profile is held as the runs that make it (seed, then add_run),
 // a few bytes a curve, and its points are computed from them only where they
 // are read: the writer streams them block by block, and the first read of a
-// single point builds every point in memory. A profile set point by point (a
+// single point builds every point in memory, once, whichever of the threads
+// that share the profile reads first. A profile set point by point (a
 // profile read from a file) holds its points only.
 class Profile {
  public:
@@ -243,16 +246,33 @@ class Profile {
     return static_cast<size_t>(k) * (static_cast<size_t>(last_point_) + 1) + static_cast<size_t>(m);
   }
   const Points& points() const {
-    if (!points_) build_points();
+    std::call_once(*points_built_.flag, [this] {
+      if (!points_) build_points();
+    });
     return *points_;
   }
   void build_points() const;
+  // The points are dropped when the runs change.
+  void forget_points();
+
+  // Guards the first build of the points from the runs. A copy, or the
+  // profile the points were dropped from, gets a flag not yet passed.
+  struct BuildOnce {
+    std::unique_ptr<std::once_flag> flag = std::make_unique<std::once_flag>();
+    BuildOnce() = default;
+    BuildOnce(const BuildOnce&) : BuildOnce() {}
+    BuildOnce& operator=(const BuildOnce&) {
+      flag = std::make_unique<std::once_flag>();
+      return *this;
+    }
+  };
 
   int32_t last_point_;
   std::optional<Runs> runs_ = Runs{};
   // Built from the runs on the first read of a point; once a point is set
   // one by one, the points alone hold the profile.
   mutable std::optional<Points> points_;
+  BuildOnce points_built_;
 };
 
 // Computes the points of a profile held as runs, in order, a block at a time:
