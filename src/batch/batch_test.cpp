@@ -118,8 +118,8 @@ TEST(SharedLine, ItsProfileReadFirstByManyThreadsAtOnceHoldsThePointsOfOne) {
   const std::string line =
       "[generale]\nlunghezza percorso, 5000\n[pendenze]\npendenza, 0, 2\ncurvad3, 200, 900\n"
       "curvas5, 1500, 400\n";
-  const SharedLine alone = compile_shared_line(line, "L", 1, false);
-  const SharedLine shared = compile_shared_line(line, "L", 1, false);
+  const SharedLine alone = compile_shared_line(line, "L", ProfileChoice::kBuild, false);
+  const SharedLine shared = compile_shared_line(line, "L", ProfileChoice::kBuild, false);
   ASSERT_TRUE(alone.profile && shared.profile);
   const auto points_of = [](const Profile& profile) {
     const size_t count = static_cast<size_t>(profile.last_point()) + 1;
