@@ -54,8 +54,9 @@ std::vector<const Finding*> where_compile_stops(const std::vector<Finding>& stop
   const Finding* line = first_in(Source::kLineFile);
   if (line) found.push_back(line);
   const Finding* train = first_in(Source::kTrainFile);
-  const bool line_faulted = std::ranges::any_of(
-      stops, [](const Finding& d) { return is_fault_in(d, Source::kLineFile); });
+  const bool line_faulted = std::any_of(stops.begin(), stops.end(), [](const Finding& d) {
+    return is_fault_in(d, Source::kLineFile);
+  });
   if (train && !line_faulted && (!line || line->code == FindingCode{ErrorCode::kBeyondRoute}))
     found.push_back(train);
   return found;
@@ -422,10 +423,10 @@ void drop_warnings_at_errors(std::vector<Finding>& warnings, const std::vector<F
   std::vector<std::pair<Source, SourceLocation>> at_errors;
   at_errors.reserve(errors.size());
   for (const Finding& e : errors) at_errors.emplace_back(e.source, e.location);
-  std::ranges::sort(at_errors);
+  std::sort(at_errors.begin(), at_errors.end());
   std::erase_if(warnings, [&](const Finding& w) {
     return w.location.known() &&
-           std::ranges::binary_search(at_errors, std::pair(w.source, w.location));
+           std::binary_search(at_errors.begin(), at_errors.end(), std::pair(w.source, w.location));
   });
 }
 

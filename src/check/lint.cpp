@@ -120,8 +120,8 @@ struct KeywordWithNumbers {
 
 bool is_number(std::string_view piece) {
   if (piece.starts_with('-') || piece.starts_with('+')) piece.remove_prefix(1);
-  return !piece.empty() &&
-         std::ranges::all_of(piece, [](char c) { return (c >= '0' && c <= '9') || c == '.'; });
+  return !piece.empty() && std::all_of(piece.begin(), piece.end(),
+                                       [](char c) { return (c >= '0' && c <= '9') || c == '.'; });
 }
 
 // Only numbers after the keyword's words count: "curvad4 1000 200" holds 1000
