@@ -31,7 +31,8 @@ struct LanguageServer {
     sc::lsp::ServerOptions options;
     options.compiler = [](const std::filesystem::path& line_file,
                           const std::filesystem::path& train_file, const sc::StopFlag& stop) {
-      return sc::compile_named_after(line_file, train_file, {}, {}, ProfileChoice::kBuild, stop);
+      return sc::compile_named_after(line_file, train_file, {}, {}, sc::ProfileChoice::kBuild,
+                                     stop);
     };
     return options;
   }
