@@ -109,7 +109,8 @@ void damage(sc::Scenario& model, const std::string& bytes) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
-  const int32_t j = data[0] & 1;
+  const sc::ProfileChoice profile =
+      (data[0] & 1) != 0 ? sc::ProfileChoice::kBuild : sc::ProfileChoice::kWithout;
   const std::string rest(reinterpret_cast<const char*>(data + 1), size - 1);
   const size_t split = rest.find('\0');
   const size_t split2 = split == std::string::npos ? split : rest.find('\0', split + 1);
@@ -118,13 +119,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   texts.train_text =
       split == std::string::npos ? std::string() : rest.substr(split + 1, split2 - split - 1);
 
-  sc::RunOutcome run = sc::memorizza_percorso(texts, "Linea", "T1", j);
+  sc::RunOutcome run = sc::memorizza_percorso(texts, "Linea", "T1", profile);
   if (run.fatal_error != 0) return 0;
   if (split2 != std::string::npos) damage(run.model, rest.substr(split2 + 1));
   try {
     const sc::DecompiledTexts found = sc::decompile(run.model);
     const sc::RunOutcome again =
-        sc::memorizza_percorso({found.line, found.train}, "Linea", "T1", j);
+        sc::memorizza_percorso({found.line, found.train}, "Linea", "T1", profile);
     if (again.fatal_error == 0) (void)sc::first_difference(run.model, again.model);
   } catch (const sc::DecompileError&) {
   }

@@ -13,7 +13,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
-  const int32_t j = data[0] & 1;
+  const sc::ProfileChoice profile =
+      (data[0] & 1) != 0 ? sc::ProfileChoice::kBuild : sc::ProfileChoice::kWithout;
   const std::string rest(reinterpret_cast<const char*>(data + 1), size - 1);
   const size_t split = rest.find('\0');
   sc::SourceTexts texts;
@@ -23,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const sc::FileEncoding encoding{sc::InputEncoding::kWindows1252, (data[0] & 2) != 0};
   sc::RowRecords records;
   const sc::RunOutcome run =
-      sc::memorizza_percorso(texts, "Linea", "T1", j, sc::RowErrors::kStopTheFile, &records);
+      sc::memorizza_percorso(texts, "Linea", "T1", profile, sc::RowErrors::kStopTheFile, &records);
   sc::lint_records(records, *texts.line_text, *texts.train_text, {encoding, encoding});
   if (run.fatal_error != 0) return 0;
   const auto names = sc::scenario_file_names("out", "Linea", "T1");
