@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr int32_t kBuildProfile = 1;
+constexpr sc::ProfileChoice kBuildProfile = sc::ProfileChoice::kBuild;
 
 const sc::ScenarioFileNames kNames = sc::scenario_file_names("out", "Gen", "T1");
 

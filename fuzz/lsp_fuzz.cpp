@@ -27,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   sc::lsp::ServerOptions options;
   options.compiler = [](const std::filesystem::path&, const std::filesystem::path&,
                         const sc::StopFlag& stop) {
-    return sc::compile_as_compile_does("Linea", "T1", 1, sc::RowErrors::kReadOn, stop);
+    return sc::compile_as_compile_does("Linea", "T1", sc::ProfileChoice::kBuild,
+                                       sc::RowErrors::kReadOn, stop);
   };
   size_t written = 0;
   sc::lsp::Server server(
